@@ -1,0 +1,11 @@
+#include "AppState.h"
+
+namespace orb {
+
+AppState &appState()
+{
+    static AppState state;
+    return state;
+}
+
+} // namespace orb

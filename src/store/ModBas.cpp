@@ -1,0 +1,256 @@
+#include "ModBas.h"
+
+#include "AppState.h"
+#include "Schema.h"
+#include "Seams.h"
+#include "Strings.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QStandardPaths>
+#include <cmath>
+#include <limits>
+#include <optional>
+
+namespace orb {
+
+namespace {
+
+// SQLite's result code for a file that cannot be opened.
+const QString kCantOpen = QStringLiteral("14");
+
+QString errorCodeOf(const QSqlError &error)
+{
+    const QString native = error.nativeErrorCode();
+    return native.isEmpty() ? QString::number(int(error.type())) : native;
+}
+
+bool exec(QSqlDatabase &db, const QString &sql)
+{
+    QSqlQuery query(db);
+    if (!query.exec(sql)) {
+        qWarning("%s: %s", qPrintable(sql.left(60)), qPrintable(query.lastError().text()));
+        return false;
+    }
+    return true;
+}
+
+bool createTable(const TableDef &table)
+{
+    QSqlDatabase db = BaseDatos();
+    return exec(db, createTableSql(table));
+}
+
+// A value converted the way the header is read: the leading number of its
+// text, rounded to the nearest integer, and within [low, high].
+template <typename Int>
+std::optional<Int> headerNumber(const QVariant &value)
+{
+    bool ok = false;
+    const double number = std::nearbyint(leadingNumber(value, &ok));
+    if (!ok || number < double(std::numeric_limits<Int>::min()) || number > double(std::numeric_limits<Int>::max()))
+        return std::nullopt;
+    return Int(number);
+}
+
+template <typename Int>
+void readNumber(const QVariant &value, Int &target)
+{
+    if (const auto number = headerNumber<Int>(value))
+        target = *number;
+}
+
+void readText(const QVariant &value, QString &target)
+{
+    if (!value.isNull())
+        target = value.toString();
+}
+
+} // namespace
+
+QString dataFolder()
+{
+    const QString folder =
+        QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QStringLiteral("/ORBITarsis");
+    QDir().mkpath(folder);
+    return folder;
+}
+
+QString workingDatabasePath() { return dataFolder() + QStringLiteral("/Vuvurov") + QStringLiteral(".mdb"); }
+
+QSqlDatabase BaseDatos()
+{
+    const QString name = QString::fromLatin1(kWorkingConnection);
+    if (QSqlDatabase::contains(name))
+        return QSqlDatabase::database(name, false);
+    return QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+}
+
+bool probeDatabase(QSqlDatabase &db, QString *errorCode, QString *errorText)
+{
+    QSqlQuery query(db);
+    if (query.exec(QStringLiteral("SELECT count(*) FROM sqlite_master")) && query.next())
+        return true;
+    if (errorCode)
+        *errorCode = errorCodeOf(query.lastError());
+    if (errorText)
+        *errorText = query.lastError().text();
+    return false;
+}
+
+void showDatabaseFailure(const QString &path, const QString &errorCode)
+{
+    AppState &s = appState();
+    const QString lf2 = QStringLiteral("\n\n");
+    s.MensajeAux = Str(1001) + path + Str(1) + lf2 + errorCode + lf2 + Str(1002);
+    MsgBox(s.MensajeAux, MsgOk);
+}
+
+double leadingNumber(const QVariant &value, bool *ok)
+{
+    if (ok)
+        *ok = !value.isNull() && value.isValid();
+    if (value.isNull() || !value.isValid())
+        return 0;
+    const QString text = value.toString();
+    qsizetype i = 0;
+    while (i < text.size() && (text.at(i) == QLatin1Char(' ') || text.at(i) == QLatin1Char('\t')))
+        ++i;
+    const qsizetype start = i;
+    if (i < text.size() && (text.at(i) == QLatin1Char('-') || text.at(i) == QLatin1Char('+')))
+        ++i;
+    const qsizetype digitsStart = i;
+    while (i < text.size() && text.at(i).isDigit() && text.at(i).unicode() < 128)
+        ++i;
+    bool digits = i > digitsStart;
+    if (i < text.size() && text.at(i) == QLatin1Char('.')) {
+        const qsizetype fractionStart = ++i;
+        while (i < text.size() && text.at(i).isDigit() && text.at(i).unicode() < 128)
+            ++i;
+        digits = digits || i > fractionStart;
+    }
+    if (!digits)
+        return 0;
+    return text.mid(start, i - start).toDouble();
+}
+
+bool Create_DB()
+{
+    AppState &s = appState();
+    s.RutaBD = workingDatabasePath();
+    Close_DB();
+    QFile::remove(s.RutaBD);
+
+    QSqlDatabase db = BaseDatos();
+    db.setDatabaseName(s.RutaBD);
+    QString code;
+    if (!db.open()) {
+        showDatabaseFailure(s.RutaBD, errorCodeOf(db.lastError()));
+        return false;
+    }
+    if (!probeDatabase(db, &code)) {
+        db.close();
+        showDatabaseFailure(s.RutaBD, code);
+        return false;
+    }
+
+    // One transaction: the new database holds every table and lookup row, or
+    // nothing is left behind.
+    db.transaction();
+    const bool made = Create_TabDiaNit() && Create_TabTipRel() && Create_TabConfCentral() && Create_TabConfZonas()
+                      && Create_TabConfReles() && Create_TabImpConfReles() && Fill_TabTipos();
+    if (!made || !db.commit()) {
+        code = errorCodeOf(db.lastError());
+        db.rollback();
+        db.close();
+        QFile::remove(s.RutaBD);
+        showDatabaseFailure(s.RutaBD, code);
+        return false;
+    }
+    db.close();
+    return true;
+}
+
+bool Create_TabDiaNit() { return createTable(tabDiaNit()); }
+bool Create_TabTipRel() { return createTable(tabTipRel()); }
+bool Create_TabConfCentral() { return createTable(tabConfCentral()) && createTable(tabImpConfCentral()); }
+bool Create_TabConfZonas() { return createTable(tabConfZonas()); }
+bool Create_TabConfReles() { return createTable(tabConfReles()); }
+bool Create_TabImpConfReles() { return createTable(tabImpConfReles()); }
+
+bool Fill_TabTipos()
+{
+    QSqlDatabase db = BaseDatos();
+    struct Row {
+        int tip;
+        int string;
+    };
+    const auto fill = [&db](const QString &table, std::initializer_list<Row> rows) {
+        if (!exec(db, QStringLiteral("DELETE FROM ") + table))
+            return false;
+        QSqlQuery insert(db);
+        if (!insert.prepare(QStringLiteral("INSERT INTO ") + table + QStringLiteral(" (TIP, NOMTIP) VALUES (?, ?)")))
+            return false;
+        for (const Row &row : rows) {
+            insert.bindValue(0, double(row.tip));
+            insert.bindValue(1, Str(row.string));
+            if (!insert.exec())
+                return false;
+        }
+        return true;
+    };
+    return fill(QStringLiteral("DIANIT"), {{0, 4915}, {1, 4916}, {2, 4917}})
+           && fill(QStringLiteral("TIPREL"), {{0, 4918}, {6, 4919}, {10, 4920}, {16, 4921}, {32, 4922}, {128, 4923}});
+}
+
+OpenResult Open_Conf()
+{
+    AppState &s = appState();
+    s.RutaBD = workingDatabasePath();
+    Close_DB();
+
+    if (!QFileInfo(s.RutaBD).isFile()) {
+        showDatabaseFailure(s.RutaBD, kCantOpen);
+        return OpenResult::Failed;
+    }
+    QSqlDatabase db = BaseDatos();
+    db.setDatabaseName(s.RutaBD);
+    QString code;
+    if (!db.open()) {
+        showDatabaseFailure(s.RutaBD, errorCodeOf(db.lastError()));
+        return OpenResult::Failed;
+    }
+    if (!probeDatabase(db, &code)) {
+        db.close();
+        showDatabaseFailure(s.RutaBD, code);
+        return OpenResult::Failed;
+    }
+
+    QSqlQuery conf(db);
+    conf.setForwardOnly(true);
+    if (!conf.exec(QStringLiteral("SELECT * FROM CONFCENTRAL")) || !conf.next()) {
+        s.MensajeAux = Str(120);
+        MsgBox(s.MensajeAux, MsgOk);
+        return OpenResult::NoRow;
+    }
+    readText(conf.value(QStringLiteral("NOMCON")), s.NomCon);
+    readNumber(conf.value(QStringLiteral("IDCON")), s.IdCon);
+    readNumber(conf.value(QStringLiteral("NUMZON")), s.NumZon);
+    readNumber(conf.value(QStringLiteral("NUMREL")), s.NumRel);
+    readNumber(conf.value(QStringLiteral("INIDIA")), s.IniDia);
+    readNumber(conf.value(QStringLiteral("ININIT")), s.IniNit);
+    readText(conf.value(QStringLiteral("ETIINI")), s.EtiIni);
+    return OpenResult::Opened;
+}
+
+void Close_DB()
+{
+    const QString name = QString::fromLatin1(kWorkingConnection);
+    if (QSqlDatabase::contains(name))
+        QSqlDatabase::database(name, false).close();
+}
+
+} // namespace orb
