@@ -1,0 +1,103 @@
+#include "FrmLoad.h"
+
+#include "AppState.h"
+#include "MdiHost.h"
+
+#include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QPointer>
+#include <QProgressBar>
+#include <QScreen>
+
+namespace orb {
+
+namespace {
+
+QPointer<FrmLoad> &instanceSlot()
+{
+    static QPointer<FrmLoad> box;
+    return box;
+}
+
+QWidget *frameOf(QWidget *window)
+{
+    QWidget *parent = window->parentWidget();
+    return qobject_cast<QMdiSubWindow *>(parent) ? parent : window;
+}
+
+} // namespace
+
+FrmLoad::FrmLoad()
+    : m_lblLoad(new QLabel(QStringLiteral("Escribiendo."), this))
+    , m_proBar(new QProgressBar(this))
+{
+    setObjectName(QStringLiteral("FrmLoad"));
+    setWindowTitle(QStringLiteral("Comunicando con Central"));
+    setWindowFlags(Qt::SubWindow | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
+    setFixedSize(twips(4680), twips(765));
+    m_lblLoad->setObjectName(QStringLiteral("lblLoad"));
+    m_lblLoad->setGeometry(twips(120), twips(120), twips(4455), twips(195) + 2);
+    m_proBar->setObjectName(QStringLiteral("ProBar"));
+    m_proBar->setGeometry(twips(120), twips(420), twips(4455), twips(255));
+    m_proBar->setRange(0, 100);
+    m_proBar->setValue(0);
+    setEnabled(false);
+    appState().FrmLoadCargado = true;
+}
+
+FrmLoad::~FrmLoad()
+{
+    if (instanceSlot() == this || instanceSlot().isNull())
+        appState().FrmLoadCargado = false;
+}
+
+FrmLoad *FrmLoad::load()
+{
+    if (FrmLoad *box = instanceSlot())
+        return box;
+    auto *box = new FrmLoad;   // owned by its subwindow, deleted on close
+    instanceSlot() = box;
+    showAsChild(box);
+    // Centred on the screen (the area's own origin stands in for it).
+    QWidget *frame = frameOf(box);
+    if (QMdiArea *area = mdiArea())
+        frame->move((area->width() - frame->width()) / 2, (area->height() - frame->height()) / 2);
+    return box;
+}
+
+FrmLoad *FrmLoad::loaded() { return instanceSlot().data(); }
+
+void FrmLoad::unload()
+{
+    if (FrmLoad *box = instanceSlot()) {
+        instanceSlot() = nullptr;
+        appState().FrmLoadCargado = false;
+        QWidget *frame = frameOf(box);
+        box->setEnabled(false);
+        frame->hide();
+        frame->deleteLater();
+        if (frame != box)
+            box->deleteLater();
+    }
+}
+
+void FrmLoad::setCaption(const QString &caption) { setWindowTitle(caption); }
+
+void Show_Load()
+{
+    FrmLoad *box = FrmLoad::load();
+    box->setEnabled(false);
+    QWidget *frame = frameOf(box);
+    box->setFixedSize(twips(4800) - (frame->width() - box->width()), twips(1170) - (frame->height() - box->height()));
+    if (frame != box)
+        frame->resize(twips(4800), twips(1170));
+    box->ProBar()->setRange(0, appState().MaxProg);
+    box->ProBar()->setValue(0);
+    if (QMdiArea *area = mdiArea())
+        frame->move((area->width() - frame->width()) / 2, (area->height() - frame->height()) / 2);
+    box->setEnabled(true);
+    frame->show();
+}
+
+} // namespace orb

@@ -1,0 +1,37 @@
+#include "MdiHost.h"
+
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QWidget>
+
+namespace orb {
+
+namespace {
+
+QPointer<QMdiArea> &areaSlot()
+{
+    static QPointer<QMdiArea> area;
+    return area;
+}
+
+} // namespace
+
+void setMdiArea(QMdiArea *area) { areaSlot() = area; }
+
+QMdiArea *mdiArea() { return areaSlot().data(); }
+
+QMdiSubWindow *showAsChild(QWidget *window)
+{
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    if (QMdiArea *area = mdiArea()) {
+        QMdiSubWindow *sub = area->addSubWindow(window, window->windowFlags());
+        sub->setAttribute(Qt::WA_DeleteOnClose);
+        sub->show();
+        window->show();
+        return sub;
+    }
+    window->show();
+    return nullptr;
+}
+
+} // namespace orb
