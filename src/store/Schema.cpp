@@ -26,7 +26,9 @@ QString declaredType(const FieldDef &f)
     switch (f.type) {
     case T::Byte: return QStringLiteral("TINYINT");
     case T::Integer: return QStringLiteral("SMALLINT");
-    case T::Long: return QStringLiteral("INTEGER");
+    // Not "INTEGER": a one-column INTEGER key would become the row id and
+    // number rows by itself instead of taking the default.
+    case T::Long: return QStringLiteral("INT");
     case T::Double: return QStringLiteral("DOUBLE");
     case T::Text: return QStringLiteral("VARCHAR(%1)").arg(f.size ? f.size : kDefaultTextSize);
     }
