@@ -1,0 +1,229 @@
+#include "ModCom.h"
+
+#include "AppState.h"
+#include "ModBas.h"
+#include "Seams.h"
+#include "Strings.h"
+
+#include <QSqlQuery>
+#include <QVariant>
+
+namespace orb {
+
+int textAddress(int area, int index)
+{
+    switch (area) {
+    case AreaAbs: return index;
+    case AreaRel: return relayLabel(index);
+    case AreaZon: return zoneLabel(index);
+    default: return area + (index - 1) * kLabelLength;
+    }
+}
+
+quint8 ModeByte(int ddia, int dnoch, int pdia, int pnoch)
+{
+    // Each code sets nothing (0), its active bit (1) or both bits (2).
+    const auto pair = [](int code, quint8 active, quint8 delayed) -> quint8 {
+        switch (code) {
+        case 1: return active;
+        case 2: return quint8(active | delayed);
+        default: return 0;
+        }
+    };
+    return quint8(pair(ddia, 0x80, 0x20) | pair(pdia, 0x40, 0x10) | pair(dnoch, 0x08, 0x02)
+                  | pair(pnoch, 0x04, 0x01));
+}
+
+quint8 ModeByte(const ModeCodes &codes) { return ModeByte(codes.DDIA, codes.DNOCH, codes.PDIA, codes.PNOCH); }
+
+ModeCodes decodeModeByte(quint8 mode)
+{
+    const auto code = [mode](quint8 active, quint8 delayed) {
+        if (!(mode & active))
+            return 0;
+        return (mode & delayed) ? 2 : 1;
+    };
+    ModeCodes codes;
+    codes.DDIA = code(0x80, 0x20);
+    codes.PDIA = code(0x40, 0x10);
+    codes.DNOCH = code(0x08, 0x02);
+    codes.PNOCH = code(0x04, 0x01);
+    return codes;
+}
+
+QByteArray RelayRecord::toBytes() const
+{
+    QByteArray bytes;
+    bytes.reserve(kSize);
+    bytes.append(char(TIP)).append(char(Mode)).append(char(RMIN)).append(char(RSEC));
+    for (int i = 0; i < 4; ++i)
+        bytes.append(char(IL[i])).append(char(FL[i]));
+    return bytes;
+}
+
+std::optional<RelayRecord> RelayRecord::fromBytes(const QByteArray &bytes)
+{
+    if (bytes.size() != kSize)
+        return std::nullopt;
+    const auto at = [&bytes](int i) { return quint8(bytes.at(i)); };
+    RelayRecord r;
+    r.TIP = at(0);
+    r.Mode = at(1);
+    r.RMIN = at(2);
+    r.RSEC = at(3);
+    for (int i = 0; i < 4; ++i) {
+        r.IL[i] = at(4 + 2 * i);
+        r.FL[i] = at(5 + 2 * i);
+    }
+    return r;
+}
+
+std::optional<RelayRecord> relayRecordFromDatabase(int relay)
+{
+    QSqlDatabase db = BaseDatos();
+    if (!db.isOpen())
+        return std::nullopt;
+    QSqlQuery query(db);
+    query.setForwardOnly(true);
+    if (!query.prepare(QStringLiteral("SELECT * FROM CONFRELES WHERE IDREL = ? AND IDCON = ?")))
+        return std::nullopt;
+    query.addBindValue(relay);
+    query.addBindValue(int(appState().IdCon));
+    if (!query.exec() || !query.next())
+        return std::nullopt;
+    const auto byte = [&query](const char *column) {
+        return quint8(query.value(QString::fromLatin1(column)).toInt() & 0xFF);
+    };
+    RelayRecord r;
+    r.TIP = byte("TIP");
+    r.Mode = ModeByte(byte("DDIA"), byte("DNOCH"), byte("PDIA"), byte("PNOCH"));
+    r.RMIN = byte("RMIN");
+    r.RSEC = byte("RSEC");
+    static const char *const starts[4] = {"IL1", "IL2", "IL3", "IL4"};
+    static const char *const ends[4] = {"FL1", "FL2", "FL3", "FL4"};
+    for (int i = 0; i < 4; ++i) {
+        r.IL[i] = byte(starts[i]);
+        r.FL[i] = byte(ends[i]);
+    }
+    return r;
+}
+
+void Set_MsgAdr(Frame &frame, int base, int offset)
+{
+    const auto address = quint16(base + offset);
+    frame.DirMemH = quint8(address >> 8);
+    frame.DirMemL = quint8(address & 0xFF);
+}
+
+namespace {
+
+void startFrame(Frame &frame, quint8 function)
+{
+    frame.DirDest = kPanelStation;
+    frame.DirOrig = kPcStation;
+    frame.Funcion = function;
+    frame.RThreshold = 0;
+    frame.Completa = false;
+}
+
+void readFrame(Frame &frame, int address, int count)
+{
+    startFrame(frame, FnRead);
+    Set_MsgAdr(frame, address, 0);
+    frame.DatosMsg = QByteArray(1, char(count));
+    frame.LongMsg = 3;
+    Calc_ChkSum(frame);
+    frame.RThreshold = readReplyLength(count);
+    frame.Completa = true;
+}
+
+void clockFrame(Frame &frame, quint8 function, int a, int b, int c)
+{
+    startFrame(frame, function);
+    frame.DatosMsg = QByteArray();
+    frame.DatosMsg.append(char(quint8(a))).append(char(quint8(b))).append(char(quint8(c)));
+    frame.LongMsg = 3;
+    Calc_ChkSum(frame);
+    frame.Completa = true;
+}
+
+} // namespace
+
+bool Msg_WrRel(Frame &frame, int relay)
+{
+    startFrame(frame, FnWrite);
+    Set_MsgAdr(frame, AdrRecRel(relay), 0);
+    const std::optional<RelayRecord> record = relayRecordFromDatabase(relay);
+    if (!record) {
+        AppState &s = appState();
+        s.MensajeAux = Str(120);
+        MsgBox(s.MensajeAux, MsgOk);
+        return false;
+    }
+    Msg_WrRel(frame, relay, *record);
+    return true;
+}
+
+void Msg_WrRel(Frame &frame, int relay, const RelayRecord &record)
+{
+    startFrame(frame, FnWrite);
+    Set_MsgAdr(frame, AdrRecRel(relay), 0);
+    frame.DatosMsg = record.toBytes();
+    frame.LongMsg = quint8(2 + RelayRecord::kSize);
+    Calc_ChkSum(frame);
+    frame.Completa = true;
+}
+
+void Msg_Time(Frame &frame, const QTime &time)
+{
+    clockFrame(frame, FnSetTime, time.hour(), time.minute(), time.second());
+}
+
+bool Msg_Date(Frame &frame, const QDate &date)
+{
+    const int year = date.year() - 2000;
+    if (!date.isValid() || year < 0 || year > 255) {
+        startFrame(frame, FnSetDate);
+        return false;
+    }
+    clockFrame(frame, FnSetDate, date.day(), date.month(), year);
+    return true;
+}
+
+void Msg_RdByte(Frame &frame, int addr) { readFrame(frame, addr, 1); }
+
+void Msg_RdText(Frame &frame, int area, int index) { readFrame(frame, textAddress(area, index), kLabelLength); }
+
+void Msg_RdRel(Frame &frame, int relay) { readFrame(frame, AdrRecRel(relay), RelayRecord::kSize); }
+
+QByteArray AckFrame()
+{
+    static const QByteArray ack = [] {
+        QByteArray a;
+        a.append(char(kPcStation)).append(char(kPanelStation)).append(char(FnWrite)).append(char(0x81));
+        a.append(char(0x06));
+        a.append(char(FrameChecksum(a, 2, a.size())));
+        return a;
+    }();
+    return ack;
+}
+
+quint8 judgeReply(quint8 estado, const QByteArray &input, int expectedLength, QByteArray *data)
+{
+    if (estado == RxWaitAck)
+        return input == AckFrame() ? RxOk : RxFail;
+    if (estado != RxWaitRead)
+        return estado;
+    const qsizetype n = input.size();
+    if (n < 7 || n != expectedLength)
+        return RxFail;
+    if (quint8(input.at(0)) != kPcStation || quint8(input.at(1)) != kPanelStation)
+        return RxFail;
+    if (quint8(input.at(n - 1)) != FrameChecksum(input, 2, n - 1))
+        return RxFail;
+    if (data)
+        *data = input.mid(6, n - 7);
+    return RxOk;
+}
+
+} // namespace orb
