@@ -1,0 +1,149 @@
+#pragma once
+// Documents: a ".vcs" file is a complete copy of the working database.
+//
+// Storing never touches the working database: it is checked and copied in
+// compacted form (VACUUM INTO) from a separate read-only connection into a
+// new temporary file beside the document, the copy is flushed to disk and
+// renamed over the document in one step, then the folder is flushed. After a
+// crash at any moment the document is either the old one or the new one,
+// whole.
+//
+// Opening copies the document into a temporary file beside the working
+// database, validates that copy (a real database holding every table and
+// column of a configuration) and only then renames it over the working
+// database and opens it with Open_Conf. A bad file leaves the working
+// database and the open configuration exactly as they were.
+//
+// Temporary files are named "." + the first 50 characters of the target's
+// file name + "." + eight random letters or digits + ".orbtmp": hidden, never
+// ending in ".vcs", so the document dialogs never offer them. One left behind
+// by a crash is removed by the next store into the same document (or the next
+// open into the working database); nothing else ever reads it.
+//
+// The document state helpers at the end apply the table of what each
+// document command does to ConfCargada, ConfModif, ConfRecup, WorkingFile,
+// WorkingName and the marks "WorkingFile"/"WorkingName" of group
+// "Properties" in the settings store.
+
+#include <QString>
+#include <functional>
+
+namespace orb {
+
+// The steps of a store, in order.
+enum class StoreStep {
+    Check,      // integrity check of the working database (the repair)
+    CreateTemp, // a new temporary file beside the document
+    Compact,    // compacted copy of the working database into it
+    SyncFile,   // the copy flushed to disk
+    Rename,     // the copy put in place of the document in one step
+    SyncFolder, // the folder flushed so that the new name is durable
+};
+
+// The steps of an open, in order.
+enum class OpenStep {
+    CreateTemp, // a new temporary file beside the working database
+    Copy,       // the document's bytes copied into it
+    SyncFile,   // the copy flushed to disk
+    Validate,   // the copy checked to be a configuration document
+    Rename,     // the copy put in place of the working database
+};
+
+// Test seam: called before each step; returning true makes that step fail
+// as if its file operation had failed (with EIO).
+using StoreStepHook = std::function<bool(StoreStep)>;
+using OpenStepHook = std::function<bool(OpenStep)>;
+
+// True for the steps whose failure is reported with message 1011 (the
+// check and the compaction); the others are copy failures.
+bool isRepairStep(StoreStep step);
+
+// Stores the working database into documentPath (see above). Shows the
+// hourglass pointer while it runs and puts the default pointer back. On
+// failure returns false, leaves the old document as it was (or, when only
+// the final folder flush failed, the new document whole in its place), no
+// temporary file behind, and fills error with the error number followed by
+// its text in brackets, and failedStep with the failing step.
+// A store onto the working database itself is refused.
+bool storeDocument(const QString &documentPath, QString *error = nullptr, StoreStep *failedStep = nullptr,
+                   const StoreStepHook &simulateFailure = {});
+
+// Shows the message for a failed store: string 1011 and the error with the
+// critical icon for the check and the compaction, the copy-failure message
+// of the working database for the file steps.
+void showStoreFailure(StoreStep failedStep, const QString &error);
+
+// Checks that the file at path is a configuration document: an SQLite
+// database (not text, not empty) that passes a quick check and holds the
+// seven tables of a configuration with all their columns (case is ignored;
+// extra tables or columns are allowed). CONFCENTRAL may have no row; opening
+// such a document is handled by Open_Conf. The file is opened read-only on a
+// separate connection and closed again. On failure fills error with an error
+// number and its text in brackets.
+bool validateDocument(const QString &path, QString *error = nullptr);
+
+enum class OpenDocumentResult {
+    Opened,            // the document is the working database, header loaded
+    OpenedNoRow,       // as Opened, but CONFCENTRAL had no row (Open_Conf told the user)
+    Invalid,           // not a configuration document: nothing changed
+    CopyFailed,        // the document could not be copied: nothing changed
+    WorkingOpenFailed, // the working database was replaced but Open_Conf could not open it
+};
+
+// True when the document became the working database (Opened, OpenedNoRow).
+bool documentReplacedWorking(OpenDocumentResult result);
+
+// Opens the document at path into the working database (see above). For
+// Invalid and CopyFailed the working database is left as it was, and if its
+// connection was open it is open again. Fills error as validateDocument.
+OpenDocumentResult openDocument(const QString &path, QString *error = nullptr,
+                                const OpenStepHook &simulateFailure = {});
+
+// Shows the Open failure message: "FALLO DE DASE DE DATOS: " and the error.
+void showOpenFailure(const QString &error);
+
+// ---------------------------------------------------------------------------
+// Document state.
+
+// The marks of an open configuration in the settings store; a missing value
+// reads as empty text.
+struct ConfMarks {
+    QString WorkingFile;
+    QString WorkingName;
+};
+ConfMarks readMarks();
+void writeMarks(const QString &workingFile, const QString &workingName);
+
+// The title of a document as the file dialog reports it: its file name
+// without the folder.
+QString documentTitle(const QString &fileName);
+
+// After Open: ConfCargada set, ConfModif cleared, ConfRecup unchanged,
+// WorkingFile/WorkingName := fileName and its title, marks written.
+void applyOpened(const QString &fileName);
+
+// After a completed Save As (saveAs true) or Save: ConfModif and ConfRecup
+// cleared, WorkingFile/WorkingName := fileName and its title; Save As also
+// sets ConfCargada. The marks are not rewritten.
+void applyStored(const QString &fileName, bool saveAs);
+
+// After Close, Exit and the closing of the main window: ConfCargada and
+// ConfModif cleared, ConfRecup unchanged, WorkingFile/WorkingName and both
+// marks emptied.
+void applyClosed();
+
+// Closes the working database and deletes its file (and any journal beside
+// it); a failing deletion is ignored.
+void removeWorkingDatabase();
+
+// The save question of New and Open is asked only when a configuration is
+// open and changed; that of Close, Exit and the closing only when changed.
+bool asksNewOpenQuestion();
+bool asksCloseQuestion();
+
+// Save writes at once only to the file the dialog last chose
+// (dialogFileName) and only when the open configuration was opened from or
+// stored to that file; otherwise it runs Save As.
+bool saveRunsSaveAs(const QString &dialogFileName);
+
+} // namespace orb
