@@ -1,3 +1,10 @@
+// ORBITarsis: programs the conventional fire-alarm control panel from the PC
+// on its serial port.
+
+#include "FrmMain.h"
+#include "FrmWel.h"
+#include "Icons.h"
+#include "InstanceLock.h"
 #include "QtSeams.h"
 
 #include <QApplication>
@@ -7,6 +14,17 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     QApplication::setOrganizationName(QStringLiteral("ORBITarsis"));
     QApplication::setApplicationName(QStringLiteral("ORBITarsis"));
+    QApplication::setApplicationDisplayName(QStringLiteral("ORBITarsis"));
+    QApplication::setWindowIcon(orb::programIcon());
     orb::installQtSeams();
-    return 0;
+
+    // One running copy per user: two would share one working database.
+    orb::InstanceLock lock;
+    if (!orb::acquireInstanceLock(lock))
+        return 1;
+
+    orb::FrmMain mainWindow;
+    orb::FrmWel splash(mainWindow);
+    splash.start();
+    return app.exec();
 }

@@ -1,0 +1,209 @@
+#include "GeneralFields.h"
+
+#include "AppState.h"
+#include "LabelText.h"
+#include "ModBas.h"
+#include "Recovery.h"
+#include "Strings.h"
+
+#include <QFile>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <algorithm>
+
+namespace orb {
+
+namespace {
+
+bool isAsciiDigit(QChar c) { return c >= QLatin1Char('0') && c <= QLatin1Char('9'); }
+
+bool isNumberField(int index) { return index >= FieldZones && index <= FieldNightHour; }
+
+QString errorCodeOf(const QSqlError &error)
+{
+    const QString native = error.nativeErrorCode();
+    return native.isEmpty() ? QString::number(int(error.type())) : native;
+}
+
+// The previous working database is kept aside while the new one is made, and
+// put back when making it fails.
+QString asidePath() { return workingDatabasePath() + QStringLiteral(".prev"); }
+
+void putPreviousBack()
+{
+    const QString path = workingDatabasePath();
+    Close_DB();
+    QFile::remove(path);
+    if (!QFile::exists(asidePath()))
+        return;
+    QFile::rename(asidePath(), path);
+    if (appState().ConfCargada) {
+        QSqlDatabase db = BaseDatos();
+        db.setDatabaseName(path);
+        db.open();
+    }
+}
+
+bool insertGeneralRow(QSqlDatabase &db, const GeneralTexts &texts, QSqlError *error)
+{
+    QSqlQuery insert(db);
+    insert.prepare(QStringLiteral(
+        "INSERT INTO CONFCENTRAL (NOMCON, NUMZON, NUMREL, INIDIA, ININIT, ETIINI) VALUES (?, ?, ?, ?, ?, ?)"));
+    insert.addBindValue(texts[FieldName]);
+    for (int i = FieldZones; i <= FieldNightHour; ++i)
+        insert.addBindValue(int(generalNumber(texts[i])));
+    insert.addBindValue(texts[FieldLabel]);
+    if (insert.exec())
+        return true;
+    *error = insert.lastError();
+    return false;
+}
+
+} // namespace
+
+bool generalKeyAccepted(int index, QChar key, int length, int selectionLength)
+{
+    if (isNumberField(index))
+        return isAsciiDigit(key) || key == kBackspace || key == kEscape;
+    if (key == kBackspace)
+        return true;
+    const int limit = index == FieldName ? LenNomCon : LenEtiqueta;
+    if (length >= limit && selectionLength == 0)
+        return false;
+    if (index == FieldLabel && key != kEscape && !labelCharFits(key))
+        return false;
+    return true;
+}
+
+bool generalTextAcceptable(int index, const QString &text)
+{
+    if (isNumberField(index))
+        return std::all_of(text.cbegin(), text.cend(), isAsciiDigit);
+    if (index == FieldName)
+        return text.size() <= LenNomCon;
+    if (index == FieldLabel)
+        return text.size() <= LenEtiqueta && labelTextFits(text);
+    return false;
+}
+
+double generalNumber(const QString &text) { return leadingNumber(text); }
+
+std::optional<RangeFailure> firstRangeFailure(const GeneralTexts &texts)
+{
+    if (generalNumber(texts[FieldZones]) > MaxZonas)
+        return RangeFailure{FieldZones, Str(839)};
+    if (generalNumber(texts[FieldRelays]) > MaxReles)
+        return RangeFailure{FieldRelays, Str(840)};
+    if (generalNumber(texts[FieldDayHour]) > MaxHora)
+        return RangeFailure{FieldDayHour, Str(841)};
+    if (generalNumber(texts[FieldNightHour]) > MaxHora)
+        return RangeFailure{FieldNightHour, Str(842)};
+    return std::nullopt;
+}
+
+int firstEmptyField(const GeneralTexts &texts)
+{
+    for (int i = 0; i < kGeneralFieldCount; ++i) {
+        if (texts[i].isEmpty())
+            return i;
+    }
+    return -1;
+}
+
+QString defaultZoneLabel(int n) { return QStringLiteral("ETI ZONA ") + QString::number(n); }
+QString defaultRelayLabel(int n) { return QStringLiteral("ETI RELE ") + QString::number(n); }
+
+bool addDefaultZoneRows(QSqlDatabase &db, int idCon, int from, int to, QSqlError *error)
+{
+    QSqlQuery insert(db);
+    bool ok = insert.prepare(QStringLiteral("INSERT INTO CONFZONAS (IDCON, IDZON, ETIZON) VALUES (?, ?, ?)"));
+    for (int n = from; ok && n <= to; ++n) {
+        insert.bindValue(0, idCon);
+        insert.bindValue(1, n);
+        insert.bindValue(2, defaultZoneLabel(n));
+        ok = insert.exec();
+    }
+    if (!ok && error)
+        *error = insert.lastError();
+    return ok;
+}
+
+bool addDefaultRelayRows(QSqlDatabase &db, int idCon, int from, int to, QSqlError *error)
+{
+    QSqlQuery insert(db);
+    bool ok = insert.prepare(QStringLiteral(
+            "INSERT INTO CONFRELES (IDCON, IDREL, TIP, ETIREL, RMIN, RSEC, DDIA, DNOCH, PDIA, PNOCH, "
+            "IL1, FL1, IL2, FL2, IL3, FL3, IL4, FL4) VALUES (?, ?, ?, ?, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0)"));
+    for (int n = from; ok && n <= to; ++n) {
+        insert.bindValue(0, idCon);
+        insert.bindValue(1, n);
+        insert.bindValue(2, TipRelNuevo);
+        insert.bindValue(3, defaultRelayLabel(n));
+        ok = insert.exec();
+    }
+    if (!ok && error)
+        *error = insert.lastError();
+    return ok;
+}
+
+bool createConfiguration(const GeneralTexts &texts)
+{
+    AppState &s = appState();
+    s.RutaBD = workingDatabasePath();
+
+    // The previous working database goes aside first, so that a failure
+    // further on can put it back.
+    Close_DB();
+    QFile::remove(asidePath());
+    if (QFile::exists(s.RutaBD))
+        QFile::rename(s.RutaBD, asidePath());
+
+    if (!Create_DB()) {   // reports its own failure
+        putPreviousBack();
+        return false;
+    }
+
+    QSqlDatabase db = BaseDatos();
+    db.setDatabaseName(s.RutaBD);
+    if (!db.open()) {
+        const QString code = errorCodeOf(db.lastError());
+        putPreviousBack();
+        showDatabaseFailure(s.RutaBD, code);
+        return false;
+    }
+
+    // Every row or none: a configuration is never left half made.
+    const int zones = int(generalNumber(texts[FieldZones]));
+    const int relays = int(generalNumber(texts[FieldRelays]));
+    QSqlError error;
+    db.transaction();
+    const bool stored = insertGeneralRow(db, texts, &error) && addDefaultZoneRows(db, s.IdCon, 1, zones, &error)
+                        && addDefaultRelayRows(db, s.IdCon, 1, relays, &error);
+    const bool committed = stored && db.commit();
+    if (!committed) {
+        const QString code = errorCodeOf(stored ? db.lastError() : error);
+        db.rollback();
+        putPreviousBack();
+        showDatabaseFailure(s.RutaBD, code);
+        return false;
+    }
+    QFile::remove(asidePath());
+
+    s.NomCon = texts[FieldName];
+    s.NumZon = quint8(zones);
+    s.NumRel = quint8(relays);
+    s.IniDia = quint8(generalNumber(texts[FieldDayHour]));
+    s.IniNit = quint8(generalNumber(texts[FieldNightHour]));
+    s.EtiIni = texts[FieldLabel];
+
+    s.NumNuevas = s.NumNuevas + 1;
+    const QString number = QString::number(qint64(s.NumNuevas));
+    s.WorkingName = Str(4924) + number;
+    s.WorkingFile = dataFolder() + QLatin1Char('/') + Str(4924) + number;
+    writeWorkingMarks(s.WorkingFile, s.WorkingName);
+    s.ConfCargada = true;
+    s.ConfModif = true;
+    return true;
+}
+
+} // namespace orb

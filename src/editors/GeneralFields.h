@@ -1,0 +1,76 @@
+#pragma once
+// The six general fields of a configuration (name, zones, relays, day-mode
+// hour, night-mode hour, panel label), as the new-configuration dialog and
+// the general-configuration window edit them: the key filter, the rule for
+// whole texts (pasted ones included), the range check run on leaving a field,
+// the default zone and relay rows, and the creation of a new configuration
+// in the working database. No windows here.
+
+#include <QChar>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QString>
+#include <array>
+#include <optional>
+
+namespace orb {
+
+// Field indexes of the TxtCon arrays.
+enum GeneralField { FieldName = 0, FieldZones, FieldRelays, FieldDayHour, FieldNightHour, FieldLabel };
+inline constexpr int kGeneralFieldCount = 6;
+using GeneralTexts = std::array<QString, kGeneralFieldCount>;
+
+inline constexpr int LenNomCon = 50;
+inline constexpr int LenEtiqueta = 16;
+inline constexpr int MaxZonas = 128;
+inline constexpr int MaxReles = 128;
+inline constexpr int MaxHora = 23;
+// Type byte of a new relay: not configured, general activation.
+inline constexpr int TipRelNuevo = 192;
+
+inline constexpr char16_t kBackspace = 8;
+inline constexpr char16_t kEscape = 27;
+
+// Key filter for a typed character in field `index`: number fields take
+// digits, Backspace and Escape; the name and the label take any key but
+// refuse a character once full unless text is selected (it replaces the
+// selection); the label takes only characters the panel can show.
+bool generalKeyAccepted(int index, QChar key, int length, int selectionLength);
+
+// Whether a field may hold a text, however it got there (typed or pasted):
+// number fields only digits, the name at most LenNomCon characters, the
+// label at most LenEtiqueta characters the panel can show.
+bool generalTextAcceptable(int index, const QString &text);
+
+// Value of a number field: the leading decimal number of its text, 0 when
+// it has none.
+double generalNumber(const QString &text);
+
+struct RangeFailure {
+    int index;       // the failing field, 1..4
+    QString message; // its message (839-842)
+};
+// The first of the four number fields above its limit, tested in the order
+// zones, relays, day hour, night hour.
+std::optional<RangeFailure> firstRangeFailure(const GeneralTexts &texts);
+
+// The first empty field, or -1.
+int firstEmptyField(const GeneralTexts &texts);
+
+// Labels of the default rows.
+QString defaultZoneLabel(int n);
+QString defaultRelayLabel(int n);
+// Adds the default zone rows from..to (or relay rows) to the open database.
+// False, with the engine's error, when one of them cannot be stored.
+bool addDefaultZoneRows(QSqlDatabase &db, int idCon, int from, int to, QSqlError *error = nullptr);
+bool addDefaultRelayRows(QSqlDatabase &db, int idCon, int from, int to, QSqlError *error = nullptr);
+
+// Replaces the working database by a new one holding the general row of
+// `texts` (already checked: none empty, all within range) and the default
+// zone and relay rows, and makes it the open configuration: header, name
+// ConfigN and its made-up path, the settings-store marks, ConfCargada and
+// ConfModif. On failure the message is shown, the previous working database
+// is put back where it still exists and nothing else changes.
+bool createConfiguration(const GeneralTexts &texts);
+
+} // namespace orb

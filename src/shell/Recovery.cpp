@@ -1,0 +1,92 @@
+#include "Recovery.h"
+
+#include "AppState.h"
+#include "ModBas.h"
+#include "Seams.h"
+#include "SettingsStore.h"
+#include "Strings.h"
+
+#include <QFile>
+
+namespace orb {
+
+namespace {
+
+const QString kGroup = QStringLiteral("Properties");
+const QString kFileKey = QStringLiteral("WorkingFile");
+const QString kNameKey = QStringLiteral("WorkingName");
+
+} // namespace
+
+WorkingMarks readWorkingMarks()
+{
+    const auto settings = openSettingsStore();
+    settings->beginGroup(kGroup);
+    WorkingMarks marks;
+    marks.file = settings->value(kFileKey, QString()).toString();
+    marks.name = settings->value(kNameKey, QString()).toString();
+    return marks;
+}
+
+void writeWorkingMarks(const QString &file, const QString &name)
+{
+    const auto settings = openSettingsStore();
+    settings->beginGroup(kGroup);
+    settings->setValue(kFileKey, file);
+    settings->setValue(kNameKey, name);
+    settings->endGroup();
+    // Written through at once: the marks must survive an end that never
+    // reaches the store's own flush.
+    settings->sync();
+}
+
+void clearWorkingMarks() { writeWorkingMarks(QString(), QString()); }
+
+RestoreOutcome restoreUnsaved()
+{
+    AppState &s = appState();
+    const WorkingMarks marks = readWorkingMarks();
+    if (marks.file.isEmpty())
+        return RestoreOutcome::NothingToRestore;
+
+    s.Mensaje = Str(1042);
+    s.TituloMsg = Str(1043);
+    if (MsgBox(s.Mensaje, MsgYesNoExclamation, s.TituloMsg) != AnsYes) {
+        clearWorkingMarks();
+        return RestoreOutcome::Declined;
+    }
+
+    // Open_Conf reports a database it cannot open or a missing general row
+    // itself. Either way the marks stay, so the question comes again at the
+    // next start until it is answered No or the database is back.
+    switch (Open_Conf()) {
+    case OpenResult::Failed:
+        return RestoreOutcome::OpenFailed;
+    case OpenResult::NoRow:
+        return RestoreOutcome::NoRow;
+    case OpenResult::Opened:
+        break;
+    }
+    s.ConfCargada = true;
+    s.ConfModif = true;
+    s.ConfRecup = true;
+    s.WorkingFile = marks.file;
+    s.WorkingName = marks.name;
+    writeWorkingMarks(marks.file, marks.name);
+    return RestoreOutcome::Restored;
+}
+
+void endOpenConfiguration()
+{
+    AppState &s = appState();
+    s.ConfCargada = false;
+    s.ConfModif = false;
+    s.WorkingFile.clear();
+    s.WorkingName.clear();
+    clearWorkingMarks();
+    Close_DB();
+    if (!s.RutaBD.isEmpty())
+        QFile::remove(s.RutaBD);
+}
+
+} // namespace orb
