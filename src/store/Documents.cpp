@@ -97,8 +97,25 @@ QString tempPrefix(const QString &targetFileName)
     return QLatin1Char('.') + targetFileName.left(kTempNameChars) + QLatin1Char('.');
 }
 
-bool isTempOf(const QString &fileName, const QString &targetFileName)
+// The journal SQLite keeps beside a file while it writes it.
+const char *const kJournalSuffixes[] = {"-journal", "-wal", "-shm"};
+
+void removeWithJournals(const QString &path)
 {
+    QFile::remove(path);
+    for (const char *suffix : kJournalSuffixes)
+        QFile::remove(path + QLatin1String(suffix));
+}
+
+// A temporary file of the target, or the journal of one.
+bool isTempOf(QString fileName, const QString &targetFileName)
+{
+    for (const char *suffix : kJournalSuffixes) {
+        if (fileName.endsWith(QLatin1String(suffix))) {
+            fileName.chop(qsizetype(std::strlen(suffix)));
+            break;
+        }
+    }
     const QString prefix = tempPrefix(targetFileName);
     if (!fileName.startsWith(prefix) || !fileName.endsWith(kTempSuffix)
         || fileName.size() != prefix.size() + kRandomChars + kTempSuffix.size())
@@ -257,7 +274,7 @@ bool storeDocument(const QString &documentPath, QString *error, StoreStep *faile
     QString temp;
     const auto fail = [&](StoreStep step, const QString &message) {
         if (!temp.isEmpty())
-            QFile::remove(temp);
+            removeWithJournals(temp);
         if (error)
             *error = message;
         if (failedStep)
@@ -417,7 +434,7 @@ OpenDocumentResult openDocument(const QString &path, QString *error, const OpenS
     QString temp;
     const auto fail = [&](OpenDocumentResult result, const QString &message) {
         if (!temp.isEmpty())
-            QFile::remove(temp);
+            removeWithJournals(temp);
         if (error)
             *error = message;
         if (wasOpen && !BaseDatos().isOpen())
@@ -460,7 +477,7 @@ OpenDocumentResult openDocument(const QString &path, QString *error, const OpenS
     Close_DB();
     // A journal beside the old working database belongs to that file, never
     // to the one replacing it.
-    for (const char *suffix : {"-journal", "-wal", "-shm"})
+    for (const char *suffix : kJournalSuffixes)
         QFile::remove(working + QLatin1String(suffix));
     if (simulated(OpenStep::Rename))
         return fail(OpenDocumentResult::CopyFailed, errnoError(EIO));
@@ -554,9 +571,7 @@ void removeWorkingDatabase()
     if (s.RutaBD.isEmpty())
         s.RutaBD = workingDatabasePath();
     Close_DB();
-    QFile::remove(s.RutaBD);
-    for (const char *suffix : {"-journal", "-wal", "-shm"})
-        QFile::remove(s.RutaBD + QLatin1String(suffix));
+    removeWithJournals(s.RutaBD);
 }
 
 bool asksNewOpenQuestion()

@@ -17,8 +17,9 @@
 // Temporary files are named "." + the first 50 characters of the target's
 // file name + "." + eight random letters or digits + ".orbtmp": hidden, never
 // ending in ".vcs", so the document dialogs never offer them. One left behind
-// by a crash is removed by the next store into the same document (or the next
-// open into the working database); nothing else ever reads it.
+// by a crash (with the journal SQLite may keep beside it) is removed by the
+// next store into the same document (or the next open into the working
+// database); nothing ever reads it.
 //
 // The document state helpers at the end apply the table of what each
 // document command does to ConfCargada, ConfModif, ConfRecup, WorkingFile,

@@ -426,6 +426,7 @@ void TestDocuments::staleTemporaryFilesAreRemovedAndNeverOpened()
     const QStringList lookAlikes{QStringLiteral(".Hotel.vcs.K3J9X0A1.orbtmp"), QStringLiteral(".Hotel.vcs.short.orbtmp"),
                                  QStringLiteral(".Other.vcs.k3j9x0a1.orbtmp"), QStringLiteral("Hotel.vcs.k3j9x0a1.orbtmp")};
     QVERIFY(QFile::copy(document, stale));
+    QVERIFY(QFile::copy(document, stale + QStringLiteral("-journal")));
     for (const QString &name : lookAlikes) {
         QFile f(m_folder + QLatin1Char('/') + name);
         QVERIFY(f.open(QIODevice::WriteOnly));
@@ -434,6 +435,7 @@ void TestDocuments::staleTemporaryFilesAreRemovedAndNeverOpened()
 
     QVERIFY(storeDocument(document));
     QVERIFY(!QFileInfo::exists(stale));
+    QVERIFY(!QFileInfo::exists(stale + QStringLiteral("-journal")));
     QStringList expected = lookAlikes;
     expected << QStringLiteral("Hotel.vcs");
     expected.sort();

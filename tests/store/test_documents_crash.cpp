@@ -1,0 +1,152 @@
+// A store killed at any moment leaves the document whole: a child process
+// stores a 128-zone, 128-relay configuration into one document over and over,
+// relabelling all of it with a new generation before each store, and is
+// killed (SIGKILL) at moments drawn from a fixed seed. After each kill the
+// document must open, hold one configuration whose every row carries the same
+// generation, never go back to an older generation, and at most the one
+// temporary file the killed store was writing may be left beside it. The next
+// store into the document removes that file.
+
+#include "AppState.h"
+#include "Documents.h"
+#include "ModBas.h"
+#include "Seams.h"
+#include "test_documents_config.h"
+
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QSet>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+#include <QThread>
+#include <QtTest>
+
+using namespace orb;
+using namespace orbtest;
+
+namespace {
+
+constexpr int kKills = 30;
+constexpr qint64 kGenerationsPerRound = 1000000;
+
+QStringList tempFilesIn(const QString &folder)
+{
+    QStringList temps;
+    for (const QString &name : folderEntries(folder)) {
+        if (name != QLatin1String("Planta.vcs"))
+            temps << name;
+    }
+    return temps;
+}
+
+} // namespace
+
+class TestDocumentsCrash : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void killedStoresLeaveAWholeDocument();
+};
+
+void TestDocumentsCrash::initTestCase()
+{
+    setMsgBoxHandler([](const QString &prompt, int, const QString &) {
+        qWarning("unexpected message: %s", qPrintable(prompt));
+        return int(AnsOk);
+    });
+}
+
+void TestDocumentsCrash::killedStoresLeaveAWholeDocument()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString folder = dir.filePath(QStringLiteral("docs"));
+    QVERIFY(QDir().mkpath(folder));
+    const QString document = folder + QStringLiteral("/Planta.vcs");
+
+    QRandomGenerator random(20240611u);
+    qint64 lastGeneration = -1;
+    int killedMidStore = 0;
+    for (int round = 0; round < kKills; ++round) {
+        const QString childHome = dir.filePath(QStringLiteral("child%1").arg(round));
+        QVERIFY(QDir().mkpath(childHome + QStringLiteral("/data")));
+        QVERIFY(QDir().mkpath(childHome + QStringLiteral("/config")));
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("XDG_DATA_HOME"), childHome + QStringLiteral("/data"));
+        env.insert(QStringLiteral("XDG_CONFIG_HOME"), childHome + QStringLiteral("/config"));
+
+        QProcess child;
+        child.setProcessEnvironment(env);
+        child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        child.start(QStringLiteral(ORB_DOCUMENTS_WRITER),
+                    {document, QString::number(qint64(round) * kGenerationsPerRound)});
+        QVERIFY2(child.waitForStarted(), qPrintable(child.errorString()));
+        if (round == 0) {
+            // The first round runs until a document exists.
+            while (!child.canReadLine())
+                QVERIFY2(child.waitForReadyRead(60000), "the writer stored nothing");
+        } else {
+            // Anywhere from the child's start-up to many stores in.
+            QThread::usleep(random.bounded(0, 250000));
+        }
+        child.kill();
+        QVERIFY(child.waitForFinished(60000));
+        QVERIFY2(child.exitStatus() == QProcess::CrashExit,
+                 qPrintable(QStringLiteral("the writer ended by itself with %1").arg(child.exitCode())));
+
+        // At most the file being written and its journal.
+        const QStringList leftovers = tempFilesIn(folder);
+        QSet<QString> written;
+        for (QString name : leftovers) {
+            if (name.endsWith(QLatin1String("-journal")))
+                name.chop(8);
+            QVERIFY2(name.startsWith(QLatin1String(".Planta.vcs.")) && name.endsWith(QLatin1String(".orbtmp")),
+                     qPrintable(name));
+            written.insert(name);
+        }
+        QVERIFY2(written.size() <= 1, qPrintable(leftovers.join(QLatin1Char(' '))));
+        killedMidStore += int(written.size());
+
+        QString error;
+        QVERIFY2(validateDocument(document, &error), qPrintable(error));
+        QCOMPARE(openDocument(document, &error), OpenDocumentResult::Opened);
+        const QString name = appState().NomCon;
+        QVERIFY2(name.startsWith(QLatin1String("GEN ")), qPrintable(name));
+        const qint64 generation = name.mid(4).toLongLong();
+        QVERIFY2(generation >= lastGeneration, "the document went back to an older configuration");
+        lastGeneration = generation;
+        QCOMPARE(appState().NumZon, quint8(128));
+        QCOMPARE(appState().NumRel, quint8(128));
+
+        QSqlQuery zones(BaseDatos());
+        QVERIFY(zones.exec(QStringLiteral("SELECT IDZON, ETIZON FROM CONFZONAS ORDER BY IDZON")));
+        int n = 0;
+        while (zones.next()) {
+            ++n;
+            QCOMPARE(zones.value(0).toInt(), n);
+            QCOMPARE(zones.value(1).toString(), zoneLabel(generation, n));
+        }
+        QCOMPARE(n, 128);
+        QSqlQuery relays(BaseDatos());
+        QVERIFY(relays.exec(QStringLiteral("SELECT IDREL, ETIREL, TIP FROM CONFRELES ORDER BY IDREL")));
+        n = 0;
+        while (relays.next()) {
+            ++n;
+            QCOMPARE(relays.value(0).toInt(), n);
+            QCOMPARE(relays.value(1).toString(), relayLabel(generation, n));
+            QCOMPARE(relays.value(2).toInt(), 192);
+        }
+        QCOMPARE(n, 128);
+    }
+    qInfo("%d of %d kills left a temporary file behind; last generation %lld", killedMidStore, kKills,
+          static_cast<long long>(lastGeneration));
+
+    // The next store cleans up after the last kill.
+    QString error;
+    QVERIFY2(storeDocument(document, &error), qPrintable(error));
+    QCOMPARE(tempFilesIn(folder), QStringList());
+    Close_DB();
+}
+
+QTEST_GUILESS_MAIN(TestDocumentsCrash)
+#include "test_documents_crash.moc"
