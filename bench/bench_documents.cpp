@@ -100,6 +100,7 @@ int main(int argc, char **argv)
                 static_cast<long long>(QFileInfo(document).size()));
     report("Save (store into document)", store);
     report("Open (document to working)", open);
-    orb::removeWorkingDatabase();
+    orb::Close_DB();
+    QFile::remove(orb::workingDatabasePath());
     return 0;
 }

@@ -4,7 +4,6 @@
 #include "ModBas.h"
 #include "Schema.h"
 #include "Seams.h"
-#include "SettingsStore.h"
 #include "Strings.h"
 
 #include <QDir>
@@ -508,30 +507,6 @@ void showOpenFailure(const QString &error)
 
 // ---------------------------------------------------------------------------
 
-namespace {
-const QString kGroup = QStringLiteral("Properties");
-const QString kWorkingFile = QStringLiteral("WorkingFile");
-const QString kWorkingName = QStringLiteral("WorkingName");
-} // namespace
-
-ConfMarks readMarks()
-{
-    auto settings = openSettingsStore();
-    settings->beginGroup(kGroup);
-    return ConfMarks{settings->value(kWorkingFile, QString()).toString(),
-                     settings->value(kWorkingName, QString()).toString()};
-}
-
-void writeMarks(const QString &workingFile, const QString &workingName)
-{
-    auto settings = openSettingsStore();
-    settings->beginGroup(kGroup);
-    settings->setValue(kWorkingFile, workingFile);
-    settings->setValue(kWorkingName, workingName);
-    settings->endGroup();
-    settings->sync();
-}
-
 QString documentTitle(const QString &fileName) { return QFileInfo(fileName).fileName(); }
 
 void applyOpened(const QString &fileName)
@@ -541,7 +516,6 @@ void applyOpened(const QString &fileName)
     s.ConfModif = false;
     s.WorkingFile = fileName;
     s.WorkingName = documentTitle(fileName);
-    writeMarks(s.WorkingFile, s.WorkingName);
 }
 
 void applyStored(const QString &fileName, bool saveAs)
@@ -555,25 +529,6 @@ void applyStored(const QString &fileName, bool saveAs)
     s.WorkingName = documentTitle(fileName);
 }
 
-void applyClosed()
-{
-    AppState &s = appState();
-    s.ConfCargada = false;
-    s.ConfModif = false;
-    s.WorkingFile.clear();
-    s.WorkingName.clear();
-    writeMarks(QString(), QString());
-}
-
-void removeWorkingDatabase()
-{
-    AppState &s = appState();
-    if (s.RutaBD.isEmpty())
-        s.RutaBD = workingDatabasePath();
-    Close_DB();
-    removeWithJournals(s.RutaBD);
-}
-
 bool asksNewOpenQuestion()
 {
     const AppState &s = appState();
@@ -582,9 +537,42 @@ bool asksNewOpenQuestion()
 
 bool asksCloseQuestion() { return appState().ConfModif; }
 
+int askNewOpenQuestion()
+{
+    AppState &s = appState();
+    s.Mensaje = Str(1047) + s.WorkingName;
+    s.TituloMsg = Str(1048);
+    return MsgBox(s.Mensaje, MsgYesNo, s.TituloMsg);
+}
+
+int askCloseQuestion()
+{
+    AppState &s = appState();
+    s.Mensaje = Str(1044);
+    s.TituloMsg = Str(1045);
+    return MsgBox(s.Mensaje, MsgYesNo, s.TituloMsg);
+}
+
 bool saveRunsSaveAs(const QString &dialogFileName)
 {
     return dialogFileName.isEmpty() || appState().WorkingFile != dialogFileName;
+}
+
+FileDialogRequest documentDialogRequest(bool save)
+{
+    FileDialogRequest request;
+    request.save = save;
+    request.filter = Str(1046) + QStringLiteral("(*.vcs)");
+    if (save)
+        request.proposedName = appState().WorkingName;
+    return request;
+}
+
+bool confirmReplace(const QString &path)
+{
+    if (!QFileInfo::exists(path))
+        return true;
+    return MsgBox(path + QLatin1Char(' ') + Str(6509), MsgYesNo) == AnsYes;
 }
 
 } // namespace orb

@@ -21,10 +21,10 @@
 // next store into the same document (or the next open into the working
 // database); nothing ever reads it.
 //
-// The document state helpers at the end apply the table of what each
-// document command does to ConfCargada, ConfModif, ConfRecup, WorkingFile,
-// WorkingName and the marks "WorkingFile"/"WorkingName" of group
-// "Properties" in the settings store.
+// The helpers at the end apply what the document commands do to ConfCargada,
+// ConfModif, ConfRecup, WorkingFile and WorkingName, and ask their questions.
+
+#include "Seams.h"
 
 #include <QString>
 #include <functional>
@@ -104,23 +104,17 @@ OpenDocumentResult openDocument(const QString &path, QString *error = nullptr,
 void showOpenFailure(const QString &error);
 
 // ---------------------------------------------------------------------------
-// Document state.
-
-// The marks of an open configuration in the settings store; a missing value
-// reads as empty text.
-struct ConfMarks {
-    QString WorkingFile;
-    QString WorkingName;
-};
-ConfMarks readMarks();
-void writeMarks(const QString &workingFile, const QString &workingName);
+// Document state and the questions of the document commands. The marks of
+// an open configuration and the orderly end of one are kept by the shell
+// (writeWorkingMarks, endOpenConfiguration).
 
 // The title of a document as the file dialog reports it: its file name
 // without the folder.
 QString documentTitle(const QString &fileName);
 
 // After Open: ConfCargada set, ConfModif cleared, ConfRecup unchanged,
-// WorkingFile/WorkingName := fileName and its title, marks written.
+// WorkingFile/WorkingName := fileName and its title. The caller writes the
+// marks with them.
 void applyOpened(const QString &fileName);
 
 // After a completed Save As (saveAs true) or Save: ConfModif and ConfRecup
@@ -128,23 +122,29 @@ void applyOpened(const QString &fileName);
 // sets ConfCargada. The marks are not rewritten.
 void applyStored(const QString &fileName, bool saveAs);
 
-// After Close, Exit and the closing of the main window: ConfCargada and
-// ConfModif cleared, ConfRecup unchanged, WorkingFile/WorkingName and both
-// marks emptied.
-void applyClosed();
-
-// Closes the working database and deletes its file (and any journal beside
-// it); a failing deletion is ignored.
-void removeWorkingDatabase();
-
 // The save question of New and Open is asked only when a configuration is
 // open and changed; that of Close, Exit and the closing only when changed.
 bool asksNewOpenQuestion();
 bool asksCloseQuestion();
 
+// The questions themselves, composed in Mensaje and TituloMsg: string 1047
+// and WorkingName titled 1048, and string 1044 titled 1045, with Yes/No
+// buttons. Return the answer (AnsYes or AnsNo).
+int askNewOpenQuestion();
+int askCloseQuestion();
+
 // Save writes at once only to the file the dialog last chose
 // (dialogFileName) and only when the open configuration was opened from or
 // stored to that file; otherwise it runs Save As.
 bool saveRunsSaveAs(const QString &dialogFileName);
+
+// The request of the Open (save false) and Save As (save true) dialogs:
+// filter string 1046 and "(*.vcs)"; Save As proposes WorkingName.
+FileDialogRequest documentDialogRequest(bool save);
+
+// Before a Save As writes onto an existing file: the chosen path, a blank
+// and string 6509, Yes/No, no title. True when the file does not exist or
+// the answer is Yes.
+bool confirmReplace(const QString &path);
 
 } // namespace orb

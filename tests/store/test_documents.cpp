@@ -6,7 +6,6 @@
 #include "Documents.h"
 #include "ModBas.h"
 #include "Seams.h"
-#include "SettingsStore.h"
 #include "Strings.h"
 #include "test_documents_config.h"
 
@@ -102,6 +101,7 @@ private slots:
     void failureMessages();
     void documentStateAfterEachCommand();
     void saveQuestionsAndSaveTarget();
+    void questionsAndDialogs();
 
 private:
     QList<ShownBox> m_boxes;
@@ -504,10 +504,7 @@ void TestDocuments::failureMessages()
 void TestDocuments::documentStateAfterEachCommand()
 {
     AppState &s = appState();
-    writeMarks(QStringLiteral("/x/Config1"), QStringLiteral("Config1"));
-    QCOMPARE(readMarks().WorkingFile, QStringLiteral("/x/Config1"));
-
-    // Open: loaded, unchanged, restored mark kept, marks written.
+    // Open: loaded, unchanged, restored mark kept.
     s.ConfRecup = true;
     s.ConfModif = true;
     applyOpened(QStringLiteral("/plantas/Hotel.vcs"));
@@ -516,18 +513,16 @@ void TestDocuments::documentStateAfterEachCommand()
     QVERIFY(s.ConfRecup);
     QCOMPARE(s.WorkingFile, QStringLiteral("/plantas/Hotel.vcs"));
     QCOMPARE(s.WorkingName, QStringLiteral("Hotel.vcs"));
-    QCOMPARE(readMarks().WorkingFile, QStringLiteral("/plantas/Hotel.vcs"));
-    QCOMPARE(readMarks().WorkingName, QStringLiteral("Hotel.vcs"));
 
-    // Save As: the marks keep naming the earlier document.
+    // Save As: loaded, unchanged, no longer restored.
     s.ConfModif = true;
     s.ConfCargada = false;
     applyStored(QStringLiteral("/otras/Copia"), true);
     QVERIFY(s.ConfCargada);
     QVERIFY(!s.ConfModif);
     QVERIFY(!s.ConfRecup);
+    QCOMPARE(s.WorkingFile, QStringLiteral("/otras/Copia"));
     QCOMPARE(s.WorkingName, QStringLiteral("Copia"));
-    QCOMPARE(readMarks().WorkingFile, QStringLiteral("/plantas/Hotel.vcs"));
 
     // Save leaves ConfCargada as it is.
     s.ConfCargada = false;
@@ -537,34 +532,6 @@ void TestDocuments::documentStateAfterEachCommand()
     QVERIFY(!s.ConfCargada);
     QVERIFY(!s.ConfModif);
     QVERIFY(!s.ConfRecup);
-
-    // Close: everything emptied but the restored mark.
-    s.ConfCargada = true;
-    s.ConfModif = true;
-    s.ConfRecup = true;
-    applyClosed();
-    QVERIFY(!s.ConfCargada);
-    QVERIFY(!s.ConfModif);
-    QVERIFY(s.ConfRecup);
-    QVERIFY(s.WorkingFile.isEmpty());
-    QVERIFY(s.WorkingName.isEmpty());
-    QVERIFY(readMarks().WorkingFile.isEmpty());
-    QVERIFY(readMarks().WorkingName.isEmpty());
-    {
-        auto settings = openSettingsStore();
-        QVERIFY(settings->contains(QStringLiteral("Properties/WorkingFile")));
-    }
-
-    // The working database goes with its journal; twice is harmless.
-    s.RutaBD = workingDatabasePath();
-    QFile journal(workingDatabasePath() + QStringLiteral("-journal"));
-    QVERIFY(journal.open(QIODevice::WriteOnly));
-    journal.close();
-    removeWorkingDatabase();
-    QVERIFY(!BaseDatos().isOpen());
-    QVERIFY(!QFileInfo::exists(workingDatabasePath()));
-    QVERIFY(!journal.exists());
-    removeWorkingDatabase();
 }
 
 void TestDocuments::saveQuestionsAndSaveTarget()
@@ -591,6 +558,51 @@ void TestDocuments::saveQuestionsAndSaveTarget()
     QVERIFY(saveRunsSaveAs(QStringLiteral("/plantas/Hotel.vcs")));
     s.WorkingFile.clear();
     QVERIFY(saveRunsSaveAs(QStringLiteral("/plantas/Hotel.vcs")));
+}
+
+void TestDocuments::questionsAndDialogs()
+{
+    AppState &s = appState();
+    s.WorkingName = QStringLiteral("Hotel.vcs");
+    int answer = AnsNo;
+    setMsgBoxHandler([&](const QString &prompt, int style, const QString &title) {
+        m_boxes << ShownBox{prompt, style, title};
+        return answer;
+    });
+    QCOMPARE(askNewOpenQuestion(), int(AnsNo));
+    answer = AnsYes;
+    QCOMPARE(askCloseQuestion(), int(AnsYes));
+    QCOMPARE(m_boxes.size(), 2);
+    QCOMPARE(m_boxes[0].prompt, Str(1047) + QStringLiteral("Hotel.vcs"));
+    QCOMPARE(m_boxes[0].title, Str(1048));
+    QCOMPARE(m_boxes[0].style, int(MsgYesNo));
+    QCOMPARE(m_boxes[1].prompt, Str(1044));
+    QCOMPARE(m_boxes[1].title, Str(1045));
+    QCOMPARE(s.Mensaje, Str(1044));
+    QCOMPARE(s.TituloMsg, Str(1045));
+
+    const FileDialogRequest open = documentDialogRequest(false);
+    QVERIFY(!open.save);
+    QCOMPARE(open.filter, QStringLiteral("ORBITarsis Files(*.vcs)"));
+    QVERIFY(open.proposedName.isEmpty());
+    const FileDialogRequest saveAs = documentDialogRequest(true);
+    QVERIFY(saveAs.save);
+    QCOMPARE(saveAs.proposedName, QStringLiteral("Hotel.vcs"));
+
+    // The replace question only for a file that exists.
+    m_boxes.clear();
+    const QString existing = m_folder + QStringLiteral("/Hotel.vcs");
+    QVERIFY(confirmReplace(existing));
+    QVERIFY(m_boxes.isEmpty());
+    QVERIFY(storeDocument(existing));
+    answer = AnsNo;
+    QVERIFY(!confirmReplace(existing));
+    answer = AnsYes;
+    QVERIFY(confirmReplace(existing));
+    QCOMPARE(m_boxes.size(), 2);
+    QCOMPARE(m_boxes[0].prompt, existing + QLatin1Char(' ') + Str(6509));
+    QCOMPARE(m_boxes[0].style, int(MsgYesNo));
+    QCOMPARE(m_boxes[0].title, applicationTitle());
 }
 
 QTEST_GUILESS_MAIN(TestDocuments)
