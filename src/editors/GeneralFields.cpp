@@ -1,7 +1,7 @@
 #include "GeneralFields.h"
 
 #include "AppState.h"
-#include "LabelText.h"
+#include "Cp1252.h"
 #include "ModBas.h"
 #include "Recovery.h"
 #include "Strings.h"
@@ -70,7 +70,7 @@ bool generalKeyAccepted(int index, QChar key, int length, int selectionLength)
     const int limit = index == FieldName ? LenNomCon : LenEtiqueta;
     if (length >= limit && selectionLength == 0)
         return false;
-    if (index == FieldLabel && key != kEscape && !labelCharFits(key))
+    if (index == FieldLabel && key != kEscape && cp1252Byte(key) < 0)
         return false;
     return true;
 }
@@ -82,7 +82,7 @@ bool generalTextAcceptable(int index, const QString &text)
     if (index == FieldName)
         return text.size() <= LenNomCon;
     if (index == FieldLabel)
-        return text.size() <= LenEtiqueta && labelTextFits(text);
+        return text.size() <= LenEtiqueta && fitsCp1252(text);
     return false;
 }
 
