@@ -1,0 +1,118 @@
+#pragma once
+// The serial host: owns the serial control MSComm1 and the reply timer
+// TimCom, sends one frame at a time and waits for the panel's answer. It is
+// never shown.
+//
+// Every exchange goes: build a frame (ModCom.h), Send_Msg (Send_MsgShort for
+// the clock frames), test ErrPuerto(), Wait_Ack or Wait_Answer, test
+// EstadoRx() (and read DatosRx() after a good read), retry or go on; at the
+// end End_Comm, after a failure Err_Comm (FrmCommUi.h).
+//
+// The port is opened by the first send of a sequence (applying the port
+// settings of the open configuration) and stays open until End_Comm, Err_Comm
+// or Form_Unload, so no reply is lost between the frame and its wait and the
+// modem lines do not pulse at every frame. Input left over from an earlier
+// exchange is thrown away before each send, and a frame has left the PC
+// before its wait starts.
+//
+// A wait yields to the event loop (a local QEventLoop) until the reply or
+// the time-out; timers and windows stay live. While a wait runs, another
+// send or wait is refused: it changes nothing and reports failure.
+
+#include "Frame.h"
+#include "MSComm.h"
+
+#include <QByteArray>
+#include <QObject>
+#include <QPointer>
+#include <QString>
+#include <QTimer>
+
+class QEventLoop;
+
+namespace orb {
+
+class FrmComm : public QObject {
+    Q_OBJECT
+public:
+    // Time the panel has to answer, from the end of the frame.
+    static constexpr int ReplyTimeout = 2000;
+
+    explicit FrmComm(QObject *parent = nullptr);
+    ~FrmComm() override;
+
+    MSComm &MSComm1() { return *m_port; }
+    QTimer &TimCom() { return m_timCom; }
+
+    // Reply state: RxWaitAck, RxWaitRead while waiting, then RxOk or RxFail;
+    // 0 before the first wait.
+    quint8 EstadoRx() const { return m_estadoRx; }
+    // The last send could not open the port: message 401 was shown and
+    // nothing was written.
+    bool ErrPuerto() const { return m_errPuerto; }
+    // Data bytes of the last good read reply, and the same as text (one
+    // Windows-1252 character per byte).
+    QByteArray DatosRx() const { return m_datosRx; }
+    QString DatosRxText() const;
+    // The last frame written to the port.
+    QByteArray Trama() const { return m_trama; }
+    // Station address the acknowledge must come from.
+    quint8 DirRx() const { return kPanelStation; }
+
+    // Writes a complete frame (its layout follows its kind, so both take
+    // any frame). Opens the port when it is closed; when that fails shows
+    // message 401 with the port's error number and text and sets
+    // ErrPuerto. Returns true when the frame was written. An incomplete
+    // frame is never written (the next wait then fails at once), nor is a
+    // frame while a wait runs.
+    bool Send_Msg(const Frame &frame);
+    bool Send_MsgShort(const Frame &frame);
+
+    // Waits for the acknowledge / for the read reply of the frame just
+    // sent, up to ReplyTimeout. Ends with EstadoRx RxOk or RxFail, which is
+    // also returned. A wait with no frame written before it (the port could
+    // not be opened, was lost, or the frame was refused) ends with RxFail at
+    // once. A wait started while another runs returns RxFail and leaves the
+    // running one's state alone.
+    quint8 Wait_Ack();
+    quint8 Wait_Answer();
+
+    // True while a wait runs.
+    bool waiting() const { return m_loop != nullptr; }
+
+    // Applies the stored port settings when the port is closed.
+    void Form_Load();
+    // Closes the port (ends a sequence); a running wait ends with RxFail.
+    void Form_Unload();
+
+    // The receive handler and the time-out tick.
+    void MSComm1_OnComm(int commEvent);
+    void TimCom_Timer();
+
+    // Tests may shorten the reply time.
+    void setReplyTimeout(int ms) { m_replyTimeout = ms; }
+    int replyTimeout() const { return m_replyTimeout; }
+
+private:
+    bool send(const Frame &frame);
+    quint8 waitFor(quint8 state);
+    void endWait();
+
+    MSComm *m_port;
+    QTimer m_timCom;
+    QEventLoop *m_loop = nullptr;
+    int m_replyTimeout = ReplyTimeout;
+    quint8 m_estadoRx = 0;
+    bool m_errPuerto = false;
+    bool m_frameWritten = false;   // a frame went out and awaits its wait
+    QByteArray m_datosRx;
+    QByteArray m_trama;
+};
+
+// The program's one serial host, made on first use (owned by the
+// application object when there is one).
+FrmComm &frmComm();
+// Closes the port and deletes the serial host (program exit).
+void unloadFrmComm();
+
+} // namespace orb
