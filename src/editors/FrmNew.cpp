@@ -92,8 +92,6 @@ FrmNew *FrmNew::showDialog()
 FrmNew::FrmNew(QWidget *parent)
     : QWidget(parent)
     , m_pnlTop(new QFrame(this))
-    , m_cmdWrConf(new QPushButton(m_pnlTop))
-    , m_cmdCan(new QPushButton(m_pnlTop))
 {
     setObjectName(QStringLiteral("FrmNew"));
     setWindowFlags(Qt::SubWindow | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
@@ -139,6 +137,10 @@ FrmNew::FrmNew(QWidget *parent)
         m_txtCon[i] = field;
     }
 
+    // Made after the fields, so the focus moves from the fields to create
+    // and cancel.
+    m_cmdWrConf = new QPushButton(m_pnlTop);
+    m_cmdCan = new QPushButton(m_pnlTop);
     m_cmdWrConf->setObjectName(QStringLiteral("CmdWrConf"));
     m_cmdWrConf->setGeometry(twips(360), twips(3240), twips(1935), twips(495));
     m_cmdCan->setObjectName(QStringLiteral("CmdCan"));
@@ -146,11 +148,6 @@ FrmNew::FrmNew(QWidget *parent)
     connect(m_cmdWrConf, &QPushButton::clicked, this, &FrmNew::CmdWrConf_Click);
     connect(m_cmdCan, &QPushButton::clicked, this, &FrmNew::CmdCan_Click);
 
-    // Tab order: the six fields, create, cancel.
-    for (int i = 0; i + 1 < kGeneralFieldCount; ++i)
-        setTabOrder(m_txtCon[i], m_txtCon[i + 1]);
-    setTabOrder(m_txtCon[FieldLabel], m_cmdWrConf);
-    setTabOrder(m_cmdWrConf, m_cmdCan);
 }
 
 FrmNew::~FrmNew()

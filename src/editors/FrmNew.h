@@ -54,8 +54,8 @@ private:
     QFrame *m_pnlTop;
     std::array<QLineEdit *, kGeneralFieldCount> m_txtCon{};
     std::array<QLabel *, 7> m_lblCon{};   // LblCon(6)..LblCon(12)
-    QPushButton *m_cmdWrConf;
-    QPushButton *m_cmdCan;
+    QPushButton *m_cmdWrConf = nullptr;
+    QPushButton *m_cmdCan = nullptr;
     bool m_checking = false;
     bool m_unloaded = false;
 };
