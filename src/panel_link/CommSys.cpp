@@ -162,7 +162,9 @@ bool storeCommSys(const CommSysChoice &choice, QString *errorText)
     s.ComEco = choice.echoSel != 0;
 
     const QString baud = choice.baud.trimmed();
-    const QString parity = choice.parity.left(1);
+    // Never null: no parity chosen is an empty letter, which the column
+    // refuses.
+    const QString parity = QLatin1String("") + choice.parity.left(1);
     const QString dataBits = choice.dataBits.trimmed();
     const QString stopBits = choice.stopBits.trimmed();
     s.ComSettings = baud + QLatin1Char(',') + parity + QLatin1Char(',') + dataBits + QLatin1Char(',') + stopBits;
