@@ -19,6 +19,7 @@
 #include <QPushButton>
 #include <QToolBar>
 #include <QValidator>
+#include <algorithm>
 
 namespace orb {
 
@@ -176,6 +177,7 @@ void FrmNew::onLoad()
     m_lblCon[4]->setText(Str(828));
     m_lblCon[5]->setText(Str(813));
     m_lblCon[6]->setText(Str(814));
+    fitCaptions();
     m_cmdWrConf->setText(Str(829));
     m_cmdCan->setText(Str(830));
     m_txtCon[0]->setToolTip(Str(819));
@@ -188,6 +190,22 @@ void FrmNew::onLoad()
     m_cmdCan->setToolTip(Str(832));
 
     m_txtCon[FieldName]->setFocus();
+}
+
+void FrmNew::fitCaptions()
+{
+    // A caption longer than its place grows to the left, still ending just
+    // before its field; the heading spans the dialog.
+    for (int i = 0; i < 6; ++i) {
+        QLabel *label = m_lblCon[i];
+        const QRect place = label->geometry();
+        const int width = std::max(place.width(), label->sizeHint().width());
+        const int left = std::max(4, place.right() + 1 - width);
+        label->setGeometry(left, place.y(), place.right() + 1 - left, place.height());
+    }
+    QLabel *heading = m_lblCon[6];
+    const int width = std::max(heading->geometry().width(), heading->sizeHint().width());
+    heading->setGeometry((this->width() - width) / 2, heading->y(), width, heading->height());
 }
 
 QLineEdit *FrmNew::TxtCon(int index) const

@@ -48,6 +48,7 @@ protected:
 private:
     explicit FrmNew(QWidget *parent);
     void onLoad();
+    void fitCaptions();
     void unload();
     int fieldIndex(QObject *object) const;
 

@@ -32,7 +32,7 @@ QPointer<FrmMain> &mainSlot()
 }
 
 // One entry of the menu bar: a menu (parent empty), a command or a separator
-// (name starting with "Emp").
+// (caption "-").
 struct MenuEntry {
     const char *name;
     const char *parent;         // "" for the seven menus
@@ -87,7 +87,7 @@ const QList<MenuEntry> &menuTable()
     return table;
 }
 
-bool isMenuSeparator(const MenuEntry &e) { return qstrncmp(e.name, "Emp", 3) == 0; }
+bool isMenuSeparator(const MenuEntry &e) { return qstrcmp(e.designCaption, "-") == 0; }
 
 // The commands that stay available with no configuration open.
 const QStringList &alwaysEnabled()
@@ -252,6 +252,11 @@ void FrmMain::buildStatusPanel()
     m_pnlConf->setFrameShape(QFrame::Panel);
     m_pnlConf->setFrameShadow(QFrame::Raised);
     m_pnlConf->setFixedHeight(twips(450));
+    // The four fields sit side by side at fixed places: a slightly smaller
+    // type keeps the longest texts inside them.
+    QFont small = m_pnlConf->font();
+    small.setPointSizeF(small.pointSizeF() * 0.9);
+    m_pnlConf->setFont(small);
 
     struct Field {
         int left, top, width, height;
@@ -282,11 +287,12 @@ QLabel *FrmMain::LblCon(int index) const
 
 QAction *FrmMain::menuItem(const QString &name) const
 {
-    if (name.isEmpty() || name.startsWith(QLatin1String("Emp")))
+    if (name.isEmpty())
         return nullptr;
     if (QMenu *m = menu(name))
         return m->menuAction();
-    return menuBar()->findChild<QAction *>(name);
+    QAction *item = menuBar()->findChild<QAction *>(name);
+    return item && !item->isSeparator() ? item : nullptr;
 }
 
 QMenu *FrmMain::menu(const QString &name) const { return menuBar()->findChild<QMenu *>(name); }
