@@ -87,8 +87,9 @@ signals:
     // Fires with comEvReceive each time bytes arrive and at least
     // RThreshold bytes are waiting.
     void OnComm(int commEvent);
-    // The device went away while open (adapter unplugged); the port is
-    // closed by then.
+    // The device went away while open (adapter unplugged, or the other
+    // side of a terminal closed: reads keep failing); the port is closed by
+    // then and the next open tries the device again.
     void portLost();
 
 private:
