@@ -4,6 +4,7 @@
 #include "FrmNew.h"
 #include "Icons.h"
 #include "MdiHost.h"
+#include "ModBas.h"
 #include "Recovery.h"
 #include "Strings.h"
 
@@ -399,9 +400,18 @@ void FrmMain::setCaptions()
 
 void FrmMain::Check_Unsaved()
 {
-    if (restoreUnsaved() == RestoreOutcome::Restored) {
+    switch (restoreUnsaved()) {
+    case RestoreOutcome::Restored:
         Show_ConfInfo();
         LOAD_MAIN();
+        break;
+    case RestoreOutcome::OpenFailed:
+    case RestoreOutcome::NoRow:
+        m_restorePending = true;
+        break;
+    case RestoreOutcome::NothingToRestore:
+    case RestoreOutcome::Declined:
+        break;
     }
 }
 
@@ -481,7 +491,13 @@ void FrmMain::closeEvent(QCloseEvent *event)
         event->ignore();
         return;
     }
-    endOpenConfiguration();
+    if (m_restorePending && !appState().ConfCargada) {
+        // The configuration that could not be restored stays where it is,
+        // and so do its marks: the next start asks again.
+        Close_DB();
+    } else {
+        endOpenConfiguration();
+    }
     event->accept();
 }
 

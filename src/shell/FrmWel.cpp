@@ -41,7 +41,7 @@ QString FrmWel::versionLine()
 }
 
 FrmWel::FrmWel(FrmMain &mainWindow, QWidget *parent)
-    : QWidget(parent, Qt::SplashScreen | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint)
+    : QWidget(parent, Qt::SplashScreen | Qt::FramelessWindowHint)
     , m_frame1(new QFrame(this))
     , m_imgLogo(new QLabel(m_frame1))
     , m_lblProductName(new QLabel(m_frame1))

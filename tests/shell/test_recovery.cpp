@@ -167,6 +167,10 @@ void TestRecovery::yesWithABrokenDatabaseGoesOnWithNothingOpen()
         QVERIFY(!appState().ConfRecup);
         QCOMPARE(main.windowTitle(), Str(1109));
         QVERIFY(!main.menuItem(QStringLiteral("MnuArxSav"))->isEnabled());
+        // An orderly end of this run keeps them too.
+        main.show();
+        QVERIFY(main.close());
+        QVERIFY(QFile::exists(workingDatabasePath()));
     }
     // The marks stay, so the question comes again; No then forgets them.
     QCOMPARE(readWorkingMarks().file, QStringLiteral("/plans/Hotel.vcs"));
