@@ -22,6 +22,8 @@ bool InstanceLock::tryLock() { return m_lock->isLocked() || m_lock->tryLock(0); 
 
 bool InstanceLock::isLocked() const { return m_lock->isLocked(); }
 
+bool InstanceLock::heldByAnother() const { return m_lock->error() == QLockFile::LockFailedError; }
+
 QString alreadyRunningMessage()
 {
     if (currentLanguage() == Language::Spanish)
@@ -32,6 +34,10 @@ QString alreadyRunningMessage()
 bool acquireInstanceLock(InstanceLock &lock)
 {
     if (lock.tryLock())
+        return true;
+    // A lock that cannot be written at all (no data folder) is no sign of
+    // another copy; the working database reports that folder itself.
+    if (!lock.heldByAnother())
         return true;
     MsgBox(alreadyRunningMessage(), MsgExclamation);
     return false;

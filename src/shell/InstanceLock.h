@@ -20,6 +20,9 @@ public:
     // Takes the lock; false when another running copy holds it.
     bool tryLock();
     bool isLocked() const;
+    // After a failed tryLock: true when another running copy holds the lock,
+    // false when the lock file could not be made at all.
+    bool heldByAnother() const;
     static QString lockPath();
 
 private:
@@ -27,7 +30,7 @@ private:
 };
 
 // Takes the lock, or tells the user that the program already runs and
-// returns false.
+// returns false. When no lock file can be made at all the program runs.
 bool acquireInstanceLock(InstanceLock &lock);
 
 // The message shown to a second start.

@@ -305,6 +305,7 @@ void TestRecovery::secondInstanceIsRefused()
     QCOMPARE(m_boxes->shown.first().prompt, alreadyRunningMessage());
     QCOMPARE(m_boxes->shown.first().style, 48);
     QVERIFY(!second.isLocked());
+    QVERIFY(second.heldByAnother());
 
     // Once the first copy ends, a new start runs.
     first.reset();
