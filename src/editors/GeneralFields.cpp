@@ -27,7 +27,7 @@ QString errorCodeOf(const QSqlError &error)
 
 // The previous working database is kept aside while the new one is made, and
 // put back when making it fails.
-QString asidePath() { return workingDatabasePath() + QStringLiteral(".prev"); }
+QString asidePath() { return previousDatabasePath(); }
 
 void putPreviousBack()
 {

@@ -56,6 +56,9 @@ RestoreOutcome restoreUnsaved()
         return RestoreOutcome::Declined;
     }
 
+    if (!QFile::exists(workingDatabasePath()) && QFile::exists(previousDatabasePath()))
+        QFile::rename(previousDatabasePath(), workingDatabasePath());
+
     // Open_Conf reports a database it cannot open or a missing general row
     // itself. Either way the marks stay, so the question comes again at the
     // next start until it is answered No or the database is back.
@@ -75,6 +78,8 @@ RestoreOutcome restoreUnsaved()
     writeWorkingMarks(marks.file, marks.name);
     return RestoreOutcome::Restored;
 }
+
+QString previousDatabasePath() { return workingDatabasePath() + QStringLiteral(".prev"); }
 
 void endOpenConfiguration()
 {

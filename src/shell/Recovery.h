@@ -39,6 +39,12 @@ enum class RestoreOutcome {
 // goes on with no configuration open.
 RestoreOutcome restoreUnsaved();
 
+// Where the previous working database waits while a new configuration is
+// made, so that a failed creation can put it back. Found at start-up in
+// place of the working database, it is what an end during that creation
+// left: the restore takes it back.
+QString previousDatabasePath();
+
 // The orderly end of the open configuration: the document state and the
 // marks emptied, the working database closed and deleted.
 void endOpenConfiguration();

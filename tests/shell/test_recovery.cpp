@@ -51,6 +51,7 @@ private slots:
     void firstStartAsksNothing();
     void marksMissingReadAsEmpty();
     void yesRestoresTheConfiguration();
+    void yesAfterAnEndDuringACreateTakesThePreviousBack();
     void yesWithABrokenDatabaseGoesOnWithNothingOpen();
     void yesWithoutAGeneralRowKeepsTheMarks();
     void noForgetsTheMarksAndLeavesTheDatabase();
@@ -143,6 +144,21 @@ void TestRecovery::yesRestoresTheConfiguration()
     QVERIFY(!main.menuItem(QStringLiteral("MnuArxImp"))->isEnabled());
     QCOMPARE(readWorkingMarks().file, file);
     QCOMPARE(readWorkingMarks().name, QStringLiteral("Config1"));
+}
+
+void TestRecovery::yesAfterAnEndDuringACreateTakesThePreviousBack()
+{
+    // The process ended while a new configuration was being made: the
+    // previous working database is still aside.
+    leaveWorkingDatabase(QStringLiteral("Before the new one"), 5, 5);
+    QFile::remove(previousDatabasePath());
+    QVERIFY(QFile::rename(workingDatabasePath(), previousDatabasePath()));
+    writeWorkingMarks(QStringLiteral("/plans/Before.vcs"), QStringLiteral("Before.vcs"));
+    m_boxes->answers = {AnsYes};
+    QCOMPARE(restoreUnsaved(), RestoreOutcome::Restored);
+    QCOMPARE(appState().NomCon, QStringLiteral("Before the new one"));
+    QVERIFY(QFile::exists(workingDatabasePath()));
+    QVERIFY(!QFile::exists(previousDatabasePath()));
 }
 
 void TestRecovery::yesWithABrokenDatabaseGoesOnWithNothingOpen()
