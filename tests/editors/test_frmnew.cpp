@@ -248,6 +248,13 @@ void TestFrmNew::deleteKeyRemovesTheCharacterAfterTheCaret()
     QTest::keyClick(name, Qt::Key_Delete);
     QCOMPARE(name->text(), QStringLiteral("B"));
     QCOMPARE(name->cursorPosition(), 1);
+    // With a selection the press clears it and the release still takes the
+    // character after the caret.
+    name->setText(QStringLiteral("ABCDE"));
+    name->setSelection(1, 2);
+    QTest::keyClick(name, Qt::Key_Delete);
+    QCOMPARE(name->text(), QStringLiteral("AE"));
+    QCOMPARE(name->cursorPosition(), 1);
     // A full stop has nothing to do with the Delete key.
     name->setText(QStringLiteral("XY"));
     name->setCursorPosition(0);
