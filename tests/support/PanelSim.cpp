@@ -136,10 +136,10 @@ int PanelSim::lateDelayMs() const
     return m_lateDelayMs;
 }
 
-void PanelSim::misbehave(Misbehaviour what, int count, int address)
+void PanelSim::misbehave(Misbehaviour what, int count, int address, char function)
 {
     std::lock_guard lock(m_mutex);
-    m_rules.push_back(Rule{what, count, address});
+    m_rules.push_back(Rule{what, count, address, function});
 }
 
 void PanelSim::clearMisbehaviours()
@@ -215,10 +215,12 @@ bool PanelSim::waitForRepliesSent(int count, int timeoutMs)
     return m_sent.wait_for(lock, std::chrono::milliseconds(timeoutMs), [&] { return m_replies >= count; });
 }
 
-bool PanelSim::takeRule(int address, Misbehaviour *what)
+bool PanelSim::takeRule(int address, char function, Misbehaviour *what)
 {
     for (auto it = m_rules.begin(); it != m_rules.end(); ++it) {
         if (it->address != kAnyAddress && it->address != address)
+            continue;
+        if (it->function != 0 && it->function != function)
             continue;
         *what = it->what;
         if (it->count != kAlways && --it->count <= 0)
@@ -332,7 +334,7 @@ void PanelSim::handleFrame(const QByteArray &frame)
         const int address = request ? (quint8(frame.at(4)) << 8 | quint8(frame.at(5))) : kAnyAddress;
 
         Misbehaviour what{};
-        const bool misbehaving = takeRule(address, &what);
+        const bool misbehaving = takeRule(address, char(function), &what);
         if (misbehaving && what == Misbehaviour::Silent)
             return;
         if (misbehaving && what == Misbehaviour::Nak) {

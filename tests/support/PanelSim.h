@@ -72,8 +72,10 @@ public:
     int lateDelayMs() const;
 
     // Misbehaviour for the next `count` frames (kAlways: every frame) whose
-    // address is `address` (kAnyAddress: any frame, clock frames included).
-    void misbehave(Misbehaviour what, int count = 1, int address = kAnyAddress);
+    // address is `address` (kAnyAddress: any frame, clock frames included)
+    // and, when `function` is not 0, whose function code is `function`
+    // ('W', 'R', ':' or ';').
+    void misbehave(Misbehaviour what, int count = 1, int address = kAnyAddress, char function = 0);
     void clearMisbehaviours();
 
     // Panel memory (0x2000 bytes, zero at start) and clock.
@@ -101,6 +103,7 @@ private:
         Misbehaviour what;
         int count;
         int address;
+        char function;
     };
     struct Pending {
         std::chrono::steady_clock::time_point due;
@@ -111,7 +114,7 @@ private:
     void handleInput(const QByteArray &bytes);
     void handleFrame(const QByteArray &frame);
     void send(const QByteArray &bytes);   // with the lock released
-    bool takeRule(int address, Misbehaviour *what);
+    bool takeRule(int address, char function, Misbehaviour *what);
 
     int m_master = -1;
     int m_slave = -1;
