@@ -1,12 +1,15 @@
 #include "FrmMain.h"
 
 #include "AppState.h"
+#include "FrmComm.h"
+#include "FrmCommUi.h"
 #include "FrmNew.h"
 #include "Icons.h"
 #include "MdiHost.h"
 #include "ModBas.h"
 #include "Recovery.h"
 #include "Strings.h"
+#include "Transfers.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -31,6 +34,29 @@ QPointer<FrmMain> &mainSlot()
     static QPointer<FrmMain> window;
     return window;
 }
+
+// What the panel transfers switch on the main window.
+class MainTransferHost : public TransferHost {
+public:
+    explicit MainTransferHost(FrmMain &main) : m_main(main) {}
+
+    void setCommandsEnabled(bool enabled) override
+    {
+        m_main.TolBarBut()->setEnabled(enabled);
+        for (const char *name : {"MnuArx", "MnuCom", "MnuEdi", "MnuHelp", "MnuPrg", "MnuVen", "MnuVer"})
+            m_main.menuItem(QLatin1String(name))->setEnabled(enabled);
+    }
+    void setWindowEnabled(bool enabled) override { m_main.setEnabled(enabled); }
+    void refreshConfiguration() override
+    {
+        m_main.LOAD_MAIN();
+        Show_ConfInfo();
+    }
+    void closeEditingWindows() override { m_main.closeEditingWindows(); }
+
+private:
+    FrmMain &m_main;
+};
 
 // One entry of the menu bar: a menu (parent empty), a command or a separator
 // (caption "-").
@@ -498,6 +524,8 @@ void FrmMain::closeEvent(QCloseEvent *event)
     } else {
         endOpenConfiguration();
     }
+    // The serial port closes with the program.
+    unloadFrmComm();
     event->accept();
 }
 
@@ -521,10 +549,25 @@ void FrmMain::MnuPrgCon_Click() {}
 void FrmMain::MnuPrgZon_Click() {}
 void FrmMain::MnuPrgRel_Click() {}
 
-void FrmMain::MnuComConf_Click() {}
-void FrmMain::MnuComSend_Click() {}
-void FrmMain::MnuComRec_Click() {}
-void FrmMain::MnuComTime_Click() {}
+void FrmMain::MnuComConf_Click() { openPortSettings(); }
+
+void FrmMain::MnuComSend_Click()
+{
+    MainTransferHost host(*this);
+    Send_AllConf(host);
+}
+
+void FrmMain::MnuComRec_Click()
+{
+    MainTransferHost host(*this);
+    Rec_AllConf(host);
+}
+
+void FrmMain::MnuComTime_Click()
+{
+    MainTransferHost host(*this);
+    SetPanelClock(host);
+}
 
 // The view items follow their own check mark (Qt has already toggled it),
 // not the current visibility of what they show.
