@@ -8,6 +8,7 @@
 #include "Documents.h"
 #include "ModBas.h"
 #include "Seams.h"
+#include "TestConfiguration.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -21,32 +22,10 @@
 
 namespace {
 
-bool execBound(const QString &sql, const QVariantList &values)
-{
-    QSqlQuery q(orb::BaseDatos());
-    if (!q.prepare(sql))
-        return false;
-    for (const QVariant &v : values)
-        q.addBindValue(v);
-    return q.exec();
-}
-
 bool makeConfiguration()
 {
-    if (!orb::Create_DB() || orb::Open_Conf() != orb::OpenResult::NoRow)
-        return false;
-    QSqlDatabase db = orb::BaseDatos();
-    db.transaction();
-    bool ok = execBound(QStringLiteral("INSERT INTO CONFCENTRAL (NOMCON, NUMZON, NUMREL, ETIINI, INIDIA, ININIT) "
-                                       "VALUES (?, 128, 128, ?, 8, 20)"),
-                        {QStringLiteral("Bench"), QStringLiteral("PANEL 1")});
-    for (int n = 1; ok && n <= 128; ++n) {
-        ok = execBound(QStringLiteral("INSERT INTO CONFZONAS (IDCON, IDZON, ETIZON) VALUES (0, ?, ?)"),
-                       {n, QStringLiteral("ETI ZONA %1").arg(n)})
-             && execBound(QStringLiteral("INSERT INTO CONFRELES (IDCON, IDREL, TIP, ETIREL) VALUES (0, ?, 192, ?)"),
-                          {n, QStringLiteral("ETI RELE %1").arg(n)});
-    }
-    return ok && db.commit() && orb::Open_Conf() == orb::OpenResult::Opened;
+    return orbtest::makeConfiguration(128, 128, QStringLiteral("Bench"))
+           && orb::Open_Conf() == orb::OpenResult::Opened;
 }
 
 void report(const char *what, std::vector<double> ms)

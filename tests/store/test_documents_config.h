@@ -5,6 +5,7 @@
 #include "AppState.h"
 #include "ModBas.h"
 #include "Schema.h"
+#include "TestConfiguration.h"
 
 #include <QDir>
 #include <QFile>
@@ -17,46 +18,12 @@
 
 namespace orbtest {
 
-inline bool execBound(const QString &sql, const QVariantList &values = {})
-{
-    QSqlQuery q(orb::BaseDatos());
-    if (!q.prepare(sql))
-        return false;
-    for (const QVariant &v : values)
-        q.addBindValue(v);
-    return q.exec();
-}
-
 // The labels of generation g, so that a configuration read back shows
 // whether all of it comes from one store.
 inline QString generationName(qint64 g) { return QStringLiteral("GEN %1").arg(g); }
 inline QString zoneLabel(qint64 g, int n) { return QStringLiteral("G%1 Z%2").arg(g).arg(n); }
 inline QString relayLabel(qint64 g, int n) { return QStringLiteral("G%1 R%2").arg(g).arg(n); }
 
-// Creates the working database anew, opens it and fills a configuration of
-// the given size with the default rows (zones "ETI ZONA n", relays
-// "ETI RELE n" with TIP 192). Returns false on any failure.
-inline bool makeConfiguration(int zones, int relays, const QString &name = QStringLiteral("Hotel Plaza"))
-{
-    if (!orb::Create_DB() || orb::Open_Conf() != orb::OpenResult::NoRow)
-        return false;
-    QSqlDatabase db = orb::BaseDatos();
-    db.transaction();
-    bool ok = execBound(QStringLiteral("INSERT INTO CONFCENTRAL (NOMCON, NUMZON, NUMREL, ETIINI, INIDIA, ININIT, "
-                                       "BAUD, DATBIT, STPBIT, PAR, ECO, FLU, PORT) "
-                                       "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
-                        {name, zones, relays, QStringLiteral("PANEL 1"), 8, 20, 9600, 8, 1, QStringLiteral("N"), 0,
-                         0, 1});
-    for (int n = 1; ok && n <= zones; ++n)
-        ok = execBound(QStringLiteral("INSERT INTO CONFZONAS (IDCON, IDZON, ETIZON) VALUES (0, ?, ?)"),
-                       {n, QStringLiteral("ETI ZONA %1").arg(n)});
-    for (int n = 1; ok && n <= relays; ++n)
-        ok = execBound(QStringLiteral("INSERT INTO CONFRELES (IDCON, IDREL, TIP, ETIREL, RMIN, RSEC, DDIA, DNOCH, "
-                                      "PDIA, PNOCH, IL1, FL1, IL2, FL2, IL3, FL3, IL4, FL4) "
-                                      "VALUES (0, ?, 192, ?, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0)"),
-                       {n, QStringLiteral("ETI RELE %1").arg(n)});
-    return ok && db.commit();
-}
 
 // Relabels the whole open configuration as generation g in one transaction.
 inline bool relabel(qint64 g)

@@ -15,6 +15,10 @@ namespace orb::test {
 namespace {
 
 using SteadyClock = std::chrono::steady_clock;
+
+// Time one byte takes on the line: a start bit, eight data bits and a stop
+// bit.
+std::chrono::nanoseconds byteTime(int baud) { return std::chrono::nanoseconds(10'000'000'000LL / baud); }
 constexpr int kMemorySize = 0x2000;
 constexpr quint8 kPanel = 0x10;
 constexpr quint8 kPc = 0xC0;
@@ -282,14 +286,24 @@ void PanelSim::run()
 
 void PanelSim::handleInput(const QByteArray &bytes)
 {
-    QList<QByteArray> frames;
+    struct Arrived {
+        QByteArray frame;
+        SteadyClock::time_point firstByte;
+    };
+    QList<Arrived> frames;
+    int baud = 0;
     {
         std::lock_guard lock(m_mutex);
+        baud = m_baud;
+        const auto now = SteadyClock::now();
+        if (m_input.isEmpty())
+            m_frameStart = now;
         m_input.append(bytes);
-        m_inputSince = SteadyClock::now();
+        m_inputSince = now;
         while (!m_input.isEmpty()) {
             if (quint8(m_input.at(0)) != kPanel) {
                 m_input.remove(0, 1);
+                m_frameStart = now;
                 continue;
             }
             if (m_input.size() < 4)
@@ -303,12 +317,18 @@ void PanelSim::handleInput(const QByteArray &bytes)
             const int total = 5 + length;
             if (m_input.size() < total)
                 break;
-            frames.append(m_input.left(total));
+            frames.append({m_input.left(total), m_frameStart});
             m_input.remove(0, total);
+            m_frameStart = now;
         }
     }
-    for (const QByteArray &frame : frames)
-        handleFrame(frame);
+    for (const Arrived &arrived : frames) {
+        // On a paced line a frame is whole only once its last bit would have
+        // crossed it, counted from its first byte.
+        if (baud > 0)
+            std::this_thread::sleep_until(arrived.firstByte + byteTime(baud) * arrived.frame.size());
+        handleFrame(arrived.frame);
+    }
 }
 
 void PanelSim::handleFrame(const QByteArray &frame)
@@ -402,10 +422,12 @@ void PanelSim::send(const QByteArray &bytes)
     if (baud <= 0) {
         writeAll(m_master, bytes.constData(), bytes.size());
     } else {
-        const auto perByte = std::chrono::microseconds(10'000'000LL / baud);
-        for (const char c : bytes) {
-            writeAll(m_master, &c, 1);
-            std::this_thread::sleep_for(perByte);
+        // Each byte leaves once its ten bits have crossed the line, on a
+        // schedule from the first so that sleeping late does not add up.
+        const auto start = SteadyClock::now();
+        for (qsizetype i = 0; i < bytes.size(); ++i) {
+            std::this_thread::sleep_until(start + byteTime(baud) * (i + 1));
+            writeAll(m_master, bytes.constData() + i, 1);
         }
     }
     {

@@ -65,8 +65,10 @@ public:
     bool start();
     void stop();
 
-    // Pacing of the bytes it sends: 10 bit times per byte at this baud
-    // rate; 0 sends each answer at once (the default).
+    // Pacing of the line at this baud rate, 10 bit times per byte, both
+    // ways: a frame counts as received once its bytes would have crossed
+    // the line since its first byte arrived, and answers go out at that
+    // rate. 0 (the default) handles frames and answers at once.
     void setBaud(int baud);
     void setLateDelayMs(int ms);
     int lateDelayMs() const;
@@ -134,6 +136,7 @@ private:
     std::deque<Pending> m_pending;   // late answers, in order of due time
     QByteArray m_input;
     std::chrono::steady_clock::time_point m_inputSince;
+    std::chrono::steady_clock::time_point m_frameStart;   // first byte of the frame being received
     QList<QByteArray> m_frames;
     int m_bad = 0;
     int m_replies = 0;

@@ -1,0 +1,113 @@
+// Sends and receives a 128-zone, 128-relay configuration through the
+// simulated panel and compares the time taken with the time the same bytes
+// need on a 9600 baud 8N1 line (10 bits a byte). Twice: with the simulator
+// pacing the line at 9600 baud both ways, and unpaced, which leaves only the
+// program's own cost per frame. Runs in a temporary home so that it never
+// touches the user's files.
+//
+// Usage: bench_transfers
+
+#include "AppState.h"
+#include "FrmComm.h"
+#include "ModBas.h"
+#include "PanelSim.h"
+#include "Seams.h"
+#include "Strings.h"
+#include "TestConfiguration.h"
+#include "Transfers.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QTemporaryDir>
+#include <cstdio>
+
+namespace {
+
+class QuietHost : public orb::TransferHost {
+public:
+    void setCommandsEnabled(bool) override {}
+    void setWindowEnabled(bool) override {}
+    void refreshConfiguration() override {}
+    void closeEditingWindows() override {}
+};
+
+struct Traffic {
+    int frames = 0;
+    qint64 toPanel = 0;
+    qint64 fromPanel = 0;
+};
+
+// What crossed the line in the frames the simulator received: every write
+// is answered by the 6-byte acknowledge, a read of N bytes by 7 + N bytes.
+Traffic trafficOf(const orb::test::PanelSim &sim)
+{
+    Traffic t;
+    for (const QByteArray &frame : sim.receivedFrames()) {
+        ++t.frames;
+        t.toPanel += frame.size();
+        t.fromPanel += frame.at(2) == 'R' ? 7 + quint8(frame.at(6)) : 6;
+    }
+    return t;
+}
+
+bool run(const char *direction, bool paced, orb::test::PanelSim &sim, void (*command)(orb::TransferHost &))
+{
+    sim.setBaud(paced ? 9600 : 0);
+    sim.resetCounters();
+    QuietHost host;
+    int completed = 0;
+    orb::setMsgBoxHandler([&completed](const QString &prompt, int, const QString &) {
+        if (prompt == orb::Str(432))
+            ++completed;
+        else
+            std::fprintf(stderr, "message: %s\n", qPrintable(prompt));
+        return int(orb::AnsOk);
+    });
+    QElapsedTimer timer;
+    timer.start();
+    command(host);
+    const double wall = timer.nsecsElapsed() / 1e9;
+    const Traffic t = trafficOf(sim);
+    const double wire = double(t.toPanel + t.fromPanel) * 10.0 / 9600.0;
+    std::printf("%-7s %-7s frames %3d  bytes to panel %5lld  from panel %5lld  wall %7.3f s  wire %6.3f s  "
+                "ratio %.3f  per frame %.3f ms\n",
+                direction, paced ? "paced" : "unpaced", t.frames, static_cast<long long>(t.toPanel),
+                static_cast<long long>(t.fromPanel), wall, wire, wall / wire, wall * 1000.0 / t.frames);
+    return completed == 1;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QTemporaryDir home;
+    if (!home.isValid())
+        return 1;
+    qputenv("XDG_DATA_HOME", QFile::encodeName(home.filePath(QStringLiteral("data"))));
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(home.filePath(QStringLiteral("config"))));
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+
+    orb::setMsgBoxHandler([](const QString &, int, const QString &) { return int(orb::AnsOk); });
+    if (!orbtest::makeConfiguration(128, 128, QStringLiteral("Bench"))
+        || orb::Open_Conf() != orb::OpenResult::Opened) {
+        std::fprintf(stderr, "cannot make the configuration\n");
+        return 1;
+    }
+    orb::test::PanelSim sim;
+    if (!sim.start()) {
+        std::fprintf(stderr, "cannot start the simulated panel\n");
+        return 1;
+    }
+    orb::test::pointCom1At(sim.devicePath());
+
+    bool ok = true;
+    for (const bool paced : {true, false}) {
+        ok = run("send", paced, sim, orb::Send_AllConf) && ok;
+        ok = run("receive", paced, sim, orb::Rec_AllConf) && ok;
+    }
+    orb::unloadFrmComm();
+    orb::Close_DB();
+    return ok ? 0 : 1;
+}
