@@ -1,6 +1,7 @@
 #include "FrmMain.h"
 
 #include "AppState.h"
+#include "DocumentCommands.h"
 #include "FrmComm.h"
 #include "FrmCommUi.h"
 #include "FrmNew.h"
@@ -511,18 +512,13 @@ void FrmMain::fillWindowList()
 
 void FrmMain::closeEvent(QCloseEvent *event)
 {
-    // The editing windows go first: they may refuse, and they release the
-    // working database before it is deleted.
-    if (!closeEditingWindows()) {
+    // The save question, then the editing windows (they may refuse, and they
+    // release the working database before it is deleted) and the end of the
+    // open configuration. A configuration that could not be restored keeps
+    // its marks and working database for the next start.
+    if (!documentCommands(*this).closing()) {
         event->ignore();
         return;
-    }
-    if (m_restorePending && !appState().ConfCargada) {
-        // The configuration that could not be restored stays where it is,
-        // and so do its marks: the next start asks again.
-        Close_DB();
-    } else {
-        endOpenConfiguration();
     }
     // The serial port closes with the program.
     unloadFrmComm();
@@ -531,14 +527,50 @@ void FrmMain::closeEvent(QCloseEvent *event)
 
 // ---- Commands -------------------------------------------------------------
 
-void FrmMain::MnuArxNew_Click() { FrmNew::showDialog(); }
-void FrmMain::MnuArxOpen_Click() {}
-void FrmMain::MnuArxClose_Click() {}
-void FrmMain::MnuArxSav_Click() {}
-void FrmMain::MnuArxSavAs_Click() {}
+namespace {
+
+// The document commands run only while the File menu is available: a
+// shortcut still reaches its command while a transfer or the
+// new-configuration dialog has the menu switched off.
+bool fileMenuAvailable(const FrmMain &main)
+{
+    return main.isEnabled() && main.menuItem(QStringLiteral("MnuArx"))->isEnabled();
+}
+
+} // namespace
+
+void FrmMain::MnuArxNew_Click()
+{
+    if (fileMenuAvailable(*this))
+        documentCommands(*this).New();
+}
+void FrmMain::MnuArxOpen_Click()
+{
+    if (fileMenuAvailable(*this))
+        documentCommands(*this).Open();
+}
+void FrmMain::MnuArxClose_Click()
+{
+    if (fileMenuAvailable(*this))
+        documentCommands(*this).Close();
+}
+void FrmMain::MnuArxSav_Click()
+{
+    if (fileMenuAvailable(*this))
+        documentCommands(*this).Save();
+}
+void FrmMain::MnuArxSavAs_Click()
+{
+    if (fileMenuAvailable(*this))
+        documentCommands(*this).SaveAs();
+}
 void FrmMain::MnuArxVis_Click() {}
 void FrmMain::MnuArxImp_Click() {}
-void FrmMain::MnuArxSal_Click() { close(); }
+void FrmMain::MnuArxSal_Click()
+{
+    if (fileMenuAvailable(*this))
+        documentCommands(*this).Exit();
+}
 
 void FrmMain::MnuEdiCut_Click() {}
 void FrmMain::MnuEdiCop_Click() {}
