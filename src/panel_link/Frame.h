@@ -61,4 +61,15 @@ struct Frame {
     QByteArray bytes() const { return isShort() ? shortBytes() : requestBytes(); }
 };
 
+// Starts a frame from the PC to the panel with a function code; the
+// builder fills in the rest and marks it complete.
+inline void startFrame(Frame &frame, quint8 function)
+{
+    frame.DirDest = kPanelStation;
+    frame.DirOrig = kPcStation;
+    frame.Funcion = function;
+    frame.RThreshold = 0;
+    frame.Completa = false;
+}
+
 } // namespace orb

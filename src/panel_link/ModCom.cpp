@@ -117,15 +117,6 @@ void Set_MsgAdr(Frame &frame, int base, int offset)
 
 namespace {
 
-void startFrame(Frame &frame, quint8 function)
-{
-    frame.DirDest = kPanelStation;
-    frame.DirOrig = kPcStation;
-    frame.Funcion = function;
-    frame.RThreshold = 0;
-    frame.Completa = false;
-}
-
 void readFrame(Frame &frame, int address, int count)
 {
     startFrame(frame, FnRead);

@@ -44,18 +44,6 @@ void Calc_ChkSum(Frame &frame)
     frame.ChkSum = quint8(sum & 0xFF);
 }
 
-namespace {
-
-void startFrame(Frame &frame, quint8 function)
-{
-    frame.DirDest = kPanelStation;
-    frame.DirOrig = kPcStation;
-    frame.Funcion = function;
-    frame.RThreshold = 0;
-    frame.Completa = false;
-}
-
-} // namespace
 
 void Msg_WrByte(Frame &frame, int addr, int value)
 {
