@@ -84,7 +84,14 @@ FileDialogRequest DocumentCommands::dialogRequest(bool save) const
         if (!save)
             request.proposedName = QFileInfo(m_fileName).fileName();
     } else {
-        request.directory = QDir::homePath();
+        // Nothing chosen yet in this run (a restored configuration): the
+        // folder of the configuration's own document when it has one; a new
+        // configuration's made-up name lies in the program's data folder,
+        // which is no place for documents.
+        const QString folder = QFileInfo(appState().WorkingFile).absolutePath();
+        const bool ownFolder = !appState().WorkingFile.isEmpty() && QFileInfo(folder).isDir()
+                               && QFileInfo(folder) != QFileInfo(dataFolder());
+        request.directory = ownFolder ? folder : QDir::homePath();
     }
     return request;
 }

@@ -150,6 +150,7 @@ private slots:
     void newConfigurationStateAndFirstSaveRunsSaveAs();
     void saveAfterOpenWritesAtOnceAndOpenStartsOnTheLastFile();
     void saveAfterANewConfigurationNeverWritesTheEarlierDocument();
+    void firstSaveAfterARestoreRunsSaveAsInTheDocumentsFolder();
     void saveAsOntoAnExistingFileAsksAndNoStoresNothing();
     void noToTheReplaceQuestionStopsTheAskingCommand();
     void yesToTheCloseQuestionAlwaysRunsSaveAs();
@@ -258,6 +259,7 @@ void TestDocumentCommands::newConfigurationStateAndFirstSaveRunsSaveAs()
     QVERIFY(request.save);
     QCOMPARE(request.proposedName, Str(4924) + QStringLiteral("1"));
     QCOMPARE(request.filter, Str(1046) + QStringLiteral("(*.vcs)"));
+    QCOMPARE(request.directory, QDir::homePath());
     QVERIFY(m_boxes->shown.isEmpty());
 
     // After the completed Save As: stored, named after the file, the marks
@@ -331,6 +333,40 @@ void TestDocumentCommands::saveAfterANewConfigurationNeverWritesTheEarlierDocume
     QVERIFY(appState().ConfModif);
     QVERIFY(!appState().SavAsCancel);
     QCOMPARE(appState().WorkingName, Str(4924) + QStringLiteral("2"));
+}
+
+void TestDocumentCommands::firstSaveAfterARestoreRunsSaveAsInTheDocumentsFolder()
+{
+    makeNew(QStringLiteral("Hotel"));
+    saveAsNew(QStringLiteral("hotel.vcs"));
+    trigger("MnuArxClose");
+    openDocumentFile(QStringLiteral("hotel.vcs"));
+    edit(QStringLiteral("Hotel edited"));
+
+    // The run ends without an orderly close; the next one restores the
+    // configuration and knows no dialog file yet.
+    m_main.reset();
+    Close_DB();
+    appState() = AppState{};
+    m_boxes->answers << AnsYes;
+    m_main = std::make_unique<FrmMain>();
+    m_main->load();
+    QCOMPARE(m_boxes->shown.size(), 1);
+    QVERIFY(appState().ConfRecup);
+    QCOMPARE(appState().WorkingFile, doc(QStringLiteral("hotel.vcs")));
+
+    m_dialogs->answers << doc(QStringLiteral("hotel.vcs"));
+    m_boxes->answers << AnsYes;   // replace the document
+    const int dialogs = m_dialogs->requests.size();
+    trigger("MnuArxSav");
+    QCOMPARE(m_dialogs->requests.size(), dialogs + 1);
+    QVERIFY(m_dialogs->requests.last().save);
+    QCOMPARE(m_dialogs->requests.last().proposedName, QStringLiteral("hotel.vcs"));
+    QCOMPARE(m_dialogs->requests.last().directory, m_dir->path());
+    QCOMPARE(m_boxes->shown.size(), 2);
+    QCOMPARE(documentName(doc(QStringLiteral("hotel.vcs"))), QStringLiteral("Hotel edited"));
+    QVERIFY(!appState().ConfRecup);
+    QVERIFY(!appState().ConfModif);
 }
 
 void TestDocumentCommands::saveAsOntoAnExistingFileAsksAndNoStoresNothing()
