@@ -527,50 +527,14 @@ void FrmMain::closeEvent(QCloseEvent *event)
 
 // ---- Commands -------------------------------------------------------------
 
-namespace {
-
-// The document commands run only while the File menu is available: a
-// shortcut still reaches its command while a transfer or the
-// new-configuration dialog has the menu switched off.
-bool fileMenuAvailable(const FrmMain &main)
-{
-    return main.isEnabled() && main.menuItem(QStringLiteral("MnuArx"))->isEnabled();
-}
-
-} // namespace
-
-void FrmMain::MnuArxNew_Click()
-{
-    if (fileMenuAvailable(*this))
-        documentCommands(*this).New();
-}
-void FrmMain::MnuArxOpen_Click()
-{
-    if (fileMenuAvailable(*this))
-        documentCommands(*this).Open();
-}
-void FrmMain::MnuArxClose_Click()
-{
-    if (fileMenuAvailable(*this))
-        documentCommands(*this).Close();
-}
-void FrmMain::MnuArxSav_Click()
-{
-    if (fileMenuAvailable(*this))
-        documentCommands(*this).Save();
-}
-void FrmMain::MnuArxSavAs_Click()
-{
-    if (fileMenuAvailable(*this))
-        documentCommands(*this).SaveAs();
-}
+void FrmMain::MnuArxNew_Click() { documentCommands(*this).New(); }
+void FrmMain::MnuArxOpen_Click() { documentCommands(*this).Open(); }
+void FrmMain::MnuArxClose_Click() { documentCommands(*this).Close(); }
+void FrmMain::MnuArxSav_Click() { documentCommands(*this).Save(); }
+void FrmMain::MnuArxSavAs_Click() { documentCommands(*this).SaveAs(); }
 void FrmMain::MnuArxVis_Click() {}
 void FrmMain::MnuArxImp_Click() {}
-void FrmMain::MnuArxSal_Click()
-{
-    if (fileMenuAvailable(*this))
-        documentCommands(*this).Exit();
-}
+void FrmMain::MnuArxSal_Click() { documentCommands(*this).Exit(); }
 
 void FrmMain::MnuEdiCut_Click() {}
 void FrmMain::MnuEdiCop_Click() {}

@@ -166,7 +166,6 @@ private slots:
     void failedStoreKeepsTheConfigurationOpenAndChanged_data();
     void failedStoreKeepsTheConfigurationOpenAndChanged();
     void windowsOfTheConfigurationCloseFirst();
-    void commandsWaitWhileTheFileMenuIsOff();
     void documentWithoutExtensionOrShortName();
 
 private:
@@ -778,23 +777,6 @@ void TestDocumentCommands::windowsOfTheConfigurationCloseFirst()
     QVERIFY(!zonesAlive || !zonesAlive->isVisible());
     QVERIFY(about->isVisible());
     QVERIFY(!QFile::exists(workingDatabasePath()));
-}
-
-void TestDocumentCommands::commandsWaitWhileTheFileMenuIsOff()
-{
-    makeNew(QStringLiteral("Hotel"));
-    // As while a transfer runs: the menus and the toolbar are off, but the
-    // Save shortcut still reaches its command.
-    m_main->menuItem(QStringLiteral("MnuArx"))->setEnabled(false);
-    m_main->MnuArxSav_Click();
-    m_main->MnuArxOpen_Click();
-    m_main->MnuArxClose_Click();
-    QVERIFY(m_dialogs->requests.isEmpty());
-    QVERIFY(m_boxes->shown.isEmpty());
-    QVERIFY(appState().ConfCargada);
-    m_main->menuItem(QStringLiteral("MnuArx"))->setEnabled(true);
-    m_main->MnuArxSav_Click();
-    QCOMPARE(m_dialogs->requests.size(), 1);
 }
 
 void TestDocumentCommands::documentWithoutExtensionOrShortName()
