@@ -122,7 +122,13 @@ quint8 FrmComm::waitFor(quint8 state)
             m_estadoRx = RxFail;
             break;
         }
-        loop.exec();
+        // Once the application has been told to quit, no event loop runs
+        // again: neither the reply nor the time-out can arrive, so the wait
+        // fails instead of spinning.
+        if (loop.exec() < 0) {
+            m_estadoRx = RxFail;
+            break;
+        }
     }
     m_timCom.stop();
     s.TimeOut = false;
