@@ -515,8 +515,10 @@ void FrmMain::closeEvent(QCloseEvent *event)
     // The save question, then the editing windows (they may refuse, and they
     // release the working database before it is deleted) and the end of the
     // open configuration. A configuration that could not be restored keeps
-    // its marks and working database for the next start.
-    if (!documentCommands(*this).closing()) {
+    // its marks and working database for the next start. The program never
+    // ends underneath a wait for the panel: the window stays until the
+    // exchange is over.
+    if (frmComm().waiting() || !documentCommands(*this).closing()) {
         event->ignore();
         return;
     }

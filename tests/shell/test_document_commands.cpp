@@ -4,10 +4,13 @@
 
 #include "AppState.h"
 #include "DocumentCommands.h"
+#include "FrmComm.h"
 #include "FrmMain.h"
 #include "FrmNew.h"
 #include "GeneralFields.h"
 #include "ModBas.h"
+#include "ModCom.h"
+#include "PanelSim.h"
 #include "Recovery.h"
 #include "ScriptedBoxes.h"
 #include "Strings.h"
@@ -22,6 +25,7 @@
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QtTest>
 
 using namespace orb;
@@ -167,6 +171,7 @@ private slots:
     void failedStoreKeepsTheConfigurationOpenAndChanged();
     void windowsOfTheConfigurationCloseFirst();
     void documentWithoutExtensionOrShortName();
+    void closingWaitsForAnExchangeWithThePanel();
 
 private:
     // A new configuration made as the new-configuration dialog makes it.
@@ -799,6 +804,36 @@ void TestDocumentCommands::documentWithoutExtensionOrShortName()
     openDocumentFile(QStringLiteral("a"));
     QCOMPARE(appState().WorkingName, QStringLiteral("a"));
     QCOMPARE(workingName(), QStringLiteral("Hotel"));
+}
+
+void TestDocumentCommands::closingWaitsForAnExchangeWithThePanel()
+{
+    orb::test::PanelSim sim;
+    QVERIFY(sim.start());
+    orb::test::pointCom1At(sim.devicePath());
+    sim.misbehave(orb::test::PanelSim::Misbehaviour::Silent);
+    makeNew(QStringLiteral("Hotel"));
+    appState().ConfModif = false;
+
+    // The close box is pressed while the program waits for the panel.
+    FrmComm &comm = frmComm();
+    comm.setReplyTimeout(300);
+    bool closedDuringWait = true;
+    QTimer::singleShot(0, m_main.get(), [&] { closedDuringWait = m_main->close(); });
+    Frame frame;
+    Msg_Time(frame);
+    QVERIFY(comm.Send_Msg(frame));
+    QCOMPARE(comm.Wait_Ack(), quint8(RxFail));
+    QVERIFY(!closedDuringWait);
+    QVERIFY(m_main->isVisible());
+    QVERIFY(appState().ConfCargada);
+    QVERIFY(BaseDatos().isOpen());
+
+    // Once the exchange is over the window closes as usual.
+    comm.Form_Unload();
+    QVERIFY(m_main->close());
+    QVERIFY(!appState().ConfCargada);
+    QVERIFY(!QFile::exists(workingDatabasePath()));
 }
 
 QTEST_MAIN(TestDocumentCommands)
