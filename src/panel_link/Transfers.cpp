@@ -272,9 +272,9 @@ void Send_AllConf(TransferHost &host)
     // open on the database while the waits yield to the windows.
     std::vector<std::pair<int, QString>> zones;
     QSqlQuery zq(db);
-    if (zq.exec(QStringLiteral("SELECT IDZON, ETIZON FROM CONFZONAS ORDER BY IDZON"))) {
+    if (zq.exec(QStringLiteral("SELECT * FROM CONFZONAS ORDER BY IDZON"))) {
         while (zq.next())
-            zones.emplace_back(zq.value(0).toInt(), zq.value(1).toString());
+            zones.emplace_back(zq.value(QStringLiteral("IDZON")).toInt(), zq.value(QStringLiteral("ETIZON")).toString());
     }
     zq.finish();
     if (zones.empty())
@@ -289,9 +289,9 @@ void Send_AllConf(TransferHost &host)
 
     std::vector<std::pair<int, QString>> relays;
     QSqlQuery rq(db);
-    if (rq.exec(QStringLiteral("SELECT IDREL, ETIREL FROM CONFRELES ORDER BY IDREL"))) {
+    if (rq.exec(QStringLiteral("SELECT * FROM CONFRELES ORDER BY IDREL"))) {
         while (rq.next())
-            relays.emplace_back(rq.value(0).toInt(), rq.value(1).toString());
+            relays.emplace_back(rq.value(QStringLiteral("IDREL")).toInt(), rq.value(QStringLiteral("ETIREL")).toString());
     }
     rq.finish();
     if (relays.empty())
@@ -410,9 +410,13 @@ void Rec_AllConf(TransferHost &host)
     // Everything has arrived: the database and the header change together.
     QString error;
     if (!storeReceived(r, &error)) {
+        // Nothing was stored: the working database and the header stay as
+        // they were. The user is told with the database-error text and the
+        // engine's reason.
         End_Comm();
         Ena_Main(host, saved);
-        MsgBox(QStringLiteral("FALLO DE DASE DE DATOS: ") + error, MsgOk);
+        s.MensajeAux = Str(120) + QStringLiteral("\n\n") + error;
+        MsgBox(s.MensajeAux, MsgOk);
         return;
     }
     s.NumZon = quint8(r.numZon);

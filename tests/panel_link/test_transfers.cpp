@@ -73,12 +73,17 @@ struct Box {
 bool exec(const QString &sql, const QVariantList &values = {})
 {
     QSqlQuery q(BaseDatos());
-    q.prepare(sql);
+    if (!q.prepare(sql)) {
+        qWarning() << sql << q.lastError().text();
+        return false;
+    }
     for (int i = 0; i < values.size(); ++i)
         q.bindValue(i, values.at(i));
-    if (!q.exec())
+    if (!q.exec()) {
         qWarning() << sql << q.lastError().text();
-    return q.isActive() || q.numRowsAffected() >= 0;
+        return false;
+    }
+    return true;
 }
 
 QString zoneText(int z) { return z % 7 == 0 ? QStringLiteral("Sótano ñ %1").arg(z) : QStringLiteral("ZONA %1").arg(z); }
@@ -172,17 +177,19 @@ private slots:
     void sendWritesEveryItemAtItsAddress();
     void sendStopsAtAnEmptyTable();
     void sendOfARelayWhoseRowIsGone();
+    void sendWalksEveryRowWhateverTheCounts();
     void receiveRewritesTheWorkingDatabase();
     void receiveOfAPanelWithoutZones();
     void panelThatNeverAnswers();
     void receiveFailingPartWayChangesNothing();
+    void receiveThatCannotBeStoredChangesNothing();
     void portThatCannotBeOpened();
     void clockSetsTimeThenDate();
     void clockOfAPanelThatNeverAnswers();
     void clockWhoseDateFails();
 
 private:
-    void checkGivenBack(const FakeHost &host);
+    void checkGivenBack(const FakeHost &host, Pointer pointer = Pointer::Default);
     int countBoxes(int id) const;
 
     std::unique_ptr<PanelSim> m_sim;
@@ -219,7 +226,7 @@ void TestTransfers::cleanup()
     QFile::remove(workingDatabasePath());
 }
 
-void TestTransfers::checkGivenBack(const FakeHost &host)
+void TestTransfers::checkGivenBack(const FakeHost &host, Pointer pointer)
 {
     QVERIFY(!host.commands.isEmpty() || !host.window.isEmpty());
     if (!host.commands.isEmpty()) {
@@ -230,7 +237,7 @@ void TestTransfers::checkGivenBack(const FakeHost &host)
         QCOMPARE(host.window.first(), false);
         QCOMPARE(host.window.last(), true);
     }
-    QCOMPARE(currentPointer(), Pointer::Default);
+    QCOMPARE(currentPointer(), pointer);
     QVERIFY(!appState().FrmLoadCargado);
     QVERIFY2(!portSettingsWindow(), "the port-settings window was closed first");
     QVERIFY2(!frmComm().MSComm1().PortOpen(), "the port is closed at the end");
@@ -309,6 +316,33 @@ void TestTransfers::sendOfARelayWhoseRowIsGone()
     QCOMPARE(m_sim->memory(AdrRecRel(2), 12), QByteArray(12, '\0'));
     QCOMPARE(m_sim->memory(relayLabel(3), 16), QByteArray(16, '\0'));
     checkGivenBack(host);
+}
+
+void TestTransfers::sendWalksEveryRowWhateverTheCounts()
+{
+    // The general row claims one zone and one relay; the tables hold four
+    // zones and two relays. Every row goes out, and the bar, measured against
+    // the claimed counts (7 items), stops at 100.
+    makeConfiguration(4, 2);
+    QVERIFY(exec(QStringLiteral("UPDATE CONFCENTRAL SET NUMZON = 1, NUMREL = 1")));
+    QCOMPARE(Open_Conf(), OpenResult::Opened);
+    FakeHost host;
+    Send_AllConf(host);
+    QCOMPARE(countBoxes(432), 1);
+    QCOMPARE(m_boxes.size(), 1);
+    QCOMPARE(m_sim->framesReceived('W'), 5 + 4 + 2 * 2);
+    QCOMPARE(m_sim->memory(0, kMemorySize), expectedImage());
+    QCOMPARE(host.percents.last(), 100);
+    QCOMPARE(*std::max_element(host.percents.cbegin(), host.percents.cend()), 100);
+    checkGivenBack(host);
+
+    // The percentage itself never passes 100, however far the rows run past
+    // the counts.
+    QCOMPARE(transferPercent(1, 261), 0);
+    QCOMPARE(transferPercent(260, 261), 99);
+    QCOMPARE(transferPercent(261, 261), 100);
+    QCOMPARE(transferPercent(10, 7), 100);
+    QCOMPARE(transferPercent(260, 5), 100);
 }
 
 void TestTransfers::receiveRewritesTheWorkingDatabase()
@@ -415,6 +449,26 @@ void TestTransfers::receiveOfAPanelWithoutZones()
     QCOMPARE(host.percents.at(1), 2 * 100 / 6);
     QCOMPARE(host.percents.last(), 100);
     checkGivenBack(host);
+
+    // A panel without zones and relays empties both tables.
+    m_sim->setMemory(AdrNumRel, QByteArray(1, '\0'));
+    m_boxes.clear();
+    m_sim->resetCounters();
+    FakeHost empty;
+    Rec_AllConf(empty);
+    QCOMPARE(countBoxes(432), 1);
+    QCOMPARE(m_boxes.size(), 1);
+    QCOMPARE(m_sim->framesReceived('R'), 5);
+    QVERIFY(q.exec(QStringLiteral("SELECT (SELECT count(*) FROM CONFZONAS), (SELECT count(*) FROM CONFRELES), "
+                                  "(SELECT NUMZON || '/' || NUMREL FROM CONFCENTRAL)")));
+    QVERIFY(q.next());
+    QCOMPARE(q.value(0).toInt(), 0);
+    QCOMPARE(q.value(1).toInt(), 0);
+    QCOMPARE(q.value(2).toString(), QStringLiteral("0/0"));
+    QCOMPARE(appState().NumZon, quint8(0));
+    QCOMPARE(appState().NumRel, quint8(0));
+    QCOMPARE(empty.percents.last(), 100);
+    checkGivenBack(empty);
 }
 
 void TestTransfers::panelThatNeverAnswers()
@@ -431,7 +485,9 @@ void TestTransfers::panelThatNeverAnswers()
     QCOMPARE(m_sim->memory(0, kMemorySize), QByteArray(kMemorySize, '\0'));
     checkGivenBack(host);
 
+    // Started with the hourglass already up, the command leaves it up.
     m_boxes.clear();
+    SetPointer(Pointer::Hourglass);
     FakeHost receiving;
     Rec_AllConf(receiving);
     QCOMPARE(m_sim->framesReceived('R'), MaxReint);
@@ -440,7 +496,7 @@ void TestTransfers::panelThatNeverAnswers()
     QCOMPARE(appState().NumZon, quint8(3));
     QVERIFY(!appState().ConfModif);
     QCOMPARE(receiving.refreshed, 0);
-    checkGivenBack(receiving);
+    checkGivenBack(receiving, Pointer::Hourglass);
 }
 
 void TestTransfers::receiveFailingPartWayChangesNothing()
@@ -469,6 +525,36 @@ void TestTransfers::receiveFailingPartWayChangesNothing()
     Rec_AllConf(again);
     QCOMPARE(countBoxes(432), 1);
     QCOMPARE(appState().NumRel, quint8(100));
+}
+
+void TestTransfers::receiveThatCannotBeStoredChangesNothing()
+{
+    makeConfiguration(3, 2);
+    // The engine refuses every new relay row.
+    QVERIFY(exec(QStringLiteral("CREATE TRIGGER refuse BEFORE INSERT ON CONFRELES "
+                                "BEGIN SELECT RAISE(ABORT, 'refused'); END")));
+    const QStringList before = dump();
+    m_sim->setMemory(AdrNumZon, QByteArray(1, char(5)));
+    m_sim->setMemory(AdrNumRel, QByteArray(1, char(1)));
+    m_sim->setMemory(AdrIniDia, QByteArray(1, char(9)));
+    FakeHost host;
+    Rec_AllConf(host);
+    // Every item arrived, but nothing was stored, and no success is claimed.
+    QCOMPARE(m_sim->framesReceived('R'), 5 + 5 + 2);
+    QCOMPARE(countBoxes(432), 0);
+    QCOMPARE(m_boxes.size(), 1);
+    QVERIFY(m_boxes.first().prompt.startsWith(Str(120) + QStringLiteral("\n\n")));
+    QVERIFY(m_boxes.first().prompt.contains(QStringLiteral("refused")));
+    QCOMPARE(m_boxes.first().style, int(MsgOk));
+    QCOMPARE(m_boxes.first().title, QStringLiteral("ORBITarsis"));
+    QCOMPARE(dump(), before);
+    const AppState &s = appState();
+    QCOMPARE(s.NumZon, quint8(3));
+    QCOMPARE(s.NumRel, quint8(2));
+    QCOMPARE(s.IniDia, quint8(7));
+    QVERIFY(!s.ConfModif);
+    QCOMPARE(host.refreshed, 0);
+    checkGivenBack(host);
 }
 
 void TestTransfers::portThatCannotBeOpened()
