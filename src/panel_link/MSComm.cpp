@@ -2,8 +2,10 @@
 
 #include "SettingsStore.h"
 
+#include <QDeadlineTimer>
 #include <QSerialPort>
 #include <QStringList>
+#include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -183,17 +185,32 @@ bool MSComm::Output(const QByteArray &bytes)
 {
     if (!m_serial->isOpen())
         return false;
+    const QDeadlineTimer deadline(kWriteTimeoutMs);
     if (m_serial->write(bytes) != bytes.size())
         return false;
     while (m_serial->isOpen() && m_serial->bytesToWrite() > 0) {
-        if (!m_serial->waitForBytesWritten(kWriteTimeoutMs))
+        if (!m_serial->waitForBytesWritten(int(deadline.remainingTime())))
             return false;
     }
     if (!m_serial->isOpen())
         return false;
     // Wait until the last byte has left the line, so the reply time counts
-    // from the end of the frame.
-    ::tcdrain(int(m_serial->handle()));
+    // from the end of the frame. A line held by handshaking (CTS low, or an
+    // Xoff from the other side) never drains, and tcdrain would wait for it
+    // forever: the driver's queue is watched for a bounded time first, and
+    // a frame that cannot leave is thrown away.
+    const int fd = int(m_serial->handle());
+    for (;;) {
+        int queued = 0;
+        if (::ioctl(fd, TIOCOUTQ, &queued) != 0 || queued <= 0)
+            break;
+        if (deadline.hasExpired()) {
+            ::tcflush(fd, TCOFLUSH);
+            return false;
+        }
+        ::usleep(1000);
+    }
+    ::tcdrain(fd);
     return true;
 }
 

@@ -70,7 +70,9 @@ public:
     void setRThreshold(int bytes) { m_threshold = bytes; }   // 0: no receive event
 
     // Writes the bytes and returns once they have left for the line; false
-    // when the port is closed or the write failed.
+    // when the port is closed, the write failed, or the bytes could not
+    // leave within two seconds (a line held by handshaking; they are then
+    // thrown away).
     bool Output(const QByteArray &bytes);
     // Everything received so far; empties the receive buffer.
     QByteArray Input();

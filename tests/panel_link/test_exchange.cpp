@@ -40,6 +40,7 @@ private slots:
     void missingPortDevice();
     void portLostDuringAWait();
     void secondExchangeRefusedDuringAWait();
+    void lineHeldByXoffFails();
     void storedSettingsAppliedAtOpen();
 
 private:
@@ -335,6 +336,34 @@ void TestExchange::secondExchangeRefusedDuringAWait()
     QCOMPARE(stateInside, RxWaitAck);
     QCOMPARE(comm.Trama(), trama);
     QCOMPARE(m_sim->framesReceived(), 1);
+}
+
+void TestExchange::lineHeldByXoffFails()
+{
+    // With Xon/Xoff handshaking a panel that has sent Xoff holds the PC's
+    // output: the frame cannot leave, the send fails instead of blocking the
+    // program, and once the panel sends Xon the exchanges work again.
+    FrmComm &comm = frmComm();
+    QVERIFY(comm.MSComm1().setHandshaking(1));
+    QCOMPARE(writeByte(AdrNumZon, 3), RxOk);
+    m_sim->sendRaw(QByteArray(1, '\x13'));
+    QTest::qWait(200);   // the Xoff reaches the line
+    const int frames = m_sim->framesReceived();
+    Frame f;
+    Msg_WrByte(f, AdrNumZon, 4);
+    QVERIFY(!comm.Send_Msg(f));
+    QVERIFY(!comm.ErrPuerto());
+    QCOMPARE(comm.Wait_Ack(), RxFail);
+    QCOMPARE(m_sim->framesReceived(), frames);
+    QCOMPARE(m_sim->byteAt(AdrNumZon), quint8(3));
+
+    m_sim->sendRaw(QByteArray(1, '\x11'));
+    QTest::qWait(200);
+    QCOMPARE(writeByte(AdrNumZon, 5), RxOk);
+    QCOMPARE(m_sim->byteAt(AdrNumZon), quint8(5));
+    QVERIFY(m_boxes.isEmpty());
+    comm.Form_Unload();
+    QVERIFY(comm.MSComm1().setHandshaking(0));
 }
 
 void TestExchange::storedSettingsAppliedAtOpen()

@@ -219,6 +219,8 @@ bool PanelSim::waitForRepliesSent(int count, int timeoutMs)
     return m_sent.wait_for(lock, std::chrono::milliseconds(timeoutMs), [&] { return m_replies >= count; });
 }
 
+void PanelSim::sendRaw(const QByteArray &bytes) { writeAll(m_master, bytes.constData(), bytes.size()); }
+
 bool PanelSim::takeRule(int address, char function, Misbehaviour *what)
 {
     for (auto it = m_rules.begin(); it != m_rules.end(); ++it) {

@@ -100,6 +100,10 @@ public:
     // go by before the next exchange.
     bool waitForRepliesSent(int count, int timeoutMs);
 
+    // Writes bytes to the PC at once, outside any answer (the flow-control
+    // characters Xoff 0x13 and Xon 0x11, for instance).
+    void sendRaw(const QByteArray &bytes);
+
 private:
     struct Rule {
         Misbehaviour what;
