@@ -276,6 +276,9 @@ bool FrmNew::eventFilter(QObject *watched, QEvent *event)
                 field->del();
             return true;
         }
+        // Tab and Shift+Tab move between the fields; they are no input.
+        if (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab)
+            break;
         const QString text = key->text();
         const bool command = key->modifiers() & (Qt::ControlModifier | Qt::MetaModifier | Qt::AltModifier);
         if (text.size() == 1 && !command && !TxtCon_KeyPress(index, text.at(0)))

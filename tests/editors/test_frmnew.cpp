@@ -84,6 +84,7 @@ private slots:
     void keyFilter_data();
     void keyFilter();
     void typedKeysReachTheFields();
+    void tabMovesBetweenTheFields();
     void pastedTextMustFitTheField();
     void deleteKeyRemovesTheCharacterAfterTheCaret();
     void layoutNamesAndTexts();
@@ -203,6 +204,22 @@ void TestFrmNew::typedKeysReachTheFields()
     QLineEdit *label = dialog->TxtCon(FieldLabel);
     typeText(label, QString::fromUtf8("CAÑÓN€") + QChar(0x03A9) + QStringLiteral("1"));
     QCOMPARE(label->text(), QString::fromUtf8("CAÑÓN€1"));
+}
+
+void TestFrmNew::tabMovesBetweenTheFields()
+{
+    FrmNew *dialog = FrmNew::showDialog();
+    QLineEdit *zones = dialog->TxtCon(FieldZones);
+    QWidget *top = dialog->window();
+    top->show();
+    QApplication::setActiveWindow(top);
+    zones->setFocus(Qt::OtherFocusReason);
+    QTRY_COMPARE(QApplication::focusWidget(), zones);
+    QTest::keyClick(zones, Qt::Key_Tab);
+    QVERIFY(QApplication::focusWidget() != zones);
+    QVERIFY2(zones->text().isEmpty(), "the Tab key is not typed into the field");
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab, Qt::ShiftModifier);
+    QCOMPARE(QApplication::focusWidget(), zones);
 }
 
 void TestFrmNew::pastedTextMustFitTheField()
