@@ -247,20 +247,20 @@ void Send_AllConf(TransferHost &host)
     if (!conf.exec(QStringLiteral("SELECT * FROM CONFCENTRAL")) || !conf.next())
         return emptyTableStop(host, saved);
     struct Item {
-        int text;
+        QString text;
         Builder build;
     };
     const Item general[] = {
-        {582, writeByte(AdrNumZon, headerValue(conf, "NUMZON"))},
-        {583, writeByte(AdrNumRel, headerValue(conf, "NUMREL"))},
-        {584, writeByte(AdrIniDia, headerValue(conf, "INIDIA"))},
-        {585, writeByte(AdrIniNit, headerValue(conf, "ININIT"))},
-        {586, writeText(AreaAbs, AdrEtiIni, conf.value(QStringLiteral("ETIINI")).toString())},
+        {Str(582), writeByte(AdrNumZon, headerValue(conf, "NUMZON"))},
+        {Str(583), writeByte(AdrNumRel, headerValue(conf, "NUMREL"))},
+        {Str(584), writeByte(AdrIniDia, headerValue(conf, "INIDIA"))},
+        {Str(585), writeByte(AdrIniNit, headerValue(conf, "ININIT"))},
+        {Str(586), writeText(AreaAbs, AdrEtiIni, conf.value(QStringLiteral("ETIINI")).toString())},
     };
     conf.finish();
     bool first = true;
     for (const Item &item : general) {
-        progress.label(Str(item.text));
+        progress.label(item.text);
         const Outcome outcome = exchange(item.build, false, MaxReint, first);
         if (outcome != Outcome::Ok)
             return void(stopOn(outcome, host, saved));
@@ -349,19 +349,19 @@ void Rec_AllConf(TransferHost &host)
 
     // Items 1 to 5: the general part.
     struct Item {
-        int text;
+        QString text;
         Builder build;
         int *target;
     };
     const Item general[] = {
-        {589, readByte(AdrNumZon), &r.numZon},
-        {590, readByte(AdrNumRel), &r.numRel},
-        {591, readByte(AdrIniDia), &r.iniDia},
-        {592, readByte(AdrIniNit), &r.iniNit},
+        {Str(589), readByte(AdrNumZon), &r.numZon},
+        {Str(590), readByte(AdrNumRel), &r.numRel},
+        {Str(591), readByte(AdrIniDia), &r.iniDia},
+        {Str(592), readByte(AdrIniNit), &r.iniNit},
     };
     bool first = true;
     for (const Item &item : general) {
-        progress.label(Str(item.text));
+        progress.label(item.text);
         const Outcome outcome = exchange(item.build, true, MaxReint, first);
         if (outcome != Outcome::Ok)
             return void(stopOn(outcome, host, saved));

@@ -186,7 +186,7 @@ bool Fill_TabTipos()
     QSqlDatabase db = BaseDatos();
     struct Row {
         int tip;
-        int string;
+        QString name;
     };
     const auto fill = [&db](const QString &table, std::initializer_list<Row> rows) {
         if (!exec(db, QStringLiteral("DELETE FROM ") + table))
@@ -196,14 +196,15 @@ bool Fill_TabTipos()
             return false;
         for (const Row &row : rows) {
             insert.bindValue(0, double(row.tip));
-            insert.bindValue(1, Str(row.string));
+            insert.bindValue(1, row.name);
             if (!insert.exec())
                 return false;
         }
         return true;
     };
-    return fill(QStringLiteral("DIANIT"), {{0, 4915}, {1, 4916}, {2, 4917}})
-           && fill(QStringLiteral("TIPREL"), {{0, 4918}, {6, 4919}, {10, 4920}, {16, 4921}, {32, 4922}, {128, 4923}});
+    return fill(QStringLiteral("DIANIT"), {{0, Str(4915)}, {1, Str(4916)}, {2, Str(4917)}})
+           && fill(QStringLiteral("TIPREL"), {{0, Str(4918)}, {6, Str(4919)}, {10, Str(4920)}, {16, Str(4921)},
+                                              {32, Str(4922)}, {128, Str(4923)}});
 }
 
 OpenResult Open_Conf()

@@ -13,6 +13,7 @@
 #include "Strings.h"
 #include "Transfers.h"
 
+#include <QLabel>
 #include <QProgressBar>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -32,6 +33,7 @@ public:
     int refreshed = 0;
     int editorsClosed = 0;
     QList<int> percents;         // every value the progress bar showed
+    QStringList labels;          // the box's label at each of those values
     std::function<void(int)> onPercent;
 
     void setCommandsEnabled(bool enabled) override
@@ -57,6 +59,7 @@ private:
             QObject::connect(box->ProBar(), &QProgressBar::valueChanged, box,
                              [this](int value) {
                                  percents << value;
+                                 labels << FrmLoad::loaded()->lblLoad()->text();
                                  if (onPercent)
                                      onPercent(value);
                              });
@@ -178,6 +181,7 @@ private slots:
     void sendStopsAtAnEmptyTable();
     void sendOfARelayWhoseRowIsGone();
     void sendWalksEveryRowWhateverTheCounts();
+    void statusTextOfEachItem();
     void receiveRewritesTheWorkingDatabase();
     void receiveOfAPanelWithoutZones();
     void panelThatNeverAnswers();
@@ -343,6 +347,37 @@ void TestTransfers::sendWalksEveryRowWhateverTheCounts()
     QCOMPARE(transferPercent(261, 261), 100);
     QCOMPARE(transferPercent(10, 7), 100);
     QCOMPARE(transferPercent(260, 5), 100);
+}
+
+void TestTransfers::statusTextOfEachItem()
+{
+    // Two zones and two relays: nine items, each with its own percentage.
+    setCurrentLanguage(Language::Spanish);
+    makeConfiguration(2, 2);
+    FakeHost sending;
+    Send_AllConf(sending);
+    QCOMPARE(sending.percents, (QList<int>{11, 22, 33, 44, 55, 66, 77, 88, 100}));
+    QCOMPARE(sending.labels,
+             (QStringList{QStringLiteral("Enviando Numero de Zonas"), Str(583), Str(584), Str(585), Str(586),
+                          QStringLiteral("Enviando Zona: 1"), Str(587) + QStringLiteral(" 2"),
+                          QStringLiteral("Enviando Rele: 1"), Str(588) + QStringLiteral(" 2")}));
+    QCOMPARE(FrmLoad::loaded(), nullptr);
+
+    m_sim->resetCounters();
+    FakeHost receiving;
+    m_onBox = [](const Box &) {
+        // The box still carries the transfer's caption when the end is told.
+        QVERIFY(FrmLoad::loaded());
+        QCOMPARE(FrmLoad::loaded()->windowTitle(), QStringLiteral("Comunicando con Central."));
+    };
+    Rec_AllConf(receiving);
+    QCOMPARE(countBoxes(432), 2);
+    QCOMPARE(receiving.percents, (QList<int>{11, 22, 33, 44, 55, 66, 77, 88, 100}));
+    QCOMPARE(receiving.labels,
+             (QStringList{QStringLiteral("Recibiendo Numero de Zonas"), Str(590), Str(591), Str(592), Str(593),
+                          QStringLiteral("Recibiendo Zona: 1"), Str(594) + QStringLiteral(" 2"),
+                          QStringLiteral("Recibiendo Rele: 1"), Str(595) + QStringLiteral(" 2")}));
+    checkGivenBack(receiving);
 }
 
 void TestTransfers::receiveRewritesTheWorkingDatabase()

@@ -247,9 +247,10 @@ void TestModBas::openKeepsValuesThatCannotBeConverted()
 {
     QVERIFY(Create_DB());
     openForInspection();
-    QVERIFY(run(QStringLiteral("INSERT INTO CONFCENTRAL (NOMCON, NUMZON, NUMREL, INIDIA, ININIT, ETIINI) "
-                               "VALUES (NULL, 300, 12, NULL, -1, NULL)")));
+    QVERIFY(run(QStringLiteral("INSERT INTO CONFCENTRAL (IDCON, NOMCON, NUMZON, NUMREL, INIDIA, ININIT, ETIINI) "
+                               "VALUES (40000, NULL, 300, 12, NULL, -1, NULL)")));
     AppState &s = appState();
+    s.IdCon = 5;
     s.NomCon = QStringLiteral("previous");
     s.NumZon = 9;
     s.NumRel = 3;
@@ -257,6 +258,7 @@ void TestModBas::openKeepsValuesThatCannotBeConverted()
     s.IniNit = 21;
     s.EtiIni = QStringLiteral("old label");
     QCOMPARE(Open_Conf(), OpenResult::Opened);
+    QCOMPARE(s.IdCon, qint16(5));                       // 40000 does not fit 16 bits
     QCOMPARE(s.NomCon, QStringLiteral("previous"));   // Null
     QCOMPARE(s.NumZon, quint8(9));                      // 300 does not fit a byte
     QCOMPARE(s.NumRel, quint8(12));                     // later columns are still read
