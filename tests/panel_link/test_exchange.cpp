@@ -48,12 +48,16 @@ private:
     quint8 readByte(int address);
     std::unique_ptr<PanelSim> m_sim;
     QStringList m_boxes;
+    QList<int> m_boxStyles;
+    QStringList m_boxTitles;
 };
 
 void TestExchange::initTestCase()
 {
-    setMsgBoxHandler([this](const QString &prompt, int, const QString &) {
+    setMsgBoxHandler([this](const QString &prompt, int style, const QString &title) {
         m_boxes << prompt;
+        m_boxStyles << style;
+        m_boxTitles << title;
         return int(AnsOk);
     });
 }
@@ -61,6 +65,8 @@ void TestExchange::initTestCase()
 void TestExchange::init()
 {
     m_boxes.clear();
+    m_boxStyles.clear();
+    m_boxTitles.clear();
     m_sim = std::make_unique<PanelSim>();
     QVERIFY(!m_sim->devicePath().isEmpty());
     QVERIFY(m_sim->start());
@@ -267,6 +273,7 @@ void TestExchange::incompleteFrameIsNeverSent()
 
 void TestExchange::missingPortDevice()
 {
+    appState().TituloMsg = QStringLiteral("left from another message");
     orb::test::pointCom1At(QStringLiteral("/dev/orbitarsis-no-such-port"));
     FrmComm &comm = frmComm();
     Frame f;
@@ -278,6 +285,9 @@ void TestExchange::missingPortDevice()
     QVERIFY(!comm.MSComm1().lastErrorText().isEmpty());
     QVERIFY(m_boxes.first().endsWith(comm.MSComm1().lastErrorText()));
     QCOMPARE(appState().MensajeAux, m_boxes.first());
+    // An OK box under the application title, whatever TituloMsg holds.
+    QCOMPARE(m_boxStyles.first(), int(MsgOk));
+    QCOMPARE(m_boxTitles.first(), applicationTitle());
     QVERIFY(!comm.MSComm1().PortOpen());
     // The wait fails at once and shows nothing more.
     QCOMPARE(comm.Wait_Ack(), RxFail);

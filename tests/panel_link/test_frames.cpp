@@ -294,18 +294,24 @@ void TestFrames::relayWithoutRowBuildsNoFrame()
 {
     QVERIFY(openFreshDatabase());
     QStringList shown;
-    auto previous = setMsgBoxHandler([&shown](const QString &prompt, int style, const QString &title) {
+    QList<int> styles;
+    QStringList titles;
+    auto previous = setMsgBoxHandler([&](const QString &prompt, int style, const QString &title) {
         shown << prompt;
-        Q_UNUSED(style);
-        Q_UNUSED(title);
+        styles << style;
+        titles << title;
         return int(AnsOk);
     });
+    appState().TituloMsg = QStringLiteral("left from another message");
     Frame f;
     Msg_WrByte(f, AdrNumZon, 8);
     QVERIFY(!Msg_WrRel(f, 7));
     QVERIFY(!f.Completa);
     QCOMPARE(shown, QStringList{Str(120)});
     QCOMPARE(appState().MensajeAux, Str(120));
+    // An OK box under the application title, whatever TituloMsg holds.
+    QCOMPARE(styles, QList<int>{int(MsgOk)});
+    QCOMPARE(titles, QStringList{applicationTitle()});
     setMsgBoxHandler(previous);
     Close_DB();
 }
