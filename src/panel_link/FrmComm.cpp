@@ -198,11 +198,10 @@ void unloadFrmComm()
 {
     if (FrmComm *host = hostSlot()) {
         host->Form_Unload();
-        hostSlot() = nullptr;
         if (host->waiting())
-            host->deleteLater();
-        else
-            delete host;
+            return;
+        hostSlot() = nullptr;
+        delete host;
     }
 }
 

@@ -112,7 +112,10 @@ private:
 // The program's one serial host, made on first use (owned by the
 // application object when there is one).
 FrmComm &frmComm();
-// Closes the port and deletes the serial host (program exit).
+// Closes the port and deletes the serial host (program exit). A host whose
+// wait is under way (the main window closed during a transfer) has that
+// wait fail and is kept: the transfer up the stack still uses it, and it
+// goes with the application object.
 void unloadFrmComm();
 
 } // namespace orb

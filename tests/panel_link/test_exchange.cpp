@@ -10,6 +10,7 @@
 #include "Seams.h"
 #include "Strings.h"
 
+#include <QPointer>
 #include <QSqlQuery>
 #include <QTimer>
 #include <QtTest>
@@ -40,6 +41,7 @@ private slots:
     void missingPortDevice();
     void portLostDuringAWait();
     void secondExchangeRefusedDuringAWait();
+    void hostUnloadedDuringAWait();
     void lineHeldByXoffFails();
     void storedSettingsAppliedAtOpen();
 
@@ -346,6 +348,33 @@ void TestExchange::secondExchangeRefusedDuringAWait()
     QCOMPARE(stateInside, RxWaitAck);
     QCOMPARE(comm.Trama(), trama);
     QCOMPARE(m_sim->framesReceived(), 1);
+}
+
+void TestExchange::hostUnloadedDuringAWait()
+{
+    // The main window closed during a transfer unloads the serial host while
+    // the transfer still holds it: the wait fails, and the host stays the
+    // one the transfer's next attempt and frmComm() use.
+    FrmComm &comm = frmComm();
+    QPointer<FrmComm> host(&comm);
+    comm.setReplyTimeout(30000);   // only the unload may end this wait
+    m_sim->misbehave(M::Silent);
+    Frame f;
+    Msg_WrByte(f, AdrNumZon, 8);
+    QVERIFY(comm.Send_Msg(f));
+    QTimer::singleShot(50, this, [] { unloadFrmComm(); });
+    QCOMPARE(comm.Wait_Ack(), RxFail);
+    QVERIFY(!comm.MSComm1().PortOpen());
+    comm.setReplyTimeout(FrmComm::ReplyTimeout);
+
+    QCOMPARE(writeByte(AdrNumZon, 9), RxOk);
+    QVERIFY(host);
+    QCOMPARE(&frmComm(), host.data());
+    QCOMPARE(m_sim->byteAt(AdrNumZon), quint8(9));
+
+    // Unloaded when no wait runs, it goes.
+    unloadFrmComm();
+    QVERIFY(!host);
 }
 
 void TestExchange::lineHeldByXoffFails()
