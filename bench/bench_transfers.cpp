@@ -28,7 +28,7 @@ public:
     void setCommandsEnabled(bool) override {}
     void setWindowEnabled(bool) override {}
     void refreshConfiguration() override {}
-    void closeEditingWindows() override {}
+    bool closeEditingWindows() override { return true; }
 };
 
 struct Traffic {

@@ -332,8 +332,11 @@ void Rec_AllConf(TransferHost &host)
     AppState &s = appState();
     Progress progress(0);
     const Pointer saved = setUp(host, int(s.NumZon) + int(s.NumRel) + 5, progress);
-    // Nothing may hold rows of the working database while it is rewritten.
-    host.closeEditingWindows();
+    // Nothing may show or hold rows of the working database while it is
+    // rewritten: a window that stays open stops the receive before it
+    // starts.
+    if (!host.closeEditingWindows())
+        return Ena_Main(host, saved);
     QSqlDatabase db = BaseDatos();
 
     {

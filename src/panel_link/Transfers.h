@@ -27,8 +27,9 @@ public:
     virtual void setWindowEnabled(bool enabled) = 0;
     // Title, menus, toolbar and status fields after the configuration changed.
     virtual void refreshConfiguration() = 0;
-    // Closes the editing windows before the working database is rewritten.
-    virtual void closeEditingWindows() = 0;
+    // Closes the editing windows before the working database is rewritten;
+    // false when one of them stays open.
+    virtual bool closeEditingWindows() = 0;
 };
 
 // Attempts per frame.

@@ -53,7 +53,7 @@ public:
         m_main.LOAD_MAIN();
         Show_ConfInfo();
     }
-    void closeEditingWindows() override { m_main.closeEditingWindows(); }
+    bool closeEditingWindows() override { return m_main.closeEditingWindows(); }
 
 private:
     FrmMain &m_main;

@@ -47,7 +47,12 @@ public:
         watchProgress();
     }
     void refreshConfiguration() override { ++refreshed; }
-    void closeEditingWindows() override { ++editorsClosed; }
+    bool editorsClose = true;   // the editing windows agree to close
+    bool closeEditingWindows() override
+    {
+        ++editorsClosed;
+        return editorsClose;
+    }
 
 private:
     QPointer<FrmLoad> watched;
@@ -184,6 +189,7 @@ private slots:
     void statusTextOfEachItem();
     void receiveRewritesTheWorkingDatabase();
     void receiveOfAPanelWithoutZones();
+    void receiveStopsWhenAnEditingWindowStaysOpen();
     void panelThatNeverAnswers();
     void receiveFailingPartWayChangesNothing();
     void receiveThatCannotBeStoredChangesNothing();
@@ -462,6 +468,23 @@ void TestTransfers::receiveRewritesTheWorkingDatabase()
     QVERIFY(q.next());
     QCOMPARE(q.value(0).toInt(), 3);
     QVERIFY(!q.next());
+}
+
+void TestTransfers::receiveStopsWhenAnEditingWindowStaysOpen()
+{
+    makeConfiguration(3, 2);
+    const QStringList before = dump();
+    m_sim->setMemory(AdrNumZon, QByteArray(1, char(9)));
+    FakeHost host;
+    host.editorsClose = false;
+    Rec_AllConf(host);
+    QCOMPARE(host.editorsClosed, 1);
+    QCOMPARE(m_sim->framesReceived(), 0);
+    QCOMPARE(dump(), before);
+    QCOMPARE(appState().NumZon, quint8(3));
+    QVERIFY(!appState().ConfModif);
+    QCOMPARE(host.refreshed, 0);
+    checkGivenBack(host);
 }
 
 void TestTransfers::receiveOfAPanelWithoutZones()
