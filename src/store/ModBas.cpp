@@ -28,14 +28,25 @@ QString errorCodeOf(const QSqlError &error)
     return native.isEmpty() ? QString::number(int(error.type())) : native;
 }
 
+// Error code of the last failing step while a database is made, for the
+// message that reports it.
+QString &failedStepCode()
+{
+    static QString code;
+    return code;
+}
+
+bool failStep(const QSqlQuery &query)
+{
+    failedStepCode() = errorCodeOf(query.lastError());
+    qWarning("%s: %s", qPrintable(query.lastQuery().left(60)), qPrintable(query.lastError().text()));
+    return false;
+}
+
 bool exec(QSqlDatabase &db, const QString &sql)
 {
     QSqlQuery query(db);
-    if (!query.exec(sql)) {
-        qWarning("%s: %s", qPrintable(sql.left(60)), qPrintable(query.lastError().text()));
-        return false;
-    }
-    return true;
+    return query.exec(sql) || failStep(query);
 }
 
 bool createTable(const TableDef &table)
@@ -160,10 +171,11 @@ bool Create_DB()
     // One transaction: the new database holds every table and lookup row, or
     // nothing is left behind.
     db.transaction();
+    failedStepCode().clear();
     const bool made = Create_TabDiaNit() && Create_TabTipRel() && Create_TabConfCentral() && Create_TabConfZonas()
                       && Create_TabConfReles() && Create_TabImpConfReles() && Fill_TabTipos();
     if (!made || !db.commit()) {
-        code = errorCodeOf(db.lastError());
+        code = made || failedStepCode().isEmpty() ? errorCodeOf(db.lastError()) : failedStepCode();
         db.rollback();
         db.close();
         QFile::remove(s.RutaBD);
@@ -193,12 +205,12 @@ bool Fill_TabTipos()
             return false;
         QSqlQuery insert(db);
         if (!insert.prepare(QStringLiteral("INSERT INTO ") + table + QStringLiteral(" (TIP, NOMTIP) VALUES (?, ?)")))
-            return false;
+            return failStep(insert);
         for (const Row &row : rows) {
             insert.bindValue(0, double(row.tip));
             insert.bindValue(1, row.name);
             if (!insert.exec())
-                return false;
+                return failStep(insert);
         }
         return true;
     };
