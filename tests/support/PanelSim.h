@@ -101,7 +101,7 @@ public:
     bool waitForRepliesSent(int count, int timeoutMs);
 
     // Writes bytes to the PC at once, outside any answer (the flow-control
-    // characters Xoff 0x13 and Xon 0x11, for instance).
+    // character Xoff 0x13, for instance).
     void sendRaw(const QByteArray &bytes);
 
 private:
