@@ -287,8 +287,12 @@ bool storeDocument(const QString &documentPath, QString *error, StoreStep *faile
     const QString targetName = QFileInfo(target).fileName();
     const QString working = workingDatabasePath();
 
+    // A working database that is missing or cannot be read is a failure to
+    // copy it, not a damaged one.
+    if (simulated(StoreStep::Read))
+        return fail(StoreStep::Read, errnoError(EIO));
     if (!QFileInfo(working).isFile())
-        return fail(StoreStep::Check, errnoError(ENOENT));
+        return fail(StoreStep::Read, errnoError(ENOENT));
     if (QFileInfo(target).isDir())
         return fail(StoreStep::CreateTemp, errnoError(EISDIR));
     if (sameFile(target, working))
@@ -297,7 +301,7 @@ bool storeDocument(const QString &documentPath, QString *error, StoreStep *faile
     ReadOnlyConnection source(working);
     QSqlDatabase db = source.db();
     if (!db.open())
-        return fail(StoreStep::Check, sqlError(db.lastError(), kSqliteError));
+        return fail(StoreStep::Read, sqlError(db.lastError(), kSqliteError));
 
     // The repair: the working database must be sound before it is copied.
     if (simulated(StoreStep::Check))

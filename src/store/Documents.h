@@ -33,6 +33,7 @@ namespace orb {
 
 // The steps of a store, in order.
 enum class StoreStep {
+    Read,       // the working database opened for reading (missing or unreadable)
     Check,      // integrity check of the working database (the repair)
     CreateTemp, // a new temporary file beside the document
     Compact,    // compacted copy of the working database into it
@@ -56,7 +57,8 @@ using StoreStepHook = std::function<bool(StoreStep)>;
 using OpenStepHook = std::function<bool(OpenStep)>;
 
 // True for the steps whose failure is reported with message 1011 (the
-// check and the compaction); the others are copy failures.
+// check and the compaction); the others, reading the working database among
+// them, are copy failures.
 bool isRepairStep(StoreStep step);
 
 // Stores the working database into documentPath (see above). Shows the

@@ -696,6 +696,7 @@ void TestDocumentCommands::restoredMarkGoesOnlyWithAStore()
 void TestDocumentCommands::failedStoreKeepsTheConfigurationOpenAndChanged_data()
 {
     QTest::addColumn<int>("step");
+    QTest::newRow("reading the working database") << int(StoreStep::Read);
     QTest::newRow("check") << int(StoreStep::Check);
     QTest::newRow("temporary file") << int(StoreStep::CreateTemp);
     QTest::newRow("compaction") << int(StoreStep::Compact);

@@ -93,6 +93,7 @@ private slots:
     void failingStoreStepLeavesTheOldDocument_data();
     void failingStoreStepLeavesTheOldDocument();
     void damagedWorkingDatabaseIsNotStored();
+    void missingWorkingDatabaseIsACopyFailure();
     void failingOpenStepLeavesTheWorkingDatabase_data();
     void failingOpenStepLeavesTheWorkingDatabase();
     void staleTemporaryFilesAreRemovedAndNeverOpened();
@@ -313,6 +314,7 @@ void TestDocuments::oddNamesStoreUnderTheirOwnNameOnly()
 void TestDocuments::failingStoreStepLeavesTheOldDocument_data()
 {
     QTest::addColumn<StoreStep>("step");
+    QTest::newRow("reading the working database") << StoreStep::Read;
     QTest::newRow("check") << StoreStep::Check;
     QTest::newRow("temporary file") << StoreStep::CreateTemp;
     QTest::newRow("compaction") << StoreStep::Compact;
@@ -381,6 +383,34 @@ void TestDocuments::damagedWorkingDatabaseIsNotStored()
     QVERIFY2(isRepairStep(failed), qPrintable(error));
     QCOMPARE(fileBytes(document), old);
     QCOMPARE(folderEntries(m_folder), QStringList{QStringLiteral("Hotel.vcs")});
+}
+
+void TestDocuments::missingWorkingDatabaseIsACopyFailure()
+{
+    const QString document = m_folder + QStringLiteral("/Hotel.vcs");
+    QVERIFY(storeDocument(document));
+    const QByteArray old = fileBytes(document);
+    Close_DB();
+    QVERIFY(QFile::remove(workingDatabasePath()));
+
+    QString error;
+    StoreStep failed = StoreStep::SyncFolder;
+    QVERIFY(!storeDocument(document, &error, &failed));
+    QCOMPARE(failed, StoreStep::Read);
+    QVERIFY(!isRepairStep(failed));
+    QVERIFY(error.startsWith(QLatin1String("2 ("))); // ENOENT
+    QCOMPARE(fileBytes(document), old);
+    QCOMPARE(folderEntries(m_folder), QStringList{QStringLiteral("Hotel.vcs")});
+
+    // The user reads that there is no database at the working path, not
+    // that a repair failed.
+    appState().RutaBD = workingDatabasePath();
+    m_boxes.clear();
+    showStoreFailure(failed, error);
+    QCOMPARE(m_boxes.size(), 1);
+    const QString lf2 = QStringLiteral("\n\n");
+    QCOMPARE(m_boxes[0].prompt, Str(1001) + workingDatabasePath() + Str(1) + lf2 + error + lf2 + Str(1002));
+    QCOMPARE(m_boxes[0].style, int(MsgOk));
 }
 
 void TestDocuments::failingOpenStepLeavesTheWorkingDatabase_data()
