@@ -300,6 +300,19 @@ void TestExchange::missingPortDevice()
     orb::test::pointCom1At(m_sim->devicePath());
     QCOMPARE(writeByte(AdrNumZon, 8), RxOk);
     QVERIFY(!comm.ErrPuerto());
+
+    // A read whose port cannot be opened never passes off the previous
+    // good reply as its own.
+    QCOMPARE(readByte(AdrNumZon), RxOk);
+    QCOMPARE(comm.DatosRx(), QByteArray(1, char(8)));
+    comm.Form_Unload();
+    orb::test::pointCom1At(QStringLiteral("/dev/orbitarsis-no-such-port"));
+    Msg_RdByte(f, AdrNumZon);
+    QVERIFY(!comm.Send_Msg(f));
+    QVERIFY(comm.ErrPuerto());
+    QCOMPARE(comm.Wait_Answer(), RxFail);
+    QCOMPARE(comm.EstadoRx(), RxFail);
+    QCOMPARE(m_boxes.size(), 2);
 }
 
 void TestExchange::portLostDuringAWait()
