@@ -1,6 +1,7 @@
 #include "DocumentCommands.h"
 
 #include "AppState.h"
+#include "FrmComm.h"
 #include "FrmCommUi.h"
 #include "FrmLoad.h"
 #include "FrmMain.h"
@@ -58,6 +59,7 @@ public:
         if (m_main)
             m_main->close();
     }
+    bool waitingForPanel() const override { return frmComm().waiting(); }
 
 private:
     QPointer<FrmMain> m_main;
@@ -134,7 +136,7 @@ void DocumentCommands::New()
 
 void DocumentCommands::Open()
 {
-    if (!newOpenQuestion())
+    if (m_host->waitingForPanel() || !newOpenQuestion())
         return;
     const QString chosen = FileDialog(dialogRequest(false));
     if (chosen.isEmpty())
@@ -217,7 +219,7 @@ bool DocumentCommands::endConfiguration()
 
 bool DocumentCommands::Close()
 {
-    if (!closeQuestion() || !endConfiguration())
+    if (m_host->waitingForPanel() || !closeQuestion() || !endConfiguration())
         return false;
     m_host->refresh();
     return true;
@@ -225,14 +227,14 @@ bool DocumentCommands::Close()
 
 bool DocumentCommands::Exit()
 {
-    if (!closeQuestion() || !endConfiguration())
+    if (m_host->waitingForPanel() || !closeQuestion() || !endConfiguration())
         return false;
     m_host->refresh();
     m_host->closeMainWindow();
     return true;
 }
 
-bool DocumentCommands::closing() { return closeQuestion() && endConfiguration(); }
+bool DocumentCommands::closing() { return !m_host->waitingForPanel() && closeQuestion() && endConfiguration(); }
 
 DocumentCommands &documentCommands(FrmMain &main)
 {

@@ -38,6 +38,10 @@ public:
     virtual void showNewConfiguration() = 0;
     // Closes the main window; its closing runs closing() once more.
     virtual void closeMainWindow() = 0;
+    // True while the program waits for the panel's reply. The exchange
+    // goes on working in the configuration, so it is neither closed nor
+    // replaced meanwhile.
+    virtual bool waitingForPanel() const = 0;
 };
 
 enum class StoreOutcome {
@@ -57,6 +61,8 @@ public:
     // File/Open: the save question, the open dialog, then the chosen
     // document becomes the working database. A file that is not a whole
     // configuration is refused before anything is touched.
+    // Open, Close, Exit and closing() do nothing while the program waits
+    // for the panel.
     void Open();
     // File/Save: stores into the dialog's last file, or runs Save As when
     // the open configuration does not come from that file. Clears

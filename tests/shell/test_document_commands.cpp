@@ -814,21 +814,41 @@ void TestDocumentCommands::closingWaitsForAnExchangeWithThePanel()
     orb::test::pointCom1At(sim.devicePath());
     sim.misbehave(orb::test::PanelSim::Misbehaviour::Silent);
     makeNew(QStringLiteral("Hotel"));
-    appState().ConfModif = false;
+    const QString marksFile = readWorkingMarks().file;
 
-    // The close box is pressed while the program waits for the panel.
+    saveAsNew(QStringLiteral("hotel.vcs"));
+    saveAsNew(QStringLiteral("other.vcs"));
+    const int dialogs = m_dialogs->requests.size();
+
+    // File/Close, File/Exit, File/Open and the close box are used while the
+    // program waits for the panel (a window's own exchange leaves the menus
+    // on): none of them takes the configuration away underneath it.
     FrmComm &comm = frmComm();
     comm.setReplyTimeout(300);
     bool closedDuringWait = true;
-    QTimer::singleShot(0, m_main.get(), [&] { closedDuringWait = m_main->close(); });
+    bool stillOpenDuringWait = false;
+    QTimer::singleShot(0, m_main.get(), [&] {
+        trigger("MnuArxClose");
+        trigger("MnuArxSal");
+        m_dialogs->answers << doc(QStringLiteral("hotel.vcs"));
+        trigger("MnuArxOpen");
+        closedDuringWait = m_main->close();
+        stillOpenDuringWait = appState().ConfCargada && QFile::exists(workingDatabasePath());
+    });
     Frame frame;
     Msg_Time(frame);
     QVERIFY(comm.Send_Msg(frame));
     QCOMPARE(comm.Wait_Ack(), quint8(RxFail));
+    QVERIFY(stillOpenDuringWait);
     QVERIFY(!closedDuringWait);
     QVERIFY(m_main->isVisible());
     QVERIFY(appState().ConfCargada);
+    QCOMPARE(appState().WorkingFile, doc(QStringLiteral("other.vcs")));
+    QCOMPARE(m_dialogs->requests.size(), dialogs);
+    QCOMPARE(readWorkingMarks().file, marksFile);
     QVERIFY(BaseDatos().isOpen());
+    QCOMPARE(workingName(), QStringLiteral("Hotel"));
+    m_dialogs->answers.clear();
 
     // Once the exchange is over the window closes as usual.
     comm.Form_Unload();
