@@ -850,11 +850,15 @@ void TestDocumentCommands::closingWaitsForAnExchangeWithThePanel()
     QCOMPARE(workingName(), QStringLiteral("Hotel"));
     m_dialogs->answers.clear();
 
-    // Once the exchange is over the window closes as usual.
+    // Once the exchange is over the window closes as usual, and the serial
+    // host goes with it, closing the port.
     comm.Form_Unload();
+    QVERIFY(comm.MSComm1().setPortOpen(true));
+    QPointer<FrmComm> host(&comm);
     QVERIFY(m_main->close());
     QVERIFY(!appState().ConfCargada);
     QVERIFY(!QFile::exists(workingDatabasePath()));
+    QVERIFY(!host);
 }
 
 QTEST_MAIN(TestDocumentCommands)
