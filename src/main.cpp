@@ -14,7 +14,8 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     QApplication::setOrganizationName(QStringLiteral("ORBITarsis"));
     QApplication::setApplicationName(QStringLiteral("ORBITarsis"));
-    QApplication::setApplicationDisplayName(QStringLiteral("ORBITarsis"));
+    // No display name: the desktop would add it to every window title
+    // ("... - ORBITarsis"), and the titles are the program's own texts.
     QApplication::setWindowIcon(orb::programIcon());
     orb::installQtSeams();
 
