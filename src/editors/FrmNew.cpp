@@ -8,6 +8,7 @@
 #include "Strings.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QFrame>
 #include <QKeyEvent>
@@ -269,7 +270,8 @@ bool FrmNew::eventFilter(QObject *watched, QEvent *event)
     switch (event->type()) {
     case QEvent::KeyPress: {
         const auto *key = static_cast<QKeyEvent *>(event);
-        if (key->key() == Qt::Key_Delete && key->modifiers() == Qt::NoModifier) {
+        // The Delete key of the keypad is the same key.
+        if (key->key() == Qt::Key_Delete && (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
             // The press clears a selection only; the character after the
             // caret goes when the key is released.
             if (field->hasSelectedText())
@@ -292,9 +294,13 @@ bool FrmNew::eventFilter(QObject *watched, QEvent *event)
     }
     case QEvent::FocusOut: {
         const auto reason = static_cast<QFocusEvent *>(event)->reason();
-        // Only a move to another control counts as leaving the field, not
-        // a message box or menu taking the focus for a moment.
-        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason)
+        // Only a move to another control counts as leaving the field: not a
+        // message box or menu taking the focus for a moment, not a click on
+        // the dialog's own frame (its title bar or close box, no control),
+        // and not the dialog going away.
+        const QWidget *next = QApplication::focusWidget();
+        const bool toOwnFrame = next && (next == this || next == frameOf(this));
+        if (!m_unloaded && !toOwnFrame && reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason)
             TxtCon_LostFocus(index);
         break;
     }

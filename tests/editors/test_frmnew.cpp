@@ -92,6 +92,7 @@ private slots:
     void rangeCheckOnLeavingAField();
     void rangeChecksReportOneFieldAtATime();
     void focusTakenByAMessageIsNoLeaving();
+    void frameClicksAndClosingAreNoLeaving();
     void emptyFieldStopsTheCreate();
     void twoCreatesInOneRun();
     void zeroZonesAndRelaysCreateNoRows();
@@ -272,6 +273,12 @@ void TestFrmNew::deleteKeyRemovesTheCharacterAfterTheCaret()
     QTest::keyClick(name, Qt::Key_Delete);
     QCOMPARE(name->text(), QStringLiteral("AE"));
     QCOMPARE(name->cursorPosition(), 1);
+    // The keypad's Delete key removes one character too, not two.
+    name->setText(QStringLiteral("ABCD"));
+    name->setCursorPosition(1);
+    QTest::keyClick(name, Qt::Key_Delete, Qt::KeypadModifier);
+    QCOMPARE(name->text(), QStringLiteral("ACD"));
+    QCOMPARE(name->cursorPosition(), 1);
     // A full stop has nothing to do with the Delete key.
     name->setText(QStringLiteral("XY"));
     name->setCursorPosition(0);
@@ -417,6 +424,40 @@ void TestFrmNew::focusTakenByAMessageIsNoLeaving()
     m_boxes->onShow = [dialog](const ShownBox &) { sendFocusOut(dialog->TxtCon(FieldRelays), Qt::TabFocusReason); };
     sendFocusOut(dialog->TxtCon(FieldZones), Qt::TabFocusReason);
     QCOMPARE(m_boxes->shown.size(), 1);
+}
+
+void TestFrmNew::frameClicksAndClosingAreNoLeaving()
+{
+    FrmNew *dialog = FrmNew::showDialog();
+    auto *sub = qobject_cast<QMdiSubWindow *>(dialog->parentWidget());
+    QVERIFY(sub);
+    m_main->show();
+    QApplication::setActiveWindow(m_main.get());
+    QLineEdit *zones = dialog->TxtCon(FieldZones);
+    zones->setFocus(Qt::OtherFocusReason);
+    QTRY_COMPARE(QApplication::focusWidget(), zones);
+    zones->setText(QStringLiteral("200"));
+
+    // A click on the title bar takes the focus to the frame for a moment (it
+    // hands it back to the field): no field was left.
+    QTest::mouseClick(sub, Qt::LeftButton, {}, QPoint(sub->width() / 2, 4));
+    QVERIFY(m_boxes->shown.isEmpty());
+    QCOMPARE(zones->text(), QStringLiteral("200"));
+
+    // Moving to another field of the dialog is leaving one.
+    zones->setFocus(Qt::MouseFocusReason);
+    dialog->TxtCon(FieldRelays)->setFocus(Qt::TabFocusReason);
+    QCOMPARE(m_boxes->shown.size(), 1);
+    QCOMPARE(m_boxes->shown.first().prompt, Str(839));
+    QCOMPARE(QApplication::focusWidget(), zones);
+
+    // The close box closes the dialog at once, with no check on the way.
+    zones->setText(QStringLiteral("300"));
+    m_boxes->shown.clear();
+    QVERIFY(sub->close());
+    QVERIFY(m_boxes->shown.isEmpty());
+    QVERIFY(!FrmNew::loaded());
+    QVERIFY(m_main->TolBarBut()->isEnabled());
 }
 
 void TestFrmNew::emptyFieldStopsTheCreate()
