@@ -56,8 +56,13 @@ RestoreOutcome restoreUnsaved()
         return RestoreOutcome::Declined;
     }
 
-    if (!QFile::exists(workingDatabasePath()) && QFile::exists(previousDatabasePath()))
+    // A previous working database kept aside means the last run ended while
+    // a new configuration was being made: the marks still name the previous
+    // one, and what stands in its place (if anything) is the half-made new one.
+    if (QFile::exists(previousDatabasePath())) {
+        QFile::remove(workingDatabasePath());
         QFile::rename(previousDatabasePath(), workingDatabasePath());
+    }
 
     // Open_Conf reports a database it cannot open or a missing general row
     // itself. Either way the marks stay, so the question comes again at the

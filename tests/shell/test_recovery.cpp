@@ -159,6 +159,20 @@ void TestRecovery::yesAfterAnEndDuringACreateTakesThePreviousBack()
     QCOMPARE(appState().NomCon, QStringLiteral("Before the new one"));
     QVERIFY(QFile::exists(workingDatabasePath()));
     QVERIFY(!QFile::exists(previousDatabasePath()));
+
+    // The end came while the new one was being filled: a half-made working
+    // database stands in the place of the one the marks name.
+    Close_DB();
+    appState() = AppState{};
+    QVERIFY(QFile::rename(workingDatabasePath(), previousDatabasePath()));
+    QVERIFY(Create_DB());
+    m_boxes->shown.clear();
+    m_boxes->answers = {AnsYes};
+    QCOMPARE(restoreUnsaved(), RestoreOutcome::Restored);
+    QCOMPARE(m_boxes->shown.size(), 1);
+    QCOMPARE(appState().NomCon, QStringLiteral("Before the new one"));
+    QCOMPARE(appState().NumZon, quint8(5));
+    QVERIFY(!QFile::exists(previousDatabasePath()));
 }
 
 void TestRecovery::yesWithABrokenDatabaseGoesOnWithNothingOpen()
