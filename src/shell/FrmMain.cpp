@@ -434,8 +434,7 @@ void FrmMain::Check_Unsaved()
         break;
     case RestoreOutcome::OpenFailed:
     case RestoreOutcome::NoRow:
-        m_restorePending = true;
-        break;
+        // Reported; the marks stay, so the question comes at the next start.
     case RestoreOutcome::NothingToRestore:
     case RestoreOutcome::Declined:
         break;

@@ -117,8 +117,6 @@ private:
     QMenu *m_mnuVen = nullptr;
     QList<QAction *> m_windowList;
     bool m_loaded = false;
-    // The restore failed: the marks stay for the next start.
-    bool m_restorePending = false;
 };
 
 // The main window of the process, or null before it is made and after it
