@@ -158,6 +158,7 @@ private slots:
     void saveAsOntoAnExistingFileAsksAndNoStoresNothing();
     void noToTheReplaceQuestionStopsTheAskingCommand();
     void yesToTheCloseQuestionAlwaysRunsSaveAs();
+    void noToTheCloseQuestionEndsWithoutStoring();
     void unchangedConfigurationAsksNothing();
     void saveQuestionOfNewAndOpen();
     void exitWithNothingOpenEmptiesTheMarks();
@@ -280,6 +281,14 @@ void TestDocumentCommands::newConfigurationStateAndFirstSaveRunsSaveAs()
     QCOMPARE(documentCommands(*m_main).FileName(), doc(QStringLiteral("hotel.vcs")));
     QVERIFY(QFile::exists(workingDatabasePath()));
     QCOMPARE(workingName(), QStringLiteral("Hotel Plaza"));
+
+    // From now on Save writes to that document at once.
+    edit(QStringLiteral("Hotel Plaza 2"));
+    trigger("MnuArxSav");
+    QCOMPARE(m_dialogs->requests.size(), 1);
+    QVERIFY(m_boxes->shown.isEmpty());
+    QCOMPARE(documentName(doc(QStringLiteral("hotel.vcs"))), QStringLiteral("Hotel Plaza 2"));
+    QVERIFY(!appState().ConfModif);
 }
 
 void TestDocumentCommands::saveAfterOpenWritesAtOnceAndOpenStartsOnTheLastFile()
@@ -460,6 +469,39 @@ void TestDocumentCommands::yesToTheCloseQuestionAlwaysRunsSaveAs()
     QVERIFY(!QFile::exists(workingDatabasePath()));
     QCOMPARE(m_main->windowTitle(), Str(1109));
     QVERIFY(!m_main->menuItem(QStringLiteral("MnuArxSav"))->isEnabled());
+}
+
+void TestDocumentCommands::noToTheCloseQuestionEndsWithoutStoring()
+{
+    makeNew(QStringLiteral("Hotel"));
+    saveAsNew(QStringLiteral("hotel.vcs"));
+    const QByteArray stored = bytesOf(doc(QStringLiteral("hotel.vcs")));
+    const int dialogs = m_dialogs->requests.size();
+
+    // Close: No drops the changes the user chose to drop, and nothing else.
+    edit(QStringLiteral("Hotel edited"));
+    m_boxes->answers << AnsNo;
+    trigger("MnuArxClose");
+    QCOMPARE(m_boxes->shown.size(), 1);
+    QCOMPARE(m_boxes->shown[0].prompt, Str(1044));
+    QCOMPARE(m_dialogs->requests.size(), dialogs);
+    QCOMPARE(bytesOf(doc(QStringLiteral("hotel.vcs"))), stored);
+    QVERIFY(!appState().ConfCargada && !appState().ConfModif);
+    QCOMPARE(readWorkingMarks().file, QString());
+    QVERIFY(!QFile::exists(workingDatabasePath()));
+
+    // The close box: the same.
+    openDocumentFile(QStringLiteral("hotel.vcs"));
+    edit(QStringLiteral("Hotel edited again"));
+    m_boxes->answers << AnsNo;
+    QVERIFY(m_main->close());
+    QCOMPARE(m_boxes->shown.size(), 2);
+    QCOMPARE(m_boxes->shown[1].prompt, Str(1044));
+    QCOMPARE(m_dialogs->requests.size(), dialogs + 1);   // the Open only
+    QCOMPARE(documentName(doc(QStringLiteral("hotel.vcs"))), QStringLiteral("Hotel"));
+    QVERIFY(!appState().ConfCargada && !appState().ConfModif);
+    QCOMPARE(readWorkingMarks().file, QString());
+    QVERIFY(!QFile::exists(workingDatabasePath()));
 }
 
 void TestDocumentCommands::unchangedConfigurationAsksNothing()
