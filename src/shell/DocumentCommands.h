@@ -30,7 +30,9 @@ public:
     virtual ~DocumentHost() = default;
     // Closes the windows that work on the open configuration (editing
     // windows, port settings, progress box) before its working database is
-    // replaced or deleted. False when one of them refused to close.
+    // replaced or deleted. False when one of them refused to close. The
+    // save question has been answered by then, so a closing window stores
+    // nothing into the configuration: what it has not stored is dropped.
     virtual bool closeConfigurationWindows() = 0;
     // Status fields, title, menus and toolbar for the current document state.
     virtual void refresh() = 0;
