@@ -3,6 +3,7 @@
 // following the editing windows, and the status texts.
 
 #include "AppState.h"
+#include "FrmLoad.h"
 #include "FrmMain.h"
 #include "MdiHost.h"
 #include "ModBas.h"
@@ -53,6 +54,7 @@ private slots:
     void cleanup();
     void menuBarHoldsTheSevenMenusInOrder();
     void captionsShortcutsAndCheckMarks();
+    void everyCaptionAndTipComesFromItsString();
     void designCaptionOfTheTimeCommandStaysInEveryLanguage();
     void toolbarPositionsGapsAndTips();
     void statusPanelSitsUnderTheToolbar();
@@ -66,6 +68,7 @@ private slots:
     void windowMenuListsTheChildWindows();
     void closingEditingWindowsLeavesOthersOpen();
     void orderlyCloseEndsTheConfiguration();
+    void progressBoxOfOneRelayCentresOnTheMainWindow();
 
 private:
     std::unique_ptr<ScriptedBoxes> m_boxes;
@@ -148,6 +151,64 @@ void TestMainWindow::captionsShortcutsAndCheckMarks()
     QVERIFY(main.menuItem("MnuVerHer")->isChecked());
     QVERIFY(main.menuItem("MnuVerCon")->isChecked());
     QVERIFY(!main.menuItem("MnuArxNew")->isCheckable());
+}
+
+void TestMainWindow::everyCaptionAndTipComesFromItsString()
+{
+    FrmMain main;
+    main.load();
+    // The English texts of the menu items, toolbar buttons and status fields.
+    const QList<QPair<QString, QString>> captions = {
+        {"MnuArx", "&File"},
+        {"MnuArxNew", "&New"},
+        {"MnuArxOpen", "&Open"},
+        {"MnuArxClose", "&Close"},
+        {"MnuArxSav", "&Save"},
+        {"MnuArxSavAs", "Sa&ve As"},
+        {"MnuArxVis", "P&rint Preview."},
+        {"MnuArxImp", "&Print"},
+        {"MnuArxSal", "&Exit"},
+        {"MnuEdi", "&Edit"},
+        {"MnuEdiCut", "&Cut"},
+        {"MnuEdiCop", "C&opy"},
+        {"MnuEdiPas", "&Paste"},
+        {"MnuEdiDel", "&Delete"},
+        {"MnuPrg", "&Program"},
+        {"MnuPrgCon", "&Panel's Configuration"},
+        {"MnuPrgZon", "&Zones"},
+        {"MnuPrgRel", "&Relays"},
+        {"MnuCom", "&Comunication"},
+        {"MnuComConf", "&Port's Configuration "},
+        {"MnuComSend", "&Send All Config"},
+        {"MnuComRec", "&Receive All Config"},
+        {"MnuComTime", "Enviar &Fecha y Hora"},
+        {"MnuVer", "&Show"},
+        {"MnuVerHer", "Show T&ools"},
+        {"MnuVerCon", "Show &Configuration Panel"},
+        {"MnuVen", "&Window"},
+        {"MnuVenMHz", "&Horizontal Mosaic"},
+        {"MnuVenVrt", "&Vertical Mosaic"},
+        {"MnuVenCas", "&Cascade"},
+        {"MnuVenOIc", "&Organize Icons"},
+        {"MnuHelp", "&Help"},
+        {"MnuHelpAbt", "&About ORBITarsis..."},
+    };
+    QCOMPARE(captions.size(), FrmMain::menuItemNames().size());
+    for (const auto &[name, text] : captions)
+        QCOMPARE(main.menuItem(name)->text(), text);
+    for (const QString &name : kMenus)
+        QCOMPARE(main.menu(name)->title(), main.menuItem(name)->text());
+
+    const QMap<int, QString> tips = {
+        {1, "New Configuration"},        {2, "Open Configuration"},      {3, "Save Configuration As..."},
+        {5, "&Print"},                   {6, "Print Preview"},           {8, "&Cut"},
+        {9, "C&opy"},                    {10, "&Paste"},                 {12, "Configure comunication"},
+        {14, "Configurate Panel"},       {15, "Configurate Zones"},      {16, "Configurate Relays"},
+    };
+    for (auto it = tips.cbegin(); it != tips.cend(); ++it)
+        QCOMPARE(main.toolButton(it.key())->toolTip(), it.value());
+    QCOMPARE(main.LblCon(0)->toolTip(), QStringLiteral(" Name of Configurartion in PC"));
+    QCOMPARE(main.LblCon(3)->toolTip(), QString::fromUtf8(" Númber of Relays in actual configuration "));
 }
 
 void TestMainWindow::designCaptionOfTheTimeCommandStaysInEveryLanguage()
@@ -472,6 +533,24 @@ void TestMainWindow::orderlyCloseEndsTheConfiguration()
     QCOMPARE(readWorkingMarks().name, QString());
     QVERIFY(!QFile::exists(workingDatabasePath()));
     QVERIFY(!frmMain());
+}
+
+void TestMainWindow::progressBoxOfOneRelayCentresOnTheMainWindow()
+{
+    FrmMain main;
+    main.load();
+    main.showNormal();
+    main.resize(1000, 700);
+    QCoreApplication::processEvents();
+    appState().MaxProg = 100;
+    FrmLoad::load();
+    Show_Load();
+    QWidget *frame = FrmLoad::loaded()->parentWidget();
+    QCOMPARE(frame->parentWidget()->parentWidget(), main.documentArea());
+    // Half the main window's size less half the box's, inside the document
+    // area; the main window's own position plays no part.
+    QCOMPARE(frame->pos(), QPoint(main.width() / 2 - frame->width() / 2, main.height() / 2 - frame->height() / 2));
+    FrmLoad::unload();
 }
 
 QTEST_MAIN(TestMainWindow)

@@ -94,8 +94,12 @@ void Show_Load()
         frame->resize(twips(4800), twips(1170));
     box->ProBar()->setRange(0, appState().MaxProg);
     box->ProBar()->setValue(0);
-    if (QMdiArea *area = mdiArea())
-        frame->move((area->width() - frame->width()) / 2, (area->height() - frame->height()) / 2);
+    // Centred on the main window's size (the window holding the document
+    // area), its own position not counted.
+    if (QMdiArea *area = mdiArea()) {
+        const QWidget *main = area->window();
+        frame->move(main->width() / 2 - frame->width() / 2, main->height() / 2 - frame->height() / 2);
+    }
     box->setEnabled(true);
     frame->show();
 }
