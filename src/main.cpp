@@ -8,6 +8,9 @@
 #include "QtSeams.h"
 
 #include <QApplication>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
 
 int main(int argc, char *argv[])
 {
@@ -17,6 +20,12 @@ int main(int argc, char *argv[])
     // No display name: the desktop would add it to every window title
     // ("... - ORBITarsis"), and the titles are the program's own texts.
     QApplication::setWindowIcon(orb::programIcon());
+    // The buttons of message boxes and file dialogs speak the desktop's
+    // language, as the program's own texts do (when Qt's texts are there).
+    QTranslator qtTexts;
+    if (qtTexts.load(QLocale::system(), QStringLiteral("qtbase"), QStringLiteral("_"),
+                     QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(&qtTexts);
     orb::installQtSeams();
 
     // One running copy per user: two would share one working database.
