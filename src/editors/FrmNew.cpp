@@ -2,6 +2,9 @@
 
 #include "AppState.h"
 #include "DelKey.h"
+#include "FrmComm.h"
+#include "FrmCommUi.h"
+#include "FrmLoad.h"
 #include "FrmMain.h"
 #include "MdiHost.h"
 #include "Seams.h"
@@ -323,10 +326,17 @@ void FrmNew::CmdWrConf_Click()
     // leaving a field.
     if (!TxtCon_LostFocus(-1))
         return;
+    // Nothing may replace the working database while a window waits for
+    // the panel on it.
+    if (frmComm().waiting())
+        return;
     // The windows of the configuration being replaced close before its
-    // working database goes.
+    // working database goes, and so do the port settings (they would be
+    // stored into the new one) and the progress box.
     if (FrmMain *main = frmMain(); main && !main->closeEditingWindows(this))
         return;
+    unloadPortSettings();
+    FrmLoad::unload();
     if (!createConfiguration(texts()))
         return;   // reported; the dialog stays open
     Show_ConfInfo();

@@ -3,6 +3,8 @@
 // names of new configurations, cancel, and failures that leave the dialog
 // and the previous configuration in place.
 
+#include "FrmCommUi.h"
+#include "FrmLoad.h"
 #include "AppState.h"
 #include "FrmMain.h"
 #include "FrmNew.h"
@@ -594,11 +596,15 @@ void TestFrmNew::createClosesTheReplacedConfigurationsWindows()
     QPointer<QWidget> zones = new QWidget;
     zones->setObjectName(QStringLiteral("FrmZon"));
     showAsChild(zones);
+    QVERIFY(openPortSettings());
+    FrmLoad::load();
     FrmNew *dialog = FrmNew::showDialog();
     fill(dialog, {"New", "3", "3", "8", "20", "NEW"});
     dialog->CmdWrConf_Click();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     QVERIFY(zones.isNull());
+    QVERIFY2(!portSettingsWindow(), "the old configuration's port settings are not stored into the new one");
+    QVERIFY(!FrmLoad::loaded());
     QCOMPARE(appState().NomCon, QStringLiteral("New"));
 
     // A window that will not close stops the create before anything changes.
