@@ -1,6 +1,6 @@
 // The main window: its menus, toolbar and status panel, the states LOAD_MAIN
 // gives them with and without an open configuration, the print commands
-// following the editing windows, and the status texts.
+// following the editing windows, the status texts and the window list.
 
 #include "AppState.h"
 #include "FrmLoad.h"
@@ -12,7 +12,6 @@
 #include "Strings.h"
 
 #include <QAction>
-#include <QFile>
 #include <QFrame>
 #include <QLabel>
 #include <QLayout>
@@ -25,53 +24,26 @@
 
 using namespace orb;
 
-namespace {
-
-const QStringList kMenus = {"MnuArx", "MnuEdi", "MnuPrg", "MnuCom", "MnuVer", "MnuVen", "MnuHelp"};
-
-// Items enabled with no configuration open.
-const QStringList kEnabledWithoutConfiguration = {"MnuArx",    "MnuEdi",     "MnuPrg",    "MnuCom",
-                                                  "MnuVer",    "MnuVen",     "MnuHelp",   "MnuArxNew",
-                                                  "MnuArxOpen", "MnuArxSal", "MnuHelpAbt"};
-
-QStringList itemsOf(QMenu *menu, bool withSeparators)
-{
-    QStringList names;
-    for (QAction *a : menu->actions()) {
-        if (a->isSeparator() && !withSeparators)
-            continue;
-        names << (a->isSeparator() ? QStringLiteral("-") : a->objectName());
-    }
-    return names;
-}
-
-} // namespace
-
 class TestMainWindow : public QObject {
     Q_OBJECT
 private slots:
     void init();
     void cleanup();
-    void menuBarHoldsTheSevenMenusInOrder();
-    void captionsShortcutsAndCheckMarks();
-    void everyCaptionAndTipComesFromItsString();
-    void designCaptionOfTheTimeCommandStaysInEveryLanguage();
-    void toolbarPositionsGapsAndTips();
-    void statusPanelSitsUnderTheToolbar();
-    void loadMainWithoutConfiguration();
-    void loadMainWithConfiguration();
-    void titleOfARestoredConfiguration();
+    void menusToolbarAndStatusPanelLayout();
+    void captionsFollowTheLanguageButTheTimeCommand();
+    void loadMain_data();
+    void loadMain();
     void printFollowsTheEditingWindows();
-    void statusTextsOfTheOpenConfiguration();
-    void statusTextsWithNothingOpen();
+    void statusTexts();
     void statusPanelCheckMarkAndVisibilityMayDisagree();
-    void windowMenuListsTheChildWindows();
-    void closingEditingWindowsLeavesOthersOpen();
-    void orderlyCloseEndsTheConfiguration();
+    void windowMenuListsAndActivatesTheChildWindows();
     void progressBoxOfOneRelayCentresOnTheMainWindow();
 
 private:
+    // LOAD_MAIN's part of the state: enabled menu items and toolbar buttons.
+    QStringList enabledItems() const;
     std::unique_ptr<ScriptedBoxes> m_boxes;
+    std::unique_ptr<FrmMain> m_main;
 };
 
 void TestMainWindow::init()
@@ -80,476 +52,233 @@ void TestMainWindow::init()
     setCurrentLanguage(Language::English);
     clearWorkingMarks();
     m_boxes = std::make_unique<ScriptedBoxes>();
+    m_main = std::make_unique<FrmMain>();
+    m_main->load();
 }
 
 void TestMainWindow::cleanup()
 {
+    m_main.reset();
     m_boxes.reset();
     Close_DB();
     QFile::remove(workingDatabasePath());
 }
 
-void TestMainWindow::menuBarHoldsTheSevenMenusInOrder()
+QStringList TestMainWindow::enabledItems() const
 {
-    FrmMain main;
-    QStringList top;
-    for (QAction *a : main.menuBar()->actions())
-        top << a->objectName();
-    QCOMPARE(top, kMenus);
-
-    QCOMPARE(itemsOf(main.menu("MnuArx"), true),
-             QStringList({"MnuArxNew", "MnuArxOpen", "MnuArxClose", "-", "MnuArxSav", "MnuArxSavAs", "-",
-                          "MnuArxVis", "MnuArxImp", "-", "MnuArxSal"}));
-    QCOMPARE(itemsOf(main.menu("MnuEdi"), true),
-             QStringList({"MnuEdiCut", "MnuEdiCop", "MnuEdiPas", "-", "MnuEdiDel"}));
-    QCOMPARE(itemsOf(main.menu("MnuPrg"), true), QStringList({"MnuPrgCon", "MnuPrgZon", "MnuPrgRel"}));
-    QCOMPARE(itemsOf(main.menu("MnuCom"), true),
-             QStringList({"MnuComConf", "-", "MnuComSend", "MnuComRec", "-", "MnuComTime"}));
-    QCOMPARE(itemsOf(main.menu("MnuVer"), true), QStringList({"MnuVerHer", "MnuVerCon"}));
-    QCOMPARE(itemsOf(main.menu("MnuVen"), true),
-             QStringList({"MnuVenMHz", "MnuVenVrt", "MnuVenCas", "MnuVenOIc"}));
-    QCOMPARE(itemsOf(main.menu("MnuHelp"), true), QStringList({"MnuHelpAbt"}));
-
-    int items = 0, separators = 0;
-    for (const QString &m : kMenus) {
-        for (QAction *a : main.menu(m)->actions())
-            (a->isSeparator() ? separators : items) += 1;
-    }
-    QCOMPARE(items, 26);
-    QCOMPARE(separators, 6);
-    QCOMPARE(FrmMain::menuItemNames().size(), 33);
-    for (const QString &name : FrmMain::menuItemNames())
-        QVERIFY2(main.menuItem(name), qPrintable(name));
-    QVERIFY(!main.menuItem("EmtyArx1"));
-    QVERIFY(!main.menuItem("Empty5"));
-}
-
-void TestMainWindow::captionsShortcutsAndCheckMarks()
-{
-    FrmMain main;
-    main.load();
-    QCOMPARE(main.menuItem("MnuArx")->text(), QStringLiteral("&File"));
-    QCOMPARE(main.menuItem("MnuArxSavAs")->text(), QStringLiteral("Sa&ve As"));
-    QCOMPARE(main.menuItem("MnuComConf")->text(), Str(1129));
-    QCOMPARE(main.menuItem("MnuHelpAbt")->text(), QStringLiteral("&About ORBITarsis..."));
-
-    const QList<QPair<QString, QKeySequence>> shortcuts = {
-        {"MnuArxNew", QKeySequence("Ctrl+U")},  {"MnuArxOpen", QKeySequence("Ctrl+A")},
-        {"MnuArxSav", QKeySequence("Ctrl+G")},  {"MnuArxImp", QKeySequence("Ctrl+P")},
-        {"MnuEdiCut", QKeySequence("Ctrl+X")},  {"MnuEdiCop", QKeySequence("Ctrl+C")},
-        {"MnuEdiPas", QKeySequence("Ctrl+V")},  {"MnuEdiDel", QKeySequence(Qt::Key_Delete)},
-    };
-    int withShortcut = 0;
+    QStringList on;
     for (const QString &name : FrmMain::menuItemNames()) {
-        if (!main.menuItem(name)->shortcut().isEmpty())
-            ++withShortcut;
+        if (m_main->menuItem(name)->isEnabled())
+            on << name;
     }
-    QCOMPARE(withShortcut, shortcuts.size());
-    for (const auto &[name, keys] : shortcuts)
-        QCOMPARE(main.menuItem(name)->shortcut(), keys);
-
-    QVERIFY(main.menuItem("MnuVerHer")->isChecked());
-    QVERIFY(main.menuItem("MnuVerCon")->isChecked());
-    QVERIFY(!main.menuItem("MnuArxNew")->isCheckable());
-}
-
-void TestMainWindow::everyCaptionAndTipComesFromItsString()
-{
-    FrmMain main;
-    main.load();
-    // The English texts of the menu items, toolbar buttons and status fields.
-    const QList<QPair<QString, QString>> captions = {
-        {"MnuArx", "&File"},
-        {"MnuArxNew", "&New"},
-        {"MnuArxOpen", "&Open"},
-        {"MnuArxClose", "&Close"},
-        {"MnuArxSav", "&Save"},
-        {"MnuArxSavAs", "Sa&ve As"},
-        {"MnuArxVis", "P&rint Preview."},
-        {"MnuArxImp", "&Print"},
-        {"MnuArxSal", "&Exit"},
-        {"MnuEdi", "&Edit"},
-        {"MnuEdiCut", "&Cut"},
-        {"MnuEdiCop", "C&opy"},
-        {"MnuEdiPas", "&Paste"},
-        {"MnuEdiDel", "&Delete"},
-        {"MnuPrg", "&Program"},
-        {"MnuPrgCon", "&Panel's Configuration"},
-        {"MnuPrgZon", "&Zones"},
-        {"MnuPrgRel", "&Relays"},
-        {"MnuCom", "&Comunication"},
-        {"MnuComConf", "&Port's Configuration "},
-        {"MnuComSend", "&Send All Config"},
-        {"MnuComRec", "&Receive All Config"},
-        {"MnuComTime", "Enviar &Fecha y Hora"},
-        {"MnuVer", "&Show"},
-        {"MnuVerHer", "Show T&ools"},
-        {"MnuVerCon", "Show &Configuration Panel"},
-        {"MnuVen", "&Window"},
-        {"MnuVenMHz", "&Horizontal Mosaic"},
-        {"MnuVenVrt", "&Vertical Mosaic"},
-        {"MnuVenCas", "&Cascade"},
-        {"MnuVenOIc", "&Organize Icons"},
-        {"MnuHelp", "&Help"},
-        {"MnuHelpAbt", "&About ORBITarsis..."},
-    };
-    QCOMPARE(captions.size(), FrmMain::menuItemNames().size());
-    for (const auto &[name, text] : captions)
-        QCOMPARE(main.menuItem(name)->text(), text);
-    for (const QString &name : kMenus)
-        QCOMPARE(main.menu(name)->title(), main.menuItem(name)->text());
-
-    const QMap<int, QString> tips = {
-        {1, "New Configuration"},        {2, "Open Configuration"},      {3, "Save Configuration As..."},
-        {5, "&Print"},                   {6, "Print Preview"},           {8, "&Cut"},
-        {9, "C&opy"},                    {10, "&Paste"},                 {12, "Configure comunication"},
-        {14, "Configurate Panel"},       {15, "Configurate Zones"},      {16, "Configurate Relays"},
-    };
-    for (auto it = tips.cbegin(); it != tips.cend(); ++it)
-        QCOMPARE(main.toolButton(it.key())->toolTip(), it.value());
-    QCOMPARE(main.LblCon(0)->toolTip(), QStringLiteral(" Name of Configurartion in PC"));
-    QCOMPARE(main.LblCon(3)->toolTip(), QString::fromUtf8(" Númber of Relays in actual configuration "));
-}
-
-void TestMainWindow::designCaptionOfTheTimeCommandStaysInEveryLanguage()
-{
-    for (Language language : {Language::English, Language::Spanish}) {
-        setCurrentLanguage(language);
-        FrmMain main;
-        main.load();
-        QCOMPARE(main.menuItem("MnuComTime")->text(), QStringLiteral("Enviar &Fecha y Hora"));
-        QCOMPARE(main.windowTitle(), Str(1109));
-    }
-    setCurrentLanguage(Language::Spanish);
-    FrmMain main;
-    main.load();
-    QCOMPARE(main.menuItem("MnuArx")->text(), QStringLiteral("&Archivo"));
-    QCOMPARE(main.menuItem("MnuPrgRel")->text(), QStringLiteral("&Relés"));
-    QCOMPARE(main.toolButton(1)->toolTip(), QStringLiteral("Nueva Configuración"));
-}
-
-void TestMainWindow::toolbarPositionsGapsAndTips()
-{
-    FrmMain main;
-    main.load();
-    QCOMPARE(main.TolBarBut()->objectName(), QStringLiteral("TolBarBut"));
-    const QList<QAction *> positions = main.TolBarBut()->actions();
-    QCOMPARE(positions.size(), 16);
-    const QMap<int, int> tips = {{1, 1151}, {2, 1152}, {3, 1153},  {5, 1154},  {6, 1206},  {8, 1208},
-                                 {9, 1209}, {10, 1210}, {12, 1157}, {14, 1158}, {15, 1159}, {16, 1160}};
     for (int index = 1; index <= 16; ++index) {
-        QAction *at = positions.at(index - 1);
-        if (tips.contains(index)) {
-            QCOMPARE(main.toolButton(index), at);
-            QVERIFY(!at->isSeparator());
-            QCOMPARE(at->toolTip(), Str(tips.value(index)));
-            QVERIFY(!at->icon().isNull());
-        } else {
-            QVERIFY2(at->isSeparator(), qPrintable(QString::number(index)));
-            QVERIFY(!main.toolButton(index));
+        if (QAction *button = m_main->toolButton(index); button && button->isEnabled())
+            on << QString::number(index);
+    }
+    return on;
+}
+
+void TestMainWindow::menusToolbarAndStatusPanelLayout()
+{
+    // Seven menus holding the 26 items and 6 separators; eight shortcuts, no
+    // more; the two view items checked.
+    int items = 0, separators = 0;
+    QStringList shortcuts;
+    for (QAction *menu : m_main->menuBar()->actions()) {
+        for (QAction *a : m_main->menu(menu->objectName())->actions()) {
+            (a->isSeparator() ? separators : items) += 1;
+            if (!a->shortcut().isEmpty())
+                shortcuts << a->objectName() + '=' + a->shortcut().toString();
         }
     }
-    QVERIFY(!main.toolButton(0));
-    QVERIFY(!main.toolButton(17));
-    QCOMPARE(main.TolBarBut()->height(), 630 / 15);
-}
+    QCOMPARE(m_main->menuBar()->actions().size(), 7);
+    QCOMPARE(items, 26);
+    QCOMPARE(separators, 6);
+    QCOMPARE(shortcuts.join(' '), QStringLiteral("MnuArxNew=Ctrl+U MnuArxOpen=Ctrl+A MnuArxSav=Ctrl+G MnuArxImp=Ctrl+P "
+                                                 "MnuEdiCut=Ctrl+X MnuEdiCop=Ctrl+C MnuEdiPas=Ctrl+V MnuEdiDel=Del"));
+    QVERIFY(m_main->menuItem("MnuVerHer")->isChecked() && m_main->menuItem("MnuVerCon")->isChecked());
 
-void TestMainWindow::statusPanelSitsUnderTheToolbar()
-{
-    FrmMain main;
-    main.load();
-    QCOMPARE(main.PnlConf()->objectName(), QStringLiteral("PnlConf"));
-    QCOMPARE(main.PnlConf()->height(), 450 / 15);
-    const QRect expected[4] = {QRect(7, 7, 247, 16), QRect(264, 8, 105, 16), QRect(380, 8, 113, 16),
-                               QRect(496, 8, 105, 16)};
-    const char *const captions[4] = {"CONFIGURACION", "CENTRAL", "ZON", "REL"};
-    for (int i = 0; i < 4; ++i) {
-        QLabel *label = main.findChild<QLabel *>(QStringLiteral("LblCon_%1").arg(i));
-        QCOMPARE(label, main.LblCon(i));
-        QCOMPARE(label->parentWidget(), main.PnlConf());
-        QCOMPARE(label->geometry(), expected[i]);
-        QCOMPARE(label->text(), QString::fromLatin1(captions[i]));
-        QCOMPARE(label->toolTip(), Str(1189 + i));
+    // Sixteen toolbar positions, gaps at 4, 7, 11 and 13; the status panel
+    // under the toolbar, above the document area.
+    const QList<QAction *> positions = m_main->TolBarBut()->actions();
+    QCOMPARE(positions.size(), 16);
+    for (int index = 1; index <= 16; ++index) {
+        QAction *at = positions.at(index - 1);
+        QCOMPARE(at->isSeparator(), QList<int>({4, 7, 11, 13}).contains(index));
+        QCOMPARE(m_main->toolButton(index), at->isSeparator() ? nullptr : at);
+        QVERIFY(at->isSeparator() || (!at->icon().isNull() && !at->toolTip().isEmpty()));
     }
-    // The document area is the one other windows are shown in.
-    QCOMPARE(mdiArea(), main.documentArea());
-    QCOMPARE(main.centralWidget()->layout()->indexOf(main.PnlConf()), 0);
+    QCOMPARE(m_main->centralWidget()->layout()->indexOf(m_main->PnlConf()), 0);
 }
 
-void TestMainWindow::loadMainWithoutConfiguration()
+void TestMainWindow::captionsFollowTheLanguageButTheTimeCommand()
 {
-    FrmMain main;
-    main.load();
-    // Start from everything enabled so that every disabled item is LOAD_MAIN's doing.
-    for (const QString &name : FrmMain::menuItemNames())
-        main.menuItem(name)->setEnabled(true);
-    main.PnlConf()->show();
-    main.LOAD_MAIN();
+    const QString englishFile = m_main->menuItem("MnuArx")->text();
+    setCurrentLanguage(Language::Spanish);
+    FrmMain spanish;
+    spanish.load();
+    QVERIFY(spanish.menuItem("MnuArx")->text() != englishFile);
+    QCOMPARE(spanish.menu("MnuArx")->title(), spanish.menuItem("MnuArx")->text());
+    for (FrmMain *main : {m_main.get(), &spanish})
+        QCOMPARE(main->menuItem("MnuComTime")->text(), QStringLiteral("Enviar &Fecha y Hora"));
+}
 
-    QCOMPARE(main.windowTitle(), Str(1109));
-    for (const QString &name : FrmMain::menuItemNames())
-        QVERIFY2(main.menuItem(name)->isEnabled() == kEnabledWithoutConfiguration.contains(name), qPrintable(name));
-    for (int index : {1, 2})
-        QVERIFY(main.toolButton(index)->isEnabled());
-    for (int index : {3, 5, 6, 8, 9, 10, 12, 14, 15, 16})
-        QVERIFY2(!main.toolButton(index)->isEnabled(), qPrintable(QString::number(index)));
-    QVERIFY(main.PnlConf()->isHidden());
+void TestMainWindow::loadMain_data()
+{
+    QTest::addColumn<bool>("open");
+    QTest::addColumn<bool>("restored");
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<QStringList>("enabled");
+    QStringList all = FrmMain::menuItemNames();
+    all.removeAll("MnuArxImp");   // print and preview stay with Chk_PrnBut
+    all.removeAll("MnuArxVis");
+    all << QStringList({"1", "2", "3", "8", "9", "10", "12", "14", "15", "16"});
+    QTest::newRow("open") << true << false << QStringLiteral("Hotel.vcs - ") << all;
+    QTest::newRow("restored") << true << true << QStringLiteral("Hotel.vcs (Restored) - ") << all;
+    QTest::newRow("nothing open") << false << true << QString()
+                                  << QStringList({"MnuArx", "MnuArxNew", "MnuArxOpen", "MnuArxSal", "MnuEdi", "MnuPrg",
+                                                  "MnuCom", "MnuVer", "MnuVen", "MnuHelp", "MnuHelpAbt", "1", "2"});
+}
+
+void TestMainWindow::loadMain()
+{
+    QFETCH(bool, open);
+    QFETCH(bool, restored);
+    QFETCH(QString, title);
+    QFETCH(QStringList, enabled);
+    appState().WorkingName = QStringLiteral("Hotel.vcs");
+    appState().ConfRecup = restored;
+    // From the other state, so that every item's state is LOAD_MAIN's doing.
+    for (bool state : {!open, open}) {
+        appState().ConfCargada = state;
+        m_main->LOAD_MAIN();
+    }
+
+    QCOMPARE(m_main->windowTitle(), title + Str(1109));
+    QStringList on = enabledItems();
+    on.sort();
+    enabled.sort();
+    QCOMPARE(on, enabled);
+    QCOMPARE(m_main->PnlConf()->isHidden(), !open);
     // The toolbar as a whole and the check marks are not LOAD_MAIN's.
-    QVERIFY(main.TolBarBut()->isEnabled());
-    QVERIFY(main.menuItem("MnuVerCon")->isChecked());
-}
-
-void TestMainWindow::loadMainWithConfiguration()
-{
-    FrmMain main;
-    main.load();
-    AppState &s = appState();
-    s.ConfCargada = true;
-    s.WorkingName = QStringLiteral("Hotel.vcs");
-    main.LOAD_MAIN();
-
-    QCOMPARE(main.windowTitle(), QStringLiteral("Hotel.vcs - ") + Str(1109));
-    for (const QString &name : FrmMain::menuItemNames()) {
-        // Print and preview stay with Chk_PrnBut: no editing window is open.
-        const bool expected = name != QLatin1String("MnuArxImp") && name != QLatin1String("MnuArxVis");
-        QVERIFY2(main.menuItem(name)->isEnabled() == expected, qPrintable(name));
-    }
-    for (int index : {1, 2, 3, 8, 9, 10, 12, 14, 15, 16})
-        QVERIFY(main.toolButton(index)->isEnabled());
-    QVERIFY(!main.toolButton(5)->isEnabled());
-    QVERIFY(!main.toolButton(6)->isEnabled());
-    QVERIFY(!main.PnlConf()->isHidden());
-
-    // Back to no configuration: the same items go off again.
-    s.ConfCargada = false;
-    main.LOAD_MAIN();
-    QVERIFY(!main.menuItem("MnuComSend")->isEnabled());
-    QVERIFY(!main.toolButton(3)->isEnabled());
-    QVERIFY(main.PnlConf()->isHidden());
-}
-
-void TestMainWindow::titleOfARestoredConfiguration()
-{
-    FrmMain main;
-    main.load();
-    AppState &s = appState();
-    s.ConfCargada = true;
-    s.ConfRecup = true;
-    s.WorkingName = QStringLiteral("Config1");
-    main.LOAD_MAIN();
-    QCOMPARE(main.windowTitle(), QStringLiteral("Config1 (Restored) - ") + Str(1109));
-    // The mark stays until a LOAD_MAIN runs with the flag cleared.
-    s.WorkingName = QStringLiteral("Config2");
-    main.LOAD_MAIN();
-    QCOMPARE(main.windowTitle(), QStringLiteral("Config2 (Restored) - ") + Str(1109));
-    s.ConfRecup = false;
-    main.LOAD_MAIN();
-    QCOMPARE(main.windowTitle(), QStringLiteral("Config2 - ") + Str(1109));
+    QVERIFY(m_main->TolBarBut()->isEnabled());
+    QVERIFY(m_main->menuItem("MnuVerCon")->isChecked());
 }
 
 void TestMainWindow::printFollowsTheEditingWindows()
 {
-    FrmMain main;
-    main.load();
-    const auto printState = [&main] {
-        return QList<bool>{main.menuItem("MnuArxImp")->isEnabled(), main.toolButton(5)->isEnabled(),
-                           main.menuItem("MnuArxVis")->isEnabled(), main.toolButton(6)->isEnabled()};
+    const auto printOn = [this] {
+        const QList<bool> state{m_main->menuItem("MnuArxImp")->isEnabled(), m_main->toolButton(5)->isEnabled(),
+                                m_main->menuItem("MnuArxVis")->isEnabled(), m_main->toolButton(6)->isEnabled()};
+        return state.count(true) == 4 ? 1 : state.count(false) == 4 ? 0 : -1;
     };
-    const QList<bool> on{true, true, true, true};
-    const QList<bool> off{false, false, false, false};
     AppState &s = appState();
-
     for (bool *flag : {&s.FrmConfCargado, &s.FrmZonCargado, &s.FrmRelCargado}) {
         *flag = true;
-        main.Chk_PrnBut();
-        QCOMPARE(printState(), on);
+        m_main->Chk_PrnBut();
+        QCOMPARE(printOn(), 1);
         *flag = false;
-        main.Chk_PrnBut();
-        QCOMPARE(printState(), off);
+        m_main->Chk_PrnBut();
+        QCOMPARE(printOn(), 0);
     }
-
-    // With no configuration but an editing window still loaded, print stays
-    // on because Chk_PrnBut runs last.
+    // Chk_PrnBut runs last in LOAD_MAIN: with nothing open but an editing
+    // window still loaded, print stays on.
     s.FrmZonCargado = true;
-    main.LOAD_MAIN();
-    QCOMPARE(printState(), on);
-    QVERIFY(!main.menuItem("MnuArxSav")->isEnabled());
+    m_main->LOAD_MAIN();
+    QCOMPARE(printOn(), 1);
+    QVERIFY(!m_main->menuItem("MnuArxSav")->isEnabled());
     // The progress box is no editing window.
     s.FrmZonCargado = false;
     s.FrmLoadCargado = true;
     s.ConfCargada = true;
-    main.LOAD_MAIN();
-    QCOMPARE(printState(), off);
+    m_main->LOAD_MAIN();
+    QCOMPARE(printOn(), 0);
 }
 
-void TestMainWindow::statusTextsOfTheOpenConfiguration()
+void TestMainWindow::statusTexts()
 {
-    FrmMain main;
-    main.load();
+    // With nothing open the design texts stay and the panel keeps its state.
     AppState &s = appState();
-    s.ConfCargada = true;
     s.NomCon = QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZ1234");
+    m_main->PnlConf()->hide();
+    Show_ConfInfo();
+    QCOMPARE(m_main->LblCon(0)->text(), QStringLiteral("CONFIGURACION"));
+    QCOMPARE(m_main->LblCon(3)->text(), QStringLiteral("REL"));
+    QVERIFY(m_main->PnlConf()->isHidden());
+
+    // Open: the name cut to 25 characters, the panel shown.
+    s.ConfCargada = true;
     s.NumZon = 128;
     s.NumRel = 7;
     s.NumCenInfo = 9;
-    main.PnlConf()->hide();
     Show_ConfInfo();
-    QCOMPARE(main.LblCon(0)->text(), Str(4909) + QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXY"));
-    QCOMPARE(main.LblCon(1)->text(), QStringLiteral(" N. of Panel: 1"));
-    QCOMPARE(main.LblCon(2)->text(), QStringLiteral(" N. of Zones: 128"));
-    QCOMPARE(main.LblCon(3)->text(), QStringLiteral(" N. of Relays: 7"));
-    QCOMPARE(s.NumCenInfo, qint16(1));
-    QVERIFY(!main.PnlConf()->isHidden());
-
-    s.NomCon = QStringLiteral("Short");
-    Show_ConfInfo();
-    QCOMPARE(main.LblCon(0)->text(), QStringLiteral(" Configuration: Short"));
-}
-
-void TestMainWindow::statusTextsWithNothingOpen()
-{
-    FrmMain main;
-    main.load();
-    AppState &s = appState();
-    s.NomCon = QStringLiteral("Closed one");
-    s.NumCenInfo = 0;
-    main.PnlConf()->hide();
-    Show_ConfInfo();
-    QCOMPARE(main.LblCon(0)->text(), QStringLiteral("CONFIGURACION"));
-    QCOMPARE(main.LblCon(3)->text(), QStringLiteral("REL"));
-    QVERIFY(main.PnlConf()->isHidden());
-    QCOMPARE(s.NumCenInfo, qint16(0));
-    main.PnlConf()->show();
-    Show_ConfInfo();
-    QVERIFY(!main.PnlConf()->isHidden());
+    QCOMPARE(m_main->LblCon(0)->text(), QStringLiteral(" Configuration: ABCDEFGHIJKLMNOPQRSTUVWXY"));
+    QCOMPARE(m_main->LblCon(1)->text(), QStringLiteral(" N. of Panel: 1"));
+    QCOMPARE(m_main->LblCon(2)->text(), QStringLiteral(" N. of Zones: 128"));
+    QCOMPARE(m_main->LblCon(3)->text(), QStringLiteral(" N. of Relays: 7"));
+    QVERIFY(!m_main->PnlConf()->isHidden());
 }
 
 void TestMainWindow::statusPanelCheckMarkAndVisibilityMayDisagree()
 {
-    FrmMain main;
-    main.load();
     appState().ConfCargada = true;
-    main.LOAD_MAIN();
-    QAction *view = main.menuItem("MnuVerCon");
+    m_main->LOAD_MAIN();
+    QAction *view = m_main->menuItem("MnuVerCon");
     view->trigger();
     QVERIFY(!view->isChecked());
-    QVERIFY(main.PnlConf()->isHidden());
-
-    // LOAD_MAIN shows the panel again but leaves the check mark alone.
-    main.LOAD_MAIN();
-    QVERIFY(!main.PnlConf()->isHidden());
+    QVERIFY(m_main->PnlConf()->isHidden());
+    // LOAD_MAIN shows the panel again but leaves the check mark alone; the
+    // next toggle follows the mark: the panel stays and is checked.
+    m_main->LOAD_MAIN();
+    QVERIFY(!m_main->PnlConf()->isHidden());
     QVERIFY(!view->isChecked());
-    // The next toggle follows the check mark: the panel stays and is checked.
     view->trigger();
     QVERIFY(view->isChecked());
-    QVERIFY(!main.PnlConf()->isHidden());
-
-    QAction *tools = main.menuItem("MnuVerHer");
+    QVERIFY(!m_main->PnlConf()->isHidden());
+    QAction *tools = m_main->menuItem("MnuVerHer");
     tools->trigger();
-    QVERIFY(main.TolBarBut()->isHidden());
+    QVERIFY(m_main->TolBarBut()->isHidden());
     tools->trigger();
-    QVERIFY(!main.TolBarBut()->isHidden());
-
+    QVERIFY(!m_main->TolBarBut()->isHidden());
     // With nothing open the panel is hidden whatever the mark says.
     appState().ConfCargada = false;
-    main.LOAD_MAIN();
-    QVERIFY(main.PnlConf()->isHidden());
-    QVERIFY(view->isChecked());
+    m_main->LOAD_MAIN();
+    QVERIFY(m_main->PnlConf()->isHidden());
 }
 
-void TestMainWindow::windowMenuListsTheChildWindows()
+void TestMainWindow::windowMenuListsAndActivatesTheChildWindows()
 {
-    FrmMain main;
-    main.load();
-    QWidget *child = new QWidget;
-    child->setObjectName(QStringLiteral("FrmZon"));
-    child->setWindowTitle(QStringLiteral("Zones of the hotel"));
-    showAsChild(child);
-    QMenu *windows = main.menu("MnuVen");
-    emit windows->aboutToShow();
-    QStringList texts;
-    for (QAction *a : windows->actions())
-        texts << a->text();
-    QCOMPARE(texts.size(), 4 + 2);
-    QVERIFY(texts.last().endsWith(QStringLiteral("Zones of the hotel")));
+    m_main->show();
+    auto *zones = new QWidget;
+    zones->setWindowTitle(QStringLiteral("Zones of the hotel"));
+    showAsChild(zones);
+    showAsChild(new QWidget);
+    QMenu *windows = m_main->menu("MnuVen");
     // Shown twice, the list is rebuilt rather than grown.
     emit windows->aboutToShow();
-    QCOMPARE(windows->actions().size(), 6);
-}
-
-void TestMainWindow::closingEditingWindowsLeavesOthersOpen()
-{
-    FrmMain main;
-    main.load();
-    QPointer<QWidget> zones = new QWidget;
-    zones->setObjectName(QStringLiteral("FrmZon"));
-    QPointer<QWidget> relays = new QWidget;
-    relays->setObjectName(QStringLiteral("FrmRel"));
-    QPointer<QWidget> other = new QWidget;
-    other->setObjectName(QStringLiteral("FrmCommSys"));
-    showAsChild(zones);
-    showAsChild(relays);
-    showAsChild(other);
-
-    QVERIFY(main.closeEditingWindows(relays));
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    QVERIFY(zones.isNull());
-    QVERIFY(!relays.isNull());
-    QVERIFY(!other.isNull());
-
-    // A window that refuses to close is reported.
-    class Stubborn : public QWidget {
-    protected:
-        void closeEvent(QCloseEvent *e) override { e->ignore(); }
-    };
-    auto *stubborn = new Stubborn;
-    stubborn->setObjectName(QStringLiteral("FrmConf"));
-    showAsChild(stubborn);
-    QVERIFY(!main.closeEditingWindows());
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    QVERIFY(relays.isNull());
-    QVERIFY(!other.isNull());
-}
-
-void TestMainWindow::orderlyCloseEndsTheConfiguration()
-{
-    QVERIFY(Create_DB());
-    AppState &s = appState();
-    s.ConfCargada = true;
-    s.ConfModif = true;
-    s.WorkingFile = QStringLiteral("/plans/Hotel.vcs");
-    s.WorkingName = QStringLiteral("Hotel.vcs");
-    writeWorkingMarks(s.WorkingFile, s.WorkingName);
-    {
-        FrmMain main;
-        main.load();
-        main.show();
-        QVERIFY(main.close());
-    }
-    QVERIFY(!s.ConfCargada);
-    QVERIFY(!s.ConfModif);
-    QVERIFY(s.WorkingFile.isEmpty());
-    QCOMPARE(readWorkingMarks().file, QString());
-    QCOMPARE(readWorkingMarks().name, QString());
-    QVERIFY(!QFile::exists(workingDatabasePath()));
-    QVERIFY(!frmMain());
+    emit windows->aboutToShow();
+    const QList<QAction *> entries = windows->actions();
+    QCOMPARE(entries.size(), 4 + 1 + 2);
+    QVERIFY(entries.at(4)->isSeparator());
+    QCOMPARE(entries.at(5)->text(), QStringLiteral("&1 Zones of the hotel"));
+    entries.at(5)->trigger();
+    QCOMPARE(m_main->documentArea()->activeSubWindow()->widget(), zones);
 }
 
 void TestMainWindow::progressBoxOfOneRelayCentresOnTheMainWindow()
 {
-    FrmMain main;
-    main.load();
-    main.showNormal();
-    main.resize(1000, 700);
+    m_main->showNormal();
+    m_main->resize(1000, 700);
     QCoreApplication::processEvents();
     appState().MaxProg = 100;
     FrmLoad::load();
     Show_Load();
     QWidget *frame = FrmLoad::loaded()->parentWidget();
-    QCOMPARE(frame->parentWidget()->parentWidget(), main.documentArea());
+    QCOMPARE(frame->parentWidget()->parentWidget(), m_main->documentArea());
     // Half the main window's size less half the box's, inside the document
     // area; the main window's own position plays no part.
-    QCOMPARE(frame->pos(), QPoint(main.width() / 2 - frame->width() / 2, main.height() / 2 - frame->height() / 2));
+    QCOMPARE(frame->pos(),
+             QPoint(m_main->width() / 2 - frame->width() / 2, m_main->height() / 2 - frame->height() / 2));
     FrmLoad::unload();
 }
 
