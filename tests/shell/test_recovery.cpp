@@ -89,8 +89,8 @@ void TestRecovery::yesRestoresTheConfiguration()
     QCOMPARE(main.LblCon(2)->text(), Str(4911) + QStringLiteral("12"));
     QVERIFY(main.menuItem(QStringLiteral("MnuComSend"))->isEnabled());
     // The marks stay where later runs look for them.
-    QCOMPARE(openSettingsStore()->value(QStringLiteral("Properties/WorkingFile")).toString(), file);
-    QCOMPARE(openSettingsStore()->value(QStringLiteral("Properties/WorkingName")).toString(), QStringLiteral("Config1"));
+    QCOMPARE(openSettingsStore()->value("Properties/WorkingFile").toString(), file);
+    QCOMPARE(openSettingsStore()->value("Properties/WorkingName").toString(), QStringLiteral("Config1"));
 }
 
 void TestRecovery::yesAfterAnEndDuringACreateTakesThePreviousBack()
