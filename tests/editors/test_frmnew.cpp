@@ -90,6 +90,11 @@ void TestFrmNew::init()
     appState() = AppState{};
     setCurrentLanguage(Language::English);
     clearWorkingMarks();
+    // Nothing a failed earlier run left behind counts.
+    for (const QString &path : {workingDatabasePath(), previousDatabasePath()}) {
+        QDir(path).removeRecursively();
+        QFile::remove(path);
+    }
     m_boxes = std::make_unique<ScriptedBoxes>();
     m_main = std::make_unique<FrmMain>();
     m_main->load();
@@ -101,10 +106,6 @@ void TestFrmNew::cleanup()
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     m_boxes.reset();
     Close_DB();
-    for (const QString &path : {workingDatabasePath(), previousDatabasePath()}) {
-        QDir(path).removeRecursively();
-        QFile::remove(path);
-    }
 }
 
 void TestFrmNew::typedAndPastedTextMustFitTheField()

@@ -57,9 +57,12 @@ private:
 
 void TestRecovery::init()
 {
+    // Nothing a failed earlier run left behind counts.
     appState() = AppState{};
     setCurrentLanguage(Language::English);
     clearWorkingMarks();
+    for (const QString &path : {workingDatabasePath(), previousDatabasePath(), InstanceLock::lockPath()})
+        QFile::remove(path);
     m_boxes = std::make_unique<ScriptedBoxes>();
 }
 
@@ -67,7 +70,6 @@ void TestRecovery::cleanup()
 {
     m_boxes.reset();
     Close_DB();
-    QFile::remove(workingDatabasePath());
     clearWorkingMarks();
 }
 
@@ -138,10 +140,9 @@ void TestRecovery::yesThatCannotRestoreGoesOnAndAsksAgain()
         main.show();
         QVERIFY(main.close());
     }
-    QCOMPARE(readWorkingMarks().name, QStringLiteral("Hotel.vcs"));
-    // The question comes again; No forgets the marks, opens nothing and
-    // leaves the database. Neither the next start nor a first start with no
-    // marks at all asks.
+    // The marks stay, so the question comes again; No forgets them, opens
+    // nothing and leaves the database. Neither the next start nor a first
+    // start with no marks at all asks.
     m_boxes->shown.clear();
     for (bool first : {false, false, true}) {
         if (first)
