@@ -1,144 +1,104 @@
 // Whole-configuration send and receive and the panel clock command, against
 // the simulated panel on a pseudo-terminal.
 
-#include "AppState.h"
 #include "Cp1252.h"
 #include "FrmComm.h"
 #include "FrmCommUi.h"
 #include "FrmLoad.h"
-#include "ModBas.h"
 #include "ModCom.h"
 #include "PanelSim.h"
-#include "Seams.h"
 #include "Strings.h"
 #include "Transfers.h"
+#include "../shell/ScriptedBoxes.h"
+#include "../support/TestConfiguration.h"   // also the working database and AppState
 
 #include <QLabel>
 #include <QProgressBar>
-#include <QSqlError>
-#include <QSqlQuery>
 #include <QSqlRecord>
 #include <QtTest>
 
 using namespace orb;
 using orb::test::PanelSim;
+using orbtest::execBound;
 
 namespace {
 
-// Records what the transfers ask of the main window.
+// How a command is made to stop early (or to run through with the general
+// row claiming fewer zones and relays than the tables hold).
+enum Stop { Completes, CountsShort, EditorOpen, Silent, SilentAtRelay77, SilentAtDate, Unstorable, NoPort, RowGone };
+
+// One run of a command against the panel and what the panel and the user
+// then see.
+struct Run {
+    char command;     // 'W' send, 'R' receive, ':' clock; also the kind of frames counted
+    int zones, relays;
+    Stop stop;
+    int frames;       // frames of the command's kind the panel saw
+    int dateFrames;   // date frames the panel saw
+    int written;      // the panel memory below this address holds the configuration, the rest is as it was
+    int message;      // the one message shown; 0 for none
+};
+
+// Records what the transfers ask of the main window, and every value the
+// progress bar showed with the box's label at that moment.
 class FakeHost : public TransferHost {
 public:
-    QList<bool> commands;        // setCommandsEnabled calls
-    QList<bool> window;          // setWindowEnabled calls
-    int refreshed = 0;
-    int editorsClosed = 0;
-    QList<int> percents;         // every value the progress bar showed
-    QStringList labels;          // the box's label at each of those values
+    QList<bool> commands, window;
+    int refreshed = 0, editorsClosed = 0;
+    bool editorsClose = true;   // the editing windows agree to close
+    QList<int> percents;
+    QStringList labels;
     std::function<void(int)> onPercent;
 
-    void setCommandsEnabled(bool enabled) override
-    {
-        commands << enabled;
-        watchProgress();
-    }
-    void setWindowEnabled(bool enabled) override
-    {
-        window << enabled;
-        watchProgress();
-    }
+    void setCommandsEnabled(bool enabled) override { commands << enabled; watchProgress(); }
+    void setWindowEnabled(bool enabled) override { window << enabled; watchProgress(); }
     void refreshConfiguration() override { ++refreshed; }
-    bool editorsClose = true;   // the editing windows agree to close
-    bool closeEditingWindows() override
-    {
-        ++editorsClosed;
-        return editorsClose;
-    }
+    bool closeEditingWindows() override { ++editorsClosed; return editorsClose; }
 
 private:
     QPointer<FrmLoad> watched;
     void watchProgress()
     {
-        FrmLoad *box = FrmLoad::loaded();
-        if (box && box != watched) {
+        if (FrmLoad *box = FrmLoad::loaded(); box && box != watched) {
             watched = box;
-            QObject::connect(box->ProBar(), &QProgressBar::valueChanged, box,
-                             [this](int value) {
-                                 percents << value;
-                                 labels << FrmLoad::loaded()->lblLoad()->text();
-                                 if (onPercent)
-                                     onPercent(value);
-                             });
+            QObject::connect(box->ProBar(), &QProgressBar::valueChanged, box, [this](int value) {
+                percents << value;
+                labels << FrmLoad::loaded()->lblLoad()->text();
+                if (onPercent)
+                    onPercent(value);
+            });
         }
     }
 };
 
-struct Box {
-    QString prompt;
-    int style;
-    QString title;
-};
-
-bool exec(const QString &sql, const QVariantList &values = {})
-{
-    QSqlQuery q(BaseDatos());
-    if (!q.prepare(sql)) {
-        qWarning() << sql << q.lastError().text();
-        return false;
-    }
-    for (int i = 0; i < values.size(); ++i)
-        q.bindValue(i, values.at(i));
-    if (!q.exec()) {
-        qWarning() << sql << q.lastError().text();
-        return false;
-    }
-    return true;
-}
-
-QString zoneText(int z) { return z % 7 == 0 ? QStringLiteral("Sótano ñ %1").arg(z) : QStringLiteral("ZONA %1").arg(z); }
-
 // A configuration of `zones` zones and `relays` relays in the working
-// database, open, with varied relay programming.
+// database, open, with varied relay programming and a few labels outside
+// ASCII; the port-settings window is open, for the transfer to close first.
 void makeConfiguration(int zones, int relays)
 {
-    QVERIFY(Create_DB());
-    const MsgBoxHandler quiet = setMsgBoxHandler([](const QString &, int, const QString &) { return int(AnsOk); });
-    QCOMPARE(Open_Conf(), OpenResult::NoRow);
-    setMsgBoxHandler(quiet);
-    QVERIFY(exec(QStringLiteral("INSERT INTO CONFCENTRAL (NOMCON, NUMZON, NUMREL, INIDIA, ININIT, ETIINI, BAUD, PAR, "
-                                "DATBIT, STPBIT, PORT, FLU, ECO) VALUES (?, ?, ?, 7, 21, ?, 9600, 'N', 8, 1, 1, 0, 0)"),
-                 {QStringLiteral("Hotel"), zones, relays, QStringLiteral("CENTRAL €1")}));
-    for (int z = 1; z <= zones; ++z)
-        QVERIFY(exec(QStringLiteral("INSERT INTO CONFZONAS (IDZON, ETIZON) VALUES (?, ?)"), {z, zoneText(z)}));
-    for (int r = 1; r <= relays; ++r) {
-        QVERIFY(exec(QStringLiteral("INSERT INTO CONFRELES (IDREL, TIP, ETIREL, RMIN, RSEC, DDIA, DNOCH, PDIA, PNOCH, "
-                                    "IL1, FL1, IL2, FL2, IL3, FL3, IL4, FL4) "
-                                    "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
-                     {r, (r * 37) % 256, QStringLiteral("RELE %1").arg(r), r % 60, (r * 7) % 60, r % 3, (r + 1) % 3,
-                      (r + 2) % 3, (r / 3) % 3, r % 128 + 1, r % 128 + 1, 1, 2, 3, 4, 5, (r * 3) % 129}));
-    }
+    QVERIFY(orbtest::makeConfiguration(zones, relays));
+    QVERIFY(execBound(QStringLiteral("UPDATE CONFCENTRAL SET ETIINI = ?"), {QStringLiteral("CENTRAL €1")}));
+    QVERIFY(execBound(QStringLiteral("UPDATE CONFZONAS SET ETIZON = ? || IDZON WHERE IDZON % 7 = 0"),
+                      {QStringLiteral("Sótano ñ ")}));
+    QVERIFY(execBound(QStringLiteral(
+        "UPDATE CONFRELES SET TIP = IDREL * 37 % 256, RMIN = IDREL % 60, RSEC = IDREL * 7 % 60, DDIA = IDREL % 3, "
+        "DNOCH = (IDREL + 1) % 3, PDIA = (IDREL + 2) % 3, PNOCH = IDREL / 3 % 3, IL1 = IDREL % 128 + 1, "
+        "FL1 = IDREL % 128 + 1, IL2 = 1, FL2 = 2, IL3 = 3, FL3 = 4, IL4 = 5, FL4 = IDREL * 3 % 129")));
     QCOMPARE(Open_Conf(), OpenResult::Opened);
-    // Every transfer starts with the port-settings window open, to see it
-    // closed first.
     QVERIFY(openPortSettings() != nullptr);
 }
 
-QByteArray padded(const QString &text)
-{
-    QByteArray bytes = toCp1252(text).left(16);
-    return bytes + QByteArray(16 - bytes.size(), ' ');
-}
+QByteArray padded(const QString &text) { return toCp1252(text).left(16).leftJustified(16, ' '); }
 
 // The panel memory a complete send of the working database must leave.
 QByteArray expectedImage()
 {
     QByteArray image(kMemorySize, '\0');
     QSqlQuery q(BaseDatos());
-    q.exec(QStringLiteral("SELECT NUMZON, NUMREL, INIDIA, ININIT, ETIINI FROM CONFCENTRAL"));
+    q.exec(QStringLiteral("SELECT INIDIA, ININIT, NUMZON, NUMREL, ETIINI FROM CONFCENTRAL"));
     q.next();
-    image[AdrNumZon] = char(q.value(0).toInt());
-    image[AdrNumRel] = char(q.value(1).toInt());
-    image[AdrIniDia] = char(q.value(2).toInt());
-    image[AdrIniNit] = char(q.value(3).toInt());
+    for (int i = 0; i < 4; ++i)   // AdrIniDia, AdrIniNit, AdrNumZon, AdrNumRel
+        image[AdrIniDia + i] = char(q.value(i).toInt());
     image.replace(AdrEtiIni, 16, padded(q.value(4).toString()));
     q.exec(QStringLiteral("SELECT IDZON, ETIZON FROM CONFZONAS"));
     while (q.next())
@@ -148,8 +108,7 @@ QByteArray expectedImage()
     while (q.next()) {
         const int r = q.value(0).toInt();
         image.replace(relayLabel(r), 16, padded(q.value(1).toString()));
-        QByteArray record;
-        record.append(char(q.value(2).toInt()));
+        QByteArray record(1, char(q.value(2).toInt()));
         record.append(char(ModeByte(q.value(3).toInt(), q.value(4).toInt(), q.value(5).toInt(), q.value(6).toInt())));
         for (int c = 7; c <= 16; ++c)
             record.append(char(q.value(c).toInt()));
@@ -158,53 +117,57 @@ QByteArray expectedImage()
     return image;
 }
 
-// Every row of the configuration tables, for before/after comparisons.
-QStringList dump()
+// One query's rows, columns joined by "|".
+QStringList rows(const char *sql)
 {
     QStringList rows;
     QSqlQuery q(BaseDatos());
-    for (const char *table : {"CONFCENTRAL", "CONFZONAS", "CONFRELES"}) {
-        q.exec(QStringLiteral("SELECT * FROM %1 ORDER BY rowid").arg(QLatin1String(table)));
-        while (q.next()) {
-            QStringList values;
-            for (int c = 0; c < q.record().count(); ++c)
-                values << q.value(c).toString();
-            rows << QLatin1String(table) + QLatin1Char(':') + values.join(QLatin1Char('|'));
-        }
+    q.exec(QLatin1String(sql));
+    while (q.next()) {
+        QStringList values;
+        for (int c = 0; c < q.record().count(); ++c)
+            values << q.value(c).toString();
+        rows << values.join(QLatin1Char('|'));
     }
     return rows;
 }
 
+// Every row of the configuration tables and the open configuration's header,
+// to show that a transfer changed nothing.
+QStringList state()
+{
+    const AppState &s = appState();
+    return rows("SELECT * FROM CONFCENTRAL") + rows("SELECT * FROM CONFZONAS ORDER BY rowid")
+           + rows("SELECT * FROM CONFRELES ORDER BY rowid")
+           << QString::asprintf("%d|%d|%d|%d|%s|%d", s.NumZon, s.NumRel, s.IniDia, s.IniNit, qUtf8Printable(s.EtiIni),
+                                int(s.ConfModif));
+}
+
 } // namespace
+
+Q_DECLARE_METATYPE(Run)
 
 class TestTransfers : public QObject {
     Q_OBJECT
 private slots:
     void init();
     void cleanup();
-    void sendWritesEveryItemAtItsAddress();
-    void sendStopsAtAnEmptyTable();
-    void sendOfARelayWhoseRowIsGone();
-    void sendWalksEveryRowWhateverTheCounts();
+    void commandAgainstThePanel_data();
+    void commandAgainstThePanel();
     void statusTextOfEachItem();
     void receiveRewritesTheWorkingDatabase();
-    void receiveOfAPanelWithoutZones();
-    void receiveStopsWhenAnEditingWindowStaysOpen();
-    void panelThatNeverAnswers();
-    void receiveFailingPartWayChangesNothing();
-    void receiveThatCannotBeStoredChangesNothing();
-    void portThatCannotBeOpened();
-    void clockSetsTimeThenDate();
-    void clockOfAPanelThatNeverAnswers();
-    void clockWhoseDateFails();
 
 private:
+    // The pointer, the toolbar and menus (or the window) given back, the
+    // progress box, the port-settings window and the port closed.
     void checkGivenBack(const FakeHost &host, Pointer pointer = Pointer::Default);
-    int countBoxes(int id) const;
+    // The one box shown, which starts with message `id` (none for 0).
+    void checkOnlyBox(int id);
+    // Sets the panel, the port or the database up to stop the transfer.
+    void arrange(Stop stop, FakeHost &host);
 
     std::unique_ptr<PanelSim> m_sim;
-    QList<Box> m_boxes;
-    std::function<void(const Box &)> m_onBox;
+    ScriptedBoxes m_boxes;
 };
 
 void TestTransfers::init()
@@ -212,14 +175,6 @@ void TestTransfers::init()
     appState() = AppState{};
     appState().TituloMsg = QStringLiteral("title");
     setCurrentLanguage(Language::English);
-    m_boxes.clear();
-    m_onBox = nullptr;
-    setMsgBoxHandler([this](const QString &prompt, int style, const QString &title) {
-        m_boxes.append({prompt, style, title});
-        if (m_onBox)
-            m_onBox(m_boxes.last());
-        return int(AnsOk);
-    });
     m_sim = std::make_unique<PanelSim>();
     QVERIFY(m_sim->start());
     test::pointCom1At(m_sim->devicePath());
@@ -234,466 +189,218 @@ void TestTransfers::cleanup()
     m_sim.reset();
     Close_DB();
     QFile::remove(workingDatabasePath());
+    m_boxes.onShow = nullptr;
 }
 
 void TestTransfers::checkGivenBack(const FakeHost &host, Pointer pointer)
 {
     QVERIFY(!host.commands.isEmpty() || !host.window.isEmpty());
-    if (!host.commands.isEmpty()) {
-        QCOMPARE(host.commands.first(), false);
-        QCOMPARE(host.commands.last(), true);
-    }
-    if (!host.window.isEmpty()) {
-        QCOMPARE(host.window.first(), false);
-        QCOMPARE(host.window.last(), true);
-    }
+    for (const QList<bool> &calls : {host.commands, host.window})
+        QVERIFY(calls.isEmpty() || (!calls.first() && calls.last()));
     QCOMPARE(currentPointer(), pointer);
     QVERIFY(!appState().FrmLoadCargado);
     QVERIFY2(!portSettingsWindow(), "the port-settings window was closed first");
     QVERIFY2(!frmComm().MSComm1().PortOpen(), "the port is closed at the end");
 }
 
-int TestTransfers::countBoxes(int id) const
+void TestTransfers::checkOnlyBox(int id)
 {
-    return int(std::count_if(m_boxes.cbegin(), m_boxes.cend(), [id](const Box &b) { return b.prompt == Str(id); }));
+    QCOMPARE(m_boxes.shown.size(), id ? 1 : 0);
+    if (!id)
+        return;
+    const ShownBox &box = m_boxes.shown.first();
+    QVERIFY2(box.prompt.startsWith(Str(id)), qPrintable(box.prompt));
+    // The end and the failure of an exchange ask OK/Cancel under the
+    // command's title; the other messages are OK boxes under the
+    // application's.
+    const bool exchange = id == 405 || id == 432;
+    QCOMPARE(box.style, exchange ? int(MsgOkCancelExclamation) : int(MsgOk));
+    QCOMPARE(box.title, exchange ? QStringLiteral("title") : applicationTitle());
 }
 
-void TestTransfers::sendWritesEveryItemAtItsAddress()
+void TestTransfers::arrange(Stop stop, FakeHost &host)
 {
-    makeConfiguration(128, 128);
-    const QStringList before = dump();
-    FakeHost host;
-    Send_AllConf(host);
-    QCOMPARE(m_boxes.size(), 1);
-    QCOMPARE(m_boxes.first().prompt, Str(432));
-    QCOMPARE(m_boxes.first().style, int(MsgOkCancelExclamation));
-    QCOMPARE(m_boxes.first().title, QStringLiteral("title"));
-    QCOMPARE(m_sim->memory(0, kMemorySize), expectedImage());
-    QCOMPARE(m_sim->framesReceived('W'), 5 + 128 + 2 * 128);
-    QCOMPARE(host.percents.last(), 100);
-    QVERIFY(std::is_sorted(host.percents.cbegin(), host.percents.cend()));
-    QCOMPARE(dump(), before);
-    QVERIFY(!appState().ConfModif);
-    checkGivenBack(host);
-
-    // Zone and relay numbers are the rows' own, in ascending order.
-    const QList<QByteArray> frames = m_sim->receivedFrames();
-    QCOMPARE(frames.at(5).mid(4, 2), QByteArray::fromHex("0800"));
-    QCOMPARE(frames.at(5 + 127).mid(4, 2), QByteArray::fromHex("0FF0"));
-    QCOMPARE(frames.last().mid(4, 2), QByteArray::fromHex("1FF0"));
-}
-
-void TestTransfers::sendStopsAtAnEmptyTable()
-{
-    makeConfiguration(0, 3);
-    FakeHost host;
-    Send_AllConf(host);
-    QCOMPARE(m_sim->framesReceived('W'), 5);
-    QCOMPARE(countBoxes(120), 1);
-    QCOMPARE(countBoxes(432), 0);
-    QCOMPARE(m_boxes.first().title, QStringLiteral("ORBITarsis"));
-    QCOMPARE(m_sim->byteAt(AdrNumRel), quint8(3));
-    checkGivenBack(host);
-
-    // With zones but no relay the zones go out, then the same stop.
-    cleanup();
-    init();
-    makeConfiguration(4, 0);
-    FakeHost second;
-    Send_AllConf(second);
-    QCOMPARE(m_sim->framesReceived('W'), 5 + 4);
-    QCOMPARE(countBoxes(120), 1);
-    QCOMPARE(countBoxes(432), 0);
-    checkGivenBack(second);
-}
-
-void TestTransfers::sendOfARelayWhoseRowIsGone()
-{
-    makeConfiguration(2, 3);
-    FakeHost host;
+    m_boxes.shown.clear();
+    host.editorsClose = stop != EditorOpen;
+    if (stop == Silent)
+        m_sim->misbehave(PanelSim::Misbehaviour::Silent, PanelSim::kAlways);
+    if (stop == SilentAtRelay77)
+        m_sim->misbehave(PanelSim::Misbehaviour::Silent, PanelSim::kAlways, AdrRecRel(77));
+    if (stop == SilentAtDate)
+        m_sim->misbehave(PanelSim::Misbehaviour::Silent, PanelSim::kAlways, PanelSim::kAnyAddress, ';');
+    if (stop == Unstorable)   // the engine refuses every new relay row
+        QVERIFY(execBound(QStringLiteral("CREATE TRIGGER refuse BEFORE INSERT ON CONFRELES "
+                                         "BEGIN SELECT RAISE(ABORT, 'refused'); END")));
+    if (stop == CountsShort) {
+        QVERIFY(execBound(QStringLiteral("UPDATE CONFCENTRAL SET NUMZON = 1, NUMREL = 1")));
+        QCOMPARE(Open_Conf(), OpenResult::Opened);
+    }
+    if (stop == NoPort)
+        test::pointCom1At(QStringLiteral("/dev/orbitarsis-no-such-port"));
     // Relay 1 done (item 5 + 2 + 1 of 10): relay 2's row goes away before
     // its record frame is built.
-    host.onPercent = [](int percent) {
-        if (percent == transferPercent(8, 10))
-            QSqlQuery(BaseDatos()).exec(QStringLiteral("DELETE FROM CONFRELES WHERE IDREL = 2"));
-    };
-    Send_AllConf(host);
-    QCOMPARE(countBoxes(120), 1);
-    QCOMPARE(countBoxes(432), 0);
-    QCOMPARE(countBoxes(405), 0);
-    // Relay 1 whole, relay 2's label, no record of relay 2 and nothing after.
-    QCOMPARE(m_sim->framesReceived('W'), 5 + 2 + 2 + 1);
-    QCOMPARE(m_sim->memory(AdrRecRel(2), 12), QByteArray(12, '\0'));
-    QCOMPARE(m_sim->memory(relayLabel(3), 16), QByteArray(16, '\0'));
-    checkGivenBack(host);
+    if (stop == RowGone)
+        host.onPercent = [](int percent) {
+            if (percent == transferPercent(8, 10))
+                QSqlQuery(BaseDatos()).exec(QStringLiteral("DELETE FROM CONFRELES WHERE IDREL = 2"));
+        };
 }
 
-void TestTransfers::sendWalksEveryRowWhateverTheCounts()
+void TestTransfers::commandAgainstThePanel_data()
 {
-    // The general row claims one zone and one relay; the tables hold four
-    // zones and two relays. Every row goes out, and the bar, measured against
-    // the claimed counts (7 items), stops at 100.
-    makeConfiguration(4, 2);
-    QVERIFY(exec(QStringLiteral("UPDATE CONFCENTRAL SET NUMZON = 1, NUMREL = 1")));
-    QCOMPARE(Open_Conf(), OpenResult::Opened);
-    FakeHost host;
-    Send_AllConf(host);
-    QCOMPARE(countBoxes(432), 1);
-    QCOMPARE(m_boxes.size(), 1);
-    QCOMPARE(m_sim->framesReceived('W'), 5 + 4 + 2 * 2);
-    QCOMPARE(m_sim->memory(0, kMemorySize), expectedImage());
-    QCOMPARE(host.percents.last(), 100);
-    QCOMPARE(*std::max_element(host.percents.cbegin(), host.percents.cend()), 100);
-    checkGivenBack(host);
+    QTest::addColumn<Run>("run");
+    // command, zones, relays, stop, frames, date frames, written, message
+    QTest::newRow("send") << Run{'W', 128, 128, Completes, 5 + 128 + 2 * 128, 0, kMemorySize, 432};
+    // Every row goes out, and the bar, measured against the claimed counts,
+    // stops at 100.
+    QTest::newRow("send, rows outrun the counts") << Run{'W', 4, 2, CountsShort, 5 + 4 + 2 * 2, 0, kMemorySize, 432};
+    QTest::newRow("send, no zone") << Run{'W', 0, 3, Completes, 5, 0, zoneLabel(1), 120};
+    QTest::newRow("send, zones, no relay") << Run{'W', 4, 0, Completes, 5 + 4, 0, kMemorySize, 120};
+    // Relay 1 whole, relay 2's label, no record of relay 2 and nothing after.
+    QTest::newRow("send, relay row gone") << Run{'W', 2, 3, RowGone, 5 + 2 + 2 + 1, 0, AdrRecRel(2), 120};
+    QTest::newRow("send, panel never answers") << Run{'W', 3, 3, Silent, MaxReint, 0, 0, 405};
+    QTest::newRow("send, port cannot be opened") << Run{'W', 2, 2, NoPort, 0, 0, 0, 401};
+    // The panel holds 10 zones and 100 relays; a receive that stops changes
+    // nothing. Relay 77's record is asked for ten times and nothing after it;
+    // an unstorable receive gets every item but claims no success.
+    QTest::newRow("receive, editing window stays open") << Run{'R', 4, 2, EditorOpen, 0, 0, 0, 0};
+    QTest::newRow("receive, panel never answers") << Run{'R', 4, 2, Silent, MaxReint, 0, 0, 405};
+    QTest::newRow("receive, relay 77") << Run{'R', 4, 2, SilentAtRelay77, 5 + 10 + 76 * 2 + 1 + MaxReint, 0, 0, 405};
+    QTest::newRow("receive, cannot be stored") << Run{'R', 4, 2, Unstorable, 5 + 10 + 2 * 100, 0, 0, 120};
+    QTest::newRow("receive, port cannot be opened") << Run{'R', 4, 2, NoPort, 0, 0, 0, 401};
+    QTest::newRow("clock") << Run{':', 1, 1, Completes, 1, 1, 0, 432};
+    QTest::newRow("clock, panel never answers") << Run{':', 1, 1, Silent, kClockAttempts, 0, 0, 405};
+    QTest::newRow("clock, date fails") << Run{':', 1, 1, SilentAtDate, 1, kClockAttempts, 0, 405};
+    QTest::newRow("clock, port cannot be opened") << Run{':', 1, 1, NoPort, 0, 0, 0, 401};
+}
 
-    // The percentage itself never passes 100, however far the rows run past
-    // the counts.
-    QCOMPARE(transferPercent(1, 261), 0);
-    QCOMPARE(transferPercent(260, 261), 99);
-    QCOMPARE(transferPercent(261, 261), 100);
-    QCOMPARE(transferPercent(10, 7), 100);
-    QCOMPARE(transferPercent(260, 5), 100);
+void TestTransfers::commandAgainstThePanel()
+{
+    QFETCH(Run, run);
+    makeConfiguration(run.zones, run.relays);
+    m_sim->setMemory(AdrIniDia, QByteArray::fromHex("09150A64"));   // day 9, night 21, 10 zones, 100 relays
+    FakeHost host;
+    arrange(run.stop, host);
+    // Started with the hourglass already up, a command leaves it up.
+    const Pointer pointer = run.stop == Silent ? Pointer::Hourglass : Pointer::Default;
+    SetPointer(pointer);
+    const QStringList before = state();
+    const QByteArray image = expectedImage();
+    const QByteArray initial = m_sim->memory(0, kMemorySize);
+    const QDateTime start = QDateTime::currentDateTime();
+    (run.command == 'W' ? Send_AllConf : run.command == 'R' ? Rec_AllConf : SetPanelClock)(host);
+    const QDateTime end = QDateTime::currentDateTime();
+
+    QCOMPARE(m_sim->framesReceived(run.command), run.frames);
+    QCOMPARE(m_sim->framesReceived(';'), run.dateFrames);
+    checkOnlyBox(run.message);
+    if (run.stop == Unstorable)
+        QVERIFY(m_boxes.shown.first().prompt.startsWith(Str(120) + QStringLiteral("\n\n"))
+                && m_boxes.shown.first().prompt.contains(QStringLiteral("refused")));
+    checkGivenBack(host, pointer);
+    if (run.stop != RowGone)   // the test itself took a row away
+        QCOMPARE(state(), before);
+    QCOMPARE(host.refreshed, 0);
+    QCOMPARE(host.editorsClosed, run.command == 'R' ? 1 : 0);
+    const QByteArray memory = m_sim->memory(0, kMemorySize);
+    QCOMPARE(memory.left(run.written), image.left(run.written));
+    QCOMPARE(memory.mid(run.written), initial.mid(run.written));
+    // The bar never shows more than 100, and a whole send ends there.
+    QVERIFY(host.percents.isEmpty() || *std::max_element(host.percents.cbegin(), host.percents.cend()) <= 100);
+    if (run.command == 'W' && run.message == 432)
+        QVERIFY(std::is_sorted(host.percents.cbegin(), host.percents.cend()) && host.percents.last() == 100);
+    if (run.command != ':')
+        return;
+    // The PC's clock when each frame was built, time before date; no date
+    // unless it went out, and a time set before the date failed stays set.
+    QVERIFY(run.frames == 0 || m_sim->receivedFrames().first().at(2) == ':');
+    const PanelSim::Clock c = m_sim->clock();
+    const QDateTime set(QDate(c.year, c.month, c.day), QTime(c.hour, c.minute, c.second));
+    if (run.dateFrames == 1)
+        QVERIFY(start.addSecs(-1) <= set && set <= end && host.percents == QList<int>({1, 2, 3}));
+    else
+        QCOMPARE(c.year, 2000);
+    if (run.stop == SilentAtDate)
+        QVERIFY((set.time().secsTo(end.time()) + 86400) % 86400 <= 5);
 }
 
 void TestTransfers::statusTextOfEachItem()
 {
-    // Two zones and two relays: nine items, each with its own percentage.
+    // Two zones and two relays: nine items, each with its own percentage and
+    // text.
     setCurrentLanguage(Language::Spanish);
     makeConfiguration(2, 2);
+    const QList<int> percents{11, 22, 33, 44, 55, 66, 77, 88, 100};
     FakeHost sending;
     Send_AllConf(sending);
-    QCOMPARE(sending.percents, (QList<int>{11, 22, 33, 44, 55, 66, 77, 88, 100}));
-    QCOMPARE(sending.labels,
-             (QStringList{QStringLiteral("Enviando Numero de Zonas"), Str(583), Str(584), Str(585), Str(586),
-                          QStringLiteral("Enviando Zona: 1"), Str(587) + QStringLiteral(" 2"),
-                          QStringLiteral("Enviando Rele: 1"), Str(588) + QStringLiteral(" 2")}));
-    QCOMPARE(FrmLoad::loaded(), nullptr);
-
-    m_sim->resetCounters();
-    FakeHost receiving;
-    m_onBox = [](const Box &) {
-        // The box still carries the transfer's caption when the end is told.
+    QCOMPARE(sending.percents, percents);
+    QCOMPARE(sending.labels, (QStringList{QStringLiteral("Enviando Numero de Zonas"), Str(583), Str(584), Str(585),
+                                          Str(586), QStringLiteral("Enviando Zona: 1"), Str(587) + QStringLiteral(" 2"),
+                                          QStringLiteral("Enviando Rele: 1"), Str(588) + QStringLiteral(" 2")}));
+    // The box of a receive is still up, at 100, when the end is told.
+    m_boxes.onShow = [](const ShownBox &) {
         QVERIFY(FrmLoad::loaded());
-        QCOMPARE(FrmLoad::loaded()->windowTitle(), QStringLiteral("Comunicando con Central."));
+        QCOMPARE(FrmLoad::loaded()->windowTitle(), Str(414));
+        QCOMPARE(FrmLoad::loaded()->ProBar()->value(), 100);
     };
+    FakeHost receiving;
     Rec_AllConf(receiving);
-    QCOMPARE(countBoxes(432), 2);
-    QCOMPARE(receiving.percents, (QList<int>{11, 22, 33, 44, 55, 66, 77, 88, 100}));
+    QCOMPARE(receiving.percents, percents);
     QCOMPARE(receiving.labels,
              (QStringList{QStringLiteral("Recibiendo Numero de Zonas"), Str(590), Str(591), Str(592), Str(593),
                           QStringLiteral("Recibiendo Zona: 1"), Str(594) + QStringLiteral(" 2"),
                           QStringLiteral("Recibiendo Rele: 1"), Str(595) + QStringLiteral(" 2")}));
     checkGivenBack(receiving);
+
+    // A panel without zones and relays empties both tables.
+    m_sim->setMemory(AdrNumZon, QByteArray(2, '\0'));
+    m_sim->resetCounters();
+    FakeHost empty;
+    Rec_AllConf(empty);
+    QCOMPARE(m_sim->framesReceived('R'), 5);
+    QCOMPARE(rows("SELECT (SELECT count(*) FROM CONFZONAS), (SELECT count(*) FROM CONFRELES), NUMZON, NUMREL "
+                  "FROM CONFCENTRAL"),
+             QStringList(QStringLiteral("0|0|0|0")));
+    QVERIFY(state().last().startsWith(QStringLiteral("0|0|")));
+    checkGivenBack(empty);
 }
 
 void TestTransfers::receiveRewritesTheWorkingDatabase()
 {
     makeConfiguration(5, 5);
-    QVERIFY(exec(QStringLiteral("UPDATE CONFCENTRAL SET IDCON = 0, NOMCON = 'Kept name', BAUD = 9600")));
-    m_sim->setMemory(AdrNumZon, QByteArray(1, char(200)));
-    m_sim->setMemory(AdrNumRel, QByteArray(1, char(3)));
-    m_sim->setMemory(AdrIniDia, QByteArray(1, char(8)));
-    m_sim->setMemory(AdrIniNit, QByteArray(1, char(20)));
+    QVERIFY(execBound(QStringLiteral("UPDATE CONFCENTRAL SET NOMCON = 'Kept name', BAUD = 4800")));
+    // Day 8, night 20, 200 zones, 3 relays.
+    m_sim->setMemory(AdrIniDia, QByteArray::fromHex("0814C803"));
     m_sim->setMemory(AdrEtiIni, QByteArray("PANEL OESTE     "));
     for (int z = 1; z <= 200; ++z)
         m_sim->setMemory(zoneLabel(z), padded(QStringLiteral("Zona %1 ñ").arg(z)));
-    m_sim->setMemory(relayLabel(1), QByteArray("SIRENA 1234     "));
     m_sim->setMemory(relayLabel(2), QByteArray("EXTINCION       "));
-    m_sim->setMemory(relayLabel(3), QByteArray("R3              "));
     // Zones above 128 share memory with the relays; write the records last.
     m_sim->setMemory(AdrRecRel(1), QByteArray::fromHex("E0AD05061020304050607080"));
     m_sim->setMemory(AdrRecRel(2), QByteArray::fromHex("0A2000000101020203030404"));
     m_sim->setMemory(AdrRecRel(3), QByteArray::fromHex("20FF3B3B0000000000000000"));
-    const QByteArray relay1Label = m_sim->memory(relayLabel(1), 16);
     FakeHost host;
-    m_onBox = [&host](const Box &box) {
-        // The box is still up, at 100, when the end is announced.
-        if (box.prompt == Str(432))
-            QCOMPARE(FrmLoad::loaded() ? FrmLoad::loaded()->ProBar()->value() : -1, 100);
-    };
+    arrange(Completes, host);
     Rec_AllConf(host);
-    QCOMPARE(countBoxes(432), 1);
-    QCOMPARE(m_boxes.size(), 1);
-    QCOMPARE(host.editorsClosed, 1);
+    checkOnlyBox(432);
     QCOMPARE(host.refreshed, 1);
     checkGivenBack(host);
 
-    const AppState &s = appState();
-    QCOMPARE(s.NumZon, quint8(200));
-    QCOMPARE(s.NumRel, quint8(3));
-    QCOMPARE(s.IniDia, quint8(8));
-    QCOMPARE(s.IniNit, quint8(20));
-    QCOMPARE(s.EtiIni, QStringLiteral("PANEL OESTE     "));
-    QVERIFY(s.ConfModif);
-
-    QSqlQuery q(BaseDatos());
-    QVERIFY(q.exec(QStringLiteral("SELECT NOMCON, NUMZON, NUMREL, INIDIA, ININIT, ETIINI, BAUD, IDCON FROM CONFCENTRAL")));
-    QVERIFY(q.next());
-    QCOMPARE(q.value(0).toString(), QStringLiteral("Kept name"));
-    QCOMPARE(q.value(1).toInt(), 200);
-    QCOMPARE(q.value(2).toInt(), 3);
-    QCOMPARE(q.value(3).toInt(), 8);
-    QCOMPARE(q.value(4).toInt(), 20);
-    QCOMPARE(q.value(5).toString(), QStringLiteral("PANEL OESTE     "));
-    QCOMPARE(q.value(6).toInt(), 9600);
-    QVERIFY(q.exec(QStringLiteral("SELECT count(*), min(IDZON), max(IDZON), max(IDCON) FROM CONFZONAS")));
-    QVERIFY(q.next());
-    QCOMPARE(q.value(0).toInt(), 200);
-    QCOMPARE(q.value(1).toInt(), 1);
-    QCOMPARE(q.value(2).toInt(), 200);
-    QCOMPARE(q.value(3).toInt(), 0);
-    QVERIFY(q.exec(QStringLiteral("SELECT ETIZON FROM CONFZONAS WHERE IDZON = 12")));
-    QVERIFY(q.next());
-    QCOMPARE(q.value(0).toString(), QStringLiteral("Zona 12 ñ       "));
-    QVERIFY(q.exec(QStringLiteral("SELECT IDREL, ETIREL, TIP, DDIA, PDIA, DNOCH, PNOCH, RMIN, RSEC, IL1, FL1, IL4, FL4 "
-                                  "FROM CONFRELES ORDER BY IDREL")));
-    QVERIFY(q.next());
-    QCOMPARE(q.value(1).toString(), fromCp1252(relay1Label));
-    QCOMPARE(q.value(2).toInt(), 0xE0);
-    // 0xAD: detector by day delayed, call point by day not active, detector
-    // by night without delay, call point by night delayed.
-    QCOMPARE(q.value(3).toInt(), 2);
-    QCOMPARE(q.value(4).toInt(), 0);
-    QCOMPARE(q.value(5).toInt(), 1);
-    QCOMPARE(q.value(6).toInt(), 2);
-    QCOMPARE(q.value(7).toInt(), 5);
-    QCOMPARE(q.value(8).toInt(), 6);
-    QCOMPARE(q.value(9).toInt(), 0x10);
-    QCOMPARE(q.value(10).toInt(), 0x20);
-    QCOMPARE(q.value(11).toInt(), 0x70);
-    QCOMPARE(q.value(12).toInt(), 0x80);
-    QVERIFY(q.next());
-    QCOMPARE(q.value(3).toInt(), 0);   // 0x20: the delay bit alone is not active
-    QCOMPARE(q.value(4).toInt(), 0);
-    QVERIFY(q.next());
-    QCOMPARE(q.value(0).toInt(), 3);
-    QVERIFY(!q.next());
-}
-
-void TestTransfers::receiveStopsWhenAnEditingWindowStaysOpen()
-{
-    makeConfiguration(3, 2);
-    const QStringList before = dump();
-    m_sim->setMemory(AdrNumZon, QByteArray(1, char(9)));
-    FakeHost host;
-    host.editorsClose = false;
-    Rec_AllConf(host);
-    QCOMPARE(host.editorsClosed, 1);
-    QCOMPARE(m_sim->framesReceived(), 0);
-    QCOMPARE(dump(), before);
-    QCOMPARE(appState().NumZon, quint8(3));
-    QVERIFY(!appState().ConfModif);
-    QCOMPARE(host.refreshed, 0);
-    checkGivenBack(host);
-}
-
-void TestTransfers::receiveOfAPanelWithoutZones()
-{
-    makeConfiguration(6, 2);
-    m_sim->setMemory(AdrNumZon, QByteArray(1, '\0'));
-    m_sim->setMemory(AdrNumRel, QByteArray(1, char(1)));
-    FakeHost host;
-    Rec_AllConf(host);
-    QCOMPARE(countBoxes(432), 1);
-    QSqlQuery q(BaseDatos());
-    QVERIFY(q.exec(QStringLiteral("SELECT (SELECT count(*) FROM CONFZONAS), (SELECT count(*) FROM CONFRELES)")));
-    QVERIFY(q.next());
-    QCOMPARE(q.value(0).toInt(), 0);
-    QCOMPARE(q.value(1).toInt(), 1);
-    QCOMPARE(appState().NumZon, quint8(0));
-    // The first percentage is measured against the open configuration's
-    // counts (6 + 2 + 5), the later ones against the panel's (0 + 1 + 5).
-    QCOMPARE(host.percents.first(), 100 / 13);
-    QCOMPARE(host.percents.at(1), 2 * 100 / 6);
-    QCOMPARE(host.percents.last(), 100);
-    checkGivenBack(host);
-
-    // A panel without zones and relays empties both tables.
-    m_sim->setMemory(AdrNumRel, QByteArray(1, '\0'));
-    m_boxes.clear();
-    m_sim->resetCounters();
-    FakeHost empty;
-    Rec_AllConf(empty);
-    QCOMPARE(countBoxes(432), 1);
-    QCOMPARE(m_boxes.size(), 1);
-    QCOMPARE(m_sim->framesReceived('R'), 5);
-    QVERIFY(q.exec(QStringLiteral("SELECT (SELECT count(*) FROM CONFZONAS), (SELECT count(*) FROM CONFRELES), "
-                                  "(SELECT NUMZON || '/' || NUMREL FROM CONFCENTRAL)")));
-    QVERIFY(q.next());
-    QCOMPARE(q.value(0).toInt(), 0);
-    QCOMPARE(q.value(1).toInt(), 0);
-    QCOMPARE(q.value(2).toString(), QStringLiteral("0/0"));
-    QCOMPARE(appState().NumZon, quint8(0));
-    QCOMPARE(appState().NumRel, quint8(0));
-    QCOMPARE(empty.percents.last(), 100);
-    checkGivenBack(empty);
-}
-
-void TestTransfers::panelThatNeverAnswers()
-{
-    makeConfiguration(3, 3);
-    const QStringList before = dump();
-    m_sim->misbehave(PanelSim::Misbehaviour::Silent, PanelSim::kAlways);
-    FakeHost host;
-    Send_AllConf(host);
-    QCOMPARE(m_sim->framesReceived('W'), MaxReint);
-    QCOMPARE(countBoxes(405), 1);
-    QCOMPARE(m_boxes.size(), 1);
-    QCOMPARE(m_boxes.first().style, int(MsgOkCancelExclamation));
-    QCOMPARE(m_sim->memory(0, kMemorySize), QByteArray(kMemorySize, '\0'));
-    checkGivenBack(host);
-
-    // Started with the hourglass already up, the command leaves it up.
-    m_boxes.clear();
-    SetPointer(Pointer::Hourglass);
-    FakeHost receiving;
-    Rec_AllConf(receiving);
-    QCOMPARE(m_sim->framesReceived('R'), MaxReint);
-    QCOMPARE(countBoxes(405), 1);
-    QCOMPARE(dump(), before);
-    QCOMPARE(appState().NumZon, quint8(3));
-    QVERIFY(!appState().ConfModif);
-    QCOMPARE(receiving.refreshed, 0);
-    checkGivenBack(receiving, Pointer::Hourglass);
-}
-
-void TestTransfers::receiveFailingPartWayChangesNothing()
-{
-    makeConfiguration(4, 2);
-    const QStringList before = dump();
-    m_sim->setMemory(AdrNumZon, QByteArray(1, char(10)));
-    m_sim->setMemory(AdrNumRel, QByteArray(1, char(100)));
-    m_sim->misbehave(PanelSim::Misbehaviour::Silent, PanelSim::kAlways, AdrRecRel(77));
-    FakeHost host;
-    Rec_AllConf(host);
-    QCOMPARE(countBoxes(405), 1);
-    QCOMPARE(countBoxes(432), 0);
-    // Relay 77's record was asked for ten times and nothing after it.
-    QCOMPARE(m_sim->framesReceived('R'), 5 + 10 + 76 * 2 + 1 + MaxReint);
-    QCOMPARE(dump(), before);
-    QCOMPARE(appState().NumZon, quint8(4));
-    QCOMPARE(appState().NumRel, quint8(2));
-    QVERIFY(!appState().ConfModif);
-    checkGivenBack(host);
-
-    // The next exchange starts afresh and succeeds.
-    m_sim->clearMisbehaviours();
-    m_boxes.clear();
-    FakeHost again;
-    Rec_AllConf(again);
-    QCOMPARE(countBoxes(432), 1);
-    QCOMPARE(appState().NumRel, quint8(100));
-}
-
-void TestTransfers::receiveThatCannotBeStoredChangesNothing()
-{
-    makeConfiguration(3, 2);
-    // The engine refuses every new relay row.
-    QVERIFY(exec(QStringLiteral("CREATE TRIGGER refuse BEFORE INSERT ON CONFRELES "
-                                "BEGIN SELECT RAISE(ABORT, 'refused'); END")));
-    const QStringList before = dump();
-    m_sim->setMemory(AdrNumZon, QByteArray(1, char(5)));
-    m_sim->setMemory(AdrNumRel, QByteArray(1, char(1)));
-    m_sim->setMemory(AdrIniDia, QByteArray(1, char(9)));
-    FakeHost host;
-    Rec_AllConf(host);
-    // Every item arrived, but nothing was stored, and no success is claimed.
-    QCOMPARE(m_sim->framesReceived('R'), 5 + 5 + 2);
-    QCOMPARE(countBoxes(432), 0);
-    QCOMPARE(m_boxes.size(), 1);
-    QVERIFY(m_boxes.first().prompt.startsWith(Str(120) + QStringLiteral("\n\n")));
-    QVERIFY(m_boxes.first().prompt.contains(QStringLiteral("refused")));
-    QCOMPARE(m_boxes.first().style, int(MsgOk));
-    QCOMPARE(m_boxes.first().title, QStringLiteral("ORBITarsis"));
-    QCOMPARE(dump(), before);
-    const AppState &s = appState();
-    QCOMPARE(s.NumZon, quint8(3));
-    QCOMPARE(s.NumRel, quint8(2));
-    QCOMPARE(s.IniDia, quint8(7));
-    QVERIFY(!s.ConfModif);
-    QCOMPARE(host.refreshed, 0);
-    checkGivenBack(host);
-}
-
-void TestTransfers::portThatCannotBeOpened()
-{
-    makeConfiguration(2, 2);
-    const QStringList before = dump();
-    test::pointCom1At(QStringLiteral("/dev/orbitarsis-no-such-port"));
-    FakeHost host;
-    Send_AllConf(host);
-    QCOMPARE(m_boxes.size(), 1);
-    QVERIFY(m_boxes.first().prompt.startsWith(Str(401)));
-    checkGivenBack(host);
-
-    m_boxes.clear();
-    FakeHost receiving;
-    Rec_AllConf(receiving);
-    QCOMPARE(m_boxes.size(), 1);
-    QVERIFY(m_boxes.first().prompt.startsWith(Str(401)));
-    QCOMPARE(dump(), before);
-    checkGivenBack(receiving);
-
-    m_boxes.clear();
-    FakeHost clock;
-    SetPanelClock(clock);
-    QCOMPARE(m_boxes.size(), 1);
-    QVERIFY(m_boxes.first().prompt.startsWith(Str(401)));
-    QVERIFY(clock.commands.isEmpty());
-    checkGivenBack(clock);
-    QCOMPARE(m_sim->framesReceived(), 0);
-}
-
-void TestTransfers::clockSetsTimeThenDate()
-{
-    makeConfiguration(1, 1);
-    FakeHost host;
-    const QDateTime before = QDateTime::currentDateTime();
-    SetPanelClock(host);
-    const QDateTime after = QDateTime::currentDateTime();
-    QCOMPARE(countBoxes(432), 1);
-    QCOMPARE(m_boxes.size(), 1);
-    QCOMPARE(host.percents, (QList<int>{1, 2, 3}));
-    const QList<QByteArray> frames = m_sim->receivedFrames();
-    QCOMPARE(frames.size(), 2);
-    QCOMPARE(frames.at(0).at(2), ':');
-    QCOMPARE(frames.at(1).at(2), ';');
-    const PanelSim::Clock clock = m_sim->clock();
-    const QTime sent(clock.hour, clock.minute, clock.second);
-    QVERIFY(sent.isValid());
-    QVERIFY(before.time().secsTo(sent) >= 0 || before.date() != after.date());
-    QVERIFY(sent.secsTo(after.time()) >= 0 || before.date() != after.date());
-    QCOMPARE(QDate(clock.year, clock.month, clock.day), after.date());
-    checkGivenBack(host);
-}
-
-void TestTransfers::clockOfAPanelThatNeverAnswers()
-{
-    makeConfiguration(1, 1);
-    m_sim->misbehave(PanelSim::Misbehaviour::Silent, PanelSim::kAlways);
-    FakeHost host;
-    SetPanelClock(host);
-    QCOMPARE(m_sim->framesReceived(':'), kClockAttempts);
-    QCOMPARE(m_sim->framesReceived(';'), 0);
-    QCOMPARE(countBoxes(405), 1);
-    QCOMPARE(m_boxes.size(), 1);
-    checkGivenBack(host);
-}
-
-void TestTransfers::clockWhoseDateFails()
-{
-    makeConfiguration(1, 1);
-    m_sim->misbehave(PanelSim::Misbehaviour::Silent, PanelSim::kAlways, PanelSim::kAnyAddress, ';');
-    FakeHost host;
-    SetPanelClock(host);
-    QCOMPARE(m_sim->framesReceived(':'), 1);
-    QCOMPARE(m_sim->framesReceived(';'), kClockAttempts);
-    QCOMPARE(countBoxes(405), 1);
-    // The time already set stays set.
-    const PanelSim::Clock clock = m_sim->clock();
-    QVERIFY(clock.hour != 0 || clock.minute != 0 || clock.second != 0 || QTime::currentTime().hour() == 0);
-    QCOMPARE(clock.year, 2000);
-    checkGivenBack(host);
+    QCOMPARE(state().last(), QStringLiteral("200|3|8|20|PANEL OESTE     |1"));
+    QCOMPARE(rows("SELECT NOMCON, NUMZON, NUMREL, INIDIA, ININIT, ETIINI, BAUD FROM CONFCENTRAL"),
+             QStringList(QStringLiteral("Kept name|200|3|8|20|PANEL OESTE     |4800")));
+    QCOMPARE(rows("SELECT count(*), min(IDZON), max(IDZON), max(IDCON) FROM CONFZONAS"),
+             QStringList(QStringLiteral("200|1|200|0")));
+    QCOMPARE(rows("SELECT ETIZON FROM CONFZONAS WHERE IDZON = 12"), QStringList(QStringLiteral("Zona 12 ñ       ")));
+    // 0xAD: detector by day delayed, by night without delay; call point by
+    // day not active, by night delayed. 0x20: the delay bit alone is not
+    // active.
+    QCOMPARE(rows("SELECT IDREL, TIP, DDIA, DNOCH, PDIA, PNOCH, RMIN, RSEC, IL1, FL1, IL2, FL2, IL3, FL3, IL4, FL4 "
+                  "FROM CONFRELES ORDER BY IDREL"),
+             (QStringList{QStringLiteral("1|224|2|1|0|2|5|6|16|32|48|64|80|96|112|128"),
+                          QStringLiteral("2|10|0|0|0|0|0|0|1|1|2|2|3|3|4|4"),
+                          QStringLiteral("3|32|2|2|2|2|59|59|0|0|0|0|0|0|0|0")}));
+    QCOMPARE(rows("SELECT ETIREL FROM CONFRELES WHERE IDREL = 2"), QStringList(QStringLiteral("EXTINCION       ")));
 }
 
 QTEST_MAIN(TestTransfers)
