@@ -176,7 +176,7 @@ bool storeCommSys(const CommSysChoice &choice, QString *errorText)
     };
     int baudValue = 0;
     if (!integerColumn(baud, &baudValue))
-        return fail(QStringLiteral("Invalid baud rate: \"%1\"").arg(baud));
+        return fail(Str(120) + QStringLiteral("\n\n") + baud);
     const int dataValue = int(std::nearbyint(leadingNumber(dataBits)));
     const int stopValue = int(std::nearbyint(leadingNumber(stopBits)));
 

@@ -19,6 +19,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpressionValidator>
 #include <QVBoxLayout>
 
 namespace orb {
@@ -116,6 +117,11 @@ FrmCommSys::FrmCommSys(QWidget *parent)
     m_cmbBaud->setEditable(true);
     m_cmbDataBits->setEditable(true);
     m_cmbStopBits->setEditable(true);
+    // Only numbers can be typed into them.
+    m_cmbBaud->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]{0,5}")), m_cmbBaud));
+    m_cmbDataBits->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]")), m_cmbDataBits));
+    m_cmbStopBits->setValidator(
+        new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9](\\.[0-9])?")), m_cmbStopBits));
 
     auto *flowGroup = new QButtonGroup(this);
     auto *flowLayout = new QVBoxLayout(m_frame5);
