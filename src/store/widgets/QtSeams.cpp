@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QFileDialog>
+#include <QLabel>
 #include <QMessageBox>
 
 namespace orb {
@@ -15,6 +16,13 @@ int showMessageBox(const QString &prompt, int style, const QString &title)
     QMessageBox box(QApplication::activeWindow());
     box.setWindowTitle(title);
     box.setText(prompt);
+    // Wide enough for its title, with room for the title bar's buttons: a
+    // short prompt would otherwise cut the title.
+    if (auto *label = box.findChild<QLabel *>(QStringLiteral("qt_msgbox_label"))) {
+        QFont bold = box.font();
+        bold.setBold(true);
+        label->setMinimumWidth(QFontMetrics(bold).horizontalAdvance(title) + 60);
+    }
     switch (style & 0x70) {
     case MsgCritical: box.setIcon(QMessageBox::Critical); break;
     case MsgExclamation: box.setIcon(QMessageBox::Warning); break;
