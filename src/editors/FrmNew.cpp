@@ -68,12 +68,6 @@ void holdMainWindow(bool enabled)
     main->TolBarBut()->setEnabled(enabled);
 }
 
-QWidget *frameOf(QWidget *window)
-{
-    QWidget *parent = window->parentWidget();
-    return qobject_cast<QMdiSubWindow *>(parent) ? parent : window;
-}
-
 } // namespace
 
 FrmNew *FrmNew::loaded() { return instanceSlot().data(); }

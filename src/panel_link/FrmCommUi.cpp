@@ -32,14 +32,6 @@ QPointer<FrmCommSys> &settingsSlot()
     return window;
 }
 
-// The frame that is moved and closed: the child window around a widget, or
-// the widget itself when it has none.
-QWidget *frameOf(QWidget *window)
-{
-    QWidget *parent = window->parentWidget();
-    return qobject_cast<QMdiSubWindow *>(parent) ? parent : window;
-}
-
 } // namespace
 
 void Show_Sync()

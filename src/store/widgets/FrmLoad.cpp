@@ -20,12 +20,6 @@ QPointer<FrmLoad> &instanceSlot()
     return box;
 }
 
-QWidget *frameOf(QWidget *window)
-{
-    QWidget *parent = window->parentWidget();
-    return qobject_cast<QMdiSubWindow *>(parent) ? parent : window;
-}
-
 } // namespace
 
 FrmLoad::FrmLoad()

@@ -20,6 +20,12 @@ void setMdiArea(QMdiArea *area) { areaSlot() = area; }
 
 QMdiArea *mdiArea() { return areaSlot().data(); }
 
+QWidget *frameOf(QWidget *window)
+{
+    QWidget *parent = window->parentWidget();
+    return qobject_cast<QMdiSubWindow *>(parent) ? parent : window;
+}
+
 QMdiSubWindow *showAsChild(QWidget *window)
 {
     window->setAttribute(Qt::WA_DeleteOnClose);

@@ -19,6 +19,10 @@ QMdiArea *mdiArea();
 // window is shown on its own. Returns the subwindow (or null).
 QMdiSubWindow *showAsChild(QWidget *window);
 
+// The frame that is moved and closed: the child window around a window, or
+// the window itself when it has none.
+QWidget *frameOf(QWidget *window);
+
 // Conversion of the program's twips (1/1440 inch) to pixels: 15 twips make
 // one pixel.
 constexpr int twips(int value) { return value / 15; }
