@@ -1,6 +1,7 @@
 #include "GeneralFields.h"
 
 #include "AppState.h"
+#include "ConfigTables.h"
 #include "Cp1252.h"
 #include "ModBas.h"
 #include "Recovery.h"
@@ -18,12 +19,6 @@ namespace {
 bool isAsciiDigit(QChar c) { return c >= QLatin1Char('0') && c <= QLatin1Char('9'); }
 
 bool isNumberField(int index) { return index >= FieldZones && index <= FieldNightHour; }
-
-QString errorCodeOf(const QSqlError &error)
-{
-    const QString native = error.nativeErrorCode();
-    return native.isEmpty() ? QString::number(int(error.type())) : native;
-}
 
 // The previous working database is kept aside while the new one is made, and
 // put back when making it fails.
@@ -44,19 +39,15 @@ void putPreviousBack()
     }
 }
 
-bool insertGeneralRow(QSqlDatabase &db, const GeneralTexts &texts, QSqlError *error)
+bool insertGeneralRow(const GeneralTexts &texts, QSqlError *error)
 {
-    QSqlQuery insert(db);
-    insert.prepare(QStringLiteral(
-        "INSERT INTO CONFCENTRAL (NOMCON, NUMZON, NUMREL, INIDIA, ININIT, ETIINI) VALUES (?, ?, ?, ?, ?, ?)"));
-    insert.addBindValue(texts[FieldName]);
-    for (int i = FieldZones; i <= FieldNightHour; ++i)
-        insert.addBindValue(int(generalNumber(texts[i])));
-    insert.addBindValue(texts[FieldLabel]);
-    if (insert.exec())
-        return true;
-    *error = insert.lastError();
-    return false;
+    return orb::insertGeneralRow({{"NOMCON", texts[FieldName]},
+                                  {"NUMZON", int(generalNumber(texts[FieldZones]))},
+                                  {"NUMREL", int(generalNumber(texts[FieldRelays]))},
+                                  {"INIDIA", int(generalNumber(texts[FieldDayHour]))},
+                                  {"ININIT", int(generalNumber(texts[FieldNightHour]))},
+                                  {"ETIINI", texts[FieldLabel]}},
+                                 error);
 }
 
 } // namespace
@@ -110,42 +101,6 @@ int firstEmptyField(const GeneralTexts &texts)
     return -1;
 }
 
-QString defaultZoneLabel(int n) { return QStringLiteral("ETI ZONA ") + QString::number(n); }
-QString defaultRelayLabel(int n) { return QStringLiteral("ETI RELE ") + QString::number(n); }
-
-bool addDefaultZoneRows(QSqlDatabase &db, int idCon, int from, int to, QSqlError *error)
-{
-    QSqlQuery insert(db);
-    bool ok = insert.prepare(QStringLiteral("INSERT INTO CONFZONAS (IDCON, IDZON, ETIZON) VALUES (?, ?, ?)"));
-    for (int n = from; ok && n <= to; ++n) {
-        insert.bindValue(0, idCon);
-        insert.bindValue(1, n);
-        insert.bindValue(2, defaultZoneLabel(n));
-        ok = insert.exec();
-    }
-    if (!ok && error)
-        *error = insert.lastError();
-    return ok;
-}
-
-bool addDefaultRelayRows(QSqlDatabase &db, int idCon, int from, int to, QSqlError *error)
-{
-    QSqlQuery insert(db);
-    bool ok = insert.prepare(QStringLiteral(
-            "INSERT INTO CONFRELES (IDCON, IDREL, TIP, ETIREL, RMIN, RSEC, DDIA, DNOCH, PDIA, PNOCH, "
-            "IL1, FL1, IL2, FL2, IL3, FL3, IL4, FL4) VALUES (?, ?, ?, ?, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0)"));
-    for (int n = from; ok && n <= to; ++n) {
-        insert.bindValue(0, idCon);
-        insert.bindValue(1, n);
-        insert.bindValue(2, TipRelNuevo);
-        insert.bindValue(3, defaultRelayLabel(n));
-        ok = insert.exec();
-    }
-    if (!ok && error)
-        *error = insert.lastError();
-    return ok;
-}
-
 bool createConfiguration(const GeneralTexts &texts)
 {
     AppState &s = appState();
@@ -176,15 +131,18 @@ bool createConfiguration(const GeneralTexts &texts)
     const int zones = int(generalNumber(texts[FieldZones]));
     const int relays = int(generalNumber(texts[FieldRelays]));
     QSqlError error;
-    db.transaction();
-    const bool stored = insertGeneralRow(db, texts, &error) && addDefaultZoneRows(db, s.IdCon, 1, zones, &error)
-                        && addDefaultRelayRows(db, s.IdCon, 1, relays, &error);
-    const bool committed = stored && db.commit();
-    if (!committed) {
-        const QString code = errorCodeOf(stored ? db.lastError() : error);
-        db.rollback();
+    const bool stored = [&] {
+        Transaction transaction(db);
+        const bool ok = transaction.started() && insertGeneralRow(texts, &error)
+                        && addDefaultZoneRows(s.IdCon, 1, zones, &error)
+                        && addDefaultRelayRows(s.IdCon, 1, relays, &error) && transaction.commit();
+        if (!ok && !error.isValid())
+            error = transaction.error();
+        return ok;
+    }();
+    if (!stored) {
         putPreviousBack();
-        showDatabaseFailure(s.RutaBD, code);
+        showDatabaseFailure(s.RutaBD, errorCodeOf(error));
         return false;
     }
     QFile::remove(asidePath());

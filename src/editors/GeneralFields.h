@@ -25,8 +25,6 @@ inline constexpr int LenEtiqueta = 16;
 inline constexpr int MaxZonas = 128;
 inline constexpr int MaxReles = 128;
 inline constexpr int MaxHora = 23;
-// Type byte of a new relay: not configured, general activation.
-inline constexpr int TipRelNuevo = 192;
 
 inline constexpr char16_t kBackspace = 8;
 inline constexpr char16_t kEscape = 27;
@@ -56,14 +54,6 @@ std::optional<RangeFailure> firstRangeFailure(const GeneralTexts &texts);
 
 // The first empty field, or -1.
 int firstEmptyField(const GeneralTexts &texts);
-
-// Labels of the default rows.
-QString defaultZoneLabel(int n);
-QString defaultRelayLabel(int n);
-// Adds the default zone rows from..to (or relay rows) to the open database.
-// False, with the engine's error, when one of them cannot be stored.
-bool addDefaultZoneRows(QSqlDatabase &db, int idCon, int from, int to, QSqlError *error = nullptr);
-bool addDefaultRelayRows(QSqlDatabase &db, int idCon, int from, int to, QSqlError *error = nullptr);
 
 // Replaces the working database by a new one holding the general row of
 // `texts` (already checked: none empty, all within range) and the default

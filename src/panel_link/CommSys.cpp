@@ -1,12 +1,13 @@
 #include "CommSys.h"
 
 #include "AppState.h"
+#include "ConfigTables.h"
 #include "MSComm.h"
 #include "ModBas.h"
 #include "Strings.h"
 
 #include <QSqlError>
-#include <QSqlQuery>
+#include <QSqlRecord>
 #include <QVariant>
 #include <cmath>
 
@@ -14,9 +15,9 @@ namespace orb {
 
 namespace {
 
-QString columnText(const QSqlQuery &query, const char *column)
+QString columnText(const QSqlRecord &row, const char *column)
 {
-    const QVariant value = query.value(QString::fromLatin1(column));
+    const QVariant value = row.value(QString::fromLatin1(column));
     return value.isNull() ? QString() : value.toString();
 }
 
@@ -29,18 +30,9 @@ int columnNumber(const QString &text)
 // settings are looked at.
 bool storeDefaults()
 {
-    QSqlDatabase db = BaseDatos();
-    if (!db.isOpen())
-        return false;
-    QSqlQuery update(db);
-    if (!update.prepare(QStringLiteral(
-            "UPDATE CONFCENTRAL SET BAUD = ?, PAR = ?, DATBIT = ?, STPBIT = ?, PORT = ?, FLU = ?, ECO = ? "
-            "WHERE rowid = (SELECT rowid FROM CONFCENTRAL LIMIT 1)")))
-        return false;
-    for (const QVariant &v : {QVariant(9600), QVariant(QStringLiteral("N")), QVariant(8), QVariant(1), QVariant(1),
-                              QVariant(0), QVariant(0)})
-        update.addBindValue(v);
-    return update.exec();
+    return BaseDatos().isOpen()
+           && updateGeneralRow({{"BAUD", 9600}, {"PAR", QStringLiteral("N")}, {"DATBIT", 8}, {"STPBIT", 1},
+                                {"PORT", 1}, {"FLU", 0}, {"ECO", 0}});
 }
 
 // A whole number for an Integer column from a text, rounded half to even;
@@ -67,21 +59,19 @@ QString PortSettings::settingsText() const
 
 std::optional<PortSettings> readPortSettings()
 {
-    QSqlDatabase db = BaseDatos();
-    if (!db.isOpen())
+    if (!BaseDatos().isOpen())
         return std::nullopt;
-    QSqlQuery query(db);
-    query.setForwardOnly(true);
-    if (!query.exec(QStringLiteral("SELECT * FROM CONFCENTRAL")) || !query.next())
+    const std::optional<QSqlRecord> row = generalRow();
+    if (!row)
         return std::nullopt;
     PortSettings s;
-    s.PORT = columnText(query, "PORT");
-    s.BAUD = columnText(query, "BAUD");
-    s.PAR = columnText(query, "PAR");
-    s.DATBIT = columnText(query, "DATBIT");
-    s.STPBIT = columnText(query, "STPBIT");
-    s.FLU = columnText(query, "FLU");
-    s.ECO = columnText(query, "ECO");
+    s.PORT = columnText(*row, "PORT");
+    s.BAUD = columnText(*row, "BAUD");
+    s.PAR = columnText(*row, "PAR");
+    s.DATBIT = columnText(*row, "DATBIT");
+    s.STPBIT = columnText(*row, "STPBIT");
+    s.FLU = columnText(*row, "FLU");
+    s.ECO = columnText(*row, "ECO");
     return s;
 }
 
@@ -180,25 +170,18 @@ bool storeCommSys(const CommSysChoice &choice, QString *errorText)
     const int dataValue = int(std::nearbyint(leadingNumber(dataBits)));
     const int stopValue = int(std::nearbyint(leadingNumber(stopBits)));
 
-    QSqlDatabase db = BaseDatos();
-    if (!db.isOpen())
+    if (!BaseDatos().isOpen())
         return fail(Str(120));
-    QSqlQuery update(db);
-    if (!update.prepare(QStringLiteral(
-            "UPDATE CONFCENTRAL SET PORT = ?, BAUD = ?, DATBIT = ?, STPBIT = ?, PAR = ?, FLU = ?, ECO = ? "
-            "WHERE rowid = (SELECT rowid FROM CONFCENTRAL LIMIT 1)")))
-        return fail(update.lastError().text());
-    update.addBindValue(choice.portIndex + 1);
-    update.addBindValue(baudValue);
-    update.addBindValue(dataValue);
-    update.addBindValue(stopValue);
-    update.addBindValue(parity);
-    update.addBindValue(choice.flowSel);
-    update.addBindValue(s.ComEco ? -1 : 0);
-    if (!update.exec())
-        return fail(update.lastError().text());
-    if (update.numRowsAffected() < 1)
-        return fail(Str(120));
+    QSqlError error;
+    if (!updateGeneralRow({{"PORT", choice.portIndex + 1},
+                           {"BAUD", baudValue},
+                           {"DATBIT", dataValue},
+                           {"STPBIT", stopValue},
+                           {"PAR", parity},
+                           {"FLU", choice.flowSel},
+                           {"ECO", s.ComEco ? -1 : 0}},
+                          &error))
+        return fail(isNoRowError(error) ? Str(120) : error.text());
     return true;
 }
 

@@ -1,12 +1,11 @@
 #include "ModCom.h"
 
 #include "AppState.h"
+#include "ConfigTables.h"
 #include "ModBas.h"
 #include "Seams.h"
 #include "Strings.h"
 
-#include <QSqlQuery>
-#include <QVariant>
 
 namespace orb {
 
@@ -80,30 +79,20 @@ std::optional<RelayRecord> RelayRecord::fromBytes(const QByteArray &bytes)
 
 std::optional<RelayRecord> relayRecordFromDatabase(int relay)
 {
-    QSqlDatabase db = BaseDatos();
-    if (!db.isOpen())
+    if (!BaseDatos().isOpen())
         return std::nullopt;
-    QSqlQuery query(db);
-    query.setForwardOnly(true);
-    if (!query.prepare(QStringLiteral("SELECT * FROM CONFRELES WHERE IDREL = ? AND IDCON = ?")))
+    const std::optional<RelayRow> row = relayRow(relay, appState().IdCon);
+    if (!row)
         return std::nullopt;
-    query.addBindValue(relay);
-    query.addBindValue(int(appState().IdCon));
-    if (!query.exec() || !query.next())
-        return std::nullopt;
-    const auto byte = [&query](const char *column) {
-        return quint8(query.value(QString::fromLatin1(column)).toInt() & 0xFF);
-    };
+    const auto byte = [](int value) { return quint8(value & 0xFF); };
     RelayRecord r;
-    r.TIP = byte("TIP");
-    r.Mode = ModeByte(byte("DDIA"), byte("DNOCH"), byte("PDIA"), byte("PNOCH"));
-    r.RMIN = byte("RMIN");
-    r.RSEC = byte("RSEC");
-    static const char *const starts[4] = {"IL1", "IL2", "IL3", "IL4"};
-    static const char *const ends[4] = {"FL1", "FL2", "FL3", "FL4"};
+    r.TIP = byte(row->TIP);
+    r.Mode = ModeByte(byte(row->DDIA), byte(row->DNOCH), byte(row->PDIA), byte(row->PNOCH));
+    r.RMIN = byte(row->RMIN);
+    r.RSEC = byte(row->RSEC);
     for (int i = 0; i < 4; ++i) {
-        r.IL[i] = byte(starts[i]);
-        r.FL[i] = byte(ends[i]);
+        r.IL[i] = byte(row->IL[i]);
+        r.FL[i] = byte(row->FL[i]);
     }
     return r;
 }

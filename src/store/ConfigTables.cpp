@@ -95,6 +95,20 @@ QString errorCodeOf(const QSqlError &error)
     return native.isEmpty() ? QString::number(int(error.type())) : native;
 }
 
+namespace {
+const QString kNoRow = QStringLiteral("no row");
+}
+
+QSqlError noRowError(const char *table)
+{
+    return QSqlError(QLatin1String(table), kNoRow, QSqlError::StatementError);
+}
+
+bool isNoRowError(const QSqlError &error)
+{
+    return error.type() == QSqlError::StatementError && error.databaseText() == kNoRow;
+}
+
 // ---- Transaction ----------------------------------------------------------
 
 Transaction::Transaction(QSqlDatabase db)
@@ -154,7 +168,7 @@ bool updateGeneralRow(const ColumnValues &columns, QSqlError *error)
         return false;
     if (query.numRowsAffected() != 1) {
         if (error)
-            *error = QSqlError(QStringLiteral("CONFCENTRAL"), QStringLiteral("no row"), QSqlError::StatementError);
+            *error = noRowError("CONFCENTRAL");
         return false;
     }
     return true;
@@ -192,7 +206,7 @@ QList<ZoneRow> zoneRows(QSqlError *error)
     return rows;
 }
 
-std::optional<QString> zoneLabel(int idZon)
+std::optional<QString> zoneRowLabel(int idZon)
 {
     QSqlQuery query(BaseDatos());
     query.setForwardOnly(true);
@@ -216,7 +230,7 @@ bool setZoneLabel(int idCon, int idZon, const QString &label, QSqlError *error)
         return false;
     if (query.numRowsAffected() < 1) {
         if (error)
-            *error = QSqlError(QStringLiteral("CONFZONAS"), QStringLiteral("no row"), QSqlError::StatementError);
+            *error = noRowError("CONFZONAS");
         return false;
     }
     return true;
@@ -282,7 +296,7 @@ std::optional<RelayRow> relayRow(int idRel, int idCon, QSqlError *error)
                            .arg(QLatin1String(kRelayColumns)))
         || !execBound(query, {idRel, idCon}, error) || !query.next()) {
         if (error && !query.lastError().isValid())
-            *error = QSqlError(QStringLiteral("CONFRELES"), QStringLiteral("no row"), QSqlError::StatementError);
+            *error = noRowError("CONFRELES");
         return std::nullopt;
     }
     return relayFrom(query);
@@ -299,7 +313,7 @@ bool storeRelayRow(const RelayRow &row, QSqlError *error)
         return false;
     if (query.numRowsAffected() < 1) {
         if (error)
-            *error = QSqlError(QStringLiteral("CONFRELES"), QStringLiteral("no row"), QSqlError::StatementError);
+            *error = noRowError("CONFRELES");
         return false;
     }
     return true;

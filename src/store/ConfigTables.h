@@ -30,6 +30,10 @@ struct TableDef;
 // when there is one, else the kind of error as a number.
 QString errorCodeOf(const QSqlError &error);
 
+// The error of a write that found no row to change.
+QSqlError noRowError(const char *table);
+bool isNoRowError(const QSqlError &error);
+
 // A transaction on a connection that is rolled back unless committed.
 class Transaction {
 public:
@@ -80,7 +84,7 @@ QList<ZoneRow> zoneRows(QSqlError *error = nullptr);
 
 // The label of zone idZon, whatever its IDCON; nullopt when there is no such
 // row (with more than one, the last one read).
-std::optional<QString> zoneLabel(int idZon);
+std::optional<QString> zoneRowLabel(int idZon);
 
 // Writes the label of zone idZon of configuration idCon. False when there is
 // no such row.

@@ -1,6 +1,7 @@
 #include "ModBas.h"
 
 #include "AppState.h"
+#include "ConfigTables.h"
 #include "Schema.h"
 #include "Seams.h"
 #include "Strings.h"
@@ -10,6 +11,7 @@
 #include <QFileInfo>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QSqlRecord>
 #include <QStandardPaths>
 #include <cmath>
 #include <limits>
@@ -21,12 +23,6 @@ namespace {
 
 // SQLite's result code for a file that cannot be opened.
 const QString kCantOpen = QStringLiteral("14");
-
-QString errorCodeOf(const QSqlError &error)
-{
-    const QString native = error.nativeErrorCode();
-    return native.isEmpty() ? QString::number(int(error.type())) : native;
-}
 
 // Error code of the last failing step while a database is made, for the
 // message that reports it.
@@ -242,20 +238,19 @@ OpenResult Open_Conf()
         return OpenResult::Failed;
     }
 
-    QSqlQuery conf(db);
-    conf.setForwardOnly(true);
-    if (!conf.exec(QStringLiteral("SELECT * FROM CONFCENTRAL")) || !conf.next()) {
+    const std::optional<QSqlRecord> conf = generalRow();
+    if (!conf) {
         s.MensajeAux = Str(120);
         MsgBox(s.MensajeAux, MsgOk);
         return OpenResult::NoRow;
     }
-    readText(conf.value(QStringLiteral("NOMCON")), s.NomCon);
-    readNumber(conf.value(QStringLiteral("IDCON")), s.IdCon);
-    readNumber(conf.value(QStringLiteral("NUMZON")), s.NumZon);
-    readNumber(conf.value(QStringLiteral("NUMREL")), s.NumRel);
-    readNumber(conf.value(QStringLiteral("INIDIA")), s.IniDia);
-    readNumber(conf.value(QStringLiteral("ININIT")), s.IniNit);
-    readText(conf.value(QStringLiteral("ETIINI")), s.EtiIni);
+    readText(conf->value(QStringLiteral("NOMCON")), s.NomCon);
+    readNumber(conf->value(QStringLiteral("IDCON")), s.IdCon);
+    readNumber(conf->value(QStringLiteral("NUMZON")), s.NumZon);
+    readNumber(conf->value(QStringLiteral("NUMREL")), s.NumRel);
+    readNumber(conf->value(QStringLiteral("INIDIA")), s.IniDia);
+    readNumber(conf->value(QStringLiteral("ININIT")), s.IniNit);
+    readText(conf->value(QStringLiteral("ETIINI")), s.EtiIni);
     return OpenResult::Opened;
 }
 

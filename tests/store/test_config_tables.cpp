@@ -74,8 +74,8 @@ void TestConfigTables::zoneRowsGrowShrinkAndAreReplaced()
                           QStringLiteral("4:9:OTHER")}));
     QVERIFY(setZoneLabel(0, 2, QStringLiteral("Sótano")));
     QVERIFY(!setZoneLabel(0, 99, QStringLiteral("none")));
-    QCOMPARE(zoneLabel(2), std::optional<QString>(QStringLiteral("Sótano")));
-    QCOMPARE(zoneLabel(99), std::nullopt);
+    QCOMPARE(zoneRowLabel(2), std::optional<QString>(QStringLiteral("Sótano")));
+    QCOMPARE(zoneRowLabel(99), std::nullopt);
 
     QVERIFY(replaceZones({QStringLiteral("A"), QStringLiteral("B")}));
     const QList<ZoneRow> zones = zoneRows();
