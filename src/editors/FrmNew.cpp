@@ -2,15 +2,14 @@
 
 #include "AppState.h"
 #include "DelKey.h"
+#include "EditorHost.h"
 #include "FrmComm.h"
 #include "FrmCommUi.h"
 #include "FrmLoad.h"
-#include "FrmMain.h"
 #include "MdiHost.h"
 #include "Seams.h"
 #include "Strings.h"
 
-#include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QFrame>
@@ -21,7 +20,6 @@
 #include <QMdiSubWindow>
 #include <QPointer>
 #include <QPushButton>
-#include <QToolBar>
 #include <QValidator>
 #include <algorithm>
 
@@ -52,21 +50,6 @@ public:
 private:
     int m_index;
 };
-
-// The main window's menus that the dialog holds disabled, in this order.
-const char *const kHeldMenus[] = {"MnuArx", "MnuCom", "MnuEdi", "MnuPrg", "MnuVen", "MnuVer"};
-
-void holdMainWindow(bool enabled)
-{
-    FrmMain *main = frmMain();
-    if (!main)
-        return;
-    for (const char *name : kHeldMenus) {
-        if (QAction *menu = main->menuItem(QString::fromLatin1(name)))
-            menu->setEnabled(enabled);
-    }
-    main->TolBarBut()->setEnabled(enabled);
-}
 
 } // namespace
 
@@ -157,14 +140,15 @@ FrmNew::~FrmNew()
 
 void FrmNew::onLoad()
 {
-    holdMainWindow(false);
+    editorHost().setMenusEnabled(false, false);
     for (QLineEdit *field : m_txtCon)
         field->clear();
 
     // Centred on the main window's size.
-    if (FrmMain *main = frmMain()) {
+    const QSize main = editorHost().mainWindowSize();
+    if (main.isValid()) {
         QWidget *frame = frameOf(this);
-        frame->move(main->width() / 2 - frame->width() / 2, main->height() / 2 - frame->height() / 2);
+        frame->move(main.width() / 2 - frame->width() / 2, main.height() / 2 - frame->height() / 2);
     }
     setWindowTitle(Str(807) + appState().NomCon);
 
@@ -327,15 +311,14 @@ void FrmNew::CmdWrConf_Click()
     // The windows of the configuration being replaced close before its
     // working database goes, and so do the port settings (they would be
     // stored into the new one) and the progress box.
-    if (FrmMain *main = frmMain(); main && !main->closeEditingWindows(this))
+    if (!editorHost().closeEditingWindows(this))
         return;
     unloadPortSettings();
     FrmLoad::unload();
     if (!createConfiguration(texts()))
         return;   // reported; the dialog stays open
-    Show_ConfInfo();
-    if (FrmMain *main = frmMain())
-        main->LOAD_MAIN();
+    editorHost().Show_ConfInfo();
+    editorHost().LOAD_MAIN();
     unload();
 }
 
@@ -349,8 +332,8 @@ void FrmNew::closeEvent(QCloseEvent *event)
         m_unloaded = true;
         if (instanceSlot() == this)
             instanceSlot() = nullptr;
-        holdMainWindow(true);
-        Show_ConfInfo();
+        editorHost().setMenusEnabled(true, false);
+        editorHost().Show_ConfInfo();
     }
     event->accept();
 }

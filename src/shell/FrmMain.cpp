@@ -41,12 +41,7 @@ class MainTransferHost : public TransferHost {
 public:
     explicit MainTransferHost(FrmMain &main) : m_main(main) {}
 
-    void setCommandsEnabled(bool enabled) override
-    {
-        m_main.TolBarBut()->setEnabled(enabled);
-        for (const char *name : {"MnuArx", "MnuCom", "MnuEdi", "MnuHelp", "MnuPrg", "MnuVen", "MnuVer"})
-            m_main.menuItem(QLatin1String(name))->setEnabled(enabled);
-    }
+    void setCommandsEnabled(bool enabled) override { m_main.setMenusEnabled(enabled, true); }
     void setWindowEnabled(bool enabled) override { m_main.setEnabled(enabled); }
     void refreshConfiguration() override
     {
@@ -174,6 +169,7 @@ FrmMain::FrmMain(QWidget *parent)
 
     mainSlot() = this;
     setMdiArea(m_area);
+    setEditorHost(this);
 }
 
 FrmMain::~FrmMain()
@@ -184,6 +180,7 @@ FrmMain::~FrmMain()
         mainSlot() = nullptr;
     if (mdiArea() == m_area)
         setMdiArea(nullptr);
+    withdrawEditorHost(this);
 }
 
 void FrmMain::buildMenus()
@@ -471,6 +468,23 @@ void FrmMain::Chk_PrnBut()
     m_buttons[6]->setEnabled(editing);
 }
 
+void FrmMain::setMenusEnabled(bool enabled, bool help)
+{
+    m_tolBarBut->setEnabled(enabled);
+    for (const char *name : {"MnuArx", "MnuCom", "MnuEdi", "MnuHelp", "MnuPrg", "MnuVen", "MnuVer"}) {
+        if (help || qstrcmp(name, "MnuHelp") != 0)
+            menuItem(QLatin1String(name))->setEnabled(enabled);
+    }
+}
+
+void FrmMain::setCommandEnabled(const QString &menuItem, int toolButton, bool enabled)
+{
+    if (QAction *item = this->menuItem(menuItem))
+        item->setEnabled(enabled);
+    if (QAction *button = this->toolButton(toolButton))
+        button->setEnabled(enabled);
+}
+
 bool FrmMain::closeEditingWindows(QWidget *except)
 {
     bool allClosed = true;
@@ -607,17 +621,20 @@ std::array<QString, 4> confInfoTexts()
             Str(4911) + QString::number(s.NumZon), Str(4912) + QString::number(s.NumRel)};
 }
 
-void Show_ConfInfo()
+void FrmMain::Show_ConfInfo()
 {
     if (!appState().ConfCargada)
         return;
     const std::array<QString, 4> texts = confInfoTexts();
-    FrmMain *main = frmMain();
-    if (!main)
-        return;
     for (int i = 0; i < 4; ++i)
-        main->LblCon(i)->setText(texts[i]);
-    main->PnlConf()->setVisible(true);
+        m_lblCon[i]->setText(texts[i]);
+    m_pnlConf->setVisible(true);
+}
+
+void Show_ConfInfo()
+{
+    if (FrmMain *main = frmMain())
+        main->Show_ConfInfo();
 }
 
 } // namespace orb

@@ -9,6 +9,8 @@
 // Chk_PrnBut after every change of the document state or of the editing
 // windows.
 
+#include "EditorHost.h"
+
 #include <QMainWindow>
 #include <QStringList>
 #include <array>
@@ -22,7 +24,7 @@ class QToolBar;
 
 namespace orb {
 
-class FrmMain : public QMainWindow {
+class FrmMain : public QMainWindow, public EditorHost {
     Q_OBJECT
 public:
     explicit FrmMain(QWidget *parent = nullptr);
@@ -35,16 +37,26 @@ public:
 
     // Title, enabled menu items, toolbar buttons and status panel for the
     // current state (no configuration open, or one open); Chk_PrnBut last.
-    void LOAD_MAIN();
+    void LOAD_MAIN() override;
     // Print and preview enabled only while an editing window is loaded.
-    void Chk_PrnBut();
+    void Chk_PrnBut() override;
     // Offers to restore the configuration an unclean end left behind.
     void Check_Unsaved();
 
     // Closes every editing window (general, zone, relay, new-configuration
     // and report-chooser windows) except `except`. Returns false when one
     // of them refused to close.
-    bool closeEditingWindows(QWidget *except = nullptr);
+    bool closeEditingWindows(QWidget *except = nullptr) override;
+
+    // The toolbar as a whole and the top-level menus (Help among them or
+    // not), which the transfers and the new-configuration dialog hold.
+    void setMenusEnabled(bool enabled, bool help) override;
+
+    // The rest of what the editing windows ask of the main window.
+    QSize mainWindowSize() const override { return size(); }
+    void setMainWindowEnabled(bool enabled) override { setEnabled(enabled); }
+    void setCommandEnabled(const QString &menuItem, int toolButton, bool enabled) override;
+    void Show_ConfInfo() override;
 
     // A menu item by its name: the seven menus (MnuArx ... MnuHelp) give
     // their menu-bar entry, the others their command. Null for other names.
