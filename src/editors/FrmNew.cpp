@@ -7,6 +7,7 @@
 #include "FrmCommUi.h"
 #include "FrmLoad.h"
 #include "MdiHost.h"
+#include "OneInstance.h"
 #include "Seams.h"
 #include "Strings.h"
 
@@ -26,12 +27,6 @@
 namespace orb {
 
 namespace {
-
-QPointer<FrmNew> &instanceSlot()
-{
-    static QPointer<FrmNew> dialog;
-    return dialog;
-}
 
 // Refuses any change (typed, pasted or dropped) that leaves a field with a
 // text it may not hold.
@@ -53,7 +48,7 @@ private:
 
 } // namespace
 
-FrmNew *FrmNew::loaded() { return instanceSlot().data(); }
+FrmNew *FrmNew::loaded() { return oneInstance<FrmNew>().data(); }
 
 FrmNew *FrmNew::showDialog()
 {
@@ -65,7 +60,7 @@ FrmNew *FrmNew::showDialog()
     }
     // Owned by the document area's subwindow, which deletes it on close.
     auto *dialog = new FrmNew(mdiArea());
-    instanceSlot() = dialog;
+    oneInstance<FrmNew>() = dialog;
     showAsChild(dialog);
     dialog->onLoad();
     return dialog;
@@ -134,8 +129,8 @@ FrmNew::FrmNew(QWidget *parent)
 
 FrmNew::~FrmNew()
 {
-    if (instanceSlot() == this)
-        instanceSlot() = nullptr;
+    if (oneInstance<FrmNew>() == this)
+        oneInstance<FrmNew>() = nullptr;
 }
 
 void FrmNew::onLoad()
@@ -330,8 +325,8 @@ void FrmNew::closeEvent(QCloseEvent *event)
 {
     if (!m_unloaded) {
         m_unloaded = true;
-        if (instanceSlot() == this)
-            instanceSlot() = nullptr;
+        if (oneInstance<FrmNew>() == this)
+            oneInstance<FrmNew>() = nullptr;
         editorHost().setMenusEnabled(true, false);
         editorHost().Show_ConfInfo();
     }

@@ -8,6 +8,7 @@
 #include "Icons.h"
 #include "MdiHost.h"
 #include "ModBas.h"
+#include "OneInstance.h"
 #include "Recovery.h"
 #include "Strings.h"
 #include "Transfers.h"
@@ -29,12 +30,6 @@
 namespace orb {
 
 namespace {
-
-QPointer<FrmMain> &mainSlot()
-{
-    static QPointer<FrmMain> window;
-    return window;
-}
 
 // What the panel transfers switch on the main window.
 class MainTransferHost : public TransferHost {
@@ -139,7 +134,7 @@ const QStringList &editingWindowNames()
 
 } // namespace
 
-FrmMain *frmMain() { return mainSlot().data(); }
+FrmMain *frmMain() { return oneInstance<FrmMain>().data(); }
 
 FrmMain::FrmMain(QWidget *parent)
     : QMainWindow(parent)
@@ -167,7 +162,7 @@ FrmMain::FrmMain(QWidget *parent)
     layout->addWidget(m_area, 1);
     setCentralWidget(central);
 
-    mainSlot() = this;
+    oneInstance<FrmMain>() = this;
     setMdiArea(m_area);
     setEditorHost(this);
 }
@@ -176,8 +171,8 @@ FrmMain::~FrmMain()
 {
     // From here on nobody may reach this window: its children are destroyed
     // after this body and must not call back into it.
-    if (mainSlot() == this)
-        mainSlot() = nullptr;
+    if (oneInstance<FrmMain>() == this)
+        oneInstance<FrmMain>() = nullptr;
     if (mdiArea() == m_area)
         setMdiArea(nullptr);
     withdrawEditorHost(this);

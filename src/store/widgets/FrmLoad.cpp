@@ -2,6 +2,7 @@
 
 #include "AppState.h"
 #include "MdiHost.h"
+#include "OneInstance.h"
 
 #include <QLabel>
 #include <QMdiArea>
@@ -11,16 +12,6 @@
 #include <QScreen>
 
 namespace orb {
-
-namespace {
-
-QPointer<FrmLoad> &instanceSlot()
-{
-    static QPointer<FrmLoad> box;
-    return box;
-}
-
-} // namespace
 
 FrmLoad::FrmLoad()
     : m_lblLoad(new QLabel(QStringLiteral("Escribiendo."), this))
@@ -42,16 +33,16 @@ FrmLoad::FrmLoad()
 
 FrmLoad::~FrmLoad()
 {
-    if (instanceSlot() == this || instanceSlot().isNull())
+    if (oneInstance<FrmLoad>() == this || oneInstance<FrmLoad>().isNull())
         appState().FrmLoadCargado = false;
 }
 
 FrmLoad *FrmLoad::load()
 {
-    if (FrmLoad *box = instanceSlot())
+    if (FrmLoad *box = oneInstance<FrmLoad>())
         return box;
     auto *box = new FrmLoad;   // owned by its subwindow, deleted on close
-    instanceSlot() = box;
+    oneInstance<FrmLoad>() = box;
     showAsChild(box);
     // Centred on the screen (the area's own origin stands in for it).
     QWidget *frame = frameOf(box);
@@ -60,12 +51,12 @@ FrmLoad *FrmLoad::load()
     return box;
 }
 
-FrmLoad *FrmLoad::loaded() { return instanceSlot().data(); }
+FrmLoad *FrmLoad::loaded() { return oneInstance<FrmLoad>().data(); }
 
 void FrmLoad::unload()
 {
-    if (FrmLoad *box = instanceSlot()) {
-        instanceSlot() = nullptr;
+    if (FrmLoad *box = oneInstance<FrmLoad>()) {
+        oneInstance<FrmLoad>() = nullptr;
         appState().FrmLoadCargado = false;
         QWidget *frame = frameOf(box);
         box->setEnabled(false);

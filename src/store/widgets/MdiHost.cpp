@@ -1,24 +1,16 @@
 #include "MdiHost.h"
 
+#include "OneInstance.h"
+
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QWidget>
 
 namespace orb {
 
-namespace {
+void setMdiArea(QMdiArea *area) { oneInstance<QMdiArea>() = area; }
 
-QPointer<QMdiArea> &areaSlot()
-{
-    static QPointer<QMdiArea> area;
-    return area;
-}
-
-} // namespace
-
-void setMdiArea(QMdiArea *area) { areaSlot() = area; }
-
-QMdiArea *mdiArea() { return areaSlot().data(); }
+QMdiArea *mdiArea() { return oneInstance<QMdiArea>().data(); }
 
 QWidget *frameOf(QWidget *window)
 {
