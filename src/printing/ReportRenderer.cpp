@@ -1,6 +1,7 @@
 #include "ReportRenderer.h"
 
 #include <QFile>
+#include <QHash>
 #include <QFontMetricsF>
 #include <QPageLayout>
 #include <QPageSize>
@@ -38,11 +39,12 @@ bool isText(const ReportControl &c)
     return c.kind == ControlKind::Label || c.kind == ControlKind::TextBox;
 }
 
-// Texts wrap at their control's width; one that may not grow is cut at its
-// control's height.
-int textFlags(const ReportControl &c)
+// A text wraps at its control's width when the control may grow or is tall
+// enough for two lines; otherwise it stays on one line. Either way what does
+// not fit the control is cut off.
+int textFlags(const ReportControl &c, bool wrap)
 {
-    return int(c.alignment) | Qt::AlignTop | Qt::TextWordWrap;
+    return int(c.alignment) | Qt::AlignTop | (wrap ? Qt::TextWordWrap : Qt::TextSingleLine);
 }
 
 // One printing of a section: its controls relative to the band's top (left
@@ -73,6 +75,16 @@ public:
 private:
     static bool printed(const ReportSection &s) { return s.height > 0 || !s.controls.isEmpty(); }
 
+    bool wraps(const ReportControl &c) const
+    {
+        if (!isText(c))
+            return false;
+        auto it = m_wraps.constFind(&c);
+        if (it == m_wraps.constEnd())
+            it = m_wraps.insert(&c, c.canGrow || c.height >= 2 * QFontMetricsF(fontOf(c.font)).lineSpacing());
+        return *it;
+    }
+
     Band band(int section, const QVariantMap *row, int rowIndex) const
     {
         const ReportSection &s = m_report.Sections(section);
@@ -85,6 +97,7 @@ private:
             p.control = &c;
             p.section = section;
             p.row = rowIndex;
+            p.wrap = wraps(c);
             p.rect = QRect(m_report.margins.left() + c.left, c.top, c.width, c.height);
             if (c.kind == ControlKind::TextBox && row)
                 p.text = row->value(c.dataField).toString();
@@ -95,7 +108,7 @@ private:
                 const QString shown = c.kind == ControlKind::Label
                     ? expandPlaceholders(p.text, m_report.Title, page, page) : p.text;
                 const QRectF needed = QFontMetricsF(fontOf(c.font))
-                    .boundingRect(QRectF(0, 0, c.width, std::numeric_limits<int>::max() / 2), textFlags(c), shown);
+                    .boundingRect(QRectF(0, 0, c.width, std::numeric_limits<int>::max() / 2), textFlags(c, true), shown);
                 const int height = int(std::ceil(needed.height()));
                 if (height > c.height) {
                     growths.append({c.top + c.height, height - c.height});
@@ -214,6 +227,7 @@ private:
     int m_cursor = 0;      // where the next band starts
     int m_footerTop = 0;   // where the page footer starts: bands end above it
     int m_fresh = 0;       // the cursor of a page holding nothing but its headers
+    mutable QHash<const ReportControl *, bool> m_wraps;
 };
 
 void paintControl(QPainter &painter, const PlacedControl &p, const QString &title, int page, int pages)
@@ -225,7 +239,7 @@ void paintControl(QPainter &painter, const PlacedControl &p, const QString &titl
         const QString text = c.kind == ControlKind::Label ? expandPlaceholders(p.text, title, page, pages) : p.text;
         if (!text.isEmpty()) {
             painter.setFont(fontOf(c.font));
-            painter.drawText(QRectF(p.rect.topLeft(), QSizeF(p.rect.width(), p.rect.height())), textFlags(c), text);
+            painter.drawText(QRectF(p.rect.topLeft(), QSizeF(p.rect.width(), p.rect.height())), textFlags(c, p.wrap), text);
         }
         if (c.heading)
             painter.drawRect(p.rect.x(), p.rect.y(), p.rect.width(), p.rect.height());

@@ -26,6 +26,7 @@ struct PlacedControl {
     QString text;        // a label's caption (placeholders still in it) or a text box's value
     int section = 0;     // SectionKind of the band it belongs to
     int row = -1;        // detail row it shows; -1 outside the detail
+    bool wrap = false;   // its text wraps at its width
 };
 
 struct ReportPage {
