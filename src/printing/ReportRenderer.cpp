@@ -238,7 +238,9 @@ void paintControl(QPainter &painter, const PlacedControl &p, const QString &titl
     case ControlKind::TextBox: {
         const QString text = c.kind == ControlKind::Label ? expandPlaceholders(p.text, title, page, pages) : p.text;
         if (!text.isEmpty()) {
-            painter.setFont(fontOf(c.font));
+            const QFont font = fontOf(c.font);
+            if (painter.font() != font)   // a font change is a record of its own in a PDF or preview
+                painter.setFont(font);
             painter.drawText(QRectF(p.rect.topLeft(), QSizeF(p.rect.width(), p.rect.height())), textFlags(c, p.wrap), text);
         }
         if (c.heading)
