@@ -215,20 +215,23 @@ private:
         if (count.value(0).toLongLong() != 1)
             return broken(Str(9005).arg(count.value(0).toLongLong()));
 
-        // The counts and hours within what a new configuration may have.
+        // The counts and hours within what a new configuration may have, and
+        // the id within the 16 bits the header keeps of it.
+        const int idCon = fieldIndex(table, "IDCON");
         const int numZon = fieldIndex(table, "NUMZON");
         const int numRel = fieldIndex(table, "NUMREL");
         const int iniDia = fieldIndex(table, "INIDIA");
         const int iniNit = fieldIndex(table, "ININIT");
         const QString rowName = nameOf(table.name);
         return eachRow(table, [&](const Row &row) {
-            if (!value(rowName, table, numZon, row, {0, MaxZonas})
+            if (!value(rowName, table, idCon, row, kindRange(FieldType::Integer))
+                || !value(rowName, table, numZon, row, {0, MaxZonas})
                 || !value(rowName, table, numRel, row, {0, MaxReles})
                 || !value(rowName, table, iniDia, row, {0, MaxHora})
                 || !value(rowName, table, iniNit, row, {0, MaxHora})
-                || !values(rowName, table, row, {numZon, numRel, iniDia, iniNit}))
+                || !values(rowName, table, row, {idCon, numZon, numRel, iniDia, iniNit}))
                 return false;
-            m_idCon = row.value(fieldIndex(table, "IDCON")).toLongLong();
+            m_idCon = row.value(idCon).toLongLong();
             m_numZon = row.value(numZon).toLongLong();
             m_numRel = row.value(numRel).toLongLong();
             return true;

@@ -9,9 +9,9 @@
 // - every table of a configuration with all its columns (case is ignored;
 //   extra tables and columns are allowed);
 // - exactly one CONFCENTRAL row, with a value in each of its header columns
-//   (IDCON, NOMCON, NUMZON, NUMREL, INIDIA, ININIT, ETIINI), NUMZON and
-//   NUMREL within 0..MaxZonas and 0..MaxReles, INIDIA and ININIT within
-//   0..MaxHora;
+//   (IDCON, NOMCON, NUMZON, NUMREL, INIDIA, ININIT, ETIINI), IDCON within
+//   the 16 bits the header holds, NUMZON and NUMREL within 0..MaxZonas and
+//   0..MaxReles, INIDIA and ININIT within 0..MaxHora;
 // - exactly the zone rows 1..NUMZON and the relay rows 1..NUMREL, each once
 //   and each carrying the IDCON of the CONFCENTRAL row;
 // - in CONFCENTRAL, CONFZONAS, CONFRELES, DIANIT and TIPREL every value of

@@ -207,6 +207,8 @@ void TestDocuments::failedOpenLeavesTheOpenConfigurationAsItWas_data()
         "19 (CONFCENTRAL holds 2 rows instead of one)");
     bad("200 zones", "UPDATE CONFCENTRAL SET NUMZON = 200", "19 (CONFCENTRAL: NUMZON is 200, outside 0 to 128)");
     bad("300 relays", "UPDATE CONFCENTRAL SET NUMREL = 300", "19 (CONFCENTRAL: NUMREL is 300, outside 0 to 128)");
+    bad("id beyond 16 bits", "UPDATE CONFCENTRAL SET IDCON = 70000",
+        "19 (CONFCENTRAL: IDCON is 70000, outside -32768 to 32767)");
     bad("hour 99", "UPDATE CONFCENTRAL SET INIDIA = 99", "19 (CONFCENTRAL: INIDIA is 99, outside 0 to 23)");
     bad("5 zones over 128 rows", "UPDATE CONFCENTRAL SET NUMZON = 5", "19 (Zone 6 is above NUMZON = 5)");
     bad("zone 10000", "UPDATE CONFZONAS SET IDZON = 10000 WHERE IDZON = 9",
