@@ -172,13 +172,16 @@ bool createConfiguration(const GeneralTexts &texts)
         return false;
     }
 
-    // Every row or none: a configuration is never left half made.
+    // Every row or none: a configuration is never left half made. The
+    // general row takes the column's default IDCON, 0, and its zones and
+    // relays the same, whatever configuration was open before.
     const int zones = int(generalNumber(texts[FieldZones]));
     const int relays = int(generalNumber(texts[FieldRelays]));
+    constexpr int idCon = 0;
     QSqlError error;
     db.transaction();
-    const bool stored = insertGeneralRow(db, texts, &error) && addDefaultZoneRows(db, s.IdCon, 1, zones, &error)
-                        && addDefaultRelayRows(db, s.IdCon, 1, relays, &error);
+    const bool stored = insertGeneralRow(db, texts, &error) && addDefaultZoneRows(db, idCon, 1, zones, &error)
+                        && addDefaultRelayRows(db, idCon, 1, relays, &error);
     const bool committed = stored && db.commit();
     if (!committed) {
         const QString code = errorCodeOf(stored ? db.lastError() : error);
@@ -189,6 +192,7 @@ bool createConfiguration(const GeneralTexts &texts)
     }
     QFile::remove(asidePath());
 
+    s.IdCon = idCon;
     s.NomCon = texts[FieldName];
     s.NumZon = quint8(zones);
     s.NumRel = quint8(relays);
