@@ -127,15 +127,18 @@ bool createConfiguration(const GeneralTexts &texts)
         return false;
     }
 
-    // Every row or none: a configuration is never left half made.
+    // Every row or none: a configuration is never left half made. The
+    // general row takes the column's default IDCON, 0, and its zones and
+    // relays the same, whatever configuration was open before.
     const int zones = int(generalNumber(texts[FieldZones]));
     const int relays = int(generalNumber(texts[FieldRelays]));
+    constexpr int idCon = 0;
     QSqlError error;
     const bool stored = [&] {
         Transaction transaction(db);
         const bool ok = transaction.started() && insertGeneralRow(texts, &error)
-                        && addDefaultZoneRows(s.IdCon, 1, zones, &error)
-                        && addDefaultRelayRows(s.IdCon, 1, relays, &error) && transaction.commit();
+                        && addDefaultZoneRows(idCon, 1, zones, &error)
+                        && addDefaultRelayRows(idCon, 1, relays, &error) && transaction.commit();
         if (!ok && !error.isValid())
             error = transaction.error();
         return ok;
@@ -147,6 +150,7 @@ bool createConfiguration(const GeneralTexts &texts)
     }
     QFile::remove(asidePath());
 
+    s.IdCon = idCon;
     s.NomCon = texts[FieldName];
     s.NumZon = quint8(zones);
     s.NumRel = quint8(relays);

@@ -6,6 +6,8 @@
 // the default zone and relay rows, and the creation of a new configuration
 // in the working database. No windows here.
 
+#include "Schema.h"
+
 #include <QChar>
 #include <QSqlDatabase>
 #include <QSqlError>
@@ -20,11 +22,6 @@ enum GeneralField { FieldName = 0, FieldZones, FieldRelays, FieldDayHour, FieldN
 inline constexpr int kGeneralFieldCount = 6;
 using GeneralTexts = std::array<QString, kGeneralFieldCount>;
 
-inline constexpr int LenNomCon = 50;
-inline constexpr int LenEtiqueta = 16;
-inline constexpr int MaxZonas = 128;
-inline constexpr int MaxReles = 128;
-inline constexpr int MaxHora = 23;
 
 inline constexpr char16_t kBackspace = 8;
 inline constexpr char16_t kEscape = 27;

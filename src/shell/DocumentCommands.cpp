@@ -117,9 +117,9 @@ bool DocumentCommands::closeQuestion()
 StoreOutcome DocumentCommands::store(const QString &path, bool saveAs)
 {
     QString error;
-    StoreStep failedStep = StoreStep::Check;
-    if (!storeDocument(path, &error, &failedStep, m_storeHook)) {
-        showStoreFailure(failedStep, error);
+    StoreFailure failure;
+    if (!storeDocument(path, &error, &failure, m_storeHook)) {
+        showStoreFailure(failure, error);
         return StoreOutcome::NotStored;
     }
     applyStored(path, saveAs);
@@ -169,7 +169,6 @@ void DocumentCommands::Open()
         m_host->refresh();
         return;
     case OpenDocumentResult::Opened:
-    case OpenDocumentResult::OpenedNoRow:
         break;
     }
     applyOpened(path);

@@ -19,10 +19,15 @@ struct WorkingMarks {
 
 // Reads the marks; a missing value reads as empty text.
 WorkingMarks readWorkingMarks();
-// Writes both marks ("WorkingFile" first).
+// Writes both marks ("WorkingFile" first). When the settings store cannot be
+// written they are kept in marksBesideDatabasePath() instead, which
+// readWorkingMarks() then reads, and the user is told once a run (when the
+// marks name a configuration) which settings file could not be written.
 void writeWorkingMarks(const QString &file, const QString &name);
 // Empties both marks.
 void clearWorkingMarks();
+// The program's own file for the marks, beside the working database.
+QString marksBesideDatabasePath();
 
 enum class RestoreOutcome {
     NothingToRestore,   // the marks were empty: the last run ended cleanly

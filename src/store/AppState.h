@@ -38,6 +38,7 @@ struct AppState {
     QString Mensaje;
     QString MensajeAux;
     QString TituloMsg;
+    bool MarksNotStoredShown = false;   // told that the settings cannot hold the marks
 
     // Loaded flags of the windows other code tests.
     bool FrmConfCargado = false;

@@ -1,8 +1,8 @@
 #include "Documents.h"
 
 #include "AppState.h"
+#include "ConfigurationCheck.h"
 #include "ModBas.h"
-#include "Schema.h"
 #include "Seams.h"
 #include "Strings.h"
 
@@ -10,10 +10,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
-#include <QRegularExpression>
 #include <QSqlError>
 #include <QSqlQuery>
-#include <QSet>
 
 #include <cerrno>
 #include <cstring>
@@ -29,26 +27,65 @@ const QString kTempSuffix = QStringLiteral(".orbtmp");
 constexpr int kTempNameChars = 50;
 constexpr int kRandomChars = 8;
 
-// SQLite result codes used as error numbers where the engine gave none.
+// SQLite result codes used as error numbers where the engine gave none, and
+// those of a file the engine could not write or open.
 constexpr int kSqliteError = 1;
+constexpr int kSqlitePerm = 3;
+constexpr int kSqliteReadOnly = 8;
+constexpr int kSqliteIoErr = 10;
 constexpr int kSqliteCorrupt = 11;
-constexpr int kSqliteNotADb = 26;
+constexpr int kSqliteFull = 13;
+constexpr int kSqliteCantOpen = 14;
 
-QString errorOf(int code, const QString &text)
+QString errnoError(int code) { return numberedError(code, QString::fromLocal8Bit(std::strerror(code))); }
+
+int primaryCode(const QSqlError &error) { return error.nativeErrorCode().toInt() & 0xff; }
+
+// A compaction that failed because its output could not be written: the
+// folder or the disk of the file it wrote refused it. The working database
+// was read whole by its check just before, so that is where the fault lies.
+bool outputRefused(const QSqlError &error)
 {
-    return text.isEmpty() ? QString::number(code) : QStringLiteral("%1 (%2)").arg(code).arg(text);
+    const int code = primaryCode(error);
+    return code == kSqlitePerm || code == kSqliteReadOnly || code == kSqliteIoErr || code == kSqliteFull
+           || code == kSqliteCantOpen;
 }
 
-QString errnoError(int code) { return errorOf(code, QString::fromLocal8Bit(std::strerror(code))); }
-
-QString sqlError(const QSqlError &error, int fallbackCode)
+// Runs an integrity check (quick: the pages and records only) on db. On
+// failure fills error with the engine's error or its verdict, and cantOpen
+// with whether the engine could not open the file at all.
+bool soundDatabase(QSqlDatabase &db, bool quick, QString *error, bool *cantOpen = nullptr)
 {
-    bool ok = false;
-    const int native = error.nativeErrorCode().toInt(&ok);
-    QString text = error.databaseText();
-    if (text.isEmpty())
-        text = error.text();
-    return errorOf(ok ? native : fallbackCode, text);
+    QSqlQuery check(db);
+    check.setForwardOnly(true);
+    if (!check.exec(quick ? QStringLiteral("PRAGMA quick_check") : QStringLiteral("PRAGMA integrity_check"))) {
+        *error = numberedError(check.lastError(), kSqliteNotADb);
+        if (cantOpen)
+            *cantOpen = primaryCode(check.lastError()) == kSqliteCantOpen;
+        return false;
+    }
+    if (!check.next()) {
+        *error = numberedError(kSqliteCorrupt, {});
+        return false;
+    }
+    const QString verdict = check.value(0).toString();
+    if (verdict == QLatin1String("ok"))
+        return true;
+    *error = numberedError(kSqliteCorrupt, verdict);
+    return false;
+}
+
+// Copies the database open on db, compacted, into the empty file target.
+bool compactInto(QSqlDatabase &db, const QString &target, QSqlError *error)
+{
+    QSqlQuery compact(db);
+    if (compact.prepare(QStringLiteral("VACUUM INTO ?"))) {
+        compact.addBindValue(target);
+        if (compact.exec())
+            return true;
+    }
+    *error = compact.lastError();
+    return false;
 }
 
 QByteArray native(const QString &path) { return QFile::encodeName(path); }
@@ -179,49 +216,6 @@ int syncPath(const QString &path, bool directory)
     return result;
 }
 
-// Copies the bytes of source into the (empty) file target. Returns 0 or errno.
-int copyBytes(const QString &source, const QString &target)
-{
-    const int in = ::open(native(source).constData(), O_RDONLY | O_CLOEXEC);
-    if (in < 0)
-        return errno;
-    const int out = ::open(native(target).constData(), O_WRONLY | O_TRUNC | O_CLOEXEC);
-    if (out < 0) {
-        const int code = errno;
-        ::close(in);
-        return code;
-    }
-    int code = 0;
-    char buffer[65536];
-    for (;;) {
-        const ssize_t got = ::read(in, buffer, sizeof buffer);
-        if (got < 0) {
-            if (errno == EINTR)
-                continue;
-            code = errno;
-            break;
-        }
-        if (got == 0)
-            break;
-        for (ssize_t done = 0; done < got;) {
-            const ssize_t put = ::write(out, buffer + done, size_t(got - done));
-            if (put < 0) {
-                if (errno == EINTR)
-                    continue;
-                code = errno;
-                break;
-            }
-            done += put;
-        }
-        if (code)
-            break;
-    }
-    ::close(in);
-    if (::close(out) != 0 && !code)
-        code = errno;
-    return code;
-}
-
 bool sameFile(const QString &a, const QString &b)
 {
     struct stat sa {}, sb {};
@@ -243,188 +237,139 @@ QString resolvedTarget(const QString &documentPath)
     return info.absoluteFilePath();
 }
 
-QStringList columnsOf(QSqlDatabase &db, const QString &table, QString *error)
+// Whether the file at path can be a document at all: an existing, non-empty
+// file. Fills error and result (the outcome of an open) when not.
+bool documentFile(const QString &path, QString *error, OpenDocumentResult *result)
 {
-    QSqlQuery query(db);
-    query.setForwardOnly(true);
-    QStringList columns;
-    if (!query.prepare(QStringLiteral("SELECT name FROM pragma_table_info(?)"))) {
-        *error = sqlError(query.lastError(), kSqliteError);
-        return {};
+    const QFileInfo info(path);
+    if (info.exists() && info.isFile() && info.size() > 0)
+        return true;
+    *result = info.exists() && info.isFile() ? OpenDocumentResult::Invalid : OpenDocumentResult::CopyFailed;
+    *error = !info.exists() ? errnoError(ENOENT)
+             : !info.isFile() ? errnoError(EISDIR)
+                              : numberedError(kSqliteNotADb, Str(9018));
+    return false;
+}
+
+// Opens the document read-only and checks that the engine reads it whole.
+// A file the engine cannot open at all could not be copied; one it opens
+// but cannot read is no database (or a damaged one).
+OpenDocumentResult openSound(QSqlDatabase &db, QString *error)
+{
+    if (!db.open()) {
+        *error = numberedError(db.lastError(), kSqliteCantOpen);
+        return OpenDocumentResult::CopyFailed;
     }
-    query.addBindValue(table);
-    if (!query.exec()) {
-        *error = sqlError(query.lastError(), kSqliteError);
-        return {};
-    }
-    while (query.next())
-        columns << query.value(0).toString().toUpper();
-    return columns;
+    bool cantOpen = false;
+    if (!soundDatabase(db, true, error, &cantOpen))
+        return cantOpen ? OpenDocumentResult::CopyFailed : OpenDocumentResult::Invalid;
+    return OpenDocumentResult::Opened;
 }
 
 } // namespace
 
-bool isRepairStep(StoreStep step) { return step == StoreStep::Check || step == StoreStep::Compact; }
-
-bool storeDocument(const QString &documentPath, QString *error, StoreStep *failedStep,
+bool storeDocument(const QString &documentPath, QString *error, StoreFailure *failure,
                    const StoreStepHook &simulateFailure)
 {
     BusyPointer busy;
     QString temp;
-    const auto fail = [&](StoreStep step, const QString &message) {
-        if (!temp.isEmpty())
-            removeWithJournals(temp);
-        if (error)
-            *error = message;
-        if (failedStep)
-            *failedStep = step;
-        return false;
-    };
-    const auto simulated = [&](StoreStep step) { return simulateFailure && simulateFailure(step); };
-
     const QString target = resolvedTarget(documentPath);
     const QString folder = QFileInfo(target).absolutePath();
     const QString targetName = QFileInfo(target).fileName();
     const QString working = workingDatabasePath();
 
+    const auto fail = [&](StoreStep step, StoreFault fault, const QString &message) {
+        if (!temp.isEmpty())
+            removeWithJournals(temp);
+        if (error)
+            *error = message;
+        if (failure)
+            *failure = StoreFailure{step, fault, fault == StoreFault::Target ? target : working};
+        return false;
+    };
+    const auto simulated = [&](StoreStep step) { return simulateFailure && simulateFailure(step); };
+
     // A working database that is missing or cannot be read is a failure to
     // copy it, not a damaged one.
     if (simulated(StoreStep::Read))
-        return fail(StoreStep::Read, errnoError(EIO));
+        return fail(StoreStep::Read, StoreFault::Working, errnoError(EIO));
     if (!QFileInfo(working).isFile())
-        return fail(StoreStep::Read, errnoError(ENOENT));
+        return fail(StoreStep::Read, StoreFault::Working, errnoError(ENOENT));
     if (QFileInfo(target).isDir())
-        return fail(StoreStep::CreateTemp, errnoError(EISDIR));
+        return fail(StoreStep::CreateTemp, StoreFault::Target, errnoError(EISDIR));
     if (sameFile(target, working))
-        return fail(StoreStep::CreateTemp, errnoError(EINVAL));
+        return fail(StoreStep::CreateTemp, StoreFault::Target, errnoError(EINVAL));
 
     ReadOnlyConnection source(working);
     QSqlDatabase db = source.db();
     if (!db.open())
-        return fail(StoreStep::Read, sqlError(db.lastError(), kSqliteError));
+        return fail(StoreStep::Read, StoreFault::Working, numberedError(db.lastError(), kSqliteError));
 
-    // The repair: the working database must be sound before it is copied.
+    // The repair: only a sound, whole configuration may replace a document.
+    QString broken;
     if (simulated(StoreStep::Check))
-        return fail(StoreStep::Check, errnoError(EIO));
-    {
-        QSqlQuery check(db);
-        check.setForwardOnly(true);
-        if (!check.exec(QStringLiteral("PRAGMA integrity_check")))
-            return fail(StoreStep::Check, sqlError(check.lastError(), kSqliteCorrupt));
-        if (!check.next())
-            return fail(StoreStep::Check, errorOf(kSqliteCorrupt, {}));
-        const QString verdict = check.value(0).toString();
-        if (verdict != QLatin1String("ok"))
-            return fail(StoreStep::Check, errorOf(kSqliteCorrupt, verdict));
-    }
+        return fail(StoreStep::Check, StoreFault::Check, errnoError(EIO));
+    if (!soundDatabase(db, false, &broken) || !checkConfiguration(db, &broken))
+        return fail(StoreStep::Check, StoreFault::Check, broken);
 
     removeStaleTemps(folder, targetName);
     if (simulated(StoreStep::CreateTemp))
-        return fail(StoreStep::CreateTemp, errnoError(EIO));
+        return fail(StoreStep::CreateTemp, StoreFault::Target, errnoError(EIO));
     temp = createTemp(folder, targetName, target);
     if (temp.isEmpty())
-        return fail(StoreStep::CreateTemp, errnoError(errno));
+        return fail(StoreStep::CreateTemp, StoreFault::Target, errnoError(errno));
 
     // The compaction, written straight into the new file.
     if (simulated(StoreStep::Compact))
-        return fail(StoreStep::Compact, errnoError(EIO));
-    {
-        QSqlQuery compact(db);
-        if (!compact.prepare(QStringLiteral("VACUUM INTO ?")))
-            return fail(StoreStep::Compact, sqlError(compact.lastError(), kSqliteError));
-        compact.addBindValue(temp);
-        if (!compact.exec())
-            return fail(StoreStep::Compact, sqlError(compact.lastError(), kSqliteError));
-    }
+        return fail(StoreStep::Compact, StoreFault::Target, errnoError(EIO));
+    QSqlError compactError;
+    if (!compactInto(db, temp, &compactError))
+        return fail(StoreStep::Compact, outputRefused(compactError) ? StoreFault::Target : StoreFault::Check,
+                    numberedError(compactError, kSqliteError));
     db.close();
 
     if (simulated(StoreStep::SyncFile))
-        return fail(StoreStep::SyncFile, errnoError(EIO));
+        return fail(StoreStep::SyncFile, StoreFault::Target, errnoError(EIO));
     if (const int code = syncPath(temp, false))
-        return fail(StoreStep::SyncFile, errnoError(code));
+        return fail(StoreStep::SyncFile, StoreFault::Target, errnoError(code));
 
     if (simulated(StoreStep::Rename))
-        return fail(StoreStep::Rename, errnoError(EIO));
+        return fail(StoreStep::Rename, StoreFault::Target, errnoError(EIO));
     if (::rename(native(temp).constData(), native(target).constData()) != 0)
-        return fail(StoreStep::Rename, errnoError(errno));
+        return fail(StoreStep::Rename, StoreFault::Target, errnoError(errno));
     temp.clear(); // it is the document now
 
     if (simulated(StoreStep::SyncFolder))
-        return fail(StoreStep::SyncFolder, errnoError(EIO));
+        return fail(StoreStep::SyncFolder, StoreFault::Target, errnoError(EIO));
     if (const int code = syncPath(folder, true))
-        return fail(StoreStep::SyncFolder, errnoError(code));
+        return fail(StoreStep::SyncFolder, StoreFault::Target, errnoError(code));
     return true;
 }
 
-void showStoreFailure(StoreStep failedStep, const QString &error)
+void showStoreFailure(const StoreFailure &failure, const QString &error)
 {
     AppState &s = appState();
-    if (isRepairStep(failedStep)) {
+    if (failure.fault == StoreFault::Check) {
         s.Mensaje = Str(1011) + error;
         MsgBox(s.Mensaje, MsgCritical);
         return;
     }
-    showDatabaseFailure(s.RutaBD.isEmpty() ? workingDatabasePath() : s.RutaBD, error);
+    showDatabaseFailure(failure.path, error);
 }
 
 bool validateDocument(const QString &path, QString *error)
 {
     QString message;
-    const auto fail = [&](const QString &text) {
-        if (error)
-            *error = text;
-        return false;
-    };
-    const QFileInfo info(path);
-    if (!info.exists())
-        return fail(errnoError(ENOENT));
-    if (!info.isFile())
-        return fail(errnoError(EISDIR));
-    if (info.size() == 0)
-        return fail(errorOf(kSqliteNotADb, QStringLiteral("empty file")));
-
-    ReadOnlyConnection connection(path);
-    QSqlDatabase db = connection.db();
-    if (!db.open())
-        return fail(sqlError(db.lastError(), kSqliteNotADb));
-
-    {
-        QSqlQuery check(db);
-        check.setForwardOnly(true);
-        if (!check.exec(QStringLiteral("PRAGMA quick_check")))
-            return fail(sqlError(check.lastError(), kSqliteNotADb));
-        if (!check.next() || check.value(0).toString() != QLatin1String("ok"))
-            return fail(errorOf(kSqliteCorrupt, check.value(0).toString()));
+    OpenDocumentResult result = OpenDocumentResult::Opened;
+    bool valid = documentFile(path, &message, &result);
+    if (valid) {
+        ReadOnlyConnection connection(path);
+        QSqlDatabase db = connection.db();
+        valid = openSound(db, &message) == OpenDocumentResult::Opened && checkConfiguration(db, &message);
     }
-
-    QSet<QString> tables;
-    {
-        QSqlQuery list(db);
-        list.setForwardOnly(true);
-        if (!list.exec(QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table'")))
-            return fail(sqlError(list.lastError(), kSqliteNotADb));
-        while (list.next())
-            tables.insert(list.value(0).toString().toUpper());
-    }
-    for (const TableDef *table : allTables()) {
-        const QString name = QString::fromLatin1(table->name);
-        if (!tables.contains(name.toUpper()))
-            return fail(errorOf(kSqliteNotADb, QStringLiteral("no table %1").arg(name)));
-        const QStringList columns = columnsOf(db, name, &message);
-        if (!message.isEmpty())
-            return fail(message);
-        for (const FieldDef &field : table->fields) {
-            const QString column = QString::fromLatin1(field.name);
-            if (!columns.contains(column.toUpper()))
-                return fail(errorOf(kSqliteNotADb, QStringLiteral("no column %1.%2").arg(name, column)));
-        }
-    }
-    return true;
-}
-
-bool documentReplacedWorking(OpenDocumentResult result)
-{
-    return result == OpenDocumentResult::Opened || result == OpenDocumentResult::OpenedNoRow;
+    if (!valid && error)
+        *error = message;
+    return valid;
 }
 
 OpenDocumentResult openDocument(const QString &path, QString *error, const OpenStepHook &simulateFailure)
@@ -435,21 +380,21 @@ OpenDocumentResult openDocument(const QString &path, QString *error, const OpenS
     const QString workingName = QFileInfo(working).fileName();
     const bool wasOpen = BaseDatos().isOpen();
     QString temp;
-    const auto fail = [&](OpenDocumentResult result, const QString &message) {
+    QString message;
+    const auto fail = [&](OpenDocumentResult result, const QString &text) {
         if (!temp.isEmpty())
             removeWithJournals(temp);
         if (error)
-            *error = message;
+            *error = text;
         if (wasOpen && !BaseDatos().isOpen())
             BaseDatos().open();
         return result;
     };
     const auto simulated = [&](OpenStep step) { return simulateFailure && simulateFailure(step); };
 
-    if (!QFileInfo::exists(path))
-        return fail(OpenDocumentResult::CopyFailed, errnoError(ENOENT));
-    if (!QFileInfo(path).isFile())
-        return fail(OpenDocumentResult::CopyFailed, errnoError(EISDIR));
+    OpenDocumentResult refused = OpenDocumentResult::Opened;
+    if (!documentFile(path, &message, &refused))
+        return fail(refused, message);
     if (sameFile(path, working))
         return fail(OpenDocumentResult::CopyFailed, errnoError(EINVAL));
 
@@ -460,10 +405,20 @@ OpenDocumentResult openDocument(const QString &path, QString *error, const OpenS
     if (temp.isEmpty())
         return fail(OpenDocumentResult::CopyFailed, errnoError(errno));
 
-    if (simulated(OpenStep::Copy))
-        return fail(OpenDocumentResult::CopyFailed, errnoError(EIO));
-    if (const int code = copyBytes(path, temp))
-        return fail(OpenDocumentResult::CopyFailed, errnoError(code));
+    // The document is read through the engine, never written: what its
+    // journal still holds comes with it.
+    {
+        ReadOnlyConnection source(path);
+        QSqlDatabase db = source.db();
+        const OpenDocumentResult read = openSound(db, &message);
+        if (read != OpenDocumentResult::Opened)
+            return fail(read, message);
+        if (simulated(OpenStep::Copy))
+            return fail(OpenDocumentResult::CopyFailed, errnoError(EIO));
+        QSqlError copyError;
+        if (!compactInto(db, temp, &copyError))
+            return fail(OpenDocumentResult::CopyFailed, numberedError(copyError, kSqliteError));
+    }
 
     if (simulated(OpenStep::SyncFile))
         return fail(OpenDocumentResult::CopyFailed, errnoError(EIO));
@@ -471,11 +426,14 @@ OpenDocumentResult openDocument(const QString &path, QString *error, const OpenS
         return fail(OpenDocumentResult::CopyFailed, errnoError(code));
 
     // The copy is what becomes the working database, so the copy is checked.
-    QString invalid;
     if (simulated(OpenStep::Validate))
-        return fail(OpenDocumentResult::Invalid, errorOf(kSqliteNotADb, QStringLiteral("simulated")));
-    if (!validateDocument(temp, &invalid))
-        return fail(OpenDocumentResult::Invalid, invalid);
+        return fail(OpenDocumentResult::Invalid, numberedError(kSqliteNotADb, QStringLiteral("simulated")));
+    {
+        ReadOnlyConnection copy(temp);
+        QSqlDatabase db = copy.db();
+        if (openSound(db, &message) != OpenDocumentResult::Opened || !checkConfiguration(db, &message))
+            return fail(OpenDocumentResult::Invalid, message);
+    }
 
     Close_DB();
     // A journal beside the old working database belongs to that file, never
@@ -489,17 +447,13 @@ OpenDocumentResult openDocument(const QString &path, QString *error, const OpenS
     temp.clear();
     syncPath(folder, true);
 
+    // The copy holds exactly one general row, so Open_Conf loads the header
+    // unless the file cannot be opened after all.
     s.RutaBD = working;
-    switch (Open_Conf()) {
-    case OpenResult::Opened:
+    if (Open_Conf() == OpenResult::Opened)
         return OpenDocumentResult::Opened;
-    case OpenResult::NoRow:
-        return OpenDocumentResult::OpenedNoRow;
-    case OpenResult::Failed:
-        break;
-    }
     if (error)
-        *error = errorOf(kSqliteError, QStringLiteral("working database"));
+        *error = numberedError(kSqliteError, QStringLiteral("working database"));
     return OpenDocumentResult::WorkingOpenFailed;
 }
 

@@ -1,18 +1,22 @@
 #pragma once
 // Documents: a ".vcs" file is a complete copy of the working database.
 //
-// Storing never touches the working database: it is checked and copied in
-// compacted form (VACUUM INTO) from a separate read-only connection into a
+// Storing never touches the working database: on a separate read-only
+// connection it is checked (sound, and a whole configuration,
+// ConfigurationCheck.h) and copied in compacted form (VACUUM INTO) into a
 // new temporary file beside the document, the copy is flushed to disk and
 // renamed over the document in one step, then the folder is flushed. After a
 // crash at any moment the document is either the old one or the new one,
 // whole.
 //
-// Opening copies the document into a temporary file beside the working
-// database, validates that copy (a real database holding every table and
-// column of a configuration) and only then renames it over the working
-// database and opens it with Open_Conf. A bad file leaves the working
-// database and the open configuration exactly as they were.
+// Opening reads the document through the engine on a read-only connection
+// (so a document in WAL mode comes with the changes still in its -wal file)
+// and copies it compacted into a temporary file beside the working
+// database, checks that the copy holds one whole configuration
+// (ConfigurationCheck.h) and only then renames it over the working database
+// and opens it with Open_Conf. A bad file leaves the working database and
+// the open configuration exactly as they were, and the document is never
+// written.
 //
 // Temporary files are named "." + the first 50 characters of the target's
 // file name + "." + eight random letters or digits + ".orbtmp": hidden, never
@@ -34,7 +38,7 @@ namespace orb {
 // The steps of a store, in order.
 enum class StoreStep {
     Read,       // the working database opened for reading (missing or unreadable)
-    Check,      // integrity check of the working database (the repair)
+    Check,      // the working database checked: sound, and a whole configuration
     CreateTemp, // a new temporary file beside the document
     Compact,    // compacted copy of the working database into it
     SyncFile,   // the copy flushed to disk
@@ -45,9 +49,9 @@ enum class StoreStep {
 // The steps of an open, in order.
 enum class OpenStep {
     CreateTemp, // a new temporary file beside the working database
-    Copy,       // the document's bytes copied into it
+    Copy,       // the document read through the engine and copied into it
     SyncFile,   // the copy flushed to disk
-    Validate,   // the copy checked to be a configuration document
+    Validate,   // the copy checked to be a whole configuration
     Rename,     // the copy put in place of the working database
 };
 
@@ -56,45 +60,52 @@ enum class OpenStep {
 using StoreStepHook = std::function<bool(StoreStep)>;
 using OpenStepHook = std::function<bool(OpenStep)>;
 
-// True for the steps whose failure is reported with message 1011 (the
-// check and the compaction); the others, reading the working database among
-// them, are copy failures.
-bool isRepairStep(StoreStep step);
+// What a failed store is reported against.
+enum class StoreFault {
+    Working, // the working database is missing or cannot be read
+    Check,   // the working database is damaged or not a whole configuration
+    Target,  // the document could not be written: its folder, the disk
+};
 
-// Stores the working database into documentPath (see above). Shows the
-// hourglass pointer while it runs and puts the default pointer back. On
-// failure returns false, leaves the old document as it was (or, when only
-// the final folder flush failed, the new document whole in its place), no
-// temporary file behind, and fills error with the error number followed by
-// its text in brackets, and failedStep with the failing step.
+struct StoreFailure {
+    StoreStep step = StoreStep::Read;
+    StoreFault fault = StoreFault::Working;
+    QString path; // the file a copy failure names: the working database or the document
+};
+
+// Stores the working database into documentPath (see above), after checking
+// that it is sound and holds a whole configuration (checkConfiguration).
+// Shows the hourglass pointer while it runs and puts the default pointer
+// back. On failure returns false, leaves the old document as it was (or,
+// when only the final folder flush failed, the new document whole in its
+// place), no temporary file behind, and fills error with the error number
+// followed by its text in brackets, and failure with the failing step and
+// what it is reported against. A failed compaction is the document's when
+// its folder or disk refused the copy (no space, no permission, cannot
+// open), the working database's otherwise.
 // A store onto the working database itself is refused.
-bool storeDocument(const QString &documentPath, QString *error = nullptr, StoreStep *failedStep = nullptr,
+bool storeDocument(const QString &documentPath, QString *error = nullptr, StoreFailure *failure = nullptr,
                    const StoreStepHook &simulateFailure = {});
 
 // Shows the message for a failed store: string 1011 and the error with the
-// critical icon for the check and the compaction, the copy-failure message
-// of the working database for the file steps.
-void showStoreFailure(StoreStep failedStep, const QString &error);
+// critical icon when the working database is not fit to be stored, the
+// copy-failure message naming the working database or the document when
+// one of them could not be read or written.
+void showStoreFailure(const StoreFailure &failure, const QString &error);
 
 // Checks that the file at path is a configuration document: an SQLite
-// database (not text, not empty) that passes a quick check and holds the
-// seven tables of a configuration with all their columns (case is ignored;
-// extra tables or columns are allowed). CONFCENTRAL may have no row; opening
-// such a document is handled by Open_Conf. The file is opened read-only on a
-// separate connection and closed again. On failure fills error with an error
-// number and its text in brackets.
+// database (not text, not empty) that passes a quick check and holds one
+// whole configuration (checkConfiguration). The file is opened read-only on
+// a separate connection and closed again; the file itself is not changed.
+// On failure fills error with an error number and its text in brackets.
 bool validateDocument(const QString &path, QString *error = nullptr);
 
 enum class OpenDocumentResult {
     Opened,            // the document is the working database, header loaded
-    OpenedNoRow,       // as Opened, but CONFCENTRAL had no row (Open_Conf told the user)
     Invalid,           // not a configuration document: nothing changed
     CopyFailed,        // the document could not be copied: nothing changed
-    WorkingOpenFailed, // the working database was replaced but Open_Conf could not open it
+    WorkingOpenFailed, // the working database was replaced but Open_Conf could not load it
 };
-
-// True when the document became the working database (Opened, OpenedNoRow).
-bool documentReplacedWorking(OpenDocumentResult result);
 
 // Opens the document at path into the working database (see above). For
 // Invalid and CopyFailed the working database is left as it was, and if its

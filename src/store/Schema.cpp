@@ -81,8 +81,8 @@ const TableDef &tabTipRel()
 const TableDef &tabConfCentral()
 {
     static const TableDef t{"CONFCENTRAL",
-                            {num("IDCON", T::Long, true), text("NOMCON", 50, true), num("NUMZON", T::Long),
-                             num("NUMREL", T::Long), text("ETIINI", 16, true), num("SG1M", T::Long),
+                            {num("IDCON", T::Long, true), text("NOMCON", LenNomCon, true), num("NUMZON", T::Long),
+                             num("NUMREL", T::Long), text("ETIINI", LenEtiqueta, true), num("SG1M", T::Long),
                              num("SG1S", T::Long), num("INIDIA", T::Long), num("ININIT", T::Long),
                              num("NUMBAR", T::Long), num("BAUD", T::Integer), num("DATBIT", T::Integer),
                              num("STPBIT", T::Integer), text("PAR", 50, false, 0), num("ECO", T::Integer),
@@ -107,7 +107,8 @@ const TableDef &tabImpConfCentral()
 const TableDef &tabConfZonas()
 {
     static const TableDef t{"CONFZONAS",
-                            {num("IDCON", T::Long, true), num("IDZON", T::Byte, true), text("ETIZON", 16, true)},
+                            {num("IDCON", T::Long, true), num("IDZON", T::Byte, true),
+                             text("ETIZON", LenEtiqueta, true)},
                             {"IDCON", "IDZON"}};
     return t;
 }
@@ -116,7 +117,7 @@ const TableDef &tabConfReles()
 {
     static const TableDef t{"CONFRELES",
                             {num("IDCON", T::Long, true), num("IDREL", T::Byte, true), num("TIP", T::Byte),
-                             text("ETIREL", 16, true), num("RMIN", T::Byte), num("RSEC", T::Byte),
+                             text("ETIREL", LenEtiqueta, true), num("RMIN", T::Byte), num("RSEC", T::Byte),
                              num("DDIA", T::Byte), num("DNOCH", T::Byte), num("PDIA", T::Byte),
                              num("PNOCH", T::Byte), num("IL1", T::Byte), num("FL1", T::Byte), num("IL2", T::Byte),
                              num("FL2", T::Byte), num("IL3", T::Byte), num("FL3", T::Byte), num("IL4", T::Byte),

@@ -30,6 +30,17 @@ struct TableDef {
 // Size a Text field created without one gets.
 inline constexpr int kDefaultTextSize = 255;
 
+// Limits of the general part of a configuration: the name and the labels
+// (panel, zone and relay) in characters, the zone and relay counts, and the
+// hours at which the day and the night mode start. The panel's memory holds
+// no more than this, so neither a new configuration nor a document exceeds
+// them.
+inline constexpr int LenNomCon = 50;
+inline constexpr int LenEtiqueta = 16;
+inline constexpr int MaxZonas = 128;
+inline constexpr int MaxReles = 128;
+inline constexpr int MaxHora = 23;
+
 const TableDef &tabDiaNit();
 const TableDef &tabTipRel();
 const TableDef &tabConfCentral();

@@ -250,10 +250,11 @@ void TestFrmNew::onlyLeavingAFieldRunsTheCheck()
 
 void TestFrmNew::twoCreatesAndACancelInOneRun()
 {
+    appState().IdCon = 5; // a document of configuration 5 was open: the new one is 0 throughout
     FrmNew *dialog = FrmNew::showDialog();
     fill(dialog, {"Hotel Plaza", "12", "3", "8", "20", "PLAZA NORTE"});
     dialog->CmdWrConf()->click();
-    QVERIFY(appState().ConfCargada && appState().ConfModif);
+    QVERIFY(appState().ConfCargada && appState().ConfModif && appState().IdCon == 0);
     QCOMPARE(appState().WorkingFile, dataFolder() + QStringLiteral("/Config1"));
     QCOMPARE(m_main->windowTitle(), QStringLiteral("Config1 - ") + Str(1109));
     QCOMPARE(values("SELECT IDCON, NOMCON, NUMZON, NUMREL, INIDIA, ININIT, ETIINI FROM CONFCENTRAL"),

@@ -327,8 +327,10 @@ void TestDocumentCommands::closeQuestion()
 
 void TestDocumentCommands::failureKeepsTheConfigurationOpenAndChanged_data()
 {
-    QTest::addColumn<int>("step"); // the store step that fails, or -1: Open of a text file
+    QTest::addColumn<int>("step"); // the store step that fails, or -1: Open of a text file, -2: the working
+                                   // database emptied
     QTest::newRow("open of a text file") << -1;
+    QTest::newRow("store: emptied working database") << -2;
     QTest::newRow("store: reading the working database") << int(StoreStep::Read);
     QTest::newRow("store: check") << int(StoreStep::Check);
     QTest::newRow("store: compaction") << int(StoreStep::Compact);
@@ -341,7 +343,7 @@ void TestDocumentCommands::failureKeepsTheConfigurationOpenAndChanged()
     makeNew(true);
     const QByteArray stored = bytesOf(doc(kHotel));
     const EditingWindow *zones = addWindow("FrmZon");
-    if (step < 0) {
+    if (step == -1) {
         QFile bad(doc(QStringLiteral("bad.vcs")));
         QVERIFY(bad.open(QIODevice::WriteOnly) && bad.write("Hotel, 4 zones, 2 relays\n") > 0);
         bad.close();
@@ -350,21 +352,28 @@ void TestDocumentCommands::failureKeepsTheConfigurationOpenAndChanged()
         QCOMPARE(m_boxes->shown.size(), 2);
         QVERIFY(m_boxes->shown[1].prompt.startsWith(QStringLiteral("FALLO DE DASE DE DATOS: 26 (")));
     } else {
+        if (step == -2)
+            QVERIFY(QFile::resize(workingDatabasePath(), 0));
+        else
+            documentCommands(*m_main).setStoreFailureHook([step](StoreStep s) { return int(s) == step; });
         // Save, then Exit: Yes, Save As onto the document, Yes to replace
         // it; each store fails and the program goes on.
-        documentCommands(*m_main).setStoreFailureHook([step](StoreStep s) { return int(s) == step; });
         trigger("MnuArxSav");
         m_boxes->answers << AnsYes << AnsYes;
         choose("MnuArxSal", kHotel);
         QCOMPARE(m_boxes->shown.size(), 4);
-        const bool repair = isRepairStep(StoreStep(step));
-        QVERIFY(m_boxes->shown[0].prompt.startsWith(repair ? Str(1011) : Str(1001)));
-        QCOMPARE(m_boxes->shown[0].style, int(repair ? MsgCritical : MsgOk));
+        // The working database unfit to be stored: string 1011 and the
+        // reason; a file that could not be read or written: the copy
+        // failure naming that file.
+        const bool unfit = step == -2 || step == int(StoreStep::Check);
+        const QString named = step == int(StoreStep::Read) ? workingDatabasePath() : doc(kHotel);
+        QVERIFY(m_boxes->shown[0].prompt.startsWith(unfit ? Str(1011) : Str(1001) + named + Str(1)));
+        QCOMPARE(m_boxes->shown[0].style, int(unfit ? MsgCritical : MsgOk));
         QCOMPARE(m_boxes->shown[3].prompt, m_boxes->shown[0].prompt);
     }
     QCOMPARE(appState().WorkingFile, doc(kHotel));
     QCOMPARE(bytesOf(doc(kHotel)), stored);
-    checkKeptOpen(kEdited);
+    checkKeptOpen(step == -2 ? QString() : kEdited);
     QVERIFY(zones->isVisible());
 }
 

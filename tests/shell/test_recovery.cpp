@@ -5,6 +5,7 @@
 #include "AppState.h"
 #include "FrmMain.h"
 #include "FrmWel.h"
+#include "GeneralFields.h"
 #include "InstanceLock.h"
 #include "ModBas.h"
 #include "Recovery.h"
@@ -49,6 +50,7 @@ private slots:
     void yesThatCannotRestoreGoesOnAndAsksAgain_data();
     void yesThatCannotRestoreGoesOnAndAsksAgain();
     void questionComesOnceBeforeTheMainWindowShows();
+    void unwritableSettingsStillLeadToTheRestore();
     void secondInstanceIsRefusedUntilTheFirstEnds();
 
 private:
@@ -61,7 +63,9 @@ void TestRecovery::init()
     appState() = AppState{};
     setCurrentLanguage(Language::English);
     clearWorkingMarks();
-    for (const QString &path : {workingDatabasePath(), previousDatabasePath(), InstanceLock::lockPath()})
+    QDir(openSettingsStore()->fileName()).removeRecursively();
+    for (const QString &path :
+         {workingDatabasePath(), previousDatabasePath(), marksBesideDatabasePath(), InstanceLock::lockPath()})
         QFile::remove(path);
     m_boxes = std::make_unique<ScriptedBoxes>();
 }
@@ -70,6 +74,7 @@ void TestRecovery::cleanup()
 {
     m_boxes.reset();
     Close_DB();
+    QDir(openSettingsStore()->fileName()).removeRecursively();
     clearWorkingMarks();
 }
 
@@ -177,6 +182,51 @@ void TestRecovery::questionComesOnceBeforeTheMainWindowShows()
     QCOMPARE(main.windowTitle(), QStringLiteral("Plaza.vcs (Restored) - ") + Str(1109));
     splash.TimIni_Timer();
     QCOMPARE(m_boxes->shown.size(), 1);
+}
+
+void TestRecovery::unwritableSettingsStillLeadToTheRestore()
+{
+    // A folder where the settings file belongs: nobody, root included, can
+    // write the file.
+    const QString settingsFile = openSettingsStore()->fileName();
+    QFile::remove(settingsFile);
+    QVERIFY(QDir().mkpath(settingsFile));
+
+    // New says once which file cannot be written; a further write of the
+    // marks in the same run says nothing more.
+    QVERIFY(createConfiguration({"Plaza", "3", "2", "8", "20", "PLAZA"}));
+    QCOMPARE(m_boxes->shown.size(), 1);
+    QVERIFY(m_boxes->shown.first().prompt.contains(settingsFile));
+    QCOMPARE(m_boxes->shown.first().style, 48);
+    QCOMPARE(m_boxes->shown.first().title, Str(109));
+    writeWorkingMarks(appState().WorkingFile, appState().WorkingName);
+    QCOMPARE(m_boxes->shown.size(), 1);
+    QCOMPARE(openSettingsStore()->status(), QSettings::AccessError);
+
+    // The run ends uncleanly: its state is gone, its files stay. The next
+    // start offers the configuration back.
+    Close_DB();
+    appState() = AppState{};
+    m_boxes->shown.clear();
+    m_boxes->answers = {AnsYes};
+    {
+        FrmMain main;
+        main.load();
+        QCOMPARE(m_boxes->shown.first().prompt, Str(1042));
+        QVERIFY(appState().ConfRecup && appState().NomCon == QStringLiteral("Plaza"));
+        main.show();
+        QVERIFY(main.close());
+    }
+    // The orderly end forgets it: nothing to restore, the database gone.
+    QCOMPARE(readWorkingMarks().file, QString());
+    QVERIFY(!QFile::exists(workingDatabasePath()));
+
+    // Once the settings can be written again they hold the marks, and the
+    // program's own copy no longer stands in their way.
+    QVERIFY(QDir(settingsFile).removeRecursively());
+    writeWorkingMarks(QStringLiteral("/plans/Hotel.vcs"), QStringLiteral("Hotel.vcs"));
+    QVERIFY(!QFile::exists(marksBesideDatabasePath()));
+    QCOMPARE(openSettingsStore()->value("Properties/WorkingFile").toString(), QStringLiteral("/plans/Hotel.vcs"));
 }
 
 void TestRecovery::secondInstanceIsRefusedUntilTheFirstEnds()

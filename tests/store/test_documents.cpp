@@ -7,8 +7,12 @@
 #include "test_documents_config.h"
 
 #include <QCryptographicHash>
+#include <QSqlError>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <cerrno>
+#include <cstring>
 
 using namespace orb;
 using namespace orbtest;
@@ -48,6 +52,40 @@ QStringList dumpDocument(const QString &path)
     return rows;
 }
 
+// Runs the statements, separated by ";", on a document through a connection
+// of its own that does not enforce the tables' checks.
+bool spoil(const QString &path, const QString &statements)
+{
+    bool ok = false;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("spoil"));
+        db.setDatabaseName(path);
+        ok = db.open() && QSqlQuery(db).exec(QStringLiteral("PRAGMA ignore_check_constraints = ON"));
+        for (const QString &statement : statements.split(QLatin1Char(';'))) {
+            QSqlQuery query(db);
+            ok = ok && query.exec(statement);
+            if (!query.lastError().text().trimmed().isEmpty())
+                qWarning("%s: %s", qPrintable(statement), qPrintable(query.lastError().text()));
+        }
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("spoil"));
+    return ok;
+}
+
+// The configuration header as the status panel shows it.
+QString header()
+{
+    const AppState &s = appState();
+    return QStringLiteral("%1|%2|%3|%4|%5|%6|%7")
+        .arg(s.NomCon)
+        .arg(s.IdCon)
+        .arg(s.NumZon)
+        .arg(s.NumRel)
+        .arg(s.IniDia)
+        .arg(s.IniNit)
+        .arg(s.EtiIni);
+}
+
 QStringList tempFilesIn(const QString &folder)
 {
     return folderEntries(folder).filter(QRegularExpression(QStringLiteral("\\.orbtmp$")));
@@ -64,6 +102,7 @@ private slots:
     void storedAndReopenedDocumentGivesBackEveryRow();
     void failedOpenLeavesTheOpenConfigurationAsItWas_data();
     void failedOpenLeavesTheOpenConfigurationAsItWas();
+    void documentsThatHoldAWholeConfigurationOpen();
     void oddNamesStoreUnderTheirOwnNameOnly_data();
     void oddNamesStoreUnderTheirOwnNameOnly();
     void failedStoreLeavesTheOldDocument_data();
@@ -140,29 +179,72 @@ void TestDocuments::storedAndReopenedDocumentGivesBackEveryRow()
 
 void TestDocuments::failedOpenLeavesTheOpenConfigurationAsItWas_data()
 {
-    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("kind");    // a file of its own, or "sql": a document spoilt by the statements
+    QTest::addColumn<QString>("spoilt");  // statements run on a good document of another configuration
     QTest::addColumn<int>("failingStep"); // an open step made to fail, or -1
     QTest::addColumn<int>("expected");
+    QTest::addColumn<QString>("reason");  // the error exactly, where it is the program's own
     const int invalid = int(OpenDocumentResult::Invalid);
     const int copy = int(OpenDocumentResult::CopyFailed);
-    QTest::newRow("text file") << "text" << -1 << invalid;
-    QTest::newRow("empty file") << "empty" << -1 << invalid;
-    QTest::newRow("database without CONFCENTRAL") << "noconf" << -1 << invalid;
-    QTest::newRow("database lacking a column") << "nocolumn" << -1 << invalid;
-    QTest::newRow("truncated document") << "truncated" << -1 << invalid;
-    QTest::newRow("missing file") << "missing" << -1 << copy;
-    QTest::newRow("folder") << "folder" << -1 << copy;
-    QTest::newRow("temporary file fails") << "good" << int(OpenStep::CreateTemp) << copy;
-    QTest::newRow("copy fails") << "good" << int(OpenStep::Copy) << copy;
-    QTest::newRow("flush fails") << "good" << int(OpenStep::SyncFile) << copy;
-    QTest::newRow("rename fails") << "good" << int(OpenStep::Rename) << copy;
+    const auto bad = [invalid](const char *row, const char *statements, const char *reason) {
+        QTest::newRow(row) << "sql" << statements << -1 << invalid << reason;
+    };
+    QTest::newRow("text file") << "text" << "" << -1 << invalid << "";
+    QTest::newRow("empty file") << "empty" << "" << -1 << invalid << "26 (The file is empty)";
+    QTest::newRow("truncated document") << "truncated" << "" << -1 << invalid << "";
+    QTest::newRow("missing file") << "missing" << "" << -1 << copy << "";
+    QTest::newRow("folder") << "folder" << "" << -1 << copy << "";
+    QTest::newRow("temporary file fails") << "sql" << "" << int(OpenStep::CreateTemp) << copy << "";
+    QTest::newRow("copy fails") << "sql" << "" << int(OpenStep::Copy) << copy << "";
+    QTest::newRow("flush fails") << "sql" << "" << int(OpenStep::SyncFile) << copy << "";
+    QTest::newRow("rename fails") << "sql" << "" << int(OpenStep::Rename) << copy << "";
+    bad("no CONFCENTRAL", "DROP TABLE CONFCENTRAL", "26 (Table CONFCENTRAL is missing)");
+    bad("a column missing", "DROP TABLE CONFRELES; CREATE TABLE CONFRELES (IDCON INTEGER, IDREL INTEGER, ETIREL TEXT)",
+        "26 (CONFRELES: column TIP is missing)");
+    bad("no general row", "DELETE FROM CONFCENTRAL", "19 (CONFCENTRAL holds 0 rows instead of one)");
+    bad("two general rows", "INSERT INTO CONFCENTRAL SELECT 1, NOMCON, NUMZON, NUMREL, ETIINI, SG1M, SG1S, INIDIA, "
+                            "ININIT, NUMBAR, BAUD, DATBIT, STPBIT, PAR, ECO, FLU, PORT FROM CONFCENTRAL",
+        "19 (CONFCENTRAL holds 2 rows instead of one)");
+    bad("200 zones", "UPDATE CONFCENTRAL SET NUMZON = 200", "19 (CONFCENTRAL: NUMZON is 200, outside 0 to 128)");
+    bad("300 relays", "UPDATE CONFCENTRAL SET NUMREL = 300", "19 (CONFCENTRAL: NUMREL is 300, outside 0 to 128)");
+    bad("id beyond 16 bits", "UPDATE CONFCENTRAL SET IDCON = 70000",
+        "19 (CONFCENTRAL: IDCON is 70000, outside -32768 to 32767)");
+    bad("hour 99", "UPDATE CONFCENTRAL SET INIDIA = 99", "19 (CONFCENTRAL: INIDIA is 99, outside 0 to 23)");
+    bad("5 zones over 128 rows", "UPDATE CONFCENTRAL SET NUMZON = 5", "19 (Zone 6 is above NUMZON = 5)");
+    bad("zone 10000", "UPDATE CONFZONAS SET IDZON = 10000 WHERE IDZON = 9",
+        "19 (CONFZONAS: IDZON is 10000, outside 1 to 255)");
+    bad("zone missing", "DELETE FROM CONFZONAS WHERE IDZON = 7", "19 (Zone 7 is missing)");
+    bad("relay missing", "DELETE FROM CONFRELES WHERE IDREL = 128", "19 (Relay 128 is missing)");
+    bad("zone twice", "CREATE TABLE Z AS SELECT * FROM CONFZONAS; DROP TABLE CONFZONAS; "
+                      "ALTER TABLE Z RENAME TO CONFZONAS; INSERT INTO CONFZONAS VALUES (0, 7, 'otra')",
+        "19 (Zone 7 appears more than once)");
+    bad("zone of another IDCON", "UPDATE CONFZONAS SET IDCON = 5 WHERE IDZON = 4",
+        "19 (Zone 4: IDCON 5 is not that of CONFCENTRAL (0))");
+    bad("text in a Byte", "UPDATE CONFRELES SET RMIN = 'abc' WHERE IDREL = 3",
+        "19 (Relay 3: RMIN is not a whole number)");
+    bad("Byte above 255", "UPDATE CONFRELES SET TIP = 256 WHERE IDREL = 3",
+        "19 (Relay 3: TIP is 256, outside 0 to 255)");
+    bad("Integer above its range", "UPDATE CONFCENTRAL SET BAUD = 115200",
+        "19 (CONFCENTRAL: BAUD is 115200, outside -32768 to 32767)");
+    bad("text in a Double", "UPDATE TIPREL SET TIP = 'x' WHERE TIP = 6", "19 (TIPREL: TIP is not a number)");
+    bad("bytes in a Text", "UPDATE CONFCENTRAL SET ETIINI = X'41'", "19 (CONFCENTRAL: ETIINI is not a text)");
+    bad("Null name", "UPDATE CONFCENTRAL SET NOMCON = NULL", "19 (CONFCENTRAL: NOMCON has no value)");
+    bad("Null key", "UPDATE DIANIT SET TIP = NULL WHERE TIP = 1", "19 (DIANIT: TIP has no value)");
+    bad("name of 51", "UPDATE CONFCENTRAL SET NOMCON = printf('%051d', 7)",
+        "19 (CONFCENTRAL: NOMCON is longer than 50 characters)");
+    bad("zone label of 17", "UPDATE CONFZONAS SET ETIZON = '12345678901234567' WHERE IDZON = 7",
+        "19 (Zone 7: ETIZON is longer than 16 characters)");
+    bad("relay label beyond Windows-1252", "UPDATE CONFRELES SET ETIREL = 'Relé Ж' WHERE IDREL = 3",
+        "19 (Relay 3: ETIREL holds characters outside Windows-1252)");
 }
 
 void TestDocuments::failedOpenLeavesTheOpenConfigurationAsItWas()
 {
     QFETCH(QString, kind);
+    QFETCH(QString, spoilt);
     QFETCH(int, failingStep);
     QFETCH(int, expected);
+    QFETCH(QString, reason);
     const QString path = doc(QStringLiteral("bad.vcs"));
     if (kind == QLatin1String("text")) {
         writeFile(path, "CONFCENTRAL;Hotel;128;128\nThis is not a configuration document at all.\n");
@@ -172,34 +254,89 @@ void TestDocuments::failedOpenLeavesTheOpenConfigurationAsItWas()
         QVERIFY(QDir().mkpath(path));
     } else if (kind != QLatin1String("missing")) {
         // A document of another configuration, spoilt as the row says.
-        QVERIFY(relabel(7));
-        if (kind == QLatin1String("noconf"))
-            QVERIFY(execBound(QStringLiteral("DROP TABLE CONFCENTRAL")));
-        if (kind == QLatin1String("nocolumn"))
-            QVERIFY(execBound(QStringLiteral("DROP TABLE CONFRELES"))
-                    && execBound(QStringLiteral("CREATE TABLE CONFRELES (IDCON INTEGER, IDREL INTEGER, ETIREL TEXT)")));
+        QVERIFY(makeConfiguration(128, 128, QStringLiteral("Otra")));
         QVERIFY(storeDocument(path));
+        if (!spoilt.isEmpty())
+            QVERIFY(spoil(path, spoilt));
         if (kind == QLatin1String("truncated"))
             writeFile(path, fileBytes(path).left(int(QFileInfo(path).size() / 2)));
-        QVERIFY(makeConfiguration(128, 128));
+        QVERIFY(makeConfiguration(4, 2));
         QVERIFY(Open_Conf() == OpenResult::Opened);
         m_boxes.clear();
     }
 
     const QByteArray workingBefore = digest(workingDatabasePath());
     const QStringList rowsBefore = dumpAllTables(BaseDatos());
+    const QString headerBefore = header();
+    const QByteArray documentBefore = digest(path);
 
     QString error;
     const OpenDocumentResult result =
         openDocument(path, &error, [&](OpenStep s) { return int(s) == failingStep; });
     QCOMPARE(int(result), expected);
     QVERIFY(!error.isEmpty() && error.at(0).isDigit()); // the number the failure message shows comes first
+    if (!reason.isEmpty())
+        QCOMPARE(error, reason);
+    if (failingStep < 0 && expected == int(OpenDocumentResult::Invalid)) {
+        // The command refuses it before anything closes, with the same reason.
+        QString refused;
+        QVERIFY(!validateDocument(path, &refused));
+        QCOMPARE(refused, error);
+    }
 
     QCOMPARE(digest(workingDatabasePath()), workingBefore);
     QVERIFY(BaseDatos().isOpen()); // open again when the failure came after it was closed
     QCOMPARE(dumpAllTables(BaseDatos()), rowsBefore);
+    QCOMPARE(header(), headerBefore);
+    QCOMPARE(digest(path), documentBefore);
     QCOMPARE(tempFilesIn(dataFolder()), QStringList());
     QVERIFY(m_boxes.isEmpty()); // the caller shows the failure
+}
+
+void TestDocuments::documentsThatHoldAWholeConfigurationOpen()
+{
+    // Written by the program's own way: Nulls where port settings were never
+    // looked at and in relay programming, and every row of another IDCON.
+    const QString plain = doc(QStringLiteral("plain.vcs"));
+    QVERIFY(storeDocument(plain));
+    QVERIFY(spoil(plain, QStringLiteral("UPDATE CONFCENTRAL SET BAUD = NULL, PAR = NULL, PORT = NULL, IDCON = 5; "
+                                        "UPDATE CONFRELES SET RMIN = NULL, IL1 = NULL, ETIREL = NULL, IDCON = 5; "
+                                        "UPDATE CONFZONAS SET IDCON = 5")));
+    QCOMPARE(openDocument(plain), OpenDocumentResult::Opened);
+    QCOMPARE(appState().IdCon, qint16(5));
+
+    // A document in WAL mode whose last change is still in its -wal file,
+    // copied as it lay beside a program that was still writing it.
+    const QString source = doc(QStringLiteral("source.vcs"));
+    QVERIFY(storeDocument(source));
+    const QString wal = doc(QStringLiteral("wal.vcs"));
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("writer"));
+        db.setDatabaseName(source);
+        QVERIFY(db.open());
+        QSqlQuery query(db);
+        QVERIFY(query.exec(QStringLiteral("PRAGMA journal_mode = WAL")) && query.next());
+        QCOMPARE(query.value(0).toString(), QStringLiteral("wal"));
+        QVERIFY(query.exec(QStringLiteral("PRAGMA wal_autocheckpoint = 0")));
+        QVERIFY(query.exec(QStringLiteral("UPDATE CONFCENTRAL SET NOMCON = 'Solo en el WAL'")));
+        QVERIFY(query.exec(QStringLiteral("UPDATE CONFZONAS SET ETIZON = 'WAL 9' WHERE IDZON = 9")));
+        QVERIFY(QFile::copy(source, wal) && QFile::copy(source + QStringLiteral("-wal"), wal + QStringLiteral("-wal")));
+        QVERIFY(QFileInfo(wal + QStringLiteral("-wal")).size() > 0);
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("writer"));
+    const QByteArray walDocument = digest(wal);
+    QString error;
+    QVERIFY2(validateDocument(wal, &error), qPrintable(error));
+    QCOMPARE(openDocument(wal, &error), OpenDocumentResult::Opened);
+    QCOMPARE(appState().NomCon, QStringLiteral("Solo en el WAL"));
+    QSqlQuery zone(BaseDatos());
+    QVERIFY(zone.exec(QStringLiteral("SELECT ETIZON FROM CONFZONAS WHERE IDZON = 9")) && zone.next());
+    QCOMPARE(zone.value(0).toString(), QStringLiteral("WAL 9"));
+    QCOMPARE(digest(wal), walDocument);
+    // The working database keeps its own journal, not the document's WAL.
+    QSqlQuery mode(BaseDatos());
+    QVERIFY(mode.exec(QStringLiteral("PRAGMA journal_mode")) && mode.next());
+    QCOMPARE(mode.value(0).toString(), QStringLiteral("delete"));
 }
 
 void TestDocuments::oddNamesStoreUnderTheirOwnNameOnly_data()
@@ -243,20 +380,30 @@ void TestDocuments::oddNamesStoreUnderTheirOwnNameOnly()
 
 void TestDocuments::failedStoreLeavesTheOldDocument_data()
 {
-    QTest::addColumn<int>("failingStep"); // a store step made to fail with EIO, or -1: a damaged working database
-    QTest::newRow("reading the working database") << int(StoreStep::Read);
-    QTest::newRow("check") << int(StoreStep::Check);
-    QTest::newRow("temporary file") << int(StoreStep::CreateTemp);
-    QTest::newRow("compaction") << int(StoreStep::Compact);
-    QTest::newRow("flush of the copy") << int(StoreStep::SyncFile);
-    QTest::newRow("rename") << int(StoreStep::Rename);
-    QTest::newRow("flush of the folder") << int(StoreStep::SyncFolder);
-    QTest::newRow("damaged working database") << -1;
+    QTest::addColumn<int>("failingStep"); // a store step made to fail with EIO, or -1: the working database spoilt
+    QTest::addColumn<QString>("spoilt");  // how
+    QTest::addColumn<int>("fault");
+    const int working = int(StoreFault::Working);
+    const int check = int(StoreFault::Check);
+    const int target = int(StoreFault::Target);
+    QTest::newRow("reading the working database") << int(StoreStep::Read) << "" << working;
+    QTest::newRow("check") << int(StoreStep::Check) << "" << check;
+    QTest::newRow("temporary file") << int(StoreStep::CreateTemp) << "" << target;
+    QTest::newRow("compaction") << int(StoreStep::Compact) << "" << target;
+    QTest::newRow("flush of the copy") << int(StoreStep::SyncFile) << "" << target;
+    QTest::newRow("rename") << int(StoreStep::Rename) << "" << target;
+    QTest::newRow("flush of the folder") << int(StoreStep::SyncFolder) << "" << target;
+    QTest::newRow("damaged working database") << -1 << "damaged" << check;
+    QTest::newRow("emptied working database") << -1 << "emptied" << check;
+    QTest::newRow("working database missing a table") << -1 << "DROP TABLE CONFZONAS" << check;
+    QTest::newRow("working database with a zone too many") << -1 << "UPDATE CONFCENTRAL SET NUMZON = 127" << check;
 }
 
 void TestDocuments::failedStoreLeavesTheOldDocument()
 {
     QFETCH(int, failingStep);
+    QFETCH(QString, spoilt);
+    QFETCH(int, fault);
     const QString document = doc(QStringLiteral("Hotel.vcs"));
     QVERIFY(relabel(1));
     QVERIFY(storeDocument(document));
@@ -264,23 +411,33 @@ void TestDocuments::failedStoreLeavesTheOldDocument()
     QVERIFY(relabel(2));
     const QStringList newRows = dumpAllTables(BaseDatos());
     QVERIFY(dumpDocument(document) != newRows);
-    if (failingStep < 0) {
+    if (spoilt == QLatin1String("damaged")) {
         // Scribble over the pages of the relay table, leaving the file header.
         Close_DB();
         QFile f(workingDatabasePath());
         QVERIFY(f.open(QIODevice::ReadWrite) && f.size() > 16384 && f.seek(f.size() / 2));
         f.write(QByteArray(int(f.size() / 4), '\x5a'));
+    } else if (spoilt == QLatin1String("emptied")) {
+        QVERIFY(QFile::resize(workingDatabasePath(), 0));
+    } else if (!spoilt.isEmpty()) {
+        QVERIFY(execBound(spoilt));
     }
     const QByteArray workingBefore = digest(workingDatabasePath());
 
     QString error;
-    StoreStep failed = StoreStep::SyncFolder;
-    QVERIFY(!storeDocument(document, &error, &failed, [&](StoreStep s) { return int(s) == failingStep; }));
-    if (failingStep < 0) {
-        QVERIFY2(isRepairStep(failed), qPrintable(error));
-    } else {
-        QCOMPARE(int(failed), failingStep);
+    StoreFailure failure;
+    QVERIFY(!storeDocument(document, &error, &failure, [&](StoreStep s) { return int(s) == failingStep; }));
+    QCOMPARE(int(failure.fault), fault);
+    QCOMPARE(failure.path, fault == int(StoreFault::Target) ? document : workingDatabasePath());
+    if (failingStep >= 0) {
+        QCOMPARE(int(failure.step), failingStep);
         QVERIFY(error.startsWith(QLatin1String("5 ("))); // EIO
+    } else if (spoilt == QLatin1String("emptied")) {
+        QCOMPARE(error, QStringLiteral("26 (Table DIANIT is missing)"));
+    } else if (spoilt.startsWith(QLatin1String("DROP"))) {
+        QCOMPARE(error, QStringLiteral("26 (Table CONFZONAS is missing)"));
+    } else if (spoilt.startsWith(QLatin1String("UPDATE"))) {
+        QCOMPARE(error, QStringLiteral("19 (Zone 128 is above NUMZON = 127)"));
     }
     QCOMPARE(folderEntries(m_folder), QStringList{QStringLiteral("Hotel.vcs")});
     QCOMPARE(digest(workingDatabasePath()), workingBefore);
@@ -323,14 +480,43 @@ void TestDocuments::storeKeepsPermissionsAndLinksAndSparesTheWorkingDatabase()
 
 void TestDocuments::failureMessages()
 {
-    // A working database that cannot be read is a copy failure, not a
-    // failed repair.
-    appState().RutaBD = workingDatabasePath();
-    showStoreFailure(StoreStep::Read, QStringLiteral("2 (No such file or directory)"));
-    QCOMPARE(m_boxes.size(), 1);
-    QCOMPARE(m_boxes[0].prompt, Str(1001) + workingDatabasePath() + Str(1)
-                                    + QStringLiteral("\n\n2 (No such file or directory)\n\n") + Str(1002));
-    QVERIFY(m_boxes[0].style == MsgOk && m_boxes[0].title == applicationTitle());
+    // A working database that cannot be read is a copy failure naming it,
+    // not a failed repair.
+    QString error;
+    StoreFailure failure;
+    QVERIFY(QFile::rename(workingDatabasePath(), workingDatabasePath() + QStringLiteral(".aside")));
+    QVERIFY(!storeDocument(doc(QStringLiteral("Hotel.vcs")), &error, &failure));
+    QVERIFY(QFile::rename(workingDatabasePath() + QStringLiteral(".aside"), workingDatabasePath()));
+    showStoreFailure(failure, error);
+
+    // A document that cannot be written is one naming the document: here
+    // its folder is gone.
+    const QString nowhere = doc(QStringLiteral("gone/Hotel.vcs"));
+    QVERIFY(!storeDocument(nowhere, &error, &failure));
+    QCOMPARE(failure.fault, StoreFault::Target);
+    showStoreFailure(failure, error);
+
+    // A working database unfit to be stored: string 1011, the number and
+    // the reason, with the critical icon.
+    QVERIFY(execBound(QStringLiteral("DELETE FROM CONFZONAS WHERE IDZON = 7")));
+    QVERIFY(!storeDocument(doc(QStringLiteral("Hotel.vcs")), &error, &failure));
+    showStoreFailure(failure, error);
+
+    const QString lf2 = QStringLiteral("\n\n");
+    const QString noFile = QString::fromLocal8Bit(std::strerror(ENOENT));
+    QCOMPARE(m_boxes.size(), 3);
+    QCOMPARE(m_boxes[0].prompt, Str(1001) + workingDatabasePath() + Str(1) + lf2 + QStringLiteral("2 (%1)").arg(noFile)
+                                    + lf2 + Str(1002));
+    QCOMPARE(m_boxes[1].prompt, Str(1001) + nowhere + Str(1) + lf2 + QStringLiteral("2 (%1)").arg(noFile) + lf2
+                                    + Str(1002));
+    QVERIFY(m_boxes[0].style == MsgOk && m_boxes[1].style == MsgOk && m_boxes[1].title == applicationTitle());
+    QCOMPARE(m_boxes[2].prompt, Str(1011) + QStringLiteral("19 (Zone 7 is missing)"));
+    QCOMPARE(m_boxes[2].style, int(MsgCritical));
+
+    // The reason in the language in force.
+    setCurrentLanguage(Language::Spanish);
+    QVERIFY(!storeDocument(doc(QStringLiteral("Hotel.vcs")), &error));
+    QCOMPARE(error, QStringLiteral("19 (Falta la zona 7)"));
 }
 
 QTEST_GUILESS_MAIN(TestDocuments)

@@ -4,42 +4,73 @@
 
 #include <QApplication>
 #include <QFileDialog>
-#include <QLabel>
+#include <QLayout>
 #include <QMessageBox>
+#include <QScreen>
 
 namespace orb {
 
 namespace {
 
+// The width a box needs to show its whole title in a window manager's title
+// bar: the title in bold, as title bars show it, and room for the window icon
+// and the buttons beside it.
+int titleBarWidth(const QString &title, const QFont &font)
+{
+    QFont bold = font;
+    bold.setBold(true);
+    const QFontMetrics metrics(bold);
+    // Room for the window icon and three buttons beside the title, each
+    // wider than a line is high, and the bar's margins: a common window
+    // manager takes about eight lines' height for them.
+    return metrics.horizontalAdvance(title) + 9 * metrics.height();
+}
+
+// QMessageBox sizes itself to its text whenever it shows or its layout
+// changes, and keeps room for its title only in the font of a document
+// window's title bar. This box then widens itself to its title as a window
+// manager's title bar shows it; the wrapped text gets the extra room.
+class TitledMessageBox : public QMessageBox {
+public:
+    using QMessageBox::QMessageBox;
+
+protected:
+    bool event(QEvent *event) override
+    {
+        const bool handled = QMessageBox::event(event);
+        switch (event->type()) {
+        case QEvent::Show:
+        case QEvent::LayoutRequest:
+        case QEvent::FontChange:
+        case QEvent::StyleChange:
+        case QEvent::WindowTitleChange:
+            widenToTitle();
+            break;
+        default:
+            break;
+        }
+        return handled;
+    }
+
+private:
+    void widenToTitle()
+    {
+        const int width = qMin(titleBarWidth(windowTitle(), font()), screen()->availableGeometry().width());
+        if (!isVisible() || !layout() || this->width() >= width)
+            return;
+        QLayout *grid = layout();
+        grid->activate();
+        const int height =
+            grid->hasHeightForWidth() ? grid->totalHeightForWidth(width) : grid->totalMinimumSize().height();
+        setFixedSize(width, height);
+        QCoreApplication::removePostedEvents(this, QEvent::LayoutRequest);
+    }
+};
+
 int showMessageBox(const QString &prompt, int style, const QString &title)
 {
-    QMessageBox box(QApplication::activeWindow());
-    box.setWindowTitle(title);
-    box.setText(prompt);
-    // Wide enough for its title, with room for the title bar's buttons: a
-    // short prompt would otherwise cut the title.
-    if (auto *label = box.findChild<QLabel *>(QStringLiteral("qt_msgbox_label"))) {
-        QFont bold = box.font();
-        bold.setBold(true);
-        label->setMinimumWidth(QFontMetrics(bold).horizontalAdvance(title) + 60);
-    }
-    switch (style & 0x70) {
-    case MsgCritical: box.setIcon(QMessageBox::Critical); break;
-    case MsgExclamation: box.setIcon(QMessageBox::Warning); break;
-    default: box.setIcon(QMessageBox::NoIcon); break;
-    }
-    switch (style & 0x7) {
-    case 1: // OK and Cancel
-        box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
-        break;
-    case MsgYesNo:
-        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
-        break;
-    default:
-        box.setStandardButtons(QMessageBox::Ok);
-        break;
-    }
-    switch (box.exec()) {
+    const auto box = buildMessageBox(prompt, style, title, QApplication::activeWindow());
+    switch (box->exec()) {
     case QMessageBox::Yes: return AnsYes;
     case QMessageBox::No: return AnsNo;
     case QMessageBox::Cancel: return AnsCancel;
@@ -70,6 +101,30 @@ QString showFileDialog(const FileDialogRequest &request)
 }
 
 } // namespace
+
+std::unique_ptr<QMessageBox> buildMessageBox(const QString &prompt, int style, const QString &title, QWidget *parent)
+{
+    auto box = std::make_unique<TitledMessageBox>(parent);
+    box->setWindowTitle(title);
+    box->setText(prompt);
+    switch (style & 0x70) {
+    case MsgCritical: box->setIcon(QMessageBox::Critical); break;
+    case MsgExclamation: box->setIcon(QMessageBox::Warning); break;
+    default: box->setIcon(QMessageBox::NoIcon); break;
+    }
+    switch (style & 0x7) {
+    case 1: // OK and Cancel
+        box->setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
+        break;
+    case MsgYesNo:
+        box->setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+        break;
+    default:
+        box->setStandardButtons(QMessageBox::Ok);
+        break;
+    }
+    return box;
+}
 
 void installQtSeams()
 {

@@ -3,8 +3,21 @@
 // boxes, the application's override cursor for the pointer and QFileDialog
 // for file choices.
 
+#include <QString>
+#include <memory>
+
+class QMessageBox;
+class QWidget;
+
 namespace orb {
 
 void installQtSeams();
+
+// The message box the seam shows for a prompt, style and title, set up but
+// not yet shown. Once shown it is as wide as its text needs (a long text
+// wraps) and at least as wide as its title in the title bar, with room for
+// the title bar's buttons.
+std::unique_ptr<QMessageBox> buildMessageBox(const QString &prompt, int style, const QString &title,
+                                             QWidget *parent = nullptr);
 
 } // namespace orb
