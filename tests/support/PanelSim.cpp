@@ -373,12 +373,17 @@ void PanelSim::handleFrame(const QByteArray &frame)
                     m_memory[(address + i) % kMemorySize] = data.at(i);
                 answer = ackFrame(origin);
             } else if (function == 'R') {
-                const int count = quint8(frame.at(6));
+                QByteArray asked = frame;
+                if (misbehaving && what == Misbehaviour::PreviousRead && !m_lastRead.isEmpty())
+                    asked = m_lastRead;
+                m_lastRead = frame;
+                const int count = quint8(asked.at(6));
+                const int from = quint8(asked.at(4)) << 8 | quint8(asked.at(5));
                 QByteArray reply;
                 reply.append(char(kPc)).append(char(origin)).append('R').append(char(quint8(count + 2)));
-                reply.append(frame.at(4)).append(frame.at(5));
+                reply.append(asked.at(4)).append(asked.at(5));
                 for (int i = 0; i < count; ++i)
-                    reply.append(m_memory.at((address + i) % kMemorySize));
+                    reply.append(m_memory.at((from + i) % kMemorySize));
                 answer = withChecksum(reply);
             } else {
                 const int a = quint8(frame.at(4)), b = quint8(frame.at(5)), c = quint8(frame.at(6));

@@ -45,6 +45,7 @@ public:
         ShortReply,     // the right answer without its last byte
         EchoFirst,      // the PC's frame echoed, then the right answer
         OtherPanel,     // the right answer from station 0x20 instead of 0x10
+        PreviousRead,   // a read answered as the read before it (its address, its data now)
     };
     static constexpr int kAnyAddress = -1;
     static constexpr int kAlways = -1;
@@ -138,6 +139,7 @@ private:
     int m_lateDelayMs = 2500;
     std::deque<Rule> m_rules;
     std::deque<Pending> m_pending;   // late answers, in order of due time
+    QByteArray m_lastRead;   // the last read frame received
     QByteArray m_input;
     std::chrono::steady_clock::time_point m_inputSince;
     std::chrono::steady_clock::time_point m_frameStart;   // first byte of the frame being received
