@@ -26,9 +26,9 @@ enum class Outcome { Ok, Failed, PortFailed };
 using Builder = std::function<bool(Frame &)>;
 
 // One frame, built anew for each attempt, sent and waited for until it
-// succeeds or `attempts` are used up. With checkPort, a send that could not
-// open the port ends the item at once.
-Outcome exchange(const Builder &build, bool read, int attempts, bool checkPort)
+// succeeds or `attempts` are used up. A send that could not open the port
+// (message 401 shown) ends the item at once, at any item.
+Outcome exchange(const Builder &build, bool read, int attempts)
 {
     FrmComm &comm = frmComm();
     for (int attempt = 1; attempt <= attempts; ++attempt) {
@@ -39,7 +39,7 @@ Outcome exchange(const Builder &build, bool read, int attempts, bool checkPort)
             comm.Send_MsgShort(frame);
         else
             comm.Send_Msg(frame);
-        if (checkPort && comm.ErrPuerto())
+        if (comm.ErrPuerto())
             return Outcome::PortFailed;
         const quint8 state = read ? comm.Wait_Answer() : comm.Wait_Ack();
         if (state == RxOk)
@@ -258,14 +258,12 @@ void Send_AllConf(TransferHost &host)
         {Str(586), writeText(AreaAbs, AdrEtiIni, conf.value(QStringLiteral("ETIINI")).toString())},
     };
     conf.finish();
-    bool first = true;
     for (const Item &item : general) {
         progress.label(item.text);
-        const Outcome outcome = exchange(item.build, false, MaxReint, first);
+        const Outcome outcome = exchange(item.build, false, MaxReint);
         if (outcome != Outcome::Ok)
             return void(stopOn(outcome, host, saved));
         progress.itemDone();
-        first = false;
     }
 
     // The rows are read before the exchanges start, so no statement stays
@@ -281,7 +279,7 @@ void Send_AllConf(TransferHost &host)
         return emptyTableStop(host, saved);
     for (const auto &[zone, label] : zones) {
         progress.label(Str(587), zone);
-        const Outcome outcome = exchange(writeText(AreaZon, zone, label), false, MaxReint, false);
+        const Outcome outcome = exchange(writeText(AreaZon, zone, label), false, MaxReint);
         if (outcome != Outcome::Ok)
             return void(stopOn(outcome, host, saved));
         progress.itemDone();
@@ -298,7 +296,7 @@ void Send_AllConf(TransferHost &host)
         return emptyTableStop(host, saved);
     for (const auto &[relay, label] : relays) {
         progress.label(Str(588), relay);
-        Outcome outcome = exchange(writeText(AreaRel, relay, label), false, MaxReint, false);
+        Outcome outcome = exchange(writeText(AreaRel, relay, label), false, MaxReint);
         if (outcome != Outcome::Ok)
             return void(stopOn(outcome, host, saved));
         // The record is read from the relay's row for each attempt. A row
@@ -310,7 +308,7 @@ void Send_AllConf(TransferHost &host)
                 rowMissing = !Msg_WrRel(f, relay);
                 return !rowMissing;
             },
-            false, MaxReint, false);
+            false, MaxReint);
         if (rowMissing) {
             End_Comm();
             return Ena_Main(host, saved);
@@ -362,10 +360,9 @@ void Rec_AllConf(TransferHost &host)
         {Str(591), readByte(AdrIniDia), &r.iniDia},
         {Str(592), readByte(AdrIniNit), &r.iniNit},
     };
-    bool first = true;
     for (const Item &item : general) {
         progress.label(item.text);
-        const Outcome outcome = exchange(item.build, true, MaxReint, first);
+        const Outcome outcome = exchange(item.build, true, MaxReint);
         if (outcome != Outcome::Ok)
             return void(stopOn(outcome, host, saved));
         *item.target = byteReceived();
@@ -374,10 +371,9 @@ void Rec_AllConf(TransferHost &host)
         if (item.target == &r.numRel)
             progress.setTotal(r.numZon + r.numRel + 5);
         progress.itemDone();
-        first = false;
     }
     progress.label(Str(593));
-    Outcome outcome = exchange(readText(AreaAbs, AdrEtiIni), true, MaxReint, false);
+    Outcome outcome = exchange(readText(AreaAbs, AdrEtiIni), true, MaxReint);
     if (outcome != Outcome::Ok)
         return void(stopOn(outcome, host, saved));
     r.etiIni = comm.DatosRxText();
@@ -385,7 +381,7 @@ void Rec_AllConf(TransferHost &host)
 
     for (int z = 1; z <= r.numZon; ++z) {
         progress.label(Str(594), z);
-        outcome = exchange(readText(AreaZon, z), true, MaxReint, false);
+        outcome = exchange(readText(AreaZon, z), true, MaxReint);
         if (outcome != Outcome::Ok)
             return void(stopOn(outcome, host, saved));
         r.zones.push_back(comm.DatosRxText());
@@ -394,12 +390,12 @@ void Rec_AllConf(TransferHost &host)
 
     for (int rel = 1; rel <= r.numRel; ++rel) {
         progress.label(Str(595), rel);
-        outcome = exchange(readText(AreaRel, rel), true, MaxReint, false);
+        outcome = exchange(readText(AreaRel, rel), true, MaxReint);
         if (outcome != Outcome::Ok)
             return void(stopOn(outcome, host, saved));
         ReceivedRelay relay;
         relay.label = comm.DatosRxText();
-        outcome = exchange([rel](Frame &f) { Msg_RdRel(f, rel); return true; }, true, MaxReint, false);
+        outcome = exchange([rel](Frame &f) { Msg_RdRel(f, rel); return true; }, true, MaxReint);
         if (outcome != Outcome::Ok)
             return void(stopOn(outcome, host, saved));
         const auto record = RelayRecord::fromBytes(comm.DatosRx());
@@ -454,7 +450,7 @@ void SetPanelClock(TransferHost &host)
         host.setWindowEnabled(true);
     };
     const auto frame = [&](const Builder &build) {
-        const Outcome outcome = exchange(build, false, kClockAttempts, true);
+        const Outcome outcome = exchange(build, false, kClockAttempts);
         if (outcome == Outcome::PortFailed) {
             End_Comm();
             giveBack();

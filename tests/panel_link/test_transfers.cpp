@@ -25,7 +25,7 @@ namespace {
 
 // How a command is made to stop early (or to run through with the general
 // row claiming fewer zones and relays than the tables hold).
-enum Stop { Completes, CountsShort, EditorOpen, Silent, SilentAtRelay77, SilentAtDate, Unstorable, NoPort, RowGone };
+enum Stop { Completes, CountsShort, EditorOpen, Silent, SilentAtRelay77, SilentAtDate, Unstorable, NoPort, RowGone, LineClosed };
 
 // One run of a command against the panel and what the panel and the user
 // then see.
@@ -235,6 +235,8 @@ void TestTransfers::arrange(Stop stop, FakeHost &host)
         QVERIFY(execBound(QStringLiteral("UPDATE CONFCENTRAL SET NUMZON = 1, NUMREL = 1")));
         QCOMPARE(Open_Conf(), OpenResult::Opened);
     }
+    if (stop == LineClosed)
+        m_sim->misbehave(PanelSim::Misbehaviour::HangUp, 1, zoneLabel(2));
     if (stop == NoPort)
         test::pointCom1At(QStringLiteral("/dev/orbitarsis-no-such-port"));
     // Relay 1 done (item 5 + 2 + 1 of 10): relay 2's row goes away before
@@ -260,6 +262,7 @@ void TestTransfers::commandAgainstThePanel_data()
     QTest::newRow("send, relay row gone") << Run{'W', 2, 3, RowGone, 5 + 2 + 2 + 1, 0, AdrRecRel(2), 120};
     QTest::newRow("send, panel never answers") << Run{'W', 3, 3, Silent, MaxReint, 0, 0, 405};
     QTest::newRow("send, port cannot be opened") << Run{'W', 2, 2, NoPort, 0, 0, 0, 401};
+    QTest::newRow("send, line closed at zone 2") << Run{'W', 3, 2, LineClosed, 5 + 2, 0, zoneLabel(2), 401};
     // The panel holds 10 zones and 100 relays; a receive that stops changes
     // nothing. Relay 77's record is asked for ten times and nothing after it;
     // an unstorable receive gets every item but claims no success.
@@ -268,6 +271,7 @@ void TestTransfers::commandAgainstThePanel_data()
     QTest::newRow("receive, relay 77") << Run{'R', 4, 2, SilentAtRelay77, 5 + 10 + 76 * 2 + 1 + MaxReint, 0, 0, 405};
     QTest::newRow("receive, cannot be stored") << Run{'R', 4, 2, Unstorable, 5 + 10 + 2 * 100, 0, 0, 120};
     QTest::newRow("receive, port cannot be opened") << Run{'R', 4, 2, NoPort, 0, 0, 0, 401};
+    QTest::newRow("receive, line closed at zone 2") << Run{'R', 4, 2, LineClosed, 5 + 2, 0, 0, 401};
     QTest::newRow("clock") << Run{':', 1, 1, Completes, 1, 1, 0, 432};
     QTest::newRow("clock, panel never answers") << Run{':', 1, 1, Silent, kClockAttempts, 0, 0, 405};
     QTest::newRow("clock, date fails") << Run{':', 1, 1, SilentAtDate, 1, kClockAttempts, 0, 405};

@@ -270,6 +270,17 @@ void PanelSim::run()
             else
                 ::usleep(5000);   // no reader on the other side for the moment
         }
+        {
+            std::lock_guard lock(m_mutex);
+            if (m_hungUp) {
+                // Both sides of the pseudo-terminal go: the device is gone.
+                for (int *fd : {&m_master, &m_slave}) {
+                    ::close(*fd);
+                    *fd = -1;
+                }
+                return;
+            }
+        }
 
         // Late answers that are due.
         for (;;) {
@@ -359,6 +370,10 @@ void PanelSim::handleFrame(const QByteArray &frame)
         const bool misbehaving = takeRule(address, char(function), &what);
         if (misbehaving && what == Misbehaviour::Silent)
             return;
+        if (misbehaving && what == Misbehaviour::HangUp) {
+            m_hungUp = true;
+            return;
+        }
         if (misbehaving && what == Misbehaviour::Nak) {
             QByteArray nak;
             nak.append(char(kPc)).append(char(kPanel)).append('W').append(char(0x81)).append(char(0x15));

@@ -21,7 +21,7 @@
 //
 // Misbehaviours are queued with misbehave(); the first rule that matches a
 // frame is used (and used up when it has a count). Memory and clock are
-// changed as usual for every misbehaviour except Silent and Nak.
+// changed as usual for every misbehaviour except Silent, Nak and HangUp.
 
 #include <QByteArray>
 #include <QList>
@@ -46,6 +46,7 @@ public:
         EchoFirst,      // the PC's frame echoed, then the right answer
         OtherPanel,     // the right answer from station 0x20 instead of 0x10
         PreviousRead,   // a read answered as the read before it (its address, its data now)
+        HangUp,         // no answer: the simulator closes its side of the line and stops
     };
     static constexpr int kAnyAddress = -1;
     static constexpr int kAlways = -1;
@@ -123,6 +124,7 @@ private:
     void send(const QByteArray &bytes);   // with the lock released
     bool takeRule(int address, char function, Misbehaviour *what);
 
+    bool m_hungUp = false;   // HangUp seen: the thread closes the line
     int m_master = -1;
     int m_slave = -1;
     int m_wakeRead = -1;
