@@ -27,6 +27,9 @@ inline constexpr int AdrIniNit = 0x0021;   // hour night mode starts
 inline constexpr int AdrNumZon = 0x0022;   // number of zones
 inline constexpr int AdrNumRel = 0x0023;   // number of relays
 inline constexpr int kMemorySize = 0x2000;
+// Zone labels fill 0x0800-0x0FFF and relay slots 0x1000-0x1FFF: 128 each.
+inline constexpr int kZoneSlots = 128;
+inline constexpr int kRelaySlots = 128;
 constexpr int zoneLabel(int zone) { return 0x0800 + (zone - 1) * 16; }
 constexpr int relayLabel(int relay) { return 0x1000 + (relay - 1) * 32; }
 constexpr int AdrRecRel(int relay) { return 0x1010 + (relay - 1) * 32; }

@@ -13,6 +13,7 @@
 #include <QProgressBar>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <algorithm>
 #include <functional>
 #include <optional>
 #include <vector>
@@ -104,12 +105,44 @@ Pointer setUp(TransferHost &host, int total, Progress &progress)
     return saved;
 }
 
-void emptyTableStop(TransferHost &host, Pointer saved)
+// Stops a transfer with a message in an OK box (an empty table; a count or
+// a row outside the panel's map).
+void messageStop(TransferHost &host, Pointer saved, const QString &message)
 {
-    appState().MensajeAux = Str(120);
+    appState().MensajeAux = message;
     MsgBox(appState().MensajeAux, MsgOk);
     Ena_Main(host, saved);
     End_Comm();
+}
+
+void emptyTableStop(TransferHost &host, Pointer saved) { messageStop(host, saved, Str(120)); }
+
+// Number and label of every row of a table, in key order.
+using Rows = std::vector<std::pair<int, QString>>;
+Rows labelRows(const QString &sql, const QString &number, const QString &label)
+{
+    Rows rows;
+    QSqlQuery q(BaseDatos());
+    if (q.exec(sql)) {
+        while (q.next())
+            rows.emplace_back(q.value(number).toInt(), q.value(label).toString());
+    }
+    return rows;
+}
+
+// Message for the first count or row number that would address panel
+// memory outside the zone area or the relay area; empty when all fit.
+QString outsideTheMap(int numZon, int numRel, const Rows &zones, const Rows &relays)
+{
+    const auto fits = [](const Rows &rows, int last) {
+        return std::all_of(rows.cbegin(), rows.cend(),
+                           [last](const auto &row) { return row.first >= 1 && row.first <= last; });
+    };
+    if (numZon < 0 || numZon > kZoneSlots || !fits(zones, kZoneSlots))
+        return Str(839);
+    if (numRel < 0 || numRel > kRelaySlots || !fits(relays, kRelaySlots))
+        return Str(840);
+    return QString();
 }
 
 void failedItemStop(TransferHost &host, Pointer saved)
@@ -250,14 +283,27 @@ void Send_AllConf(TransferHost &host)
         QString text;
         Builder build;
     };
+    const int numZon = headerValue(conf, "NUMZON");
+    const int numRel = headerValue(conf, "NUMREL");
     const Item general[] = {
-        {Str(582), writeByte(AdrNumZon, headerValue(conf, "NUMZON"))},
-        {Str(583), writeByte(AdrNumRel, headerValue(conf, "NUMREL"))},
+        {Str(582), writeByte(AdrNumZon, numZon)},
+        {Str(583), writeByte(AdrNumRel, numRel)},
         {Str(584), writeByte(AdrIniDia, headerValue(conf, "INIDIA"))},
         {Str(585), writeByte(AdrIniNit, headerValue(conf, "ININIT"))},
         {Str(586), writeText(AreaAbs, AdrEtiIni, conf.value(QStringLiteral("ETIINI")).toString())},
     };
     conf.finish();
+    // The rows are read before the exchanges start, so no statement stays
+    // open on the database while the waits yield to the windows, and a
+    // configuration that would write outside the panel's zone or relay area
+    // is refused before anything goes.
+    const Rows zones = labelRows(QStringLiteral("SELECT IDZON, ETIZON FROM CONFZONAS ORDER BY IDZON"),
+                                 QStringLiteral("IDZON"), QStringLiteral("ETIZON"));
+    const Rows relays = labelRows(QStringLiteral("SELECT IDREL, ETIREL FROM CONFRELES ORDER BY IDREL"),
+                                  QStringLiteral("IDREL"), QStringLiteral("ETIREL"));
+    if (const QString refused = outsideTheMap(numZon, numRel, zones, relays); !refused.isEmpty())
+        return messageStop(host, saved, refused);
+
     for (const Item &item : general) {
         progress.label(item.text);
         const Outcome outcome = exchange(item.build, false, MaxReint);
@@ -266,15 +312,6 @@ void Send_AllConf(TransferHost &host)
         progress.itemDone();
     }
 
-    // The rows are read before the exchanges start, so no statement stays
-    // open on the database while the waits yield to the windows.
-    std::vector<std::pair<int, QString>> zones;
-    QSqlQuery zq(db);
-    if (zq.exec(QStringLiteral("SELECT * FROM CONFZONAS ORDER BY IDZON"))) {
-        while (zq.next())
-            zones.emplace_back(zq.value(QStringLiteral("IDZON")).toInt(), zq.value(QStringLiteral("ETIZON")).toString());
-    }
-    zq.finish();
     if (zones.empty())
         return emptyTableStop(host, saved);
     for (const auto &[zone, label] : zones) {
@@ -285,13 +322,6 @@ void Send_AllConf(TransferHost &host)
         progress.itemDone();
     }
 
-    std::vector<std::pair<int, QString>> relays;
-    QSqlQuery rq(db);
-    if (rq.exec(QStringLiteral("SELECT * FROM CONFRELES ORDER BY IDREL"))) {
-        while (rq.next())
-            relays.emplace_back(rq.value(QStringLiteral("IDREL")).toInt(), rq.value(QStringLiteral("ETIREL")).toString());
-    }
-    rq.finish();
     if (relays.empty())
         return emptyTableStop(host, saved);
     for (const auto &[relay, label] : relays) {
@@ -366,6 +396,13 @@ void Rec_AllConf(TransferHost &host)
         if (outcome != Outcome::Ok)
             return void(stopOn(outcome, host, saved));
         *item.target = byteReceived();
+        // Counts beyond the panel's zone or relay area are refused as they
+        // arrive: no label or record outside it is asked for, and nothing
+        // is stored.
+        if (item.target == &r.numZon && r.numZon > kZoneSlots)
+            return messageStop(host, saved, Str(839));
+        if (item.target == &r.numRel && r.numRel > kRelaySlots)
+            return messageStop(host, saved, Str(840));
         // From the relay count on, progress is measured against the panel's
         // counts.
         if (item.target == &r.numRel)
