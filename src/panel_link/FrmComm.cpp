@@ -9,6 +9,7 @@
 
 #include <QCoreApplication>
 #include <QEventLoop>
+#include <QTimer>
 
 namespace orb {
 
@@ -23,10 +24,9 @@ FrmComm::FrmComm(QObject *parent)
     connect(m_port, &MSComm::OnComm, this, &FrmComm::MSComm1_OnComm);
     connect(m_port, &MSComm::portLost, this, [this] {
         m_frameWritten = false;
-        if (m_estadoRx == RxWaitAck || m_estadoRx == RxWaitRead) {
+        if (m_estadoRx == RxWaitAck || m_estadoRx == RxWaitRead)
             m_estadoRx = RxFail;
-            endWait();
-        }
+        endWait();
     });
     connect(&m_timCom, &QTimer::timeout, this, &FrmComm::TimCom_Timer);
 }
@@ -66,6 +66,7 @@ bool FrmComm::send(const Frame &frame)
             return false;
         }
     }
+    settleLine();
     s.PuertoOk = m_port->PortOpen();
     if (!s.PuertoOk)
         return false;
@@ -110,6 +111,7 @@ quint8 FrmComm::waitFor(quint8 state)
     }
     m_frameWritten = false;   // one wait per frame
     m_estadoRx = state;
+    m_lastArrival.invalidate();
 
     QEventLoop loop;
     m_loop = &loop;
@@ -133,8 +135,52 @@ quint8 FrmComm::waitFor(quint8 state)
     m_timCom.stop();
     s.TimeOut = false;
     m_loop = nullptr;
+    if (m_estadoRx == RxFail && m_port->PortOpen()) {
+        // The reply of this frame may still be on its way: the next send
+        // drains the line first. (A port lost or closed during the wait
+        // leaves nothing to drain.)
+        m_unsettled = true;
+        m_settleBy = QDeadlineTimer(m_replyTimeout);
+    }
     return m_estadoRx;
 }
+
+void FrmComm::settleLine()
+{
+    if (!m_unsettled)
+        return;
+    m_unsettled = false;
+    if (!m_port->PortOpen() || m_settleBy.hasExpired())
+        return;
+    if (m_port->InBufferCount() > 0) {
+        m_port->Input();
+        m_lastArrival.start();
+    }
+    // Every byte now raises the receive event, which throws it away.
+    const int threshold = m_port->RThreshold();
+    m_port->setRThreshold(1);
+    QEventLoop loop;
+    QTimer quiet;
+    quiet.setSingleShot(true);
+    connect(&quiet, &QTimer::timeout, &loop, &QEventLoop::quit);
+    m_loop = &loop;
+    m_settling = true;
+    for (;;) {
+        qint64 left = m_settleBy.remainingTime();
+        if (m_lastArrival.isValid())
+            left = qMin(left, quietGapMs() - m_lastArrival.elapsed());
+        if (left <= 0 || !m_port->PortOpen())
+            break;
+        quiet.start(int(left));
+        if (loop.exec() < 0)   // the program is ending
+            break;
+    }
+    m_settling = false;
+    m_loop = nullptr;
+    m_port->setRThreshold(threshold);
+}
+
+int FrmComm::quietGapMs() const { return 100 + 40'000 / qMax(1, m_port->baudRate()); }
 
 void FrmComm::endWait()
 {
@@ -146,11 +192,26 @@ void FrmComm::MSComm1_OnComm(int commEvent)
 {
     if (commEvent != MSComm::comEvReceive)
         return;
+    if (m_settling) {
+        m_port->Input();
+        m_lastArrival.start();
+        endWait();
+        return;
+    }
     if (m_estadoRx != RxWaitAck && m_estadoRx != RxWaitRead)
         return;
     AppState &s = appState();
     s.EntradaRx = m_port->Input();
-    m_estadoRx = judgeReply(m_estadoRx, s.EntradaRx, m_port->RThreshold(), &m_datosRx);
+    QByteArray input = s.EntradaRx;
+    const quint8 judged = judgeReply(m_estadoRx, &input, m_trama, &m_datosRx);
+    if (judged == m_estadoRx) {
+        // Not the reply (yet): what may still start it waits for more bytes.
+        m_port->keepInput(input);
+        return;
+    }
+    if (judged == RxFail)
+        m_lastArrival.start();
+    m_estadoRx = judged;
     endWait();
 }
 
@@ -171,10 +232,9 @@ void FrmComm::Form_Unload()
 {
     m_port->setPortOpen(false);
     m_frameWritten = false;
-    if (m_estadoRx == RxWaitAck || m_estadoRx == RxWaitRead) {
+    if (m_estadoRx == RxWaitAck || m_estadoRx == RxWaitRead)
         m_estadoRx = RxFail;
-        endWait();
-    }
+    endWait();
 }
 
 namespace {

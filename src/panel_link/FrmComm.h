@@ -15,6 +15,15 @@
 // exchange is thrown away before each send, and a frame has left the PC
 // before its wait starts.
 //
+// A reply must be the answer to the frame just sent. A read reply names its
+// function, length and address, and anything else that arrives during a
+// read wait is passed over. The acknowledge names nothing, so after a wait
+// that failed (no reply in time, or a wrong one) the next send first drains
+// the line: it reads and throws away what arrives, up to one reply time-out
+// after the failure, and ends early once the line has been quiet for a
+// short gap after the last byte. A late acknowledge of an earlier frame is
+// thus never taken for the next frame's.
+//
 // A wait yields to the event loop (a local QEventLoop) until the reply or
 // the time-out; timers and windows stay live. While a wait runs, another
 // send or wait is refused: it changes nothing and reports failure.
@@ -23,6 +32,8 @@
 #include "MSComm.h"
 
 #include <QByteArray>
+#include <QDeadlineTimer>
+#include <QElapsedTimer>
 #include <QObject>
 #include <QPointer>
 #include <QString>
@@ -62,9 +73,10 @@ public:
     // Writes a complete frame (its layout follows its kind, so both take
     // any frame). Opens the port when it is closed; when that fails shows
     // message 401 with the port's error number and text and sets
-    // ErrPuerto. Returns true when the frame was written. An incomplete
-    // frame is never written (the next wait then fails at once), nor is a
-    // frame while a wait runs.
+    // ErrPuerto. After a failed wait it drains the line first (above; this
+    // yields to the event loop and counts as a wait). Returns true when the
+    // frame was written. An incomplete frame is never written (the next
+    // wait then fails at once), nor is a frame while a wait runs.
     bool Send_Msg(const Frame &frame);
     bool Send_MsgShort(const Frame &frame);
 
@@ -77,7 +89,7 @@ public:
     quint8 Wait_Ack();
     quint8 Wait_Answer();
 
-    // True while a wait runs.
+    // True while a wait, or the drain before a send, runs.
     bool waiting() const { return m_loop != nullptr; }
 
     // Applies the stored port settings when the port is closed.
@@ -93,10 +105,15 @@ public:
     void setReplyTimeout(int ms) { m_replyTimeout = ms; }
     int replyTimeout() const { return m_replyTimeout; }
 
+    // Quiet time after the last byte that ends the drain early: 100 ms and
+    // four bytes at the port's baud rate.
+    int quietGapMs() const;
+
 private:
     bool send(const Frame &frame);
     quint8 waitFor(quint8 state);
     void endWait();
+    void settleLine();
 
     MSComm *m_port;
     QTimer m_timCom;
@@ -105,6 +122,10 @@ private:
     quint8 m_estadoRx = 0;
     bool m_errPuerto = false;
     bool m_frameWritten = false;   // a frame went out and awaits its wait
+    bool m_unsettled = false;      // a wait failed: its reply may still come
+    bool m_settling = false;       // the line is being drained
+    QDeadlineTimer m_settleBy;     // end of the drain at the latest
+    QElapsedTimer m_lastArrival;   // since bytes last came in; invalid: none yet
     QByteArray m_datosRx;
     QByteArray m_trama;
 };

@@ -79,6 +79,11 @@ public:
     int InBufferCount() const { return int(m_buffer.size()); }
     // Throws away whatever was received and not yet taken.
     void discardInput();
+    // Puts bytes taken with Input() back in front of the receive buffer (the
+    // beginning of a reply whose rest has not arrived); raises no event.
+    void keepInput(const QByteArray &bytes) { m_buffer.prepend(bytes); }
+    // Baud rate of the settings, for timing on the line.
+    int baudRate() const { return m_settings.baud; }
 
     // Adds bytes to the receive buffer as if they had arrived on the line,
     // with the receive event when the threshold is reached. The port's own

@@ -188,22 +188,47 @@ QByteArray AckFrame()
     return ack;
 }
 
-quint8 judgeReply(quint8 estado, const QByteArray &input, int expectedLength, QByteArray *data)
+quint8 judgeReply(quint8 estado, QByteArray *input, const QByteArray &request, QByteArray *data)
 {
-    if (estado == RxWaitAck)
-        return input == AckFrame() ? RxOk : RxFail;
+    if (estado == RxWaitAck) {
+        const bool ack = *input == AckFrame();
+        input->clear();
+        return ack ? RxOk : RxFail;
+    }
     if (estado != RxWaitRead)
         return estado;
-    const qsizetype n = input.size();
-    if (n < 7 || n != expectedLength)
+    // The request as written: 10 C0 "R" 03 AddrH AddrL count checksum.
+    if (request.size() != 8 || quint8(request.at(2)) != FnRead || quint8(request.at(3)) != 3) {
+        input->clear();
         return RxFail;
-    if (quint8(input.at(0)) != kPcStation || quint8(input.at(1)) != kPanelStation)
-        return RxFail;
-    if (quint8(input.at(n - 1)) != FrameChecksum(input, 2, n - 1))
-        return RxFail;
-    if (data)
-        *data = input.mid(6, n - 7);
-    return RxOk;
+    }
+    const int count = quint8(request.at(6));
+    const qsizetype length = readReplyLength(count);
+    QByteArray header;
+    header.append(char(kPcStation)).append(char(kPanelStation)).append(char(FnRead)).append(char(quint8(count + 2)));
+    header.append(request.mid(4, 2));
+
+    const QByteArray &in = *input;
+    for (qsizetype at = 0; at < in.size(); ++at) {
+        const qsizetype available = in.size() - at;
+        const qsizetype known = qMin<qsizetype>(available, header.size());
+        if (in.mid(at, known) != header.left(known))
+            continue;
+        if (available < length) {
+            // It may still be the reply: keep it for the next bytes. Every
+            // later start is shorter still, so nothing is lost.
+            *input = in.mid(at);
+            return RxWaitRead;
+        }
+        if (quint8(in.at(at + length - 1)) == FrameChecksum(in, at + 2, at + length - 1)) {
+            if (data)
+                *data = in.mid(at + 6, count);
+            input->clear();
+            return RxOk;
+        }
+    }
+    input->clear();
+    return RxWaitRead;
 }
 
 } // namespace orb

@@ -27,6 +27,9 @@ inline constexpr int AdrIniNit = 0x0021;   // hour night mode starts
 inline constexpr int AdrNumZon = 0x0022;   // number of zones
 inline constexpr int AdrNumRel = 0x0023;   // number of relays
 inline constexpr int kMemorySize = 0x2000;
+// Zone labels fill 0x0800-0x0FFF and relay slots 0x1000-0x1FFF: 128 each.
+inline constexpr int kZoneSlots = 128;
+inline constexpr int kRelaySlots = 128;
 constexpr int zoneLabel(int zone) { return 0x0800 + (zone - 1) * 16; }
 constexpr int relayLabel(int relay) { return 0x1000 + (relay - 1) * 32; }
 constexpr int AdrRecRel(int relay) { return 0x1010 + (relay - 1) * 32; }
@@ -109,14 +112,21 @@ QByteArray AckFrame();
 // A read reply of n data bytes is 7 + n bytes long.
 constexpr int readReplyLength(int count) { return 7 + count; }
 
-// Judges what the receive handler read during a wait in state `estado`
-// (RxWaitAck or RxWaitRead; any other state returns it unchanged):
-//  - waiting for the acknowledge: RxOk when `input` is exactly AckFrame();
-//  - waiting for a read reply of `expectedLength` bytes: RxOk when input has
-//    exactly that length, starts with the PC's and the panel's station bytes
-//    (C0 10) and its last byte is the sum of bytes 3 to n-1; then *data gets
-//    the n-7 data bytes. A wrong reply leaves *data untouched.
-// Everything else gives RxFail.
-quint8 judgeReply(quint8 estado, const QByteArray &input, int expectedLength, QByteArray *data);
+// Judges what the receive handler has read during a wait in state `estado`
+// for `request`, the frame just written (any other state returns it
+// unchanged and leaves *input alone):
+//  - waiting for the acknowledge: RxOk when *input is exactly AckFrame(),
+//    else RxFail;
+//  - waiting for the reply to a read frame of n bytes: the reply is the
+//    first 7 + n bytes within *input that start C0 10 "R", the length byte
+//    n + 2 and the request's two address bytes, and end with the sum of
+//    their bytes 3 to 6 + n. Found: RxOk, and *data gets its n data bytes.
+//    Bytes around it (a late reply to an earlier frame, an echo, noise) do
+//    not matter. Not found: the state stays RxWaitRead, and *input keeps
+//    only the bytes from which the reply may still start once more arrive.
+//    A request that is not a read frame gives RxFail.
+// *input is consumed (emptied) unless bytes are kept; a wait that does not
+// end in RxOk leaves *data untouched.
+quint8 judgeReply(quint8 estado, QByteArray *input, const QByteArray &request, QByteArray *data);
 
 } // namespace orb

@@ -13,6 +13,7 @@
 #include <QProgressBar>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <algorithm>
 #include <functional>
 #include <optional>
 #include <vector>
@@ -26,9 +27,9 @@ enum class Outcome { Ok, Failed, PortFailed };
 using Builder = std::function<bool(Frame &)>;
 
 // One frame, built anew for each attempt, sent and waited for until it
-// succeeds or `attempts` are used up. With checkPort, a send that could not
-// open the port ends the item at once.
-Outcome exchange(const Builder &build, bool read, int attempts, bool checkPort)
+// succeeds or `attempts` are used up. A send that could not open the port
+// (message 401 shown) ends the item at once, at any item.
+Outcome exchange(const Builder &build, bool read, int attempts)
 {
     FrmComm &comm = frmComm();
     for (int attempt = 1; attempt <= attempts; ++attempt) {
@@ -39,7 +40,7 @@ Outcome exchange(const Builder &build, bool read, int attempts, bool checkPort)
             comm.Send_MsgShort(frame);
         else
             comm.Send_Msg(frame);
-        if (checkPort && comm.ErrPuerto())
+        if (comm.ErrPuerto())
             return Outcome::PortFailed;
         const quint8 state = read ? comm.Wait_Answer() : comm.Wait_Ack();
         if (state == RxOk)
@@ -104,12 +105,44 @@ Pointer setUp(TransferHost &host, int total, Progress &progress)
     return saved;
 }
 
-void emptyTableStop(TransferHost &host, Pointer saved)
+// Stops a transfer with a message in an OK box (an empty table; a count or
+// a row outside the panel's map).
+void messageStop(TransferHost &host, Pointer saved, const QString &message)
 {
-    appState().MensajeAux = Str(120);
+    appState().MensajeAux = message;
     MsgBox(appState().MensajeAux, MsgOk);
     Ena_Main(host, saved);
     End_Comm();
+}
+
+void emptyTableStop(TransferHost &host, Pointer saved) { messageStop(host, saved, Str(120)); }
+
+// Number and label of every row of a table, in key order.
+using Rows = std::vector<std::pair<int, QString>>;
+Rows labelRows(const QString &sql, const QString &number, const QString &label)
+{
+    Rows rows;
+    QSqlQuery q(BaseDatos());
+    if (q.exec(sql)) {
+        while (q.next())
+            rows.emplace_back(q.value(number).toInt(), q.value(label).toString());
+    }
+    return rows;
+}
+
+// Message for the first count or row number that would address panel
+// memory outside the zone area or the relay area; empty when all fit.
+QString outsideTheMap(int numZon, int numRel, const Rows &zones, const Rows &relays)
+{
+    const auto fits = [](const Rows &rows, int last) {
+        return std::all_of(rows.cbegin(), rows.cend(),
+                           [last](const auto &row) { return row.first >= 1 && row.first <= last; });
+    };
+    if (numZon < 0 || numZon > kZoneSlots || !fits(zones, kZoneSlots))
+        return Str(839);
+    if (numRel < 0 || numRel > kRelaySlots || !fits(relays, kRelaySlots))
+        return Str(840);
+    return QString();
 }
 
 void failedItemStop(TransferHost &host, Pointer saved)
@@ -250,55 +283,50 @@ void Send_AllConf(TransferHost &host)
         QString text;
         Builder build;
     };
+    const int numZon = headerValue(conf, "NUMZON");
+    const int numRel = headerValue(conf, "NUMREL");
     const Item general[] = {
-        {Str(582), writeByte(AdrNumZon, headerValue(conf, "NUMZON"))},
-        {Str(583), writeByte(AdrNumRel, headerValue(conf, "NUMREL"))},
+        {Str(582), writeByte(AdrNumZon, numZon)},
+        {Str(583), writeByte(AdrNumRel, numRel)},
         {Str(584), writeByte(AdrIniDia, headerValue(conf, "INIDIA"))},
         {Str(585), writeByte(AdrIniNit, headerValue(conf, "ININIT"))},
         {Str(586), writeText(AreaAbs, AdrEtiIni, conf.value(QStringLiteral("ETIINI")).toString())},
     };
     conf.finish();
-    bool first = true;
+    // The rows are read before the exchanges start, so no statement stays
+    // open on the database while the waits yield to the windows, and a
+    // configuration that would write outside the panel's zone or relay area
+    // is refused before anything goes.
+    const Rows zones = labelRows(QStringLiteral("SELECT IDZON, ETIZON FROM CONFZONAS ORDER BY IDZON"),
+                                 QStringLiteral("IDZON"), QStringLiteral("ETIZON"));
+    const Rows relays = labelRows(QStringLiteral("SELECT IDREL, ETIREL FROM CONFRELES ORDER BY IDREL"),
+                                  QStringLiteral("IDREL"), QStringLiteral("ETIREL"));
+    if (const QString refused = outsideTheMap(numZon, numRel, zones, relays); !refused.isEmpty())
+        return messageStop(host, saved, refused);
+
     for (const Item &item : general) {
         progress.label(item.text);
-        const Outcome outcome = exchange(item.build, false, MaxReint, first);
+        const Outcome outcome = exchange(item.build, false, MaxReint);
         if (outcome != Outcome::Ok)
             return void(stopOn(outcome, host, saved));
         progress.itemDone();
-        first = false;
     }
 
-    // The rows are read before the exchanges start, so no statement stays
-    // open on the database while the waits yield to the windows.
-    std::vector<std::pair<int, QString>> zones;
-    QSqlQuery zq(db);
-    if (zq.exec(QStringLiteral("SELECT * FROM CONFZONAS ORDER BY IDZON"))) {
-        while (zq.next())
-            zones.emplace_back(zq.value(QStringLiteral("IDZON")).toInt(), zq.value(QStringLiteral("ETIZON")).toString());
-    }
-    zq.finish();
     if (zones.empty())
         return emptyTableStop(host, saved);
     for (const auto &[zone, label] : zones) {
         progress.label(Str(587), zone);
-        const Outcome outcome = exchange(writeText(AreaZon, zone, label), false, MaxReint, false);
+        const Outcome outcome = exchange(writeText(AreaZon, zone, label), false, MaxReint);
         if (outcome != Outcome::Ok)
             return void(stopOn(outcome, host, saved));
         progress.itemDone();
     }
 
-    std::vector<std::pair<int, QString>> relays;
-    QSqlQuery rq(db);
-    if (rq.exec(QStringLiteral("SELECT * FROM CONFRELES ORDER BY IDREL"))) {
-        while (rq.next())
-            relays.emplace_back(rq.value(QStringLiteral("IDREL")).toInt(), rq.value(QStringLiteral("ETIREL")).toString());
-    }
-    rq.finish();
     if (relays.empty())
         return emptyTableStop(host, saved);
     for (const auto &[relay, label] : relays) {
         progress.label(Str(588), relay);
-        Outcome outcome = exchange(writeText(AreaRel, relay, label), false, MaxReint, false);
+        Outcome outcome = exchange(writeText(AreaRel, relay, label), false, MaxReint);
         if (outcome != Outcome::Ok)
             return void(stopOn(outcome, host, saved));
         // The record is read from the relay's row for each attempt. A row
@@ -310,7 +338,7 @@ void Send_AllConf(TransferHost &host)
                 rowMissing = !Msg_WrRel(f, relay);
                 return !rowMissing;
             },
-            false, MaxReint, false);
+            false, MaxReint);
         if (rowMissing) {
             End_Comm();
             return Ena_Main(host, saved);
@@ -362,22 +390,27 @@ void Rec_AllConf(TransferHost &host)
         {Str(591), readByte(AdrIniDia), &r.iniDia},
         {Str(592), readByte(AdrIniNit), &r.iniNit},
     };
-    bool first = true;
     for (const Item &item : general) {
         progress.label(item.text);
-        const Outcome outcome = exchange(item.build, true, MaxReint, first);
+        const Outcome outcome = exchange(item.build, true, MaxReint);
         if (outcome != Outcome::Ok)
             return void(stopOn(outcome, host, saved));
         *item.target = byteReceived();
+        // Counts beyond the panel's zone or relay area are refused as they
+        // arrive: no label or record outside it is asked for, and nothing
+        // is stored.
+        if (item.target == &r.numZon && r.numZon > kZoneSlots)
+            return messageStop(host, saved, Str(839));
+        if (item.target == &r.numRel && r.numRel > kRelaySlots)
+            return messageStop(host, saved, Str(840));
         // From the relay count on, progress is measured against the panel's
         // counts.
         if (item.target == &r.numRel)
             progress.setTotal(r.numZon + r.numRel + 5);
         progress.itemDone();
-        first = false;
     }
     progress.label(Str(593));
-    Outcome outcome = exchange(readText(AreaAbs, AdrEtiIni), true, MaxReint, false);
+    Outcome outcome = exchange(readText(AreaAbs, AdrEtiIni), true, MaxReint);
     if (outcome != Outcome::Ok)
         return void(stopOn(outcome, host, saved));
     r.etiIni = comm.DatosRxText();
@@ -385,7 +418,7 @@ void Rec_AllConf(TransferHost &host)
 
     for (int z = 1; z <= r.numZon; ++z) {
         progress.label(Str(594), z);
-        outcome = exchange(readText(AreaZon, z), true, MaxReint, false);
+        outcome = exchange(readText(AreaZon, z), true, MaxReint);
         if (outcome != Outcome::Ok)
             return void(stopOn(outcome, host, saved));
         r.zones.push_back(comm.DatosRxText());
@@ -394,12 +427,12 @@ void Rec_AllConf(TransferHost &host)
 
     for (int rel = 1; rel <= r.numRel; ++rel) {
         progress.label(Str(595), rel);
-        outcome = exchange(readText(AreaRel, rel), true, MaxReint, false);
+        outcome = exchange(readText(AreaRel, rel), true, MaxReint);
         if (outcome != Outcome::Ok)
             return void(stopOn(outcome, host, saved));
         ReceivedRelay relay;
         relay.label = comm.DatosRxText();
-        outcome = exchange([rel](Frame &f) { Msg_RdRel(f, rel); return true; }, true, MaxReint, false);
+        outcome = exchange([rel](Frame &f) { Msg_RdRel(f, rel); return true; }, true, MaxReint);
         if (outcome != Outcome::Ok)
             return void(stopOn(outcome, host, saved));
         const auto record = RelayRecord::fromBytes(comm.DatosRx());
@@ -454,7 +487,7 @@ void SetPanelClock(TransferHost &host)
         host.setWindowEnabled(true);
     };
     const auto frame = [&](const Builder &build) {
-        const Outcome outcome = exchange(build, false, kClockAttempts, true);
+        const Outcome outcome = exchange(build, false, kClockAttempts);
         if (outcome == Outcome::PortFailed) {
             End_Comm();
             giveBack();

@@ -9,9 +9,10 @@
 //    them has arrived, rewrites the working database with them in one
 //    transaction. A receive that stops part-way changes nothing.
 //  - SetPanelClock sends the PC's time, then its date.
-// Each item is tried up to 10 times (11 for the clock frames); progress goes
-// into the progress box, and every way out gives back the pointer, the
-// toolbar and the menus.
+// Each item is tried up to 10 times (11 for the clock frames); a port that
+// cannot be opened at any item (the line lost) stops the transfer with that
+// message alone. Progress goes into the progress box, and every way out
+// gives back the pointer, the toolbar and the menus.
 
 #include "Seams.h"
 

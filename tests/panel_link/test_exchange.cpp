@@ -47,8 +47,8 @@ private slots:
     void cleanupTestCase() { unloadFrmComm(); }
 
     void writesAndReadsBack();
-    void misbehaviourFails_data();
-    void misbehaviourFails();
+    void misbehavingPanel_data();
+    void misbehavingPanel();
     void inputOutsideAWaitChangesNothing();
     void incompleteFrameIsNeverSent();
     void missingPortDevice();
@@ -97,42 +97,60 @@ void TestExchange::writesAndReadsBack()
     QCOMPARE(comm.DatosRx(), QByteArray(1, char(8)));
 }
 
-void TestExchange::misbehaviourFails_data()
+void TestExchange::misbehavingPanel_data()
 {
     QTest::addColumn<PanelSim::Misbehaviour>("what");
     QTest::addColumn<bool>("read");
+    QTest::addColumn<int>("timeout");
+    QTest::addColumn<quint8>("result");
     const QList<std::pair<const char *, M>> all = {
         {"silent", M::Silent}, {"late", M::Late}, {"wrong checksum", M::WrongChecksum}, {"negative ack", M::Nak},
         {"extra byte", M::ExtraByte}, {"short reply", M::ShortReply}, {"echo first", M::EchoFirst},
         {"other panel", M::OtherPanel}};
     for (const auto &[name, what] : all) {
-        QTest::addRow("write, %s", name) << what << false;
-        QTest::addRow("read, %s", name) << what << true;
+        QTest::addRow("write, %s", name) << what << false << 100 << RxFail;
+        // A read reply is known by its function, length and address: an
+        // echo before it or a byte after it does not hide it.
+        const bool found = what == M::EchoFirst || what == M::ExtraByte;
+        QTest::addRow("read, %s", name) << what << true << 100 << (found ? RxOk : RxFail);
     }
+    QTest::newRow("read, the reply to the read before") << M::PreviousRead << true << 100 << RxFail;
+    // The panel's acknowledge 2.2 s after its frame, against the real reply
+    // time.
+    QTest::newRow("write, late, real time-out") << M::Late << false << int(FrmComm::ReplyTimeout) << RxFail;
 }
 
-void TestExchange::misbehaviourFails()
+void TestExchange::misbehavingPanel()
 {
     QFETCH(PanelSim::Misbehaviour, what);
     QFETCH(bool, read);
+    QFETCH(int, timeout);
+    QFETCH(quint8, result);
     FrmComm &comm = frmComm();
-    m_sim->setMemory(AdrNumZon, QByteArray(1, char(5)));
-    QCOMPARE(exchange(read ? rdByte(AdrNumZon) : wrByte(AdrNumZon, 5)), RxOk);
+    comm.setReplyTimeout(timeout);
+    m_sim->setLateDelayMs(timeout + qMax(timeout / 10, 50));
+    const auto frame = [read](int address, int value) { return read ? rdByte(address) : wrByte(address, value); };
+    m_sim->setMemory(AdrNumZon, QByteArray::fromHex("0507"));   // zone count 5, relay count 7
+    QCOMPARE(exchange(frame(AdrNumZon, 5)), RxOk);
     const QByteArray before = comm.DatosRx();
 
-    m_sim->misbehave(what, 1, AdrNumZon);
-    const int sent = m_sim->repliesSent();
-    QCOMPARE(exchange(read ? rdByte(AdrNumZon) : wrByte(AdrNumZon, 9)), RxFail);
+    // The misbehaving answer, then a frame that the panel does not answer:
+    // nothing of the earlier answer, however late, counts for it.
+    m_sim->misbehave(what, 1, AdrNumRel);
+    m_sim->misbehave(M::Silent, 1, AdrIniDia);
+    QCOMPARE(exchange(frame(AdrNumRel, 7)), result);
+    const QByteArray data = result == RxOk ? QByteArray(1, char(7)) : before;
+    QCOMPARE(comm.DatosRx(), data);
+    QCOMPARE(exchange(frame(AdrIniDia, 1)), RxFail);
+    QCOMPARE(comm.DatosRx(), data);
     QVERIFY(!appState().TimeOut);
-    QCOMPARE(comm.DatosRx(), before);
-    if (what == M::Late)   // let the late answer go by before the next frame
-        QVERIFY(m_sim->waitForRepliesSent(sent + 1, 5000));
 
-    // The next exchange still works.
+    // The next exchange works, with its own answer.
     m_sim->setMemory(AdrNumZon, QByteArray(1, char(6)));
-    QCOMPARE(exchange(read ? rdByte(AdrNumZon) : wrByte(AdrNumZon, 6)), RxOk);
+    QCOMPARE(exchange(frame(AdrNumZon, 6)), RxOk);
     QCOMPARE(read ? comm.DatosRx() : m_sim->memory(AdrNumZon, 1), QByteArray(1, char(6)));
     QVERIFY(m_boxes.shown.isEmpty());
+    comm.setReplyTimeout(FrmComm::ReplyTimeout);
 }
 
 void TestExchange::inputOutsideAWaitChangesNothing()

@@ -17,13 +17,21 @@ namespace {
 
 QByteArray hex(const char *text) { return QByteArray::fromHex(QByteArray(text).replace(' ', "")); }
 
-// A read reply carrying `data`, with a correct checksum.
-QByteArray readReply(const QByteArray &data)
+// The panel's reply to a read frame: its address, `data`, a correct
+// checksum; `length` replaces the length byte when not 0.
+QByteArray readReply(const QByteArray &request, const QByteArray &data, int length = 0)
 {
     QByteArray reply = hex("C0 10 52");
-    reply.append(char(2 + data.size())).append(char(0x12)).append(char(0x34)).append(data);
+    reply.append(char(length ? length : 2 + data.size())).append(request.mid(4, 2)).append(data);
     reply.append(char(FrameChecksum(reply, 2, reply.size())));
     return reply;
+}
+
+QByteArray request(void (*build)(Frame &, int), int argument)
+{
+    Frame f;
+    build(f, argument);
+    return f.bytes();
 }
 
 } // namespace
@@ -199,50 +207,73 @@ void TestFrames::repliesJudged_data()
 {
     QTest::addColumn<quint8>("state");
     QTest::addColumn<QByteArray>("input");
-    QTest::addColumn<int>("length");
-    QTest::addColumn<QByteArray>("data");   // what a good read reply carries; empty: refused
+    QTest::addColumn<QByteArray>("request");   // the frame just sent
+    QTest::addColumn<quint8>("result");
+    QTest::addColumn<QByteArray>("data");      // what a good read reply carries
+    QTest::addColumn<QByteArray>("kept");      // what still waits for more bytes
     const QByteArray ack = hex("C0 10 57 81 06 DE");
-    const QByteArray label("ETI ZONA 5      ");
-    const QByteArray good = readReply(label);
-    QTest::newRow("acknowledge") << RxWaitAck << ack << 0 << QByteArray("ack");
+    const QByteArray write = hex("10 C0 57 03 00 22 08 84");
+    const QByteArray none;
+    QTest::newRow("acknowledge") << RxWaitAck << ack << write << RxOk << none << none;
     for (int i = 0; i < ack.size(); ++i) {
         QByteArray changed = ack;
         changed[i] = char(quint8(changed.at(i)) ^ (i == 3 ? 0xFF : 0x01));
-        QTest::addRow("acknowledge, byte %d changed", i) << RxWaitAck << changed << 0 << QByteArray();
+        QTest::addRow("acknowledge, byte %d changed", i) << RxWaitAck << changed << write << RxFail << none << none;
     }
-    QTest::newRow("acknowledge and one byte") << RxWaitAck << ack + '\0' << 0 << QByteArray();
-    QTest::newRow("acknowledge cut") << RxWaitAck << ack.left(5) << 0 << QByteArray();
-    QTest::newRow("echo of a write") << RxWaitAck << hex("10 C0 57 03 00 22 08 84") << 0 << QByteArray();
-    QTest::newRow("read of 1") << RxWaitRead << readReply(hex("17")) << 8 << hex("17");
-    QTest::newRow("read of 12") << RxWaitRead << readReply(hex("C6 AD 01 1E 01 04 05 09 0A 0B 7F 80")) << 19
-                                << hex("C6 AD 01 1E 01 04 05 09 0A 0B 7F 80");
-    QTest::newRow("read of 16") << RxWaitRead << good << 23 << label;
+    QTest::newRow("acknowledge and one byte") << RxWaitAck << ack + '\0' << write << RxFail << none << none;
+    QTest::newRow("acknowledge cut") << RxWaitAck << ack.left(5) << write << RxFail << none << none;
+    QTest::newRow("echo of a write") << RxWaitAck << write << write << RxFail << none << none;
+
+    const QByteArray one = request(Msg_RdByte, AdrNumZon);
+    const QByteArray record = request(Msg_RdRel, 3);
+    const QByteArray zone5 = request([](Frame &f, int z) { Msg_RdText(f, AreaZon, z); }, 5);
+    const QByteArray bytes12 = hex("C6 AD 01 1E 01 04 05 09 0A 0B 7F 80");
+    const QByteArray label("ETI ZONA 5      ");
+    const QByteArray good = readReply(zone5, label);
+    QTest::newRow("read of 1") << RxWaitRead << readReply(one, hex("17")) << one << RxOk << hex("17") << none;
+    QTest::newRow("read of 12") << RxWaitRead << readReply(record, bytes12) << record << RxOk << bytes12 << none;
+    QTest::newRow("read of 16") << RxWaitRead << good << zone5 << RxOk << label << none;
+    // The reply is found after a late reply glued to it.
+    QTest::newRow("late reply to zone 4 first")
+        << RxWaitRead << readReply(request([](Frame &f, int z) { Msg_RdText(f, AreaZon, z); }, 4), label.left(15) + '4')
+                             + good
+        << zone5 << RxOk << label << none;
+    // Not the reply: passed over, and the wait goes on.
     QByteArray bad = good;
     bad[22] = char(quint8(bad.back()) + 1);
-    QTest::newRow("bad checksum") << RxWaitRead << bad << 23 << QByteArray();
+    QTest::newRow("bad checksum") << RxWaitRead << bad << zone5 << RxWaitRead << none << none;
     bad = good;
     bad[1] = char(0x20);
-    QTest::newRow("another panel") << RxWaitRead << bad << 23 << QByteArray();
-    // One byte more, even with a checksum that fits the bytes.
-    bad = good.left(22) + '\0';
+    QTest::newRow("another panel") << RxWaitRead << bad << zone5 << RxWaitRead << none << none;
+    QTest::newRow("reply to the relay count")
+        << RxWaitRead << readReply(request(Msg_RdByte, AdrNumRel), hex("17")) << one << RxWaitRead << none << none;
+    bad = hex("C0 10 57") + good.mid(3, 19);
     bad.append(char(FrameChecksum(bad, 2, bad.size())));
-    QTest::newRow("one byte more") << RxWaitRead << bad << 23 << QByteArray();
-    QTest::newRow("one byte less") << RxWaitRead << good.left(22) << 23 << QByteArray();
-    QTest::newRow("acknowledge for a read") << RxWaitRead << ack << 6 << QByteArray();
+    QTest::newRow("function W") << RxWaitRead << bad << zone5 << RxWaitRead << none << none;
+    QTest::newRow("length of 12") << RxWaitRead << readReply(zone5, label, 14) << zone5 << RxWaitRead << none << none;
+    QTest::newRow("acknowledge for a read") << RxWaitRead << ack << one << RxWaitRead << none << none;
     // The echo of a one-byte read frame has a fitting checksum but is the
     // PC's own frame, not the panel's reply.
-    QTest::newRow("echo of a read") << RxWaitRead << hex("10 C0 52 03 00 22 01 78") << 8 << QByteArray();
+    QTest::newRow("echo of a read") << RxWaitRead << one << one << RxWaitRead << none << none;
+    // The start of the reply waits for its rest.
+    QTest::newRow("one byte less") << RxWaitRead << good.left(22) << zone5 << RxWaitRead << none << good.left(22);
+    QTest::newRow("noise, then the start") << RxWaitRead << hex("C0 10 52 C0 10") << zone5 << RxWaitRead << none
+                                           << hex("C0 10");
+    QTest::newRow("not a read frame") << RxWaitRead << good << write << RxFail << none << none;
 }
 
 void TestFrames::repliesJudged()
 {
     QFETCH(quint8, state);
     QFETCH(QByteArray, input);
-    QFETCH(int, length);
+    QFETCH(QByteArray, request);
+    QFETCH(quint8, result);
     QFETCH(QByteArray, data);
+    QFETCH(QByteArray, kept);
     QByteArray got = "old";
-    QCOMPARE(judgeReply(state, input, length, &got), data.isEmpty() ? RxFail : RxOk);
-    QCOMPARE(got, state == RxWaitRead && !data.isEmpty() ? data : QByteArray("old"));
+    QCOMPARE(judgeReply(state, &input, request, &got), result);
+    QCOMPARE(got, data.isEmpty() ? QByteArray("old") : data);
+    QCOMPARE(input, kept);
 }
 
 QTEST_GUILESS_MAIN(TestFrames)

@@ -25,7 +25,10 @@ namespace {
 
 // How a command is made to stop early (or to run through with the general
 // row claiming fewer zones and relays than the tables hold).
-enum Stop { Completes, CountsShort, EditorOpen, Silent, SilentAtRelay77, SilentAtDate, Unstorable, NoPort, RowGone };
+enum Stop {
+    Completes, CountsShort, EditorOpen, Silent, Late, SilentAtRelay77, SilentAtDate, Unstorable, NoPort, RowGone,
+    LineClosed, ZonesOver128, RelaysOver128, ZoneRow129, RelayRow0
+};
 
 // One run of a command against the panel and what the panel and the user
 // then see.
@@ -155,6 +158,7 @@ private slots:
     void commandAgainstThePanel_data();
     void commandAgainstThePanel();
     void statusTextOfEachItem();
+    void receiveRewritesTheWorkingDatabase_data();
     void receiveRewritesTheWorkingDatabase();
 
 private:
@@ -222,8 +226,16 @@ void TestTransfers::arrange(Stop stop, FakeHost &host)
 {
     m_boxes.shown.clear();
     host.editorsClose = stop != EditorOpen;
-    if (stop == Silent)
+    if (stop == Silent) {
         m_sim->misbehave(PanelSim::Misbehaviour::Silent, PanelSim::kAlways);
+        frmComm().setReplyTimeout(50);   // nothing ever comes
+    }
+    // Every reply comes after the reply time-out, each one during the wait
+    // for the next frame.
+    if (stop == Late) {
+        m_sim->misbehave(PanelSim::Misbehaviour::Late, PanelSim::kAlways);
+        m_sim->setLateDelayMs(frmComm().replyTimeout() * 3 / 2);
+    }
     if (stop == SilentAtRelay77)
         m_sim->misbehave(PanelSim::Misbehaviour::Silent, PanelSim::kAlways, AdrRecRel(77));
     if (stop == SilentAtDate)
@@ -235,6 +247,22 @@ void TestTransfers::arrange(Stop stop, FakeHost &host)
         QVERIFY(execBound(QStringLiteral("UPDATE CONFCENTRAL SET NUMZON = 1, NUMREL = 1")));
         QCOMPARE(Open_Conf(), OpenResult::Opened);
     }
+    // Counts and row numbers beyond the panel's zone and relay areas: in the
+    // database for a send, from the panel for a receive.
+    if (stop == ZonesOver128) {
+        QVERIFY(execBound(QStringLiteral("UPDATE CONFCENTRAL SET NUMZON = 129")));
+        m_sim->setMemory(AdrNumZon, QByteArray(1, char(200)));
+    }
+    if (stop == RelaysOver128) {
+        QVERIFY(execBound(QStringLiteral("UPDATE CONFCENTRAL SET NUMREL = 200")));
+        m_sim->setMemory(AdrNumRel, QByteArray(1, char(129)));
+    }
+    if (stop == ZoneRow129)
+        QVERIFY(execBound(QStringLiteral("UPDATE CONFZONAS SET IDZON = 129 WHERE IDZON = 2")));
+    if (stop == RelayRow0)
+        QVERIFY(execBound(QStringLiteral("UPDATE CONFRELES SET IDREL = 0 WHERE IDREL = 2")));
+    if (stop == LineClosed)
+        m_sim->misbehave(PanelSim::Misbehaviour::HangUp, 1, zoneLabel(2));
     if (stop == NoPort)
         test::pointCom1At(QStringLiteral("/dev/orbitarsis-no-such-port"));
     // Relay 1 done (item 5 + 2 + 1 of 10): relay 2's row goes away before
@@ -260,6 +288,13 @@ void TestTransfers::commandAgainstThePanel_data()
     QTest::newRow("send, relay row gone") << Run{'W', 2, 3, RowGone, 5 + 2 + 2 + 1, 0, AdrRecRel(2), 120};
     QTest::newRow("send, panel never answers") << Run{'W', 3, 3, Silent, MaxReint, 0, 0, 405};
     QTest::newRow("send, port cannot be opened") << Run{'W', 2, 2, NoPort, 0, 0, 0, 401};
+    QTest::newRow("send, line closed at zone 2") << Run{'W', 3, 2, LineClosed, 5 + 2, 0, zoneLabel(2), 401};
+    // Nothing goes when anything would be written outside the zone or relay
+    // area.
+    QTest::newRow("send, 129 zones") << Run{'W', 3, 2, ZonesOver128, 0, 0, 0, 839};
+    QTest::newRow("send, 200 relays") << Run{'W', 3, 2, RelaysOver128, 0, 0, 0, 840};
+    QTest::newRow("send, zone row 129") << Run{'W', 3, 2, ZoneRow129, 0, 0, 0, 839};
+    QTest::newRow("send, relay row 0") << Run{'W', 3, 2, RelayRow0, 0, 0, 0, 840};
     // The panel holds 10 zones and 100 relays; a receive that stops changes
     // nothing. Relay 77's record is asked for ten times and nothing after it;
     // an unstorable receive gets every item but claims no success.
@@ -268,6 +303,11 @@ void TestTransfers::commandAgainstThePanel_data()
     QTest::newRow("receive, relay 77") << Run{'R', 4, 2, SilentAtRelay77, 5 + 10 + 76 * 2 + 1 + MaxReint, 0, 0, 405};
     QTest::newRow("receive, cannot be stored") << Run{'R', 4, 2, Unstorable, 5 + 10 + 2 * 100, 0, 0, 120};
     QTest::newRow("receive, port cannot be opened") << Run{'R', 4, 2, NoPort, 0, 0, 0, 401};
+    QTest::newRow("receive, line closed at zone 2") << Run{'R', 4, 2, LineClosed, 5 + 2, 0, 0, 401};
+    QTest::newRow("receive, every reply late") << Run{'R', 4, 2, Late, MaxReint, 0, 0, 405};
+    // Refused as soon as the count arrives.
+    QTest::newRow("receive, 200 zones") << Run{'R', 4, 2, ZonesOver128, 1, 0, 0, 839};
+    QTest::newRow("receive, 129 relays") << Run{'R', 4, 2, RelaysOver128, 2, 0, 0, 840};
     QTest::newRow("clock") << Run{':', 1, 1, Completes, 1, 1, 0, 432};
     QTest::newRow("clock, panel never answers") << Run{':', 1, 1, Silent, kClockAttempts, 0, 0, 405};
     QTest::newRow("clock, date fails") << Run{':', 1, 1, SilentAtDate, 1, kClockAttempts, 0, 405};
@@ -366,33 +406,50 @@ void TestTransfers::statusTextOfEachItem()
     checkGivenBack(empty);
 }
 
+void TestTransfers::receiveRewritesTheWorkingDatabase_data()
+{
+    QTest::addColumn<int>("zones");
+    QTest::addColumn<bool>("previousRead");
+    QTest::newRow("128 zones") << 128 << false;
+    // Every read is answered first as the read before it: that reply is
+    // passed over and the next attempt gets its own.
+    QTest::newRow("each read answered as the one before") << 12 << true;
+}
+
 void TestTransfers::receiveRewritesTheWorkingDatabase()
 {
+    QFETCH(int, zones);
+    QFETCH(bool, previousRead);
     makeConfiguration(5, 5);
     QVERIFY(execBound(QStringLiteral("UPDATE CONFCENTRAL SET NOMCON = 'Kept name', BAUD = 4800")));
-    // Day 8, night 20, 200 zones, 3 relays.
-    m_sim->setMemory(AdrIniDia, QByteArray::fromHex("0814C803"));
+    // Day 8, night 20, the zones, 3 relays.
+    m_sim->setMemory(AdrIniDia, QByteArray::fromHex("0814") + char(zones) + '\x03');
     m_sim->setMemory(AdrEtiIni, QByteArray("PANEL OESTE     "));
-    for (int z = 1; z <= 200; ++z)
+    for (int z = 1; z <= zones; ++z)
         m_sim->setMemory(zoneLabel(z), padded(QStringLiteral("Zona %1 ñ").arg(z)));
     m_sim->setMemory(relayLabel(2), QByteArray("EXTINCION       "));
-    // Zones above 128 share memory with the relays; write the records last.
     m_sim->setMemory(AdrRecRel(1), QByteArray::fromHex("E0AD05061020304050607080"));
     m_sim->setMemory(AdrRecRel(2), QByteArray::fromHex("0A2000000101020203030404"));
     m_sim->setMemory(AdrRecRel(3), QByteArray::fromHex("20FF3B3B0000000000000000"));
     FakeHost host;
     arrange(Completes, host);
+    if (previousRead) {
+        m_sim->misbehave(PanelSim::Misbehaviour::PreviousRead, PanelSim::kAlways);
+        frmComm().setReplyTimeout(50);
+    }
     Rec_AllConf(host);
     checkOnlyBox(432);
     QCOMPARE(host.refreshed, 1);
     checkGivenBack(host);
 
-    QCOMPARE(state().last(), QStringLiteral("200|3|8|20|PANEL OESTE     |1"));
+    const QString counts = QStringLiteral("%1|3|8|20|PANEL OESTE     ").arg(zones);
+    QCOMPARE(state().last(), counts + QStringLiteral("|1"));
     QCOMPARE(rows("SELECT NOMCON, NUMZON, NUMREL, INIDIA, ININIT, ETIINI, BAUD FROM CONFCENTRAL"),
-             QStringList(QStringLiteral("Kept name|200|3|8|20|PANEL OESTE     |4800")));
+             QStringList(QStringLiteral("Kept name|") + counts + QStringLiteral("|4800")));
     QCOMPARE(rows("SELECT count(*), min(IDZON), max(IDZON), max(IDCON) FROM CONFZONAS"),
-             QStringList(QStringLiteral("200|1|200|0")));
-    QCOMPARE(rows("SELECT ETIZON FROM CONFZONAS WHERE IDZON = 12"), QStringList(QStringLiteral("Zona 12 ñ       ")));
+             QStringList(QStringLiteral("%1|1|%1|0").arg(zones)));
+    QCOMPARE(rows("SELECT ETIZON FROM CONFZONAS WHERE IDZON IN (1, 12) ORDER BY IDZON"),
+             (QStringList{QStringLiteral("Zona 1 ñ        "), QStringLiteral("Zona 12 ñ       ")}));
     // 0xAD: detector by day delayed, by night without delay; call point by
     // day not active, by night delayed. 0x20: the delay bit alone is not
     // active.

@@ -270,6 +270,17 @@ void PanelSim::run()
             else
                 ::usleep(5000);   // no reader on the other side for the moment
         }
+        {
+            std::lock_guard lock(m_mutex);
+            if (m_hungUp) {
+                // Both sides of the pseudo-terminal go: the device is gone.
+                for (int *fd : {&m_master, &m_slave}) {
+                    ::close(*fd);
+                    *fd = -1;
+                }
+                return;
+            }
+        }
 
         // Late answers that are due.
         for (;;) {
@@ -359,6 +370,10 @@ void PanelSim::handleFrame(const QByteArray &frame)
         const bool misbehaving = takeRule(address, char(function), &what);
         if (misbehaving && what == Misbehaviour::Silent)
             return;
+        if (misbehaving && what == Misbehaviour::HangUp) {
+            m_hungUp = true;
+            return;
+        }
         if (misbehaving && what == Misbehaviour::Nak) {
             QByteArray nak;
             nak.append(char(kPc)).append(char(kPanel)).append('W').append(char(0x81)).append(char(0x15));
@@ -373,12 +388,17 @@ void PanelSim::handleFrame(const QByteArray &frame)
                     m_memory[(address + i) % kMemorySize] = data.at(i);
                 answer = ackFrame(origin);
             } else if (function == 'R') {
-                const int count = quint8(frame.at(6));
+                QByteArray asked = frame;
+                if (misbehaving && what == Misbehaviour::PreviousRead && !m_lastRead.isEmpty())
+                    asked = m_lastRead;
+                m_lastRead = frame;
+                const int count = quint8(asked.at(6));
+                const int from = quint8(asked.at(4)) << 8 | quint8(asked.at(5));
                 QByteArray reply;
                 reply.append(char(kPc)).append(char(origin)).append('R').append(char(quint8(count + 2)));
-                reply.append(frame.at(4)).append(frame.at(5));
+                reply.append(asked.at(4)).append(asked.at(5));
                 for (int i = 0; i < count; ++i)
-                    reply.append(m_memory.at((address + i) % kMemorySize));
+                    reply.append(m_memory.at((from + i) % kMemorySize));
                 answer = withChecksum(reply);
             } else {
                 const int a = quint8(frame.at(4)), b = quint8(frame.at(5)), c = quint8(frame.at(6));

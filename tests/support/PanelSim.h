@@ -21,7 +21,7 @@
 //
 // Misbehaviours are queued with misbehave(); the first rule that matches a
 // frame is used (and used up when it has a count). Memory and clock are
-// changed as usual for every misbehaviour except Silent and Nak.
+// changed as usual for every misbehaviour except Silent, Nak and HangUp.
 
 #include <QByteArray>
 #include <QList>
@@ -45,6 +45,8 @@ public:
         ShortReply,     // the right answer without its last byte
         EchoFirst,      // the PC's frame echoed, then the right answer
         OtherPanel,     // the right answer from station 0x20 instead of 0x10
+        PreviousRead,   // a read answered as the read before it (its address, its data now)
+        HangUp,         // no answer: the simulator closes its side of the line and stops
     };
     static constexpr int kAnyAddress = -1;
     static constexpr int kAlways = -1;
@@ -122,6 +124,7 @@ private:
     void send(const QByteArray &bytes);   // with the lock released
     bool takeRule(int address, char function, Misbehaviour *what);
 
+    bool m_hungUp = false;   // HangUp seen: the thread closes the line
     int m_master = -1;
     int m_slave = -1;
     int m_wakeRead = -1;
@@ -138,6 +141,7 @@ private:
     int m_lateDelayMs = 2500;
     std::deque<Rule> m_rules;
     std::deque<Pending> m_pending;   // late answers, in order of due time
+    QByteArray m_lastRead;   // the last read frame received
     QByteArray m_input;
     std::chrono::steady_clock::time_point m_inputSince;
     std::chrono::steady_clock::time_point m_frameStart;   // first byte of the frame being received
