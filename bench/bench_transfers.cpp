@@ -16,12 +16,21 @@
 #include "TestConfiguration.h"
 #include "Transfers.h"
 
-#include <QApplication>
+#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QTemporaryDir>
 #include <cstdio>
 
 namespace {
+
+class NoProgress : public orb::ProgressSink {
+public:
+    void setCaption(const QString &) override {}
+    void setLabel(const QString &) override {}
+    void setRange(int) override {}
+    void setValue(int) override {}
+    void close() override {}
+};
 
 class QuietHost : public orb::TransferHost {
 public:
@@ -29,6 +38,11 @@ public:
     void setWindowEnabled(bool) override {}
     void refreshConfiguration() override {}
     bool closeEditingWindows() override { return true; }
+    void closePortSettings() override {}
+    orb::ProgressSink &progress() override { return m_progress; }
+
+private:
+    NoProgress m_progress;
 };
 
 struct Traffic {
@@ -87,7 +101,7 @@ int main(int argc, char **argv)
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(home.filePath(QStringLiteral("config"))));
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
+    QCoreApplication app(argc, argv);
 
     orb::setMsgBoxHandler([](const QString &, int, const QString &) { return int(orb::AnsOk); });
     if (!orbtest::makeConfiguration(128, 128, QStringLiteral("Bench"))

@@ -1,0 +1,101 @@
+#include "Marks.h"
+
+#include "AppState.h"
+#include "ModBas.h"
+#include "Seams.h"
+#include "SettingsStore.h"
+#include "Strings.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSettings>
+#include <memory>
+
+namespace orb {
+
+namespace {
+
+const QString kGroup = QStringLiteral("Properties");
+const QString kFileKey = QStringLiteral("WorkingFile");
+const QString kNameKey = QStringLiteral("WorkingName");
+
+WorkingMarks readMarks(QSettings &store)
+{
+    store.beginGroup(kGroup);
+    WorkingMarks marks;
+    marks.file = store.value(kFileKey, QString()).toString();
+    marks.name = store.value(kNameKey, QString()).toString();
+    store.endGroup();
+    return marks;
+}
+
+// Writes both marks ("WorkingFile" first) through at once: they must survive
+// an end that never reaches the store's own flush. False when the store
+// could not take them.
+bool writeMarks(QSettings &store, const QString &file, const QString &name)
+{
+    store.beginGroup(kGroup);
+    store.setValue(kFileKey, file);
+    store.setValue(kNameKey, name);
+    store.endGroup();
+    store.sync();
+    return store.status() == QSettings::NoError;
+}
+
+// The program's own copy of the marks beside the working database, for when
+// the settings store cannot be written.
+std::unique_ptr<QSettings> openMarksBesideDatabase()
+{
+    return std::make_unique<QSettings>(marksBesideDatabasePath(), QSettings::IniFormat);
+}
+
+} // namespace
+
+WorkingMarks readWorkingMarks()
+{
+    // The copy beside the working database, while there is one, is newer
+    // than what the settings store could keep.
+    if (QFile::exists(marksBesideDatabasePath()))
+        return readMarks(*openMarksBesideDatabase());
+    return readMarks(*openSettingsStore());
+}
+
+void writeWorkingMarks(const QString &file, const QString &name)
+{
+    const auto settings = openSettingsStore();
+    if (writeMarks(*settings, file, name)) {
+        QFile::remove(marksBesideDatabasePath());
+        return;
+    }
+    // Without the marks a crash would go unnoticed at the next start and the
+    // configuration in the working database would be lost to the next New
+    // or Open: they go beside the working database instead. Told once a run,
+    // when a configuration is open.
+    writeMarks(*openMarksBesideDatabase(), file, name);
+    AppState &s = appState();
+    if (file.isEmpty() || s.MarksNotStoredShown)
+        return;
+    s.MarksNotStoredShown = true;
+    MsgBox(Str(9101) + QDir::toNativeSeparators(settings->fileName()) + Str(9102), MsgExclamation, Str(109));
+}
+
+void clearWorkingMarks() { writeWorkingMarks(QString(), QString()); }
+
+QString marksBesideDatabasePath() { return dataFolder() + QStringLiteral("/ORBITarsis.marks"); }
+
+QString previousDatabasePath() { return workingDatabasePath() + QStringLiteral(".prev"); }
+
+void endOpenConfiguration()
+{
+    AppState &s = appState();
+    s.ConfCargada = false;
+    s.ConfModif = false;
+    s.WorkingFile.clear();
+    s.WorkingName.clear();
+    clearWorkingMarks();
+    Close_DB();
+    if (!s.RutaBD.isEmpty())
+        QFile::remove(s.RutaBD);
+}
+
+} // namespace orb

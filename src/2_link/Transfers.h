@@ -1,0 +1,56 @@
+#pragma once
+// The whole-configuration transfers of the Communication menu and the
+// panel clock command:
+//  - Send_AllConf writes the open configuration into the panel: zone count,
+//    relay count, day and night start hours, panel label, every zone label,
+//    then every relay's label and record. It changes nothing in the
+//    database.
+//  - Rec_AllConf reads the same items from the panel and, once every one of
+//    them has arrived, rewrites the working database with them in one
+//    transaction. A receive that stops part-way changes nothing.
+//  - SetPanelClock sends the PC's time, then its date.
+// Each item is tried up to 10 times (11 for the clock frames); a port that
+// cannot be opened at any item (the line lost) stops the transfer with that
+// message alone. Progress goes into the progress box, and every way out
+// gives back the pointer, the toolbar and the menus.
+
+#include "Progress.h"
+#include "Seams.h"
+
+namespace orb {
+
+// What the transfers need of the main window.
+class TransferHost {
+public:
+    virtual ~TransferHost() = default;
+    // The toolbar as a whole, then the seven top-level menus, in order.
+    virtual void setCommandsEnabled(bool enabled) = 0;
+    // The whole main window (the clock command blocks it).
+    virtual void setWindowEnabled(bool enabled) = 0;
+    // Title, menus, toolbar and status fields after the configuration changed.
+    virtual void refreshConfiguration() = 0;
+    // Closes the editing windows before the working database is rewritten;
+    // false when one of them stays open.
+    virtual bool closeEditingWindows() = 0;
+    // Closes the port-settings window without storing its choices.
+    virtual void closePortSettings() = 0;
+    // Where the transfer shows its progress.
+    virtual ProgressSink &progress() = 0;
+};
+
+// Attempts per frame.
+inline constexpr int MaxReint = 10;
+inline constexpr int kClockAttempts = 11;
+
+void Send_AllConf(TransferHost &host);
+void Rec_AllConf(TransferHost &host);
+void SetPanelClock(TransferHost &host);
+
+// Ends a whole transfer: closes the progress, gives back the pointer,
+// enables the toolbar and the seven menus.
+void Ena_Main(TransferHost &host, Pointer saved);
+
+// Percentage shown after `step` of `total` items, never above 100.
+int transferPercent(int step, int total);
+
+} // namespace orb

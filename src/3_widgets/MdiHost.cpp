@@ -1,0 +1,44 @@
+#include "MdiHost.h"
+
+#include "OneInstance.h"
+
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QWidget>
+
+namespace orb {
+
+void setMdiArea(QMdiArea *area) { oneInstance<QMdiArea>() = area; }
+
+QMdiArea *mdiArea() { return oneInstance<QMdiArea>().data(); }
+
+QWidget *frameOf(QWidget *window)
+{
+    QWidget *parent = window->parentWidget();
+    return qobject_cast<QMdiSubWindow *>(parent) ? parent : window;
+}
+
+void unloadChild(QWidget *window)
+{
+    QWidget *frame = frameOf(window);
+    frame->hide();
+    frame->deleteLater();
+    if (frame != window)
+        window->deleteLater();
+}
+
+QMdiSubWindow *showAsChild(QWidget *window)
+{
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    if (QMdiArea *area = mdiArea()) {
+        QMdiSubWindow *sub = area->addSubWindow(window, window->windowFlags());
+        sub->setAttribute(Qt::WA_DeleteOnClose);
+        sub->show();
+        window->show();
+        return sub;
+    }
+    window->show();
+    return nullptr;
+}
+
+} // namespace orb

@@ -1,0 +1,34 @@
+#pragma once
+// The main window's multiple-document area, where every child window of the
+// program lives. The main window registers it when it is built; windows
+// created elsewhere (the progress box, for one) find their parent here.
+
+#include <QPointer>
+
+class QMdiArea;
+class QMdiSubWindow;
+class QWidget;
+
+namespace orb {
+
+void setMdiArea(QMdiArea *area);
+QMdiArea *mdiArea();
+
+// Puts a window into the area as a child window and shows it, without
+// blocking. The subwindow is deleted with the window. Without an area the
+// window is shown on its own. Returns the subwindow (or null).
+QMdiSubWindow *showAsChild(QWidget *window);
+
+// Takes a child window away at once, without a close event: hidden now,
+// deleted (with its frame) when the event loop next runs.
+void unloadChild(QWidget *window);
+
+// The frame that is moved and closed: the child window around a window, or
+// the window itself when it has none.
+QWidget *frameOf(QWidget *window);
+
+// Conversion of the program's twips (1/1440 inch) to pixels: 15 twips make
+// one pixel.
+constexpr int twips(int value) { return value / 15; }
+
+} // namespace orb

@@ -1,0 +1,171 @@
+#include "GeneralFields.h"
+
+#include "AppState.h"
+#include "ConfigTables.h"
+#include "Cp1252.h"
+#include "ModBas.h"
+#include "Marks.h"
+#include "Strings.h"
+
+#include <QFile>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <algorithm>
+
+namespace orb {
+
+namespace {
+
+bool isAsciiDigit(QChar c) { return c >= QLatin1Char('0') && c <= QLatin1Char('9'); }
+
+bool isNumberField(int index) { return index >= FieldZones && index <= FieldNightHour; }
+
+// The previous working database is kept aside while the new one is made, and
+// put back when making it fails.
+QString asidePath() { return previousDatabasePath(); }
+
+void putPreviousBack()
+{
+    const QString path = workingDatabasePath();
+    Close_DB();
+    QFile::remove(path);
+    if (!QFile::exists(asidePath()))
+        return;
+    QFile::rename(asidePath(), path);
+    if (appState().ConfCargada) {
+        QSqlDatabase db = BaseDatos();
+        db.setDatabaseName(path);
+        db.open();
+    }
+}
+
+bool insertGeneralRow(const GeneralTexts &texts, QSqlError *error)
+{
+    return orb::insertGeneralRow({{"NOMCON", texts[FieldName]},
+                                  {"NUMZON", int(generalNumber(texts[FieldZones]))},
+                                  {"NUMREL", int(generalNumber(texts[FieldRelays]))},
+                                  {"INIDIA", int(generalNumber(texts[FieldDayHour]))},
+                                  {"ININIT", int(generalNumber(texts[FieldNightHour]))},
+                                  {"ETIINI", texts[FieldLabel]}},
+                                 error);
+}
+
+} // namespace
+
+bool generalKeyAccepted(int index, QChar key, int length, int selectionLength)
+{
+    if (isNumberField(index))
+        return isAsciiDigit(key) || key == kBackspace || key == kEscape;
+    if (key == kBackspace)
+        return true;
+    const int limit = index == FieldName ? LenNomCon : LenEtiqueta;
+    if (length >= limit && selectionLength == 0)
+        return false;
+    if (index == FieldLabel && key != kEscape && cp1252Byte(key) < 0)
+        return false;
+    return true;
+}
+
+bool generalTextAcceptable(int index, const QString &text)
+{
+    if (isNumberField(index))
+        return std::all_of(text.cbegin(), text.cend(), isAsciiDigit);
+    if (index == FieldName)
+        return text.size() <= LenNomCon;
+    if (index == FieldLabel)
+        return text.size() <= LenEtiqueta && fitsCp1252(text);
+    return false;
+}
+
+double generalNumber(const QString &text) { return leadingNumber(text); }
+
+std::optional<RangeFailure> firstRangeFailure(const GeneralTexts &texts)
+{
+    if (generalNumber(texts[FieldZones]) > MaxZonas)
+        return RangeFailure{FieldZones, Str(839)};
+    if (generalNumber(texts[FieldRelays]) > MaxReles)
+        return RangeFailure{FieldRelays, Str(840)};
+    if (generalNumber(texts[FieldDayHour]) > MaxHora)
+        return RangeFailure{FieldDayHour, Str(841)};
+    if (generalNumber(texts[FieldNightHour]) > MaxHora)
+        return RangeFailure{FieldNightHour, Str(842)};
+    return std::nullopt;
+}
+
+int firstEmptyField(const GeneralTexts &texts)
+{
+    for (int i = 0; i < kGeneralFieldCount; ++i) {
+        if (texts[i].isEmpty())
+            return i;
+    }
+    return -1;
+}
+
+bool createConfiguration(const GeneralTexts &texts)
+{
+    AppState &s = appState();
+    s.RutaBD = workingDatabasePath();
+
+    // The previous working database goes aside first, so that a failure
+    // further on can put it back.
+    Close_DB();
+    QFile::remove(asidePath());
+    if (QFile::exists(s.RutaBD))
+        QFile::rename(s.RutaBD, asidePath());
+
+    if (!Create_DB()) {   // reports its own failure
+        putPreviousBack();
+        return false;
+    }
+
+    QSqlDatabase db = BaseDatos();
+    db.setDatabaseName(s.RutaBD);
+    if (!db.open()) {
+        const QString code = errorCodeOf(db.lastError());
+        putPreviousBack();
+        showDatabaseFailure(s.RutaBD, code);
+        return false;
+    }
+
+    // Every row or none: a configuration is never left half made. The
+    // general row takes the column's default IDCON, 0, and its zones and
+    // relays the same, whatever configuration was open before.
+    const int zones = int(generalNumber(texts[FieldZones]));
+    const int relays = int(generalNumber(texts[FieldRelays]));
+    constexpr int idCon = 0;
+    QSqlError error;
+    const bool stored = [&] {
+        Transaction transaction(db);
+        const bool ok = transaction.started() && insertGeneralRow(texts, &error)
+                        && addDefaultZoneRows(idCon, 1, zones, &error)
+                        && addDefaultRelayRows(idCon, 1, relays, &error) && transaction.commit();
+        if (!ok && !error.isValid())
+            error = transaction.error();
+        return ok;
+    }();
+    if (!stored) {
+        putPreviousBack();
+        showDatabaseFailure(s.RutaBD, errorCodeOf(error));
+        return false;
+    }
+    QFile::remove(asidePath());
+
+    s.IdCon = idCon;
+    s.NomCon = texts[FieldName];
+    s.NumZon = quint8(zones);
+    s.NumRel = quint8(relays);
+    s.IniDia = quint8(generalNumber(texts[FieldDayHour]));
+    s.IniNit = quint8(generalNumber(texts[FieldNightHour]));
+    s.EtiIni = texts[FieldLabel];
+
+    s.NumNuevas = s.NumNuevas + 1;
+    const QString number = QString::number(qint64(s.NumNuevas));
+    s.WorkingName = Str(4924) + number;
+    s.WorkingFile = dataFolder() + QLatin1Char('/') + Str(4924) + number;
+    writeWorkingMarks(s.WorkingFile, s.WorkingName);
+    s.ConfCargada = true;
+    s.ConfModif = true;
+    return true;
+}
+
+} // namespace orb

@@ -1,0 +1,54 @@
+#include "Recovery.h"
+
+#include "AppState.h"
+#include "ModBas.h"
+#include "Seams.h"
+#include "Strings.h"
+
+#include <QFile>
+
+namespace orb {
+
+RestoreOutcome restoreUnsaved()
+{
+    AppState &s = appState();
+    const WorkingMarks marks = readWorkingMarks();
+    if (marks.file.isEmpty())
+        return RestoreOutcome::NothingToRestore;
+
+    s.Mensaje = Str(1042);
+    s.TituloMsg = Str(1043);
+    if (MsgBox(s.Mensaje, MsgYesNoExclamation, s.TituloMsg) != AnsYes) {
+        clearWorkingMarks();
+        return RestoreOutcome::Declined;
+    }
+
+    // A previous working database kept aside means the last run ended while
+    // a new configuration was being made: the marks still name the previous
+    // one, and what stands in its place (if anything) is the half-made new one.
+    if (QFile::exists(previousDatabasePath())) {
+        QFile::remove(workingDatabasePath());
+        QFile::rename(previousDatabasePath(), workingDatabasePath());
+    }
+
+    // Open_Conf reports a database it cannot open or a missing general row
+    // itself. Either way the marks stay, so the question comes again at the
+    // next start until it is answered No or the database is back.
+    switch (Open_Conf()) {
+    case OpenResult::Failed:
+        return RestoreOutcome::OpenFailed;
+    case OpenResult::NoRow:
+        return RestoreOutcome::NoRow;
+    case OpenResult::Opened:
+        break;
+    }
+    s.ConfCargada = true;
+    s.ConfModif = true;
+    s.ConfRecup = true;
+    s.WorkingFile = marks.file;
+    s.WorkingName = marks.name;
+    writeWorkingMarks(marks.file, marks.name);
+    return RestoreOutcome::Restored;
+}
+
+} // namespace orb

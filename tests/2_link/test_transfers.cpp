@@ -1,0 +1,465 @@
+// Whole-configuration send and receive and the panel clock command, against
+// the simulated panel on a pseudo-terminal.
+
+#include "Cp1252.h"
+#include "FrmComm.h"
+#include "ModCom.h"
+#include "PanelSim.h"
+#include "Strings.h"
+#include "Transfers.h"
+#include "ScriptedBoxes.h"
+#include "TestConfiguration.h"   // also the working database and AppState
+
+#include <QSqlRecord>
+#include <QtTest>
+
+using namespace orb;
+using orb::test::PanelSim;
+using orbtest::execBound;
+
+namespace {
+
+// How a command is made to stop early (or to run through with the general
+// row claiming fewer zones and relays than the tables hold).
+enum Stop {
+    Completes, CountsShort, EditorOpen, Silent, Late, SilentAtRelay77, SilentAtDate, Unstorable, NoPort, RowGone,
+    LineClosed, ZonesOver128, RelaysOver128, ZoneRow129, RelayRow0
+};
+
+// One run of a command against the panel and what the panel and the user
+// then see.
+struct Run {
+    char command;     // 'W' send, 'R' receive, ':' clock; also the kind of frames counted
+    int zones, relays;
+    Stop stop;
+    int frames;       // frames of the command's kind the panel saw
+    int dateFrames;   // date frames the panel saw
+    int written;      // the panel memory below this address holds the configuration, the rest is as it was
+    int message;      // the one message shown; 0 for none
+};
+
+// Records what the transfers ask of the main window, and every value the
+// progress showed with its label at that moment.
+class FakeHost : public TransferHost, public ProgressSink {
+public:
+    QList<bool> commands, window;
+    int refreshed = 0, editorsClosed = 0, portSettingsClosed = 0;
+    bool editorsClose = true;   // the editing windows agree to close
+    bool showing = false;       // the progress shows
+    QString caption, label;
+    int value = 0;
+    QList<int> percents;
+    QStringList labels;
+    std::function<void(int)> onPercent;
+
+    void setCommandsEnabled(bool enabled) override { commands << enabled; }
+    void setWindowEnabled(bool enabled) override { window << enabled; }
+    void refreshConfiguration() override { ++refreshed; }
+    bool closeEditingWindows() override { ++editorsClosed; return editorsClose; }
+    void closePortSettings() override { ++portSettingsClosed; }
+    ProgressSink &progress() override { return *this; }
+
+    void setCaption(const QString &text) override { showing = true; caption = text; }
+    void setLabel(const QString &text) override { showing = true; label = text; }
+    void setRange(int) override { showing = true; }
+    void setValue(int percent) override
+    {
+        showing = true;
+        value = percent;
+        percents << percent;
+        labels << label;
+        if (onPercent)
+            onPercent(percent);
+    }
+    void close() override { showing = false; }
+};
+
+// A configuration of `zones` zones and `relays` relays in the working
+// database, open, with varied relay programming and a few labels outside
+// ASCII.
+void makeConfiguration(int zones, int relays)
+{
+    QVERIFY(orbtest::makeConfiguration(zones, relays));
+    QVERIFY(execBound(QStringLiteral("UPDATE CONFCENTRAL SET ETIINI = ?"), {QStringLiteral("CENTRAL €1")}));
+    QVERIFY(execBound(QStringLiteral("UPDATE CONFZONAS SET ETIZON = ? || IDZON WHERE IDZON % 7 = 0"),
+                      {QStringLiteral("Sótano ñ ")}));
+    QVERIFY(execBound(QStringLiteral(
+        "UPDATE CONFRELES SET TIP = IDREL * 37 % 256, RMIN = IDREL % 60, RSEC = IDREL * 7 % 60, DDIA = IDREL % 3, "
+        "DNOCH = (IDREL + 1) % 3, PDIA = (IDREL + 2) % 3, PNOCH = IDREL / 3 % 3, IL1 = IDREL % 128 + 1, "
+        "FL1 = IDREL % 128 + 1, IL2 = 1, FL2 = 2, IL3 = 3, FL3 = 4, IL4 = 5, FL4 = IDREL * 3 % 129")));
+    QCOMPARE(Open_Conf(), OpenResult::Opened);
+}
+
+QByteArray padded(const QString &text) { return toCp1252(text).left(16).leftJustified(16, ' '); }
+
+// The panel memory a complete send of the working database must leave.
+QByteArray expectedImage()
+{
+    QByteArray image(kMemorySize, '\0');
+    QSqlQuery q(BaseDatos());
+    q.exec(QStringLiteral("SELECT INIDIA, ININIT, NUMZON, NUMREL, ETIINI FROM CONFCENTRAL"));
+    q.next();
+    for (int i = 0; i < 4; ++i)   // AdrIniDia, AdrIniNit, AdrNumZon, AdrNumRel
+        image[AdrIniDia + i] = char(q.value(i).toInt());
+    image.replace(AdrEtiIni, 16, padded(q.value(4).toString()));
+    q.exec(QStringLiteral("SELECT IDZON, ETIZON FROM CONFZONAS"));
+    while (q.next())
+        image.replace(zoneLabel(q.value(0).toInt()), 16, padded(q.value(1).toString()));
+    q.exec(QStringLiteral("SELECT IDREL, ETIREL, TIP, DDIA, DNOCH, PDIA, PNOCH, RMIN, RSEC, IL1, FL1, IL2, FL2, IL3, "
+                          "FL3, IL4, FL4 FROM CONFRELES"));
+    while (q.next()) {
+        const int r = q.value(0).toInt();
+        image.replace(relayLabel(r), 16, padded(q.value(1).toString()));
+        QByteArray record(1, char(q.value(2).toInt()));
+        record.append(char(ModeByte(q.value(3).toInt(), q.value(4).toInt(), q.value(5).toInt(), q.value(6).toInt())));
+        for (int c = 7; c <= 16; ++c)
+            record.append(char(q.value(c).toInt()));
+        image.replace(AdrRecRel(r), 12, record);
+    }
+    return image;
+}
+
+// One query's rows, columns joined by "|".
+QStringList rows(const char *sql)
+{
+    QStringList rows;
+    QSqlQuery q(BaseDatos());
+    q.exec(QLatin1String(sql));
+    while (q.next()) {
+        QStringList values;
+        for (int c = 0; c < q.record().count(); ++c)
+            values << q.value(c).toString();
+        rows << values.join(QLatin1Char('|'));
+    }
+    return rows;
+}
+
+// Every row of the configuration tables and the open configuration's header,
+// to show that a transfer changed nothing.
+QStringList state()
+{
+    const AppState &s = appState();
+    return rows("SELECT * FROM CONFCENTRAL") + rows("SELECT * FROM CONFZONAS ORDER BY rowid")
+           + rows("SELECT * FROM CONFRELES ORDER BY rowid")
+           << QString::asprintf("%d|%d|%d|%d|%s|%d", s.NumZon, s.NumRel, s.IniDia, s.IniNit, qUtf8Printable(s.EtiIni),
+                                int(s.ConfModif));
+}
+
+} // namespace
+
+Q_DECLARE_METATYPE(Run)
+
+class TestTransfers : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+    void commandAgainstThePanel_data();
+    void commandAgainstThePanel();
+    void statusTextOfEachItem();
+    void receiveRewritesTheWorkingDatabase_data();
+    void receiveRewritesTheWorkingDatabase();
+
+private:
+    // The pointer, the toolbar and menus (or the window) given back, the
+    // progress box, the port-settings window and the port closed.
+    void checkGivenBack(const FakeHost &host, Pointer pointer = Pointer::Default);
+    // The one box shown, which starts with message `id` (none for 0).
+    void checkOnlyBox(int id);
+    // Sets the panel, the port or the database up to stop the transfer.
+    void arrange(Stop stop, FakeHost &host);
+
+    std::unique_ptr<PanelSim> m_sim;
+    ScriptedBoxes m_boxes;
+};
+
+void TestTransfers::init()
+{
+    appState() = AppState{};
+    appState().TituloMsg = QStringLiteral("title");
+    setCurrentLanguage(Language::English);
+    m_sim = std::make_unique<PanelSim>();
+    QVERIFY(m_sim->start());
+    test::pointCom1At(m_sim->devicePath());
+    // Short waits keep the failing cases quick; the simulator answers at once.
+    frmComm().setReplyTimeout(200);
+    SetPointer(Pointer::Default);
+}
+
+void TestTransfers::cleanup()
+{
+    frmComm().Form_Unload();
+    m_sim.reset();
+    Close_DB();
+    QFile::remove(workingDatabasePath());
+    m_boxes.onShow = nullptr;
+}
+
+void TestTransfers::checkGivenBack(const FakeHost &host, Pointer pointer)
+{
+    QVERIFY(!host.commands.isEmpty() || !host.window.isEmpty());
+    for (const QList<bool> &calls : {host.commands, host.window})
+        QVERIFY(calls.isEmpty() || (!calls.first() && calls.last()));
+    QCOMPARE(currentPointer(), pointer);
+    QVERIFY2(!host.showing, "the progress is taken away");
+    QVERIFY2(host.portSettingsClosed == 1, "the port-settings window was closed first");
+    QVERIFY2(!frmComm().MSComm1().PortOpen(), "the port is closed at the end");
+}
+
+void TestTransfers::checkOnlyBox(int id)
+{
+    QCOMPARE(m_boxes.shown.size(), id ? 1 : 0);
+    if (!id)
+        return;
+    const ShownBox &box = m_boxes.shown.first();
+    QVERIFY2(box.prompt.startsWith(Str(id)), qPrintable(box.prompt));
+    // The end and the failure of an exchange ask OK/Cancel under the
+    // exchange's own title (never one another command left behind); the
+    // other messages are OK boxes under the application's.
+    const bool exchange = id == 405 || id == 432;
+    QCOMPARE(box.style, exchange ? int(MsgOkCancelExclamation) : int(MsgOk));
+    QCOMPARE(box.title, exchange ? Str(414) : applicationTitle());
+}
+
+void TestTransfers::arrange(Stop stop, FakeHost &host)
+{
+    m_boxes.shown.clear();
+    host.editorsClose = stop != EditorOpen;
+    if (stop == Silent) {
+        m_sim->misbehave(PanelSim::Misbehaviour::Silent, PanelSim::kAlways);
+        frmComm().setReplyTimeout(50);   // nothing ever comes
+    }
+    // Every reply comes after the reply time-out, each one during the wait
+    // for the next frame.
+    if (stop == Late) {
+        m_sim->misbehave(PanelSim::Misbehaviour::Late, PanelSim::kAlways);
+        m_sim->setLateDelayMs(frmComm().replyTimeout() * 3 / 2);
+    }
+    if (stop == SilentAtRelay77)
+        m_sim->misbehave(PanelSim::Misbehaviour::Silent, PanelSim::kAlways, AdrRecRel(77));
+    if (stop == SilentAtDate)
+        m_sim->misbehave(PanelSim::Misbehaviour::Silent, PanelSim::kAlways, PanelSim::kAnyAddress, ';');
+    if (stop == Unstorable)   // the engine refuses every new relay row
+        QVERIFY(execBound(QStringLiteral("CREATE TRIGGER refuse BEFORE INSERT ON CONFRELES "
+                                         "BEGIN SELECT RAISE(ABORT, 'refused'); END")));
+    if (stop == CountsShort) {
+        QVERIFY(execBound(QStringLiteral("UPDATE CONFCENTRAL SET NUMZON = 1, NUMREL = 1")));
+        QCOMPARE(Open_Conf(), OpenResult::Opened);
+    }
+    // Counts and row numbers beyond the panel's zone and relay areas: in the
+    // database for a send, from the panel for a receive.
+    if (stop == ZonesOver128) {
+        QVERIFY(execBound(QStringLiteral("UPDATE CONFCENTRAL SET NUMZON = 129")));
+        m_sim->setMemory(AdrNumZon, QByteArray(1, char(200)));
+    }
+    if (stop == RelaysOver128) {
+        QVERIFY(execBound(QStringLiteral("UPDATE CONFCENTRAL SET NUMREL = 200")));
+        m_sim->setMemory(AdrNumRel, QByteArray(1, char(129)));
+    }
+    if (stop == ZoneRow129)
+        QVERIFY(execBound(QStringLiteral("UPDATE CONFZONAS SET IDZON = 129 WHERE IDZON = 2")));
+    if (stop == RelayRow0)
+        QVERIFY(execBound(QStringLiteral("UPDATE CONFRELES SET IDREL = 0 WHERE IDREL = 2")));
+    if (stop == LineClosed)
+        m_sim->misbehave(PanelSim::Misbehaviour::HangUp, 1, zoneLabel(2));
+    if (stop == NoPort)
+        test::pointCom1At(QStringLiteral("/dev/orbitarsis-no-such-port"));
+    // Relay 1 done (item 5 + 2 + 1 of 10): relay 2's row goes away before
+    // its record frame is built.
+    if (stop == RowGone)
+        host.onPercent = [](int percent) {
+            if (percent == transferPercent(8, 10))
+                QSqlQuery(BaseDatos()).exec(QStringLiteral("DELETE FROM CONFRELES WHERE IDREL = 2"));
+        };
+}
+
+void TestTransfers::commandAgainstThePanel_data()
+{
+    QTest::addColumn<Run>("run");
+    // command, zones, relays, stop, frames, date frames, written, message
+    QTest::newRow("send") << Run{'W', 128, 128, Completes, 5 + 128 + 2 * 128, 0, kMemorySize, 432};
+    // Every row goes out, and the bar, measured against the claimed counts,
+    // stops at 100.
+    QTest::newRow("send, rows outrun the counts") << Run{'W', 4, 2, CountsShort, 5 + 4 + 2 * 2, 0, kMemorySize, 432};
+    QTest::newRow("send, no zone") << Run{'W', 0, 3, Completes, 5, 0, zoneLabel(1), 120};
+    QTest::newRow("send, zones, no relay") << Run{'W', 4, 0, Completes, 5 + 4, 0, kMemorySize, 120};
+    // Relay 1 whole, relay 2's label, no record of relay 2 and nothing after.
+    QTest::newRow("send, relay row gone") << Run{'W', 2, 3, RowGone, 5 + 2 + 2 + 1, 0, AdrRecRel(2), 120};
+    QTest::newRow("send, panel never answers") << Run{'W', 3, 3, Silent, MaxReint, 0, 0, 405};
+    QTest::newRow("send, port cannot be opened") << Run{'W', 2, 2, NoPort, 0, 0, 0, 401};
+    QTest::newRow("send, line closed at zone 2") << Run{'W', 3, 2, LineClosed, 5 + 2, 0, zoneLabel(2), 401};
+    // Nothing goes when anything would be written outside the zone or relay
+    // area.
+    QTest::newRow("send, 129 zones") << Run{'W', 3, 2, ZonesOver128, 0, 0, 0, 839};
+    QTest::newRow("send, 200 relays") << Run{'W', 3, 2, RelaysOver128, 0, 0, 0, 840};
+    QTest::newRow("send, zone row 129") << Run{'W', 3, 2, ZoneRow129, 0, 0, 0, 839};
+    QTest::newRow("send, relay row 0") << Run{'W', 3, 2, RelayRow0, 0, 0, 0, 840};
+    // The panel holds 10 zones and 100 relays; a receive that stops changes
+    // nothing. Relay 77's record is asked for ten times and nothing after it;
+    // an unstorable receive gets every item but claims no success.
+    QTest::newRow("receive, editing window stays open") << Run{'R', 4, 2, EditorOpen, 0, 0, 0, 0};
+    QTest::newRow("receive, panel never answers") << Run{'R', 4, 2, Silent, MaxReint, 0, 0, 405};
+    QTest::newRow("receive, relay 77") << Run{'R', 4, 2, SilentAtRelay77, 5 + 10 + 76 * 2 + 1 + MaxReint, 0, 0, 405};
+    QTest::newRow("receive, cannot be stored") << Run{'R', 4, 2, Unstorable, 5 + 10 + 2 * 100, 0, 0, 120};
+    QTest::newRow("receive, port cannot be opened") << Run{'R', 4, 2, NoPort, 0, 0, 0, 401};
+    QTest::newRow("receive, line closed at zone 2") << Run{'R', 4, 2, LineClosed, 5 + 2, 0, 0, 401};
+    QTest::newRow("receive, every reply late") << Run{'R', 4, 2, Late, MaxReint, 0, 0, 405};
+    // Refused as soon as the count arrives.
+    QTest::newRow("receive, 200 zones") << Run{'R', 4, 2, ZonesOver128, 1, 0, 0, 839};
+    QTest::newRow("receive, 129 relays") << Run{'R', 4, 2, RelaysOver128, 2, 0, 0, 840};
+    QTest::newRow("clock") << Run{':', 1, 1, Completes, 1, 1, 0, 432};
+    QTest::newRow("clock, panel never answers") << Run{':', 1, 1, Silent, kClockAttempts, 0, 0, 405};
+    QTest::newRow("clock, date fails") << Run{':', 1, 1, SilentAtDate, 1, kClockAttempts, 0, 405};
+    QTest::newRow("clock, port cannot be opened") << Run{':', 1, 1, NoPort, 0, 0, 0, 401};
+}
+
+void TestTransfers::commandAgainstThePanel()
+{
+    QFETCH(Run, run);
+    makeConfiguration(run.zones, run.relays);
+    m_sim->setMemory(AdrIniDia, QByteArray::fromHex("09150A64"));   // day 9, night 21, 10 zones, 100 relays
+    FakeHost host;
+    arrange(run.stop, host);
+    // Started with the hourglass already up, a command leaves it up.
+    const Pointer pointer = run.stop == Silent ? Pointer::Hourglass : Pointer::Default;
+    SetPointer(pointer);
+    const QStringList before = state();
+    const QByteArray image = expectedImage();
+    const QByteArray initial = m_sim->memory(0, kMemorySize);
+    const QDateTime start = QDateTime::currentDateTime();
+    (run.command == 'W' ? Send_AllConf : run.command == 'R' ? Rec_AllConf : SetPanelClock)(host);
+    const QDateTime end = QDateTime::currentDateTime();
+
+    QCOMPARE(m_sim->framesReceived(run.command), run.frames);
+    QCOMPARE(m_sim->framesReceived(';'), run.dateFrames);
+    checkOnlyBox(run.message);
+    if (run.stop == Unstorable)
+        QVERIFY(m_boxes.shown.first().prompt.startsWith(Str(120) + QStringLiteral("\n\n"))
+                && m_boxes.shown.first().prompt.contains(QStringLiteral("refused")));
+    checkGivenBack(host, pointer);
+    if (run.stop != RowGone)   // the test itself took a row away
+        QCOMPARE(state(), before);
+    QCOMPARE(host.refreshed, 0);
+    QCOMPARE(host.editorsClosed, run.command == 'R' ? 1 : 0);
+    const QByteArray memory = m_sim->memory(0, kMemorySize);
+    QCOMPARE(memory.left(run.written), image.left(run.written));
+    QCOMPARE(memory.mid(run.written), initial.mid(run.written));
+    // A whole send ends at 100.
+    if (run.command == 'W' && run.message == 432)
+        QVERIFY(std::is_sorted(host.percents.cbegin(), host.percents.cend()) && host.percents.last() == 100);
+    if (run.command != ':')
+        return;
+    // The PC's clock when each frame was built, time before date; no date
+    // unless it went out, and a time set before the date failed stays set.
+    QVERIFY(run.frames == 0 || m_sim->receivedFrames().first().at(2) == ':');
+    const PanelSim::Clock c = m_sim->clock();
+    const QDateTime set(QDate(c.year, c.month, c.day), QTime(c.hour, c.minute, c.second));
+    if (run.dateFrames == 1)
+        QVERIFY(start.addSecs(-1) <= set && set <= end && host.percents == QList<int>({0, 1, 2, 3}));
+    else
+        QCOMPARE(c.year, 2000);
+    if (run.stop == SilentAtDate)
+        QVERIFY((set.time().secsTo(end.time()) + 86400) % 86400 <= 5);
+}
+
+void TestTransfers::statusTextOfEachItem()
+{
+    // Two zones and two relays: nine items, each with its own percentage and
+    // text.
+    setCurrentLanguage(Language::Spanish);
+    makeConfiguration(2, 2);
+    const QList<int> percents{11, 22, 33, 44, 55, 66, 77, 88, 100};
+    FakeHost sending;
+    Send_AllConf(sending);
+    QCOMPARE(sending.percents, percents);
+    // Never above 100, however far the rows outrun the counts.
+    QCOMPARE(transferPercent(11, 9), 100);
+    QCOMPARE(sending.labels, (QStringList{QStringLiteral("Enviando Numero de Zonas"), Str(583), Str(584), Str(585),
+                                          Str(586), QStringLiteral("Enviando Zona: 1"), Str(587) + QStringLiteral(" 2"),
+                                          QStringLiteral("Enviando Rele: 1"), Str(588) + QStringLiteral(" 2")}));
+    // The progress of a receive still shows, at 100, when the end is told.
+    FakeHost receiving;
+    m_boxes.onShow = [&receiving](const ShownBox &) {
+        QVERIFY(receiving.showing);
+        QCOMPARE(receiving.caption, Str(414));
+        QCOMPARE(receiving.value, 100);
+    };
+    Rec_AllConf(receiving);
+    m_boxes.onShow = nullptr;
+    QCOMPARE(receiving.percents, percents);
+    QCOMPARE(receiving.labels,
+             (QStringList{QStringLiteral("Recibiendo Numero de Zonas"), Str(590), Str(591), Str(592), Str(593),
+                          QStringLiteral("Recibiendo Zona: 1"), Str(594) + QStringLiteral(" 2"),
+                          QStringLiteral("Recibiendo Rele: 1"), Str(595) + QStringLiteral(" 2")}));
+    checkGivenBack(receiving);
+
+    // A panel without zones and relays empties both tables.
+    m_sim->setMemory(AdrNumZon, QByteArray(2, '\0'));
+    m_sim->resetCounters();
+    FakeHost empty;
+    Rec_AllConf(empty);
+    QCOMPARE(m_sim->framesReceived('R'), 5);
+    QCOMPARE(rows("SELECT (SELECT count(*) FROM CONFZONAS), (SELECT count(*) FROM CONFRELES), NUMZON, NUMREL "
+                  "FROM CONFCENTRAL"),
+             QStringList(QStringLiteral("0|0|0|0")));
+    QVERIFY(state().last().startsWith(QStringLiteral("0|0|")));
+    checkGivenBack(empty);
+}
+
+void TestTransfers::receiveRewritesTheWorkingDatabase_data()
+{
+    QTest::addColumn<int>("zones");
+    QTest::addColumn<bool>("previousRead");
+    QTest::newRow("128 zones") << 128 << false;
+    // Every read is answered first as the read before it: that reply is
+    // passed over and the next attempt gets its own.
+    QTest::newRow("each read answered as the one before") << 12 << true;
+}
+
+void TestTransfers::receiveRewritesTheWorkingDatabase()
+{
+    QFETCH(int, zones);
+    QFETCH(bool, previousRead);
+    makeConfiguration(5, 5);
+    QVERIFY(execBound(QStringLiteral("UPDATE CONFCENTRAL SET NOMCON = 'Kept name', BAUD = 4800")));
+    // Day 8, night 20, the zones, 3 relays.
+    m_sim->setMemory(AdrIniDia, QByteArray::fromHex("0814") + char(zones) + '\x03');
+    m_sim->setMemory(AdrEtiIni, QByteArray("PANEL OESTE     "));
+    for (int z = 1; z <= zones; ++z)
+        m_sim->setMemory(zoneLabel(z), padded(QStringLiteral("Zona %1 ñ").arg(z)));
+    m_sim->setMemory(relayLabel(2), QByteArray("EXTINCION       "));
+    m_sim->setMemory(AdrRecRel(1), QByteArray::fromHex("E0AD05061020304050607080"));
+    m_sim->setMemory(AdrRecRel(2), QByteArray::fromHex("0A2000000101020203030404"));
+    m_sim->setMemory(AdrRecRel(3), QByteArray::fromHex("20FF3B3B0000000000000000"));
+    FakeHost host;
+    arrange(Completes, host);
+    if (previousRead) {
+        m_sim->misbehave(PanelSim::Misbehaviour::PreviousRead, PanelSim::kAlways);
+        frmComm().setReplyTimeout(50);
+    }
+    Rec_AllConf(host);
+    checkOnlyBox(432);
+    QCOMPARE(host.refreshed, 1);
+    checkGivenBack(host);
+
+    const QString counts = QStringLiteral("%1|3|8|20|PANEL OESTE     ").arg(zones);
+    QCOMPARE(state().last(), counts + QStringLiteral("|1"));
+    QCOMPARE(rows("SELECT NOMCON, NUMZON, NUMREL, INIDIA, ININIT, ETIINI, BAUD FROM CONFCENTRAL"),
+             QStringList(QStringLiteral("Kept name|") + counts + QStringLiteral("|4800")));
+    QCOMPARE(rows("SELECT count(*), min(IDZON), max(IDZON), max(IDCON) FROM CONFZONAS"),
+             QStringList(QStringLiteral("%1|1|%1|0").arg(zones)));
+    QCOMPARE(rows("SELECT ETIZON FROM CONFZONAS WHERE IDZON IN (1, 12) ORDER BY IDZON"),
+             (QStringList{QStringLiteral("Zona 1 ñ        "), QStringLiteral("Zona 12 ñ       ")}));
+    // 0xAD: detector by day delayed, by night without delay; call point by
+    // day not active, by night delayed. 0x20: the delay bit alone is not
+    // active.
+    QCOMPARE(rows("SELECT IDREL, TIP, DDIA, DNOCH, PDIA, PNOCH, RMIN, RSEC, IL1, FL1, IL2, FL2, IL3, FL3, IL4, FL4 "
+                  "FROM CONFRELES ORDER BY IDREL"),
+             (QStringList{QStringLiteral("1|224|2|1|0|2|5|6|16|32|48|64|80|96|112|128"),
+                          QStringLiteral("2|10|0|0|0|0|0|0|1|1|2|2|3|3|4|4"),
+                          QStringLiteral("3|32|2|2|2|2|59|59|0|0|0|0|0|0|0|0")}));
+    QCOMPARE(rows("SELECT ETIREL FROM CONFRELES WHERE IDREL = 2"), QStringList(QStringLiteral("EXTINCION       ")));
+}
+
+QTEST_GUILESS_MAIN(TestTransfers)
+#include "test_transfers.moc"

@@ -1,0 +1,209 @@
+// Port settings of a configuration: the settings text as the window reads
+// it, the defaults of a new configuration, storing the choices, the window
+// itself, and the progress box around an exchange sequence.
+
+#include "AppState.h"
+#include "CommSys.h"
+#include "FrmComm.h"
+#include "FrmCommSys.h"
+#include "MdiHost.h"
+#include "ModBas.h"
+#include "Strings.h"
+#include "ScriptedBoxes.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QLabel>
+#include <QMainWindow>
+#include <QMdiArea>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSqlQuery>
+#include <QtTest>
+
+using namespace orb;
+
+namespace {
+
+// PORT, BAUD, PAR, DATBIT, STPBIT, FLU, ECO of the stored row.
+QString storedRow()
+{
+    QSqlQuery q(BaseDatos());
+    q.exec(QStringLiteral("SELECT PORT || ' ' || BAUD || ' ' || PAR || ' ' || DATBIT || ' ' || STPBIT || ' ' || FLU "
+                          "|| ' ' || ECO FROM CONFCENTRAL"));
+    return q.next() ? q.value(0).toString() : QString();
+}
+
+// What the window is told to show: baud, parity position, data bits, stop
+// bits, port position, flow and echo ("-" for a part left as it is).
+QString shown(const CommSysView &v)
+{
+    const auto part = [](const auto &value) { return value ? QVariant(*value).toString() : QStringLiteral("-"); };
+    return QStringList{part(v.baud), part(v.parity), part(v.dataBits), part(v.stopBits), part(v.port),
+                       part(v.flow), QString::number(v.echo)}.join(QLatin1Char(' '));
+}
+
+CommSysChoice choice(const char *baud, const QString &parity)
+{
+    return {3, QString::fromLatin1(baud), parity, QStringLiteral("7"), QStringLiteral("2"), 0, 0};
+}
+
+// A control of the window by its name.
+template <typename T> T *child(QWidget *w, const char *name) { return w->findChild<T *>(QString::fromLatin1(name)); }
+
+} // namespace
+
+class TestPortSettings : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void settingsTextByPosition_data();
+    void settingsTextByPosition();
+    void newConfigurationGetsDefaults();
+    void storingIsAllOrNothing();
+    void windowShowsAndStores();
+
+private:
+    ScriptedBoxes m_boxes;
+    QMainWindow m_main;
+};
+
+void TestPortSettings::initTestCase()
+{
+    auto *area = new QMdiArea(&m_main);
+    m_main.setCentralWidget(area);
+    m_main.show();
+    setMdiArea(area);
+}
+
+void TestPortSettings::init()
+{
+    m_boxes.shown.clear();
+    QVERIFY(Create_DB());
+    QSqlDatabase db = BaseDatos();
+    db.setDatabaseName(workingDatabasePath());
+    QVERIFY(db.open());
+    QVERIFY(QSqlQuery(db).exec(QStringLiteral("INSERT INTO CONFCENTRAL (IDCON, NOMCON, ETIINI) VALUES (0, 'C', 'P')")));
+}
+
+void TestPortSettings::cleanup()
+{
+    unloadPortSettings();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    Close_DB();
+}
+
+void TestPortSettings::settingsTextByPosition_data()
+{
+    // The settings text is the row's name; the view baud, parity position,
+    // data bits and stop bits.
+    QTest::addColumn<QString>("view");
+    QTest::newRow("9600,N,8,1") << "9600 2 8 1";
+    QTest::newRow("28800,e,7,2") << "28800 0 7 2";
+    QTest::newRow("9600,N,8,1.5") << "9600 2 8 1.5";
+    QTest::newRow("1200,o,5,1") << "1200 1 5 1";
+    QTest::newRow("14400,M,6,2") << "14400 3 6 2";
+    QTest::newRow("2400,s,8,1") << "2400 4 8 1";
+    QTest::newRow("4800,X,8,1") << "4800 -1 8 1";   // no such parity: none selected
+}
+
+void TestPortSettings::settingsTextByPosition()
+{
+    QFETCH(QString, view);
+    const QString text = QString::fromLatin1(QTest::currentDataTag());
+    QCOMPARE(shown(parseComSettings(text)), view + QStringLiteral(" - - 0"));
+}
+
+void TestPortSettings::newConfigurationGetsDefaults()
+{
+    // The new row's "0,0,0,0": the defaults are shown and stored, and the
+    // port shown is the port stored.
+    appState().ComEco = true;
+    const CommSysView view = Load_CommSys();
+    QCOMPARE(appState().ComSettings, QStringLiteral("0,0,0,0"));
+    QVERIFY(!appState().ComEco);
+    QVERIFY(view.defaults);
+    QCOMPARE(shown(view), QStringLiteral("9600 2 8 1 0 0 0"));
+    QCOMPARE(storedRow(), QStringLiteral("1 9600 N 8 1 0 0"));
+    // Without a working database: the defaults are shown, nothing is stored.
+    Close_DB();
+    QVERIFY(Load_CommSys().defaults);
+    QCOMPARE(appState().ComSettings, QString());
+}
+
+void TestPortSettings::storingIsAllOrNothing()
+{
+    Load_CommSys();   // stores the defaults
+    const QString before = storedRow();
+    // No parity chosen: the parity column refuses an empty letter, and the
+    // port number before it is not stored either.
+    for (const CommSysChoice &bad : {choice("4800", QString()), choice("115200", Str(628))}) {
+        QString error;
+        QVERIFY(!storeCommSys(bad, &error) && !error.isEmpty());
+        QCOMPARE(storedRow(), before);
+    }
+    Close_DB();
+    QString error;
+    QVERIFY(!storeCommSys(choice("4800", Str(628)), &error));
+    QCOMPARE(error, Str(120));
+}
+
+void TestPortSettings::windowShowsAndStores()
+{
+    // A new configuration: the defaults are stored as the window opens.
+    FrmCommSys *w = openPortSettings();
+    QCOMPARE(openPortSettings(), w);   // one window only
+    QCOMPARE(storedRow(), QStringLiteral("1 9600 N 8 1 0 0"));
+    child<QComboBox>(w, "CmbPort")->setCurrentIndex(1);
+    child<QComboBox>(w, "CmbBaud")->setCurrentText(QStringLiteral("4800"));
+    child<QComboBox>(w, "CmbParity")->setCurrentIndex(0);
+    child<QComboBox>(w, "CmbDataBits")->setCurrentText(QStringLiteral("7"));
+    child<QComboBox>(w, "CmbStopBits")->setCurrentText(QStringLiteral("1.5"));
+    child<QRadioButton>(w, "OpcFlow_1")->click();
+    child<QRadioButton>(w, "OpcEcho_1")->click();
+    child<QPushButton>(w, "CmdEnt")->click();
+    QTRY_VERIFY(portSettingsWindow() == nullptr);
+    // 1.5 stop bits are kept as the whole number 2.
+    const QString stored = QStringLiteral("2 4800 E 7 2 1 -1");
+    QCOMPARE(storedRow(), stored);
+    // Xon/Xoff on Com2 is what the next exchange opens.
+    frmComm().Form_Load();
+    QCOMPARE(frmComm().MSComm1().CommPort(), 2);
+    QCOMPARE(frmComm().MSComm1().Handshaking(), 1);
+    QCOMPARE(deviceForPort(2), QStringLiteral("/dev/ttyS1"));
+
+    // Opened again it shows what was stored, the whole number of stop bits.
+    w = openPortSettings();
+    QCOMPARE(child<QComboBox>(w, "CmbPort")->currentIndex(), 1);
+    QCOMPARE(child<QComboBox>(w, "CmbStopBits")->currentText(), QStringLiteral("2"));
+    QVERIFY(child<QRadioButton>(w, "OpcFlow_1")->isChecked());
+    QVERIFY(child<QRadioButton>(w, "OpcEcho_1")->isChecked());
+
+    // A choice that cannot be stored is shown, and the window stays open;
+    // Exit then stores nothing.
+    // Letters cannot be typed as a baud rate; a number too big for the
+    // column is refused when stored.
+    QComboBox *baud = child<QComboBox>(w, "CmbBaud");
+    baud->lineEdit()->clear();
+    QTest::keyClicks(baud->lineEdit(), QStringLiteral("q9x9999"));
+    QCOMPARE(baud->currentText(), QStringLiteral("99999"));
+    child<QPushButton>(w, "CmdEnt")->click();
+    QCOMPARE(m_boxes.shown.size(), 1);
+    QCOMPARE(m_boxes.shown.first().style, int(MsgExclamation));
+    QCOMPARE(m_boxes.shown.first().prompt, Str(120) + QStringLiteral("\n\n99999"));
+    QCOMPARE(portSettingsWindow(), w);
+    child<QPushButton>(w, "CmdSal")->click();
+    QTRY_VERIFY(portSettingsWindow() == nullptr);
+    QCOMPARE(storedRow(), stored);
+    // A transfer closes it the same way.
+    child<QComboBox>(openPortSettings(), "CmbBaud")->setCurrentText(QStringLiteral("1200"));
+    unloadPortSettings();
+    QVERIFY(portSettingsWindow() == nullptr);
+    QCOMPARE(storedRow(), stored);
+}
+
+QTEST_MAIN(TestPortSettings)
+#include "test_port_settings.moc"
