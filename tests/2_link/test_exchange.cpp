@@ -117,7 +117,7 @@ void TestExchange::misbehavingPanel_data()
     QTest::newRow("read, the reply to the read before") << M::PreviousRead << true << 100 << RxFail;
     // The panel's acknowledge 2.2 s after its frame, against the real reply
     // time.
-    QTest::newRow("write, late, real time-out") << M::Late << false << int(FrmComm::ReplyTimeout) << RxFail;
+    QTest::newRow("write, late, real time-out") << M::Late << false << 2000 << RxFail;
 }
 
 void TestExchange::misbehavingPanel()
@@ -151,6 +151,7 @@ void TestExchange::misbehavingPanel()
     QCOMPARE(read ? comm.DatosRx() : m_sim->memory(AdrNumZon, 1), QByteArray(1, char(6)));
     QVERIFY(m_boxes.shown.isEmpty());
     comm.setReplyTimeout(FrmComm::ReplyTimeout);
+    QCOMPARE(comm.replyTimeout(), 2000);
 }
 
 void TestExchange::inputOutsideAWaitChangesNothing()

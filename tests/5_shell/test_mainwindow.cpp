@@ -113,14 +113,32 @@ void TestMainWindow::menusToolbarAndStatusPanelLayout()
 
 void TestMainWindow::captionsFollowTheLanguageButTheTimeCommand()
 {
-    const QString englishFile = m_main->menuItem("MnuArx")->text();
-    setCurrentLanguage(Language::Spanish);
-    FrmMain spanish;
-    spanish.load();
-    QVERIFY(spanish.menuItem("MnuArx")->text() != englishFile);
-    QCOMPARE(spanish.menu("MnuArx")->title(), spanish.menuItem("MnuArx")->text());
-    for (FrmMain *main : {m_main.get(), &spanish})
-        QCOMPARE(main->menuItem("MnuComTime")->text(), QStringLiteral("Enviar &Fecha y Hora"));
+    // Every menu caption and toolbar tool tip by its string number.
+    const QList<std::pair<const char *, int>> captions = {
+        {"MnuArx", 1116},    {"MnuArxNew", 1119},  {"MnuArxOpen", 1120}, {"MnuArxClose", 1217},
+        {"MnuArxSav", 1122}, {"MnuArxSavAs", 1218}, {"MnuArxVis", 1205}, {"MnuArxImp", 1118},
+        {"MnuArxSal", 1121}, {"MnuEdi", 1207},     {"MnuEdiCut", 1208},  {"MnuEdiCop", 1209},
+        {"MnuEdiPas", 1210}, {"MnuEdiDel", 1211},  {"MnuPrg", 1123},     {"MnuPrgCon", 1124},
+        {"MnuPrgZon", 1125}, {"MnuPrgRel", 1126},  {"MnuCom", 1128},     {"MnuComConf", 1129},
+        {"MnuComSend", 1219}, {"MnuComRec", 1220}, {"MnuVer", 1132},     {"MnuVerHer", 1134},
+        {"MnuVerCon", 1133}, {"MnuVen", 1144},     {"MnuVenMHz", 1146},  {"MnuVenVrt", 1148},
+        {"MnuVenCas", 1145}, {"MnuVenOIc", 1147},  {"MnuHelp", 1149},    {"MnuHelpAbt", 1150},
+    };
+    const QList<std::pair<int, int>> tips = {{1, 1151}, {2, 1152},  {3, 1153},  {5, 1154},  {6, 1206},  {8, 1208},
+                                             {9, 1209}, {10, 1210}, {12, 1157}, {14, 1158}, {15, 1159}, {16, 1160}};
+    for (const Language language : {Language::English, Language::Spanish}) {
+        setCurrentLanguage(language);
+        FrmMain main;
+        main.load();
+        for (const auto &[name, id] : captions)
+            QCOMPARE(main.menuItem(QLatin1String(name))->text(), Str(id, language));
+        QCOMPARE(main.menu("MnuArx")->title(), Str(1116, language));
+        for (const auto &[index, id] : tips)
+            QCOMPARE(main.toolButton(index)->toolTip(), Str(id, language));
+        // The time command keeps its own caption in every language.
+        QCOMPARE(main.menuItem("MnuComTime")->text(), QStringLiteral("Enviar &Fecha y Hora"));
+    }
+    QVERIFY(Str(1116, Language::English) != Str(1116, Language::Spanish));
 }
 
 void TestMainWindow::loadMain_data()
