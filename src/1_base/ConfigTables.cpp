@@ -87,6 +87,20 @@ bool execBound(QSqlQuery &query, const QVariantList &values, QSqlError *error)
     return query.exec() || fail(query, error);
 }
 
+// Runs an UPDATE that must change a row of `table`; no row changed is a
+// failure.
+bool updateRows(QSqlQuery &query, const QVariantList &values, const char *table, QSqlError *error)
+{
+    if (!execBound(query, values, error))
+        return false;
+    if (query.numRowsAffected() < 1) {
+        if (error)
+            *error = noRowError(table);
+        return false;
+    }
+    return true;
+}
+
 bool insertRelays(const QList<RelayRow> &rows, QSqlError *error)
 {
     QSqlQuery insert(BaseDatos());
@@ -178,14 +192,7 @@ bool updateGeneralRow(const ColumnValues &columns, QSqlError *error)
     if (!query.prepare(QStringLiteral("UPDATE CONFCENTRAL SET ") + assignments.join(QStringLiteral(", "))
                        + QStringLiteral(" WHERE ") + kTheGeneralRow))
         return fail(query, error);
-    if (!execBound(query, values, error))
-        return false;
-    if (query.numRowsAffected() != 1) {
-        if (error)
-            *error = noRowError("CONFCENTRAL");
-        return false;
-    }
-    return true;
+    return updateRows(query, values, "CONFCENTRAL", error);
 }
 
 bool insertGeneralRow(const ColumnValues &columns, QSqlError *error)
@@ -240,14 +247,7 @@ bool setZoneLabel(int idCon, int idZon, const QString &label, QSqlError *error)
     QSqlQuery query(BaseDatos());
     if (!query.prepare(QStringLiteral("UPDATE CONFZONAS SET ETIZON = ? WHERE IDZON = ? AND IDCON = ?")))
         return fail(query, error);
-    if (!execBound(query, {label, idZon, idCon}, error))
-        return false;
-    if (query.numRowsAffected() < 1) {
-        if (error)
-            *error = noRowError("CONFZONAS");
-        return false;
-    }
-    return true;
+    return updateRows(query, {label, idZon, idCon}, "CONFZONAS", error);
 }
 
 QString defaultZoneLabel(int n) { return QStringLiteral("ETI ZONA ") + QString::number(n); }
@@ -323,14 +323,7 @@ bool storeRelayRow(const RelayRow &row, QSqlError *error)
             "UPDATE CONFRELES SET TIP = ?, ETIREL = ?, RMIN = ?, RSEC = ?, DDIA = ?, DNOCH = ?, PDIA = ?, PNOCH = ?, "
             "IL1 = ?, FL1 = ?, IL2 = ?, FL2 = ?, IL3 = ?, FL3 = ?, IL4 = ?, FL4 = ? WHERE IDREL = ? AND IDCON = ?")))
         return fail(query, error);
-    if (!execBound(query, programmingValues(row) << row.IDREL << row.IDCON, error))
-        return false;
-    if (query.numRowsAffected() < 1) {
-        if (error)
-            *error = noRowError("CONFRELES");
-        return false;
-    }
-    return true;
+    return updateRows(query, programmingValues(row) << row.IDREL << row.IDCON, "CONFRELES", error);
 }
 
 QString defaultRelayLabel(int n) { return QStringLiteral("ETI RELE ") + QString::number(n); }
