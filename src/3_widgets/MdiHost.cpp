@@ -18,6 +18,23 @@ QWidget *frameOf(QWidget *window)
     return qobject_cast<QMdiSubWindow *>(parent) ? parent : window;
 }
 
+QWidget *childWindow(const QString &name)
+{
+    if (QMdiArea *area = mdiArea()) {
+        for (QMdiSubWindow *sub : area->subWindowList()) {
+            if (QWidget *window = sub->widget(); window && window->objectName() == name)
+                return window;
+        }
+    }
+    return nullptr;
+}
+
+bool closeChildWindow(const QString &name)
+{
+    QWidget *window = childWindow(name);
+    return !window || frameOf(window)->close();
+}
+
 void unloadChild(QWidget *window)
 {
     QWidget *frame = frameOf(window);

@@ -19,6 +19,14 @@ QMdiArea *mdiArea();
 // window is shown on its own. Returns the subwindow (or null).
 QMdiSubWindow *showAsChild(QWidget *window);
 
+// The loaded child window of that name (its objectName: "FrmZon"), or null.
+// Windows that know each other only by name (the general window switching
+// the zone and relay windows) reach each other this way.
+QWidget *childWindow(const QString &name);
+// Closes the child window of that name as its close box would (its own
+// closing runs and may refuse). True when no such window is left.
+bool closeChildWindow(const QString &name);
+
 // Takes a child window away at once, without a close event: hidden now,
 // deleted (with its frame) when the event loop next runs.
 void unloadChild(QWidget *window);
