@@ -19,30 +19,6 @@ namespace orb {
 
 namespace {
 
-enum class Outcome { Ok, Failed, PortFailed };
-
-using Builder = std::function<bool(Frame &)>;
-
-// One frame, built anew for each attempt, sent and waited for until it
-// succeeds or `attempts` are used up. A send that could not open the port
-// (message 401 shown) ends the item at once, at any item.
-Outcome exchange(const Builder &build, bool read, int attempts)
-{
-    FrmComm &comm = frmComm();
-    for (int attempt = 1; attempt <= attempts; ++attempt) {
-        Frame frame;
-        if (!build(frame))
-            return Outcome::Failed;
-        comm.Send_Msg(frame);
-        if (comm.ErrPuerto())
-            return Outcome::PortFailed;
-        const quint8 state = read ? comm.Wait_Answer() : comm.Wait_Ack();
-        if (state == RxOk)
-            return Outcome::Ok;
-    }
-    return Outcome::Failed;
-}
-
 Builder writeByte(int address, int value)
 {
     return [=](Frame &f) { Msg_WrByte(f, address, value); return true; };
@@ -232,6 +208,23 @@ bool storeReceived(const Received &r, QString *error)
 }
 
 } // namespace
+
+Outcome exchange(const Builder &build, bool read, int attempts)
+{
+    FrmComm &comm = frmComm();
+    for (int attempt = 1; attempt <= attempts; ++attempt) {
+        Frame frame;
+        if (!build(frame))
+            return Outcome::Failed;
+        comm.Send_Msg(frame);
+        if (comm.ErrPuerto())
+            return Outcome::PortFailed;
+        const quint8 state = read ? comm.Wait_Answer() : comm.Wait_Ack();
+        if (state == RxOk)
+            return Outcome::Ok;
+    }
+    return Outcome::Failed;
+}
 
 int transferPercent(int step, int total)
 {
