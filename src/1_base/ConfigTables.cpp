@@ -302,6 +302,22 @@ QList<RelayRow> relayRows(QSqlError *error)
     return rows;
 }
 
+QList<int> relayNumbers(int idCon, QSqlError *error)
+{
+    QSqlQuery query(BaseDatos());
+    query.setForwardOnly(true);
+    QList<int> numbers;
+    if (!query.prepare(QStringLiteral("SELECT IDREL FROM CONFRELES WHERE IDCON = ? ORDER BY IDREL"))) {
+        fail(query, error);
+        return numbers;
+    }
+    if (!execBound(query, {idCon}, error))
+        return numbers;
+    while (query.next())
+        numbers.append(number(query, 0));
+    return numbers;
+}
+
 std::optional<RelayRow> relayRow(int idRel, int idCon, QSqlError *error)
 {
     QSqlQuery query(BaseDatos());

@@ -124,6 +124,9 @@ struct RelayRow {
 // Every relay row in relay order, whatever its IDCON.
 QList<RelayRow> relayRows(QSqlError *error = nullptr);
 
+// The relay numbers (IDREL) of configuration idCon, in relay order.
+QList<int> relayNumbers(int idCon, QSqlError *error = nullptr);
+
 // Relay idRel of configuration idCon; nullopt when there is no such row.
 std::optional<RelayRow> relayRow(int idRel, int idCon, QSqlError *error = nullptr);
 
