@@ -1,16 +1,20 @@
 #include "FrmMain.h"
 
 #include "AppState.h"
+#include "ConfigTables.h"
 #include "DocumentCommands.h"
 #include "FrmComm.h"
 #include "FrmCommSys.h"
 #include "FrmLoad.h"
 #include "FrmNew.h"
+#include "FrmRel.h"
 #include "Icons.h"
 #include "MdiHost.h"
 #include "ModBas.h"
 #include "OneInstance.h"
 #include "Recovery.h"
+#include "Schema.h"
+#include "Seams.h"
 #include "Strings.h"
 #include "Transfers.h"
 
@@ -556,7 +560,20 @@ void FrmMain::MnuEdiDel_Click() {}
 
 void FrmMain::MnuPrgCon_Click() {}
 void FrmMain::MnuPrgZon_Click() {}
-void FrmMain::MnuPrgRel_Click() {}
+void FrmMain::MnuPrgRel_Click()
+{
+    AppState &s = appState();
+    s.PuertoOk = false;
+    const int relays = rowCount(tabConfReles());
+    if (relays < 0) {
+        s.MensajeAux = Str(120);
+        MsgBox(s.MensajeAux, MsgOk);
+    } else if (relays == 0) {
+        MsgBox(Str(1212), MsgOk);
+    } else {
+        FrmRel::showWindow();
+    }
+}
 
 void FrmMain::MnuComConf_Click() { openPortSettings(); }
 
