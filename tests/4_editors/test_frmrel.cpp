@@ -1,0 +1,301 @@
+// The relay window inside the main window: opening it, the type list and
+// the general-activation box on the stored type byte, moving between relays
+// without carrying anything of one relay into another, edits stored as they
+// are made and when the window closes, and reads and writes of the relay
+// shown against the simulated panel.
+
+#include "AppState.h"
+#include "Cp1252.h"
+#include "FrmComm.h"
+#include "FrmMain.h"
+#include "FrmRel.h"
+#include "ModBas.h"
+#include "PanelSim.h"
+#include "Recovery.h"
+#include "ScriptedBoxes.h"
+#include "Strings.h"
+#include "TestConfiguration.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QComboBox>
+#include <QGuiApplication>
+#include <QLineEdit>
+#include <QMdiSubWindow>
+#include <QPushButton>
+#include <QSqlQuery>
+#include <QToolButton>
+#include <QtTest>
+
+using namespace orb;
+using orb::test::PanelSim;
+
+namespace {
+
+// The programming columns of one relay, joined by "|".
+QString stored(int relay)
+{
+    QSqlQuery q(BaseDatos());
+    q.exec(QStringLiteral("SELECT TIP, ETIREL, RMIN, RSEC, DDIA, DNOCH, PDIA, PNOCH, IL1, FL1, IL2, FL2, IL3, FL3, "
+                          "IL4, FL4 FROM CONFRELES WHERE IDREL = %1")
+               .arg(relay));
+    QStringList values;
+    for (int c = 0; c < 16 && (c > 0 || q.next()); ++c)
+        values << q.value(c).toString();
+    return values.join(QLatin1Char('|'));
+}
+
+void pick(QComboBox *list, const QString &name)
+{
+    const int index = list->findText(name);
+    QVERIFY2(index >= 0, qPrintable(name));
+    list->setCurrentIndex(index);
+    emit list->activated(index);
+}
+
+} // namespace
+
+class TestFrmRel : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+    void openedFromTheProgramMenu();
+    void typeAndGeneralActivation_data();
+    void typeAndGeneralActivation();
+    void movingCarriesNothingIntoAnotherRelay();
+    void editsAreStoredAndNothingShownIsLost();
+    void readAndWriteTheRelayShown();
+
+private:
+    FrmRel *open();
+
+    std::unique_ptr<ScriptedBoxes> m_boxes;
+    std::unique_ptr<FrmMain> m_main;
+};
+
+void TestFrmRel::init()
+{
+    appState() = AppState{};
+    setCurrentLanguage(Language::English);
+    clearWorkingMarks();
+    m_boxes = std::make_unique<ScriptedBoxes>();
+    m_main = std::make_unique<FrmMain>();
+    m_main->load();
+    QVERIFY(orbtest::makeConfiguration(8, 4));
+    QCOMPARE(Open_Conf(), OpenResult::Opened);
+    m_boxes->shown.clear();
+    appState().ConfCargada = true;
+    m_main->LOAD_MAIN();
+}
+
+void TestFrmRel::cleanup()
+{
+    m_main.reset();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    m_boxes.reset();
+    frmComm().Form_Unload();
+    Close_DB();
+}
+
+FrmRel *TestFrmRel::open()
+{
+    m_main->toolButton(16)->trigger();
+    FrmRel *window = FrmRel::loaded();
+    if (window) {
+        m_main->show();
+        QApplication::setActiveWindow(m_main.get());
+    }
+    return window;
+}
+
+void TestFrmRel::openedFromTheProgramMenu()
+{
+    // No relay: message 1212 under the application's title, nothing opens;
+    // the port flag is cleared either way.
+    QVERIFY(orbtest::execBound(QStringLiteral("DELETE FROM CONFRELES")));
+    appState().PuertoOk = true;
+    m_main->menuItem(QStringLiteral("MnuPrgRel"))->trigger();
+    QCOMPARE(m_boxes->shown.size(), 1);
+    QCOMPARE(m_boxes->shown.first().prompt, Str(1212));
+    QCOMPARE(m_boxes->shown.first().title, applicationTitle());
+    QVERIFY(!FrmRel::loaded() && !appState().PuertoOk);
+
+    QVERIFY(orbtest::makeConfiguration(8, 4));
+    QCOMPARE(Open_Conf(), OpenResult::Opened);
+    appState().PuertoOk = true;
+    FrmRel *window = open();
+    QVERIFY(window && appState().FrmRelCargado && !appState().PuertoOk);
+    QVERIFY(m_main->menuItem(QStringLiteral("MnuArxImp"))->isEnabled());
+    QCOMPARE(window->DatRel()->caption(), QStringLiteral("1"));
+    QVERIFY2(appState().ConfModif, "showing a relay counts as an edit");
+    QCOMPARE(open(), window);   // the same window, brought forward
+    QVERIFY(qobject_cast<QMdiSubWindow *>(window->parentWidget())->close());
+    QVERIFY(!appState().FrmRelCargado && !m_main->menuItem(QStringLiteral("MnuArxImp"))->isEnabled());
+}
+
+void TestFrmRel::typeAndGeneralActivation_data()
+{
+    QTest::addColumn<int>("tip");
+    QTest::addColumn<QString>("action");   // a type picked, "check", "uncheck" or nothing
+    QTest::addColumn<int>("after");
+    QTest::addColumn<QString>("shown");
+    QTest::addColumn<bool>("configured");   // delays, responses, general activation enabled
+    QTest::addColumn<bool>("lists");
+    QTest::newRow("new relay") << 192 << "" << 192 << "NOT CONFIGURATED" << false << false;
+    QTest::newRow("siren on a new relay") << 192 << "SIREN" << 96 << "SIREN" << true << false;
+    QTest::newRow("general off") << 70 << "uncheck" << 6 << "EXTINGUISHION PREALARM " << true << true;
+    QTest::newRow("general on") << 6 << "check" << 70 << "EXTINGUISHION PREALARM " << true << false;
+    QTest::newRow("not configured while checked") << 96 << "NOT CONFIGURATED" << 192 << "NOT CONFIGURATED" << false
+                                                  << false;
+    QTest::newRow("not configured with type 6") << 134 << "" << 134 << "NOT CONFIGURATED" << false << false;
+    QTest::newRow("type the table lacks") << 67 << "" << 67 << "NOT DEFINED" << true << false;
+}
+
+void TestFrmRel::typeAndGeneralActivation()
+{
+    QFETCH(int, tip);
+    QFETCH(QString, action);
+    QFETCH(int, after);
+    QFETCH(QString, shown);
+    QFETCH(bool, configured);
+    QFETCH(bool, lists);
+    QVERIFY(orbtest::execBound(QStringLiteral("UPDATE CONFRELES SET TIP = ? WHERE IDREL = 1"), {tip}));
+    FrmRel *window = open();
+    if (action == QLatin1String("check") || action == QLatin1String("uncheck"))
+        window->ChkGen()->click();
+    else if (!action.isEmpty())
+        pick(window->CmbTip(), action);
+    QCOMPARE(stored(1).section('|', 0, 0).toInt(), after);
+    QCOMPARE(window->CmbTip()->currentText(), shown);
+    QCOMPARE(window->ChkGen()->isChecked(), bool(after & 64));
+    for (QWidget *w : QList<QWidget *>{window->ChkGen(), window->TxtRetMin(), window->TxtRetSeg(),
+                                        window->responseList(FrmRel::PulNit)})
+        QCOMPARE(w->isEnabled(), configured);
+    QCOMPARE(window->TxtIniLL(1)->isEnabled(), lists);
+    QCOMPARE(window->TxtFiLL(4)->isEnabled(), lists);
+    QVERIFY(window->CmbTip()->isEnabled() && window->TxtEti()->isEnabled());
+}
+
+void TestFrmRel::movingCarriesNothingIntoAnotherRelay()
+{
+    // Relay 1 configured with its lists open, 2 new, 3 with general
+    // activation; the focus stays in a list box of relay 1 while Page Down
+    // and Page Up walk over relays that disable it.
+    QVERIFY(orbtest::execBound(QStringLiteral("UPDATE CONFRELES SET TIP = 6, IL1 = 1, FL1 = 2, IL2 = 3, FL2 = 5, "
+                                              "RMIN = 4 WHERE IDREL = 1")));
+    QVERIFY(orbtest::execBound(QStringLiteral("UPDATE CONFRELES SET TIP = 96, RSEC = 9 WHERE IDREL = 3")));
+    const QStringList before = {stored(1), stored(2), stored(3), stored(4)};
+    FrmRel *window = open();
+    window->TxtIniLL(2)->setFocus();
+    QTRY_VERIFY(window->TxtIniLL(2)->hasFocus());
+    for (Qt::Key key : {Qt::Key_PageDown, Qt::Key_PageDown, Qt::Key_PageDown, Qt::Key_PageUp})
+        QTest::keyClick(QApplication::focusWidget(), key);
+    QCOMPARE(window->DatRel()->caption(), QStringLiteral("3"));
+    QVERIFY(window->ChkGen()->isChecked());
+    window->DatRel()->button(RelayNavigator::First)->click();
+    QCOMPARE(window->DatRel()->caption(), QStringLiteral("1"));
+    QVERIFY(!window->ChkGen()->isChecked());
+    QCOMPARE(window->TxtIniLL(2)->text(), QStringLiteral("3"));
+    window->DatRel()->button(RelayNavigator::Last)->click();
+    QCOMPARE(window->relayNumber(), 4);
+    QCOMPARE((QStringList{stored(1), stored(2), stored(3), stored(4)}), before);
+}
+
+void TestFrmRel::editsAreStoredAndNothingShownIsLost()
+{
+    QVERIFY(orbtest::execBound(QStringLiteral("UPDATE CONFRELES SET TIP = 6, IL1 = 2, FL1 = 5 WHERE IDREL = 1")));
+    FrmRel *window = open();
+    window->TxtIniLL(2)->setFocus();
+    QTRY_VERIFY(window->TxtIniLL(2)->hasFocus());
+    // Typed "15" with 8 zones: stored at once as leaving would store it,
+    // shown as typed until the box is left. "8" takes a further digit.
+    window->TxtIniLL(2)->clear();
+    appState().ConfModif = false;
+    QTest::keyClicks(window->TxtIniLL(2), QStringLiteral("15"));
+    QVERIFY(appState().ConfModif);
+    QCOMPARE(window->TxtIniLL(2)->text(), QStringLiteral("15"));
+    QCOMPARE(stored(1).section('|', 8, 11), QStringLiteral("2|5|0|0"));
+    window->TxtRetMin()->setFocus();
+    QCOMPARE(window->TxtIniLL(2)->text(), QStringLiteral("0"));
+    window->TxtRetMin()->clear();
+    QTest::keyClicks(window->TxtRetMin(), QStringLiteral("123"));
+    QCOMPARE(window->TxtRetMin()->text(), QStringLiteral("12"));
+    window->TxtRetSeg()->setFocus();
+    QCOMPARE(window->TxtRetMin()->text(), QStringLiteral("0"));
+    window->TxtRetSeg()->clear();
+    QTest::keyClicks(window->TxtRetSeg(), QStringLiteral("59"));
+    QTest::keyClick(window->TxtRetSeg(), Qt::Key_Home);
+    QTest::keyClick(window->TxtRetSeg(), Qt::Key_Delete);
+    QCOMPARE(window->TxtRetSeg()->text(), QStringLiteral("9"));
+
+    // Pasted text that is not a plain number, or a label that is too long
+    // or outside Windows-1252, is refused whole.
+    const QList<std::tuple<QLineEdit *, QString, bool>> pastes = {
+        {window->TxtFiLL(1), "7x", false},       {window->TxtFiLL(1), "7", true},
+        {window->TxtRetSeg(), "-5", false},      {window->TxtEti(), QString(17, 'E'), false},
+        {window->TxtEti(), "ΑΘΗΝΑ", false},      {window->TxtEti(), "SÓTANO €", true}};
+    for (const auto &[box, text, taken] : pastes) {
+        box->clear();
+        QGuiApplication::clipboard()->setText(text);
+        box->paste();
+        QCOMPARE(box->text(), taken ? text : QString());
+    }
+    // The close box stores what the window shows, the box being edited
+    // with its rule applied.
+    window->TxtRetSeg()->setFocus();
+    window->TxtRetSeg()->setText(QStringLiteral("75"));
+    QVERIFY(qobject_cast<QMdiSubWindow *>(window->parentWidget())->close());
+    QCOMPARE(stored(1), QStringLiteral("6|SÓTANO €|0|0|0|0|0|0|2|7|0|0|0|0|0|0"));
+}
+
+void TestFrmRel::readAndWriteTheRelayShown()
+{
+    PanelSim sim;
+    QVERIFY(sim.start());
+    test::pointCom1At(sim.devicePath());
+    frmComm().setReplyTimeout(60);
+    sim.setMemory(relayLabel(2), toCp1252(QStringLiteral("PLANTA 2 ñ      ")));
+    sim.setMemory(AdrRecRel(2), QByteArray::fromHex("60AD00000000000000000000"));
+    FrmRel *window = open();
+    window->DatRel()->button(RelayNavigator::Next)->click();
+
+    // Type byte 0x60, mode 0xAD: siren with general activation, stored at
+    // once.
+    window->CmdRecConfRel()->click();
+    QCOMPARE(m_boxes->shown.last().prompt, Str(432));
+    QCOMPARE(window->CmbTip()->currentText(), QStringLiteral("SIREN"));
+    QVERIFY(window->ChkGen()->isChecked() && !window->TxtIniLL(1)->isEnabled());
+    QCOMPARE(window->responseList(FrmRel::DetDia)->currentText(), QStringLiteral("Delayed"));
+    QCOMPARE(window->responseList(FrmRel::PulDia)->currentText(), QStringLiteral("No Active"));
+    QCOMPARE(stored(2), QStringLiteral("96|PLANTA 2 ñ      |0|0|2|1|0|2|0|0|0|0|0|0|0|0"));
+
+    // A type the table lacks is stored as received; a record phase that
+    // fails keeps the label that arrived, and it is stored.
+    sim.setMemory(AdrRecRel(2), QByteArray::fromHex("430000000000000000000000"));
+    sim.setMemory(relayLabel(2), QByteArray("NUEVA           "));
+    window->CmdRecConfRel()->click();
+    QCOMPARE(window->CmbTip()->currentText(), QStringLiteral("NOT DEFINED"));
+    QCOMPARE(stored(2).section('|', 0, 0), QStringLiteral("67"));
+    sim.setMemory(relayLabel(2), QByteArray("OTRA            "));
+    sim.misbehave(PanelSim::Misbehaviour::Silent, PanelSim::kAlways, AdrRecRel(2));
+    window->CmdRecConfRel()->click();
+    QCOMPARE(m_boxes->shown.last().prompt, Str(405));
+    QCOMPARE(window->TxtEti()->text(), QStringLiteral("OTRA            "));
+    QCOMPARE(stored(2).section('|', 0, 1), QStringLiteral("67|OTRA            "));
+    QVERIFY(window->isEnabled() && window->CmdRecConfRel()->isEnabled());
+
+    // A write sends what the window shows: the label being typed is stored
+    // first.
+    sim.clearMisbehaviours();
+    window->TxtEti()->setFocus();
+    window->TxtEti()->setText(QStringLiteral("ESCRITA"));
+    window->CmdSendConfRel()->click();
+    QCOMPARE(m_boxes->shown.last().prompt, Str(432));
+    QCOMPARE(sim.memory(relayLabel(2), 16), QByteArray("ESCRITA         "));
+    QCOMPARE(sim.memory(AdrRecRel(2), 12).toHex(), QByteArray("430000000000000000000000"));
+}
+
+QTEST_MAIN(TestFrmRel)
+#include "test_frmrel.moc"
