@@ -67,6 +67,20 @@ QFrame *rule(QWidget *parent)
     return line;
 }
 
+// Forgets every size a layout has worked out, down to its innermost boxes,
+// so that its size hint counts the texts and list items given since.
+void forgetSizes(QLayout *layout)
+{
+    for (int i = 0; i < layout->count(); ++i) {
+        QLayoutItem *item = layout->itemAt(i);
+        if (QLayout *inner = item->layout())
+            forgetSizes(inner);
+        else
+            item->invalidate();
+    }
+    layout->invalidate();
+}
+
 // The size of the window's client area as designed.
 constexpr QSize kDesignSize(twips(9345), twips(3990));
 
@@ -327,6 +341,8 @@ void FrmRel::onLoad()
     // frame keeps its borders around it.
     QWidget *frame = frameOf(this);
     const QSize borders = frame->size() - size();
+    forgetSizes(m_body->layout());
+    forgetSizes(layout());
     setFixedSize(sizeHint().expandedTo(kDesignSize));
     if (frame != this)
         frame->resize(size() + borders);
