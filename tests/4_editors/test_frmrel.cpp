@@ -257,7 +257,7 @@ void TestFrmRel::readAndWriteTheRelayShown()
     test::pointCom1At(sim.devicePath());
     frmComm().setReplyTimeout(60);
     sim.setMemory(relayLabel(2), toCp1252(QStringLiteral("PLANTA 2 ñ      ")));
-    sim.setMemory(AdrRecRel(2), QByteArray::fromHex("60AD00000000000000000000"));
+    sim.setMemory(AdrRecRel(2), QByteArray::fromHex("60AD051E0102030405060708"));
     FrmRel *window = open();
     window->DatRel()->button(RelayNavigator::Next)->click();
 
@@ -269,7 +269,7 @@ void TestFrmRel::readAndWriteTheRelayShown()
     QVERIFY(window->ChkGen()->isChecked() && !window->TxtIniLL(1)->isEnabled());
     QCOMPARE(window->responseList(FrmRel::DetDia)->currentText(), QStringLiteral("Delayed"));
     QCOMPARE(window->responseList(FrmRel::PulDia)->currentText(), QStringLiteral("No Active"));
-    QCOMPARE(stored(2), QStringLiteral("96|PLANTA 2 ñ      |0|0|2|1|0|2|0|0|0|0|0|0|0|0"));
+    QCOMPARE(stored(2), QStringLiteral("96|PLANTA 2 ñ      |5|30|2|1|0|2|1|2|3|4|5|6|7|8"));
 
     // A type the table lacks is stored as received; a record phase that
     // fails keeps the label that arrived, and it is stored.

@@ -1,6 +1,6 @@
-// The editing rules of one relay, without the window: the type byte and its
-// flags, the key filters, the rules on leaving a list or delay box, and a
-// record read from the panel.
+// The editing rules of one relay, without the window: type picks, the key
+// filters and the rules on leaving a list or delay box (the type byte as the
+// window shows it is tested with the window).
 
 #include "RelayRules.h"
 
@@ -8,59 +8,23 @@
 
 using namespace orb;
 
-Q_DECLARE_METATYPE(orb::RelayEnabling)
-
 class TestRelayRules : public QObject {
     Q_OBJECT
 private slots:
-    void typeByte_data();
-    void typeByte();
-    void keyFilters();
+    void picksAndKeyFilters();
     void leavingListBoxes_data();
     void leavingListBoxes();
     void leavingDelayBoxes();
-    void recordOverRow();
 };
 
-// The rows of TIPREL as a new database holds them.
-static const LookupRows kTypes = {{0, "NOT DEFINED"}, {6, "PREALARM"}, {10, "EXTINCTION"},
-                                  {16, "MANOEUVRE"},  {32, "SIREN"},    {128, "NOT CONFIGURED"}};
-
-void TestRelayRules::typeByte_data()
-{
-    QTest::addColumn<int>("tip");
-    QTest::addColumn<QString>("shown");
-    QTest::addColumn<RelayEnabling>("enabling");
-    QTest::addColumn<int>("general");   // the byte with general activation switched over
-    QTest::newRow("new relay") << 192 << "NOT CONFIGURED" << RelayEnabling{false, false} << 128;
-    QTest::newRow("not configured, type 6 kept") << 134 << "NOT CONFIGURED" << RelayEnabling{false, false} << 198;
-    QTest::newRow("pre-alarm, general") << 70 << "PREALARM" << RelayEnabling{true, false} << 6;
-    QTest::newRow("pre-alarm") << 6 << "PREALARM" << RelayEnabling{true, true} << 70;
-    QTest::newRow("siren, general") << 96 << "SIREN" << RelayEnabling{true, false} << 32;
-    // A code the table does not know shows as not defined and is kept.
-    QTest::newRow("type 3") << 3 << "NOT DEFINED" << RelayEnabling{true, true} << 67;
-    QTest::newRow("type 3, general") << 67 << "NOT DEFINED" << RelayEnabling{true, false} << 3;
-}
-
-void TestRelayRules::typeByte()
-{
-    QFETCH(int, tip);
-    QFETCH(QString, shown);
-    QFETCH(RelayEnabling, enabling);
-    QFETCH(int, general);
-    QCOMPARE(kTypes.value(typeRowShown(kTypes, tip)).second, shown);
-    QCOMPARE(relayEnabling(tip), enabling);
-    QCOMPARE(tipWithGeneral(tip, !(tip & TipRelActGen)), general);
-    QCOMPARE(tipWithGeneral(general, bool(tip & TipRelActGen)), tip);
-}
-
-void TestRelayRules::keyFilters()
+void TestRelayRules::picksAndKeyFilters()
 {
     // A pick writes the bare code, general activation kept when checked:
     // siren on a new relay is 96, not configured while checked 192.
     const QList<std::tuple<int, bool, int>> picks = {{32, true, 96}, {128, true, 192}, {6, false, 6}, {0, true, 64}};
     for (const auto &[code, general, tip] : picks)
         QCOMPARE(tipAfterPick(code, general), tip);
+    // A type without its row, and no not-defined row either, shows nothing.
     QCOMPARE(typeRowShown(LookupRows{{6, "PREALARM"}}, 3), -1);
 
     // List box, 8 zones: digits while the number before is not above 8.
@@ -74,17 +38,8 @@ void TestRelayRules::keyFilters()
         {'5', "", true}, {'9', "5", true}, {'1', "59", false}, {QChar(8), "59", true}, {' ', "", false}};
     for (const auto &[key, before, accepted] : delay)
         QVERIFY2(delayKeyAccepted(key, before) == accepted, qPrintable(before + key));
-    // Label: a 17th character only over a selection; Windows-1252 only.
+    // Label: a 17th character only over a selection.
     QVERIFY(labelKeyAccepted('A', 15, 0) && !labelKeyAccepted('A', 16, 0) && labelKeyAccepted('A', 16, 3));
-    QVERIFY(labelKeyAccepted(QChar(0x20AC), 0, 0) && !labelKeyAccepted(QChar(0x03A9), 0, 0));
-
-    // Whole texts, pasted ones included.
-    for (const auto &[text, number] : QList<std::pair<QString, bool>>{
-             {"", true}, {"128", true}, {"007", true}, {" 7", false}, {"7a", false}, {"-1", false}, {"1.5", false}})
-        QVERIFY2(numberTextAcceptable(text) == number, qPrintable(text));
-    for (const auto &[text, label] : QList<std::pair<QString, bool>>{
-             {QString(16, 'x'), true}, {QString(17, 'x'), false}, {"SÓTANO €", true}, {"ΑΘΗΝΑ", false}})
-        QVERIFY2(labelTextAcceptable(text) == label, qPrintable(text));
 }
 
 void TestRelayRules::leavingListBoxes_data()
@@ -129,27 +84,6 @@ void TestRelayRules::leavingDelayBoxes()
         {"59", MaxRetSeg, "59"}, {"60", MaxRetSeg, "0"}, {"", MaxRetSeg, "0"}, {"05", MaxRetSeg, "05"}};
     for (const auto &[text, maximum, after] : cases)
         QCOMPARE(delayBoxLeft(text, maximum), after);
-}
-
-void TestRelayRules::recordOverRow()
-{
-    // Type 32 with general activation; mode 0xAD: detector by day delayed,
-    // by night without delay; call point by day not active, by night
-    // delayed.
-    RelayRow row;
-    row.IDCON = 3;
-    row.IDREL = 7;
-    row.ETIREL = "KEPT";
-    row.DDIA = row.DNOCH = row.PDIA = row.PNOCH = 1;
-    const auto record = RelayRecord::fromBytes(QByteArray::fromHex("60AD051E0102030405068090"));
-    QVERIFY(record);
-    const RelayRow read = withRecord(row, *record);
-    QCOMPARE(QList<int>({read.IDCON, read.IDREL, read.TIP, read.RMIN, read.RSEC, read.DDIA, read.PDIA, read.DNOCH,
-                         read.PNOCH}),
-             QList<int>({3, 7, 0x60, 5, 30, 2, 0, 1, 2}));
-    QCOMPARE(read.IL, (std::array<int, 4>{1, 3, 5, 0x80}));
-    QCOMPARE(read.FL, (std::array<int, 4>{2, 4, 6, 0x90}));
-    QCOMPARE(read.ETIREL, QStringLiteral("KEPT"));
 }
 
 QTEST_GUILESS_MAIN(TestRelayRules)

@@ -113,8 +113,6 @@ void TestRelayTransfers::oneRelay_data()
         << true << 3 << int(SilentRecord) << QList<int>{0x1040} + ten << 405 << int(RelayTransferResult::Failed);
     QTest::newRow("read, no port") << false << 3 << int(NoPort) << QList<int>{} << 401
                                    << int(RelayTransferResult::PortFailed);
-    QTest::newRow("write, no port") << true << 3 << int(NoPort) << QList<int>{} << 401
-                                    << int(RelayTransferResult::PortFailed);
     // The line goes after the record's first frame: one message, not one
     // for each attempt left.
     QTest::newRow("read, line lost at the record") << false << 3 << int(LineLostAtRecord)
