@@ -17,6 +17,7 @@
 #include "RelayRules.h"
 #include "RelayTransfers.h"
 
+#include <QPointer>
 #include <QTimer>
 #include <QWidget>
 #include <array>
@@ -144,7 +145,7 @@ private:
     bool m_showing = false;       // boxes being filled by the program
     bool m_busy = false;          // a panel transfer runs
     bool m_unloaded = false;
-    QWidget *m_focusBeforeBusy = nullptr;
+    QPointer<QWidget> m_focusBeforeBusy;
 };
 
 } // namespace orb
