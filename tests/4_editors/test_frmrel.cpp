@@ -277,6 +277,7 @@ void TestFrmRel::readAndWriteTheRelayShown()
     sim.setMemory(relayLabel(2), QByteArray("NUEVA           "));
     window->CmdRecConfRel()->click();
     QCOMPARE(window->CmbTip()->currentText(), QStringLiteral("NOT DEFINED"));
+    QVERIFY(window->ChkGen()->isChecked());
     QCOMPARE(stored(2).section('|', 0, 0), QStringLiteral("67"));
     sim.setMemory(relayLabel(2), QByteArray("OTRA            "));
     sim.misbehave(PanelSim::Misbehaviour::Silent, PanelSim::kAlways, AdrRecRel(2));
