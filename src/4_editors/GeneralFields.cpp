@@ -66,10 +66,14 @@ bool generalKeyAccepted(int index, QChar key, int length, int selectionLength)
     return true;
 }
 
-bool generalTextAcceptable(int index, const QString &text)
+bool generalTextAcceptable(int index, const QString &text, bool signBlank)
 {
-    if (isNumberField(index))
-        return std::all_of(text.cbegin(), text.cend(), isAsciiDigit);
+    if (isNumberField(index)) {
+        auto digits = text.cbegin();
+        while (signBlank && digits != text.cend() && *digits == QLatin1Char(' '))
+            ++digits;
+        return std::all_of(digits, text.cend(), isAsciiDigit);
+    }
     if (index == FieldName)
         return text.size() <= LenNomCon;
     if (index == FieldLabel)

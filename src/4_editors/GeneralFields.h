@@ -33,9 +33,10 @@ inline constexpr char16_t kEscape = 27;
 bool generalKeyAccepted(int index, QChar key, int length, int selectionLength);
 
 // Whether a field may hold a text, however it got there (typed or pasted):
-// number fields only digits, the name at most LenNomCon characters, the
-// label at most LenEtiqueta characters the panel can show.
-bool generalTextAcceptable(int index, const QString &text);
+// number fields only digits (after blanks, with `signBlank`), the name at
+// most LenNomCon characters, the label at most LenEtiqueta characters the
+// panel can show.
+bool generalTextAcceptable(int index, const QString &text, bool signBlank = false);
 
 // Value of a number field: the leading decimal number of its text, 0 when
 // it has none.
