@@ -138,13 +138,8 @@ void FrmNew::fitCaptions()
 {
     // A caption longer than its place grows to the left, still ending just
     // before its field; the heading spans the dialog.
-    for (int i = 0; i < 6; ++i) {
-        QLabel *label = m_lblCon[i];
-        const QRect place = label->geometry();
-        const int width = std::max(place.width(), label->sizeHint().width());
-        const int left = std::max(4, place.right() + 1 - width);
-        label->setGeometry(left, place.y(), place.right() + 1 - left, place.height());
-    }
+    for (int i = 0; i < 6; ++i)
+        fitCaptionLeft(m_lblCon[i]);
     QLabel *heading = m_lblCon[6];
     const int width = std::max(heading->geometry().width(), heading->sizeHint().width());
     heading->setGeometry((this->width() - width) / 2, heading->y(), width, heading->height());

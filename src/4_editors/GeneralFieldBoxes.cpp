@@ -5,6 +5,7 @@
 #include "Seams.h"
 #include "Strings.h"
 
+#include <QLabel>
 #include <QLineEdit>
 #include <QValidator>
 
@@ -74,8 +75,9 @@ void GeneralFieldBoxes::setTexts(const GeneralTexts &texts)
 
 void GeneralFieldBoxes::setToolTips()
 {
+    const QString tips[kGeneralFieldCount] = {Str(819), Str(820), Str(821), Str(822), Str(823), Str(824)};
     for (int i = 0; i < kGeneralFieldCount; ++i)
-        m_boxes[i]->setToolTip(Str(819 + i));
+        m_boxes[i]->setToolTip(tips[i]);
 }
 
 bool GeneralFieldBoxes::TxtCon_KeyPress(int index, QChar key) const
@@ -104,6 +106,14 @@ bool GeneralFieldBoxes::TxtCon_LostFocus()
     m_boxes[failure->index]->setFocus();
     m_checking = false;
     return false;
+}
+
+void fitCaptionLeft(QLabel *caption)
+{
+    const QRect place = caption->geometry();
+    const int width = std::max(place.width(), caption->sizeHint().width());
+    const int left = std::max(4, place.right() + 1 - width);
+    caption->setGeometry(left, place.y(), place.right() + 1 - left, place.height());
 }
 
 } // namespace orb

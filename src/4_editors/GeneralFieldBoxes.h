@@ -11,6 +11,7 @@
 #include <QRect>
 #include <array>
 
+class QLabel;
 class QLineEdit;
 class QWidget;
 
@@ -43,5 +44,9 @@ private:
     bool m_checking = false;
     bool m_stopped = false;
 };
+
+// A right-aligned caption longer than its place grows to the left, still
+// ending just before its field.
+void fitCaptionLeft(QLabel *caption);
 
 } // namespace orb

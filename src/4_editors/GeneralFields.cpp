@@ -5,6 +5,7 @@
 #include "Cp1252.h"
 #include "ModBas.h"
 #include "Marks.h"
+#include "Seams.h"
 #include "Strings.h"
 
 #include <QFile>
@@ -168,6 +169,55 @@ bool createConfiguration(const GeneralTexts &texts)
     s.WorkingFile = dataFolder() + QLatin1Char('/') + Str(4924) + number;
     writeWorkingMarks(s.WorkingFile, s.WorkingName);
     s.ConfCargada = true;
+    s.ConfModif = true;
+    return true;
+}
+
+bool storeGeneralPart(const GeneralTexts &texts)
+{
+    AppState &s = appState();
+    const int zones = int(generalNumber(texts[FieldZones]));
+    const int relays = int(generalNumber(texts[FieldRelays]));
+    const int oldZones = s.NumZon;
+    const int oldRelays = s.NumRel;
+    QSqlError error;
+    const bool stored = [&] {
+        Transaction transaction(BaseDatos());
+        const bool ok =
+            transaction.started()
+            && updateGeneralRow({{"NOMCON", texts[FieldName]},
+                                 {"NUMZON", zones},
+                                 {"NUMREL", relays},
+                                 {"INIDIA", int(generalNumber(texts[FieldDayHour]))},
+                                 {"ININIT", int(generalNumber(texts[FieldNightHour]))},
+                                 {"ETIINI", texts[FieldLabel]}},
+                                &error)
+            && (zones == oldZones
+                || (zones > oldZones ? addDefaultZoneRows(s.IdCon, oldZones + 1, zones, &error)
+                                     : deleteZonesAbove(zones, s.IdCon, &error)))
+            && (relays == oldRelays
+                || (relays > oldRelays ? addDefaultRelayRows(s.IdCon, oldRelays + 1, relays, &error)
+                                       : deleteRelaysAbove(relays, s.IdCon, &error)))
+            && transaction.commit();
+        if (!ok && !error.isValid())
+            error = transaction.error();
+        return ok;
+    }();
+    if (!stored) {
+        // A general row that is missing says so alone; any other failure
+        // with the engine's reason.
+        s.MensajeAux = Str(120);
+        if (!isNoRowError(error))
+            s.MensajeAux += QStringLiteral("\n\n") + errorCodeOf(error) + QLatin1Char(' ') + error.text();
+        MsgBox(s.MensajeAux, MsgOk);
+        return false;
+    }
+    s.NomCon = texts[FieldName];
+    s.NumZon = quint8(zones);
+    s.NumRel = quint8(relays);
+    s.IniDia = quint8(generalNumber(texts[FieldDayHour]));
+    s.IniNit = quint8(generalNumber(texts[FieldNightHour]));
+    s.EtiIni = texts[FieldLabel];
     s.ConfModif = true;
     return true;
 }

@@ -61,4 +61,12 @@ int firstEmptyField(const GeneralTexts &texts);
 // is put back where it still exists and nothing else changes.
 bool createConfiguration(const GeneralTexts &texts);
 
+// Stores the general part of the open configuration from `texts` (already
+// checked: none empty, all within range), in one transaction: the general
+// row, then default zone and relay rows added up to the new counts or the
+// rows above them deleted (counted from the header's NumZon and NumRel).
+// Then the header takes the new values and ConfModif is set. On failure
+// message 120 tells why and nothing changes.
+bool storeGeneralPart(const GeneralTexts &texts);
+
 } // namespace orb
