@@ -1,16 +1,21 @@
 #include "FrmMain.h"
 
 #include "AppState.h"
+#include "ConfigTables.h"
 #include "DocumentCommands.h"
 #include "FrmComm.h"
 #include "FrmCommSys.h"
+#include "FrmConf.h"
 #include "FrmLoad.h"
 #include "FrmNew.h"
+#include "FrmZon.h"
 #include "Icons.h"
 #include "MdiHost.h"
 #include "ModBas.h"
 #include "OneInstance.h"
 #include "Recovery.h"
+#include "Schema.h"
+#include "Seams.h"
 #include "Strings.h"
 #include "Transfers.h"
 
@@ -554,8 +559,19 @@ void FrmMain::MnuEdiCop_Click() {}
 void FrmMain::MnuEdiPas_Click() {}
 void FrmMain::MnuEdiDel_Click() {}
 
-void FrmMain::MnuPrgCon_Click() {}
-void FrmMain::MnuPrgZon_Click() {}
+void FrmMain::MnuPrgCon_Click() { FrmConf::showWindow()->setEnabled(true); }
+
+void FrmMain::MnuPrgZon_Click()
+{
+    // The zone window shows one row per zone: without any, it has nothing
+    // to show.
+    if (rowCount(tabConfZonas()) <= 0) {
+        MsgBox(Str(1213), MsgOk);
+        return;
+    }
+    FrmZon::showWindow();
+}
+
 void FrmMain::MnuPrgRel_Click() {}
 
 void FrmMain::MnuComConf_Click() { openPortSettings(); }
