@@ -2,9 +2,12 @@
 
 #include "AppState.h"
 #include "Cp1252.h"
+#include "ModBas.h"
 #include "Schema.h"
 #include "Seams.h"
 #include "Strings.h"
+
+#include <utility>
 
 namespace orb {
 
@@ -81,18 +84,59 @@ bool ZoneRowsModel::setLabel(int zone, const QString &label)
         return false;
     if (m_rows.at(row).ETIZON == label)
         return true;
+    if (!store({ZoneRow{zone, label}}))
+        return false;
+    show(row, label);
+    return true;
+}
+
+void ZoneRowsModel::setPendingLabel(int zone, const QString &label)
+{
+    const int row = rowOf(zone);
+    if (row < 0 || !labelAcceptable(label))
+        return;
+    if (m_rows.at(row).ETIZON != label)
+        m_pending.append(ZoneRow{zone, label});
+    show(row, label);
+}
+
+bool ZoneRowsModel::storePending()
+{
+    const QList<ZoneRow> pending = std::exchange(m_pending, {});
+    if (pending.isEmpty())
+        return true;
+    if (!store(pending)) {
+        reload();
+        return false;
+    }
+    return true;
+}
+
+bool ZoneRowsModel::store(const QList<ZoneRow> &labels)
+{
     AppState &s = appState();
     QSqlError error;
-    if (!setZoneLabel(s.IdCon, zone, label, &error)) {
+    Transaction transaction(BaseDatos());
+    bool stored = transaction.started();
+    for (const ZoneRow &zone : labels)
+        stored = stored && setZoneLabel(s.IdCon, zone.IDZON, zone.ETIZON, &error);
+    stored = stored && transaction.commit();
+    if (!stored) {
+        if (!error.isValid())
+            error = transaction.error();
         s.MensajeAux = Str(120) + QStringLiteral("\n\n") + errorCodeOf(error) + QLatin1Char(' ') + error.text();
         MsgBox(s.MensajeAux, MsgOk);
         return false;
     }
-    m_rows[row].ETIZON = label;
     s.ConfModif = true;
+    return true;
+}
+
+void ZoneRowsModel::show(int row, const QString &label)
+{
+    m_rows[row].ETIZON = label;
     const QModelIndex changed = index(row, ColLabel);
     emit dataChanged(changed, changed, {Qt::DisplayRole, Qt::EditRole});
-    return true;
 }
 
 bool ZoneRowsModel::labelAcceptable(const QString &label)

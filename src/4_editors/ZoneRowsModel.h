@@ -44,11 +44,24 @@ public:
     // the reason). Both change nothing and return false.
     bool setLabel(int zone, const QString &label);
 
+    // A label read from the panel shows at once and waits to be stored with
+    // the others of the same transfer by storePending(), in one
+    // transaction. A label the panel cannot hold is left out.
+    void setPendingLabel(int zone, const QString &label);
+    // Stores the waiting labels; true when there were none or all were
+    // stored (ConfModif when one changed). On failure it is told and the
+    // grid shows the stored labels again.
+    bool storePending();
+
     // At most LenEtiqueta characters, each one the panel can show.
     static bool labelAcceptable(const QString &label);
 
 private:
+    bool store(const QList<ZoneRow> &labels);
+    void show(int row, const QString &label);
+
     QList<ZoneRow> m_rows;
+    QList<ZoneRow> m_pending;
 };
 
 } // namespace orb

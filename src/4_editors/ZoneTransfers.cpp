@@ -22,12 +22,6 @@ Builder zoneFrame(ZoneDirection direction, int zone, const ZoneRowsModel &zones)
     return writeText(AreaZon, zone, zones.label(zone).value_or(QString()));
 }
 
-// After a good exchange of a read: the label goes into the zone rows.
-bool takeReply(ZoneDirection direction, int zone, ZoneRowsModel &zones)
-{
-    return direction == ZoneDirection::Write || zones.setLabel(zone, frmComm().DatosRxText());
-}
-
 } // namespace
 
 bool transferAllZones(ZoneDirection direction, int numZon, ZoneRowsModel &zones, ZoneTransferView &view)
@@ -44,34 +38,36 @@ bool transferAllZones(ZoneDirection direction, int numZon, ZoneRowsModel &zones,
     progress.setRange(numZon);
     progress.setValue(0);
 
-    const auto stop = [&](Outcome outcome) {
-        view.stopTicker();
-        if (outcome == Outcome::Failed)
-            Err_Comm(progress);
-        else
-            End_Comm(progress);
-        view.setWindowEnabled(true);
-        return false;
-    };
-    for (int zone = 1; zone <= numZon; ++zone) {
+    const bool read = direction == ZoneDirection::Read;
+    Outcome outcome = Outcome::Ok;
+    for (int zone = 1; zone <= numZon && outcome == Outcome::Ok; ++zone) {
         view.setWindowEnabled(false);
         view.goToZone(zone);
-        const Outcome outcome = exchange(zoneFrame(direction, zone, zones), direction == ZoneDirection::Read,
-                                         kAllZoneAttempts);
+        outcome = exchange(zoneFrame(direction, zone, zones), read, kAllZoneAttempts);
         if (outcome != Outcome::Ok)
-            return stop(outcome);
-        // A label the database refuses has been told; the transfer ends
-        // there without a message of its own.
-        if (!takeReply(direction, zone, zones))
-            return stop(Outcome::PortFailed);
+            break;
+        // The label shows at once; the labels read are stored together at
+        // the end, so the line does not wait for the disk at every zone.
+        if (read)
+            zones.setPendingLabel(zone, frmComm().DatosRxText());
         view.zoneDone();
     }
+    view.stopTicker();
     view.setWindowEnabled(true);
     progress.close();
-    view.stopTicker();
-    Comm_Completed();
-    End_Comm(progress);
-    return true;
+    // The labels read before a zone that failed stay as well. A store the
+    // database refuses has been told, and ends the transfer without a
+    // message of its own.
+    const bool stored = zones.storePending();
+    if (outcome == Outcome::Failed)
+        Err_Comm(progress);
+    else if (outcome == Outcome::PortFailed || !stored)
+        End_Comm(progress);
+    else {
+        Comm_Completed();
+        End_Comm(progress);
+    }
+    return outcome == Outcome::Ok && stored;
 }
 
 bool transferOneZone(ZoneDirection direction, int zone, ZoneRowsModel &zones, ZoneTransferView &view)
@@ -90,7 +86,8 @@ bool transferOneZone(ZoneDirection direction, int zone, ZoneRowsModel &zones, Zo
         Err_Comm(progress);
         return false;
     }
-    if (!takeReply(direction, zone, zones)) {
+    // A label the database refuses has been told.
+    if (direction == ZoneDirection::Read && !zones.setLabel(zone, frmComm().DatosRxText())) {
         End_Comm(progress);
         return false;
     }

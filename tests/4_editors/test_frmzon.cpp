@@ -23,7 +23,7 @@ using orb::test::PanelSim;
 
 namespace {
 
-enum Panel { Answers, SilentAtZone5, NoPort };
+enum Panel { Answers, SilentAtZone5, NoPort, Unstorable };
 
 QString panelLabel(int zone) { return QStringLiteral("PANEL ZONA %1").arg(zone).leftJustified(16); }
 
@@ -147,6 +147,7 @@ void TestFrmZon::transfersAgainstThePanel_data()
     QTest::newRow("read all, zone 5 fails 11 times") << 'R' << "" << int(SilentAtZone5) << 4 + 11 << 405
                                                       << QList<int>{1, 2, 3, 4};
     QTest::newRow("read all, port cannot be opened") << 'R' << "" << int(NoPort) << 0 << 401 << QList<int>{};
+    QTest::newRow("read all, labels cannot be stored") << 'R' << "" << int(Unstorable) << 12 << 120 << QList<int>{};
     QTest::newRow("write all") << 'W' << "" << int(Answers) << 12 << 432 << all;
     QTest::newRow("read zone 7") << 'r' << "7" << int(Answers) << 1 << 432 << QList<int>{7};
     QTest::newRow("read zone 5, fails 10 times") << 'r' << "5" << int(SilentAtZone5) << 10 << 405 << QList<int>{};
@@ -169,6 +170,9 @@ void TestFrmZon::transfersAgainstThePanel()
         sim.misbehave(PanelSim::Misbehaviour::Silent, PanelSim::kAlways, zoneLabel(5));
     if (panel == NoPort)
         test::pointCom1At(QStringLiteral("/dev/orbitarsis-no-such-port"));
+    if (panel == Unstorable)
+        QVERIFY(orbtest::execBound(QStringLiteral("CREATE TRIGGER refuse BEFORE UPDATE ON CONFZONAS "
+                                                  "BEGIN SELECT RAISE(ABORT, 'refused'); END")));
     const QByteArray memory = sim.memory(0, kMemorySize);
     const QStringList before = labels();
     FrmZon *window = FrmZon::showWindow();
@@ -183,7 +187,7 @@ void TestFrmZon::transfersAgainstThePanel()
 
     QVERIFY(!closed && FrmZon::loaded() == window && window->isEnabled());
     QCOMPARE(sim.framesReceived(read ? 'R' : 'W'), frames);
-    m_fx.checkOnlyBox(message, message == 401 ? applicationTitle() : Str(414));
+    m_fx.checkOnlyBox(message, message == 401 || message == 120 ? applicationTitle() : Str(414));
     QVERIFY(!FrmLoad::loaded() && !frmComm().MSComm1().PortOpen() && !window->TimBarCom2().isActive());
     QStringList expected = before;
     for (int z = 1; z <= 12; ++z) {
@@ -195,6 +199,9 @@ void TestFrmZon::transfersAgainstThePanel()
                      across ? toCp1252(before.at(z - 1).leftJustified(16)) : memory.mid(zoneLabel(z), 16));
     }
     QCOMPARE(labels(), expected);
+    // The grid shows what is stored.
+    for (int z = 1; z <= 12; ++z)
+        QCOMPARE(window->DatZon()->label(z), expected.at(z - 1));
     QCOMPARE(appState().ConfModif, read && !moved.isEmpty());
 }
 
