@@ -203,6 +203,9 @@ void FrmZon::onLoad()
 
     setWindowTitle(Str(4202));
     m_grdZon->setToolTip(Str(4205));
+    // A table takes no name or description from its tool tip by itself.
+    m_grdZon->setAccessibleName(Str(4205).trimmed());
+    m_grdZon->setAccessibleDescription(Str(4205));
     m_txZon1->setToolTip(Str(4206));
     m_cmdRd1->setText(Str(4207));
     m_cmdRd1->setToolTip(Str(4208));
@@ -229,13 +232,19 @@ void FrmZon::GrdZon_RowColChange(const QModelIndex &current)
 {
     if (!current.isValid())
         return;
-    // The cursor stays in the label column; the zone box names the row's
-    // zone.
-    if (current.column() != ZoneRowsModel::ColLabel) {
-        m_grdZon->setCurrentIndex(m_datZon->index(current.row(), ZoneRowsModel::ColLabel));
-        return;
-    }
+    // The zone box names the row's zone, and the cursor goes to the label
+    // column once the click or key that moved it has done its selecting.
     m_txZon1->setText(QString::number(m_datZon->zoneAt(current.row())));
+    if (current.column() != ZoneRowsModel::ColLabel) {
+        const QPersistentModelIndex label = m_datZon->index(current.row(), ZoneRowsModel::ColLabel);
+        QMetaObject::invokeMethod(
+            this,
+            [this, label] {
+                if (label.isValid())
+                    m_grdZon->selectionModel()->setCurrentIndex(label, QItemSelectionModel::ClearAndSelect);
+            },
+            Qt::QueuedConnection);
+    }
 }
 
 bool FrmZon::TxZon1_LostFocus()

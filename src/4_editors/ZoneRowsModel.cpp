@@ -30,7 +30,11 @@ int ZoneRowsModel::columnCount(const QModelIndex &parent) const { return parent.
 
 QVariant ZoneRowsModel::data(const QModelIndex &index, int role) const
 {
-    if (!index.isValid() || index.row() >= m_rows.size() || (role != Qt::DisplayRole && role != Qt::EditRole))
+    if (!index.isValid() || index.row() >= m_rows.size())
+        return {};
+    if (role == Qt::TextAlignmentRole && index.column() == ColZone)
+        return QVariant(Qt::AlignRight | Qt::AlignVCenter);
+    if (role != Qt::DisplayRole && role != Qt::EditRole)
         return {};
     const ZoneRow &row = m_rows.at(index.row());
     return index.column() == ColZone ? QVariant(row.IDZON) : QVariant(row.ETIZON);

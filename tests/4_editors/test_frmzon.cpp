@@ -70,8 +70,9 @@ void TestFrmZon::labelsAreEditedWithinThePanelsLimits()
     // A click on a zone number: the cursor goes to its label and the zone
     // box names the zone.
     grid->setCurrentIndex(grid->model()->index(3, 0));
-    QCOMPARE(grid->currentIndex().column(), 1);
     QCOMPARE(window->TxZon1()->text(), QStringLiteral("4"));
+    QTRY_COMPARE(grid->currentIndex().column(), 1);
+    QCOMPARE(grid->selectionModel()->selectedIndexes(), QModelIndexList{grid->currentIndex()});
 
     // F2 opens the label; what is typed or pasted must fit the panel.
     QTest::keyClick(grid, Qt::Key_F2);
