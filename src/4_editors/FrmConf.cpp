@@ -1,6 +1,7 @@
 #include "FrmConf.h"
 
 #include "AppState.h"
+#include "Captions.h"
 #include "ConfTransfers.h"
 #include "EditorHost.h"
 #include "FrmComm.h"
@@ -19,6 +20,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPushButton>
+#include <algorithm>
 
 namespace orb {
 
@@ -165,10 +167,13 @@ void FrmConf::onLoad()
         m_lblCon[6 + i]->setText(captions[i]);
     for (int i = 6; i < 12; ++i)
         fitCaptionLeft(m_lblCon[i]);
+    // A heading longer than its place grows to the right.
+    for (int i : {12, 13})
+        m_lblCon[i]->resize(std::max(m_lblCon[i]->width(), m_lblCon[i]->sizeHint().width()), m_lblCon[i]->height());
     m_cmdWrConf->setText(Str(829));
     m_cmdCan->setText(Str(830));
-    m_cmdLeerConf->setText(Str(833));
-    m_cmdSendConf->setText(Str(834));
+    setButtonCaption(m_cmdLeerConf, Str(833));
+    setButtonCaption(m_cmdSendConf, Str(834));
     m_fields->setToolTips();
     m_cmdWrConf->setToolTip(Str(831));
     m_cmdCan->setToolTip(Str(832));

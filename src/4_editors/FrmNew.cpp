@@ -1,6 +1,7 @@
 #include "FrmNew.h"
 
 #include "AppState.h"
+#include "Captions.h"
 #include "EditorHost.h"
 #include "FrmComm.h"
 #include "FrmCommSys.h"

@@ -5,7 +5,6 @@
 #include "Seams.h"
 #include "Strings.h"
 
-#include <QLabel>
 #include <QLineEdit>
 #include <QValidator>
 
@@ -106,14 +105,6 @@ bool GeneralFieldBoxes::TxtCon_LostFocus()
     m_boxes[failure->index]->setFocus();
     m_checking = false;
     return false;
-}
-
-void fitCaptionLeft(QLabel *caption)
-{
-    const QRect place = caption->geometry();
-    const int width = std::max(place.width(), caption->sizeHint().width());
-    const int left = std::max(4, place.right() + 1 - width);
-    caption->setGeometry(left, place.y(), place.right() + 1 - left, place.height());
 }
 
 } // namespace orb

@@ -11,7 +11,6 @@
 #include <QRect>
 #include <array>
 
-class QLabel;
 class QLineEdit;
 class QWidget;
 
@@ -44,9 +43,5 @@ private:
     bool m_checking = false;
     bool m_stopped = false;
 };
-
-// A right-aligned caption longer than its place grows to the left, still
-// ending just before its field.
-void fitCaptionLeft(QLabel *caption);
 
 } // namespace orb
