@@ -40,15 +40,27 @@ void putPreviousBack()
     }
 }
 
-bool insertGeneralRow(const GeneralTexts &texts, QSqlError *error)
+// The general row's columns of the six fields, in order.
+ColumnValues generalColumns(const GeneralTexts &texts)
 {
-    return orb::insertGeneralRow({{"NOMCON", texts[FieldName]},
-                                  {"NUMZON", int(generalNumber(texts[FieldZones]))},
-                                  {"NUMREL", int(generalNumber(texts[FieldRelays]))},
-                                  {"INIDIA", int(generalNumber(texts[FieldDayHour]))},
-                                  {"ININIT", int(generalNumber(texts[FieldNightHour]))},
-                                  {"ETIINI", texts[FieldLabel]}},
-                                 error);
+    return {{"NOMCON", texts[FieldName]},
+            {"NUMZON", int(generalNumber(texts[FieldZones]))},
+            {"NUMREL", int(generalNumber(texts[FieldRelays]))},
+            {"INIDIA", int(generalNumber(texts[FieldDayHour]))},
+            {"ININIT", int(generalNumber(texts[FieldNightHour]))},
+            {"ETIINI", texts[FieldLabel]}};
+}
+
+// The header of the open configuration from the six fields.
+void setHeader(const GeneralTexts &texts)
+{
+    AppState &s = appState();
+    s.NomCon = texts[FieldName];
+    s.NumZon = quint8(generalNumber(texts[FieldZones]));
+    s.NumRel = quint8(generalNumber(texts[FieldRelays]));
+    s.IniDia = quint8(generalNumber(texts[FieldDayHour]));
+    s.IniNit = quint8(generalNumber(texts[FieldNightHour]));
+    s.EtiIni = texts[FieldLabel];
 }
 
 } // namespace
@@ -141,7 +153,7 @@ bool createConfiguration(const GeneralTexts &texts)
     QSqlError error;
     const bool stored = [&] {
         Transaction transaction(db);
-        const bool ok = transaction.started() && insertGeneralRow(texts, &error)
+        const bool ok = transaction.started() && insertGeneralRow(generalColumns(texts), &error)
                         && addDefaultZoneRows(idCon, 1, zones, &error)
                         && addDefaultRelayRows(idCon, 1, relays, &error) && transaction.commit();
         if (!ok && !error.isValid())
@@ -156,12 +168,7 @@ bool createConfiguration(const GeneralTexts &texts)
     QFile::remove(asidePath());
 
     s.IdCon = idCon;
-    s.NomCon = texts[FieldName];
-    s.NumZon = quint8(zones);
-    s.NumRel = quint8(relays);
-    s.IniDia = quint8(generalNumber(texts[FieldDayHour]));
-    s.IniNit = quint8(generalNumber(texts[FieldNightHour]));
-    s.EtiIni = texts[FieldLabel];
+    setHeader(texts);
 
     s.NumNuevas = s.NumNuevas + 1;
     const QString number = QString::number(qint64(s.NumNuevas));
@@ -185,13 +192,7 @@ bool storeGeneralPart(const GeneralTexts &texts)
         Transaction transaction(BaseDatos());
         const bool ok =
             transaction.started()
-            && updateGeneralRow({{"NOMCON", texts[FieldName]},
-                                 {"NUMZON", zones},
-                                 {"NUMREL", relays},
-                                 {"INIDIA", int(generalNumber(texts[FieldDayHour]))},
-                                 {"ININIT", int(generalNumber(texts[FieldNightHour]))},
-                                 {"ETIINI", texts[FieldLabel]}},
-                                &error)
+            && updateGeneralRow(generalColumns(texts), &error)
             && (zones == oldZones
                 || (zones > oldZones ? addDefaultZoneRows(s.IdCon, oldZones + 1, zones, &error)
                                      : deleteZonesAbove(zones, s.IdCon, &error)))
@@ -212,12 +213,7 @@ bool storeGeneralPart(const GeneralTexts &texts)
         MsgBox(s.MensajeAux, MsgOk);
         return false;
     }
-    s.NomCon = texts[FieldName];
-    s.NumZon = quint8(zones);
-    s.NumRel = quint8(relays);
-    s.IniDia = quint8(generalNumber(texts[FieldDayHour]));
-    s.IniNit = quint8(generalNumber(texts[FieldNightHour]));
-    s.EtiIni = texts[FieldLabel];
+    setHeader(texts);
     s.ConfModif = true;
     return true;
 }
