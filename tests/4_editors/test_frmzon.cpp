@@ -4,6 +4,7 @@
 
 #include "Cp1252.h"
 #include "EditorFixture.h"
+#include "FrmConf.h"
 #include "FrmLoad.h"
 #include "FrmZon.h"
 #include "MdiHost.h"
@@ -41,6 +42,7 @@ private slots:
     void zoneBoxAndMenu();
     void transfersAgainstThePanel_data();
     void transfersAgainstThePanel();
+    void noSecondExchangeWhileOneWaits();
 
 private:
     EditorFixture m_fx;
@@ -204,6 +206,26 @@ void TestFrmZon::transfersAgainstThePanel()
     for (int z = 1; z <= 12; ++z)
         QCOMPARE(window->DatZon()->label(z), expected.at(z - 1));
     QCOMPARE(appState().ConfModif, read && !moved.isEmpty());
+}
+
+void TestFrmZon::noSecondExchangeWhileOneWaits()
+{
+    m_fx.start(12, 1);
+    m_fx.sim->setLateDelayMs(40);   // within the reply time
+    m_fx.sim->misbehave(PanelSim::Misbehaviour::Late);
+    m_fx.sim->setMemory(zoneLabel(2), toCp1252(panelLabel(2)));
+    FrmZon *window = FrmZon::showWindow();
+    window->TxZon1()->setText(QStringLiteral("2"));
+    // While the read of zone 2 waits, every other transfer is asked for.
+    QTimer::singleShot(10, window, [window] {
+        for (QPushButton *button : {window->CmdRd1(), window->CmdWr1(), window->CmdRd(), window->CmdWr2()})
+            button->click();
+        FrmConf::showWindow()->CmdLeerConf()->click();
+    });
+    window->CmdRd1()->click();
+    QCOMPARE(m_fx.sim->framesReceived(), 1);
+    m_fx.checkOnlyBox(432, Str(414));
+    QCOMPARE(labels().value(1), panelLabel(2));
 }
 
 QTEST_MAIN(TestFrmZon)
