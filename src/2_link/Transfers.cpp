@@ -2,6 +2,7 @@
 
 #include "AppState.h"
 #include "ConfigTables.h"
+#include "Exchange.h"
 #include "FrmComm.h"
 #include "ModBas.h"
 #include "ModCom.h"
@@ -11,33 +12,12 @@
 
 #include <QSqlRecord>
 #include <algorithm>
-#include <functional>
 #include <optional>
 #include <vector>
 
 namespace orb {
 
 namespace {
-
-Builder writeByte(int address, int value)
-{
-    return [=](Frame &f) { Msg_WrByte(f, address, value); return true; };
-}
-
-Builder writeText(int area, int index, const QString &text)
-{
-    return [=](Frame &f) { Msg_WrText(f, area, index, text); return true; };
-}
-
-Builder readByte(int address)
-{
-    return [=](Frame &f) { Msg_RdByte(f, address); return true; };
-}
-
-Builder readText(int area, int index)
-{
-    return [=](Frame &f) { Msg_RdText(f, area, index); return true; };
-}
 
 // The progress of a whole transfer and its counting.
 class Progress {
@@ -209,23 +189,6 @@ bool storeReceived(const Received &r, QString *error)
 
 } // namespace
 
-Outcome exchange(const Builder &build, bool read, int attempts)
-{
-    FrmComm &comm = frmComm();
-    for (int attempt = 1; attempt <= attempts; ++attempt) {
-        Frame frame;
-        if (!build(frame))
-            return Outcome::Failed;
-        comm.Send_Msg(frame);
-        if (comm.ErrPuerto())
-            return Outcome::PortFailed;
-        const quint8 state = read ? comm.Wait_Answer() : comm.Wait_Ack();
-        if (state == RxOk)
-            return Outcome::Ok;
-    }
-    return Outcome::Failed;
-}
-
 int transferPercent(int step, int total)
 {
     if (total <= 0)
@@ -337,7 +300,6 @@ void Rec_AllConf(TransferHost &host)
         return emptyTableStop(host, saved);
 
     FrmComm &comm = frmComm();
-    const auto byteReceived = [&comm] { return comm.DatosRx().isEmpty() ? 0 : int(quint8(comm.DatosRx().at(0))); };
     Received r;
 
     // Items 1 to 5: the general part.

@@ -14,11 +14,9 @@
 // message alone. Progress goes into the progress box, and every way out
 // gives back the pointer, the toolbar and the menus.
 
-#include "Frame.h"
+#include "Exchange.h"
 #include "Progress.h"
 #include "Seams.h"
-
-#include <functional>
 
 namespace orb {
 
@@ -40,24 +38,6 @@ public:
     // Where the transfer shows its progress.
     virtual ProgressSink &progress() = 0;
 };
-
-// Attempts per frame.
-inline constexpr int MaxReint = 10;
-inline constexpr int kClockAttempts = 11;
-
-// How the exchange of one item ended: acknowledged or answered, failed at
-// every attempt (or its frame could not be built), or stopped because the
-// port could not be opened (message 401 shown).
-enum class Outcome { Ok, Failed, PortFailed };
-
-// Builds the frame of one attempt; false when it cannot be built.
-using Builder = std::function<bool(Frame &)>;
-
-// One item: its frame built anew for each attempt, sent and waited for
-// (the read reply when `read`, else the acknowledge) until it succeeds or
-// `attempts` are used up. A send that cannot open the port ends the item
-// at once.
-Outcome exchange(const Builder &build, bool read, int attempts);
 
 void Send_AllConf(TransferHost &host);
 void Rec_AllConf(TransferHost &host);

@@ -1,7 +1,7 @@
 #include "FrmNew.h"
 
 #include "AppState.h"
-#include "DelKey.h"
+#include "Captions.h"
 #include "EditorHost.h"
 #include "FrmComm.h"
 #include "FrmCommSys.h"
@@ -11,42 +11,17 @@
 #include "Seams.h"
 #include "Strings.h"
 
-#include <QApplication>
 #include <QCloseEvent>
 #include <QFrame>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPointer>
 #include <QPushButton>
-#include <QValidator>
 #include <algorithm>
 
 namespace orb {
-
-namespace {
-
-// Refuses any change (typed, pasted or dropped) that leaves a field with a
-// text it may not hold.
-class GeneralFieldValidator : public QValidator {
-public:
-    GeneralFieldValidator(int index, QObject *parent)
-        : QValidator(parent)
-        , m_index(index)
-    {
-    }
-    State validate(QString &input, int &) const override
-    {
-        return generalTextAcceptable(m_index, input) ? Acceptable : Invalid;
-    }
-
-private:
-    int m_index;
-};
-
-} // namespace
 
 FrmNew *FrmNew::loaded() { return oneInstance<FrmNew>().data(); }
 
@@ -104,15 +79,12 @@ FrmNew::FrmNew(QWidget *parent)
     heading.setBold(true);
     m_lblCon[6]->setFont(heading);
 
+    std::array<QRect, kGeneralFieldCount> places;
     for (int i = 0; i < kGeneralFieldCount; ++i) {
-        auto *field = new QLineEdit(m_pnlTop);
-        field->setObjectName(QStringLiteral("TxtCon_%1").arg(i));
         const Place &p = fields[i];
-        field->setGeometry(twips(p.left), twips(p.top) - 2, twips(p.width), twips(p.height) + 4);
-        field->setValidator(new GeneralFieldValidator(i, field));
-        field->installEventFilter(this);
-        m_txtCon[i] = field;
+        places[i] = QRect(twips(p.left), twips(p.top) - 2, twips(p.width), twips(p.height) + 4);
     }
+    m_fields = new GeneralFieldBoxes(this, m_pnlTop, places, false);
 
     // Made after the fields, so the focus moves from the fields to create
     // and cancel.
@@ -136,8 +108,7 @@ FrmNew::~FrmNew()
 void FrmNew::onLoad()
 {
     editorHost().setMenusEnabled(false, false);
-    for (QLineEdit *field : m_txtCon)
-        field->clear();
+    m_fields->setTexts({});
 
     // Centred on the main window's size.
     const QSize main = editorHost().mainWindowSize();
@@ -157,134 +128,33 @@ void FrmNew::onLoad()
     fitCaptions();
     m_cmdWrConf->setText(Str(829));
     m_cmdCan->setText(Str(830));
-    m_txtCon[0]->setToolTip(Str(819));
-    m_txtCon[1]->setToolTip(Str(820));
-    m_txtCon[2]->setToolTip(Str(821));
-    m_txtCon[3]->setToolTip(Str(822));
-    m_txtCon[4]->setToolTip(Str(823));
-    m_txtCon[5]->setToolTip(Str(824));
+    m_fields->setToolTips();
     m_cmdWrConf->setToolTip(Str(831));
     m_cmdCan->setToolTip(Str(832));
 
-    m_txtCon[FieldName]->setFocus();
+    TxtCon(FieldName)->setFocus();
 }
 
 void FrmNew::fitCaptions()
 {
     // A caption longer than its place grows to the left, still ending just
     // before its field; the heading spans the dialog.
-    for (int i = 0; i < 6; ++i) {
-        QLabel *label = m_lblCon[i];
-        const QRect place = label->geometry();
-        const int width = std::max(place.width(), label->sizeHint().width());
-        const int left = std::max(4, place.right() + 1 - width);
-        label->setGeometry(left, place.y(), place.right() + 1 - left, place.height());
-    }
+    for (int i = 0; i < 6; ++i)
+        fitCaptionLeft(m_lblCon[i]);
     QLabel *heading = m_lblCon[6];
     const int width = std::max(heading->geometry().width(), heading->sizeHint().width());
     heading->setGeometry((this->width() - width) / 2, heading->y(), width, heading->height());
 }
 
-QLineEdit *FrmNew::TxtCon(int index) const
-{
-    return index >= 0 && index < kGeneralFieldCount ? m_txtCon[index] : nullptr;
-}
+QLineEdit *FrmNew::TxtCon(int index) const { return m_fields->box(index); }
 
 QLabel *FrmNew::LblCon(int index) const { return index >= 6 && index <= 12 ? m_lblCon[index - 6] : nullptr; }
 
-GeneralTexts FrmNew::texts() const
-{
-    GeneralTexts t;
-    for (int i = 0; i < kGeneralFieldCount; ++i)
-        t[i] = m_txtCon[i]->text();
-    return t;
-}
+GeneralTexts FrmNew::texts() const { return m_fields->texts(); }
 
-int FrmNew::fieldIndex(QObject *object) const
-{
-    for (int i = 0; i < kGeneralFieldCount; ++i) {
-        if (m_txtCon[i] == object)
-            return i;
-    }
-    return -1;
-}
+bool FrmNew::TxtCon_KeyPress(int index, QChar key) { return m_fields->TxtCon_KeyPress(index, key); }
 
-bool FrmNew::TxtCon_KeyPress(int index, QChar key)
-{
-    const QLineEdit *field = TxtCon(index);
-    if (!field)
-        return false;
-    return generalKeyAccepted(index, key, int(field->text().size()), int(field->selectedText().size()));
-}
-
-bool FrmNew::TxtCon_LostFocus(int)
-{
-    if (m_checking)
-        return true;
-    AppState &s = appState();
-    s.TituloMsg = Str(109);
-    const std::optional<RangeFailure> failure = firstRangeFailure(texts());
-    if (!failure)
-        return true;
-    // Focus moves while the message shows and when the field takes it back;
-    // those moves run no further check.
-    m_checking = true;
-    s.Mensaje = failure->message;
-    MsgBox(s.Mensaje, MsgExclamation, s.TituloMsg);
-    m_txtCon[failure->index]->clear();
-    m_txtCon[failure->index]->setFocus();
-    m_checking = false;
-    return false;
-}
-
-bool FrmNew::eventFilter(QObject *watched, QEvent *event)
-{
-    const int index = fieldIndex(watched);
-    if (index < 0)
-        return QWidget::eventFilter(watched, event);
-    auto *field = m_txtCon[index];
-    switch (event->type()) {
-    case QEvent::KeyPress: {
-        const auto *key = static_cast<QKeyEvent *>(event);
-        // The Delete key of the keypad is the same key.
-        if (key->key() == Qt::Key_Delete && (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
-            // The press clears a selection only; the character after the
-            // caret goes when the key is released.
-            if (field->hasSelectedText())
-                field->del();
-            return true;
-        }
-        // Tab and Shift+Tab move between the fields; they are no input.
-        if (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab)
-            break;
-        const QString text = key->text();
-        const bool command = key->modifiers() & (Qt::ControlModifier | Qt::MetaModifier | Qt::AltModifier);
-        if (text.size() == 1 && !command && !TxtCon_KeyPress(index, text.at(0)))
-            return true;
-        break;
-    }
-    case QEvent::KeyRelease: {
-        const auto *key = static_cast<QKeyEvent *>(event);
-        Chk_DelKey(field, key->key() == Qt::Key_Delete ? kDeleteKeyCode : 0);
-        break;
-    }
-    case QEvent::FocusOut: {
-        const auto reason = static_cast<QFocusEvent *>(event)->reason();
-        // Only a move to another control counts as leaving the field: not a
-        // message box or menu taking the focus for a moment, not a click on
-        // the dialog's own frame (its title bar or close box, no control),
-        // and not the dialog going away.
-        const QWidget *next = QApplication::focusWidget();
-        const bool toOwnFrame = next && (next == this || next == frameOf(this));
-        if (!m_unloaded && !toOwnFrame && reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason)
-            TxtCon_LostFocus(index);
-        break;
-    }
-    default:
-        break;
-    }
-    return QWidget::eventFilter(watched, event);
-}
+bool FrmNew::TxtCon_LostFocus(int) { return m_fields->TxtCon_LostFocus(); }
 
 void FrmNew::CmdWrConf_Click()
 {
@@ -325,6 +195,7 @@ void FrmNew::closeEvent(QCloseEvent *event)
 {
     if (!m_unloaded) {
         m_unloaded = true;
+        m_fields->stopChecks();
         if (oneInstance<FrmNew>() == this)
             oneInstance<FrmNew>() = nullptr;
         editorHost().setMenusEnabled(true, false);

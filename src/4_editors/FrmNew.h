@@ -3,7 +3,7 @@
 // six general fields, the create and the cancel buttons. While it is open
 // the main window's menus (all but Help) and its toolbar are disabled.
 
-#include "GeneralFields.h"
+#include "GeneralFieldBoxes.h"
 
 #include <QWidget>
 #include <array>
@@ -42,7 +42,6 @@ public slots:
     void CmdCan_Click();
 
 protected:
-    bool eventFilter(QObject *watched, QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
 
 private:
@@ -50,14 +49,12 @@ private:
     void onLoad();
     void fitCaptions();
     void unload();
-    int fieldIndex(QObject *object) const;
 
     QFrame *m_pnlTop;
-    std::array<QLineEdit *, kGeneralFieldCount> m_txtCon{};
+    GeneralFieldBoxes *m_fields = nullptr;
     std::array<QLabel *, 7> m_lblCon{};   // LblCon(6)..LblCon(12)
     QPushButton *m_cmdWrConf = nullptr;
     QPushButton *m_cmdCan = nullptr;
-    bool m_checking = false;
     bool m_unloaded = false;
 };
 

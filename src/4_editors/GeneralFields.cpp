@@ -5,6 +5,7 @@
 #include "Cp1252.h"
 #include "ModBas.h"
 #include "Marks.h"
+#include "Seams.h"
 #include "Strings.h"
 
 #include <QFile>
@@ -39,15 +40,27 @@ void putPreviousBack()
     }
 }
 
-bool insertGeneralRow(const GeneralTexts &texts, QSqlError *error)
+// The general row's columns of the six fields, in order.
+ColumnValues generalColumns(const GeneralTexts &texts)
 {
-    return orb::insertGeneralRow({{"NOMCON", texts[FieldName]},
-                                  {"NUMZON", int(generalNumber(texts[FieldZones]))},
-                                  {"NUMREL", int(generalNumber(texts[FieldRelays]))},
-                                  {"INIDIA", int(generalNumber(texts[FieldDayHour]))},
-                                  {"ININIT", int(generalNumber(texts[FieldNightHour]))},
-                                  {"ETIINI", texts[FieldLabel]}},
-                                 error);
+    return {{"NOMCON", texts[FieldName]},
+            {"NUMZON", int(generalNumber(texts[FieldZones]))},
+            {"NUMREL", int(generalNumber(texts[FieldRelays]))},
+            {"INIDIA", int(generalNumber(texts[FieldDayHour]))},
+            {"ININIT", int(generalNumber(texts[FieldNightHour]))},
+            {"ETIINI", texts[FieldLabel]}};
+}
+
+// The header of the open configuration from the six fields.
+void setHeader(const GeneralTexts &texts)
+{
+    AppState &s = appState();
+    s.NomCon = texts[FieldName];
+    s.NumZon = quint8(generalNumber(texts[FieldZones]));
+    s.NumRel = quint8(generalNumber(texts[FieldRelays]));
+    s.IniDia = quint8(generalNumber(texts[FieldDayHour]));
+    s.IniNit = quint8(generalNumber(texts[FieldNightHour]));
+    s.EtiIni = texts[FieldLabel];
 }
 
 } // namespace
@@ -66,10 +79,14 @@ bool generalKeyAccepted(int index, QChar key, int length, int selectionLength)
     return true;
 }
 
-bool generalTextAcceptable(int index, const QString &text)
+bool generalTextAcceptable(int index, const QString &text, bool signBlank)
 {
-    if (isNumberField(index))
-        return std::all_of(text.cbegin(), text.cend(), isAsciiDigit);
+    if (isNumberField(index)) {
+        auto digits = text.cbegin();
+        while (signBlank && digits != text.cend() && *digits == QLatin1Char(' '))
+            ++digits;
+        return std::all_of(digits, text.cend(), isAsciiDigit);
+    }
     if (index == FieldName)
         return text.size() <= LenNomCon;
     if (index == FieldLabel)
@@ -136,7 +153,7 @@ bool createConfiguration(const GeneralTexts &texts)
     QSqlError error;
     const bool stored = [&] {
         Transaction transaction(db);
-        const bool ok = transaction.started() && insertGeneralRow(texts, &error)
+        const bool ok = transaction.started() && insertGeneralRow(generalColumns(texts), &error)
                         && addDefaultZoneRows(idCon, 1, zones, &error)
                         && addDefaultRelayRows(idCon, 1, relays, &error) && transaction.commit();
         if (!ok && !error.isValid())
@@ -151,12 +168,7 @@ bool createConfiguration(const GeneralTexts &texts)
     QFile::remove(asidePath());
 
     s.IdCon = idCon;
-    s.NomCon = texts[FieldName];
-    s.NumZon = quint8(zones);
-    s.NumRel = quint8(relays);
-    s.IniDia = quint8(generalNumber(texts[FieldDayHour]));
-    s.IniNit = quint8(generalNumber(texts[FieldNightHour]));
-    s.EtiIni = texts[FieldLabel];
+    setHeader(texts);
 
     s.NumNuevas = s.NumNuevas + 1;
     const QString number = QString::number(qint64(s.NumNuevas));
@@ -164,6 +176,44 @@ bool createConfiguration(const GeneralTexts &texts)
     s.WorkingFile = dataFolder() + QLatin1Char('/') + Str(4924) + number;
     writeWorkingMarks(s.WorkingFile, s.WorkingName);
     s.ConfCargada = true;
+    s.ConfModif = true;
+    return true;
+}
+
+bool storeGeneralPart(const GeneralTexts &texts)
+{
+    AppState &s = appState();
+    const int zones = int(generalNumber(texts[FieldZones]));
+    const int relays = int(generalNumber(texts[FieldRelays]));
+    const int oldZones = s.NumZon;
+    const int oldRelays = s.NumRel;
+    QSqlError error;
+    const bool stored = [&] {
+        Transaction transaction(BaseDatos());
+        const bool ok =
+            transaction.started()
+            && updateGeneralRow(generalColumns(texts), &error)
+            && (zones == oldZones
+                || (zones > oldZones ? addDefaultZoneRows(s.IdCon, oldZones + 1, zones, &error)
+                                     : deleteZonesAbove(zones, s.IdCon, &error)))
+            && (relays == oldRelays
+                || (relays > oldRelays ? addDefaultRelayRows(s.IdCon, oldRelays + 1, relays, &error)
+                                       : deleteRelaysAbove(relays, s.IdCon, &error)))
+            && transaction.commit();
+        if (!ok && !error.isValid())
+            error = transaction.error();
+        return ok;
+    }();
+    if (!stored) {
+        // A general row that is missing says so alone; any other failure
+        // with the engine's reason.
+        s.MensajeAux = Str(120);
+        if (!isNoRowError(error))
+            s.MensajeAux += QStringLiteral("\n\n") + errorCodeOf(error) + QLatin1Char(' ') + error.text();
+        MsgBox(s.MensajeAux, MsgOk);
+        return false;
+    }
+    setHeader(texts);
     s.ConfModif = true;
     return true;
 }

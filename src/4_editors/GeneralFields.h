@@ -33,9 +33,10 @@ inline constexpr char16_t kEscape = 27;
 bool generalKeyAccepted(int index, QChar key, int length, int selectionLength);
 
 // Whether a field may hold a text, however it got there (typed or pasted):
-// number fields only digits, the name at most LenNomCon characters, the
-// label at most LenEtiqueta characters the panel can show.
-bool generalTextAcceptable(int index, const QString &text);
+// number fields only digits (after blanks, with `signBlank`), the name at
+// most LenNomCon characters, the label at most LenEtiqueta characters the
+// panel can show.
+bool generalTextAcceptable(int index, const QString &text, bool signBlank = false);
 
 // Value of a number field: the leading decimal number of its text, 0 when
 // it has none.
@@ -59,5 +60,13 @@ int firstEmptyField(const GeneralTexts &texts);
 // ConfModif. On failure the message is shown, the previous working database
 // is put back where it still exists and nothing else changes.
 bool createConfiguration(const GeneralTexts &texts);
+
+// Stores the general part of the open configuration from `texts` (already
+// checked: none empty, all within range), in one transaction: the general
+// row, then default zone and relay rows added up to the new counts or the
+// rows above them deleted (counted from the header's NumZon and NumRel).
+// Then the header takes the new values and ConfModif is set. On failure
+// message 120 tells why and nothing changes.
+bool storeGeneralPart(const GeneralTexts &texts);
 
 } // namespace orb

@@ -5,9 +5,11 @@
 #include "DocumentCommands.h"
 #include "FrmComm.h"
 #include "FrmCommSys.h"
+#include "FrmConf.h"
 #include "FrmLoad.h"
 #include "FrmNew.h"
 #include "FrmRel.h"
+#include "FrmZon.h"
 #include "Icons.h"
 #include "MdiHost.h"
 #include "ModBas.h"
@@ -558,8 +560,23 @@ void FrmMain::MnuEdiCop_Click() {}
 void FrmMain::MnuEdiPas_Click() {}
 void FrmMain::MnuEdiDel_Click() {}
 
-void FrmMain::MnuPrgCon_Click() {}
-void FrmMain::MnuPrgZon_Click() {}
+void FrmMain::MnuPrgCon_Click() { FrmConf::showWindow()->setEnabled(true); }
+
+void FrmMain::MnuPrgZon_Click()
+{
+    // The zone window shows one row per zone: without any, it has nothing
+    // to show.
+    const int zones = rowCount(tabConfZonas());
+    if (zones < 0) {
+        appState().MensajeAux = Str(120);
+        MsgBox(appState().MensajeAux, MsgOk);
+    } else if (zones == 0) {
+        MsgBox(Str(1213), MsgOk);
+    } else {
+        FrmZon::showWindow();
+    }
+}
+
 void FrmMain::MnuPrgRel_Click()
 {
     AppState &s = appState();

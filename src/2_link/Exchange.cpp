@@ -1,0 +1,51 @@
+#include "Exchange.h"
+
+#include "FrmComm.h"
+#include "ModCom.h"
+
+namespace orb {
+
+Outcome exchange(const Builder &build, bool read, int attempts)
+{
+    FrmComm &comm = frmComm();
+    for (int attempt = 1; attempt <= attempts; ++attempt) {
+        Frame frame;
+        if (!build(frame))
+            return Outcome::Failed;
+        comm.Send_Msg(frame);
+        if (comm.ErrPuerto())
+            return Outcome::PortFailed;
+        const quint8 state = read ? comm.Wait_Answer() : comm.Wait_Ack();
+        if (state == RxOk)
+            return Outcome::Ok;
+    }
+    return Outcome::Failed;
+}
+
+Builder writeByte(int address, int value)
+{
+    return [=](Frame &f) { Msg_WrByte(f, address, value); return true; };
+}
+
+Builder writeText(int area, int index, const QString &text)
+{
+    return [=](Frame &f) { Msg_WrText(f, area, index, text); return true; };
+}
+
+Builder readByte(int address)
+{
+    return [=](Frame &f) { Msg_RdByte(f, address); return true; };
+}
+
+Builder readText(int area, int index)
+{
+    return [=](Frame &f) { Msg_RdText(f, area, index); return true; };
+}
+
+int byteReceived()
+{
+    const QByteArray data = frmComm().DatosRx();
+    return data.isEmpty() ? 0 : int(quint8(data.at(0)));
+}
+
+} // namespace orb

@@ -1,0 +1,22 @@
+#pragma once
+// Captions that must fit the places the windows give them, whatever the
+// language: a field's caption that ends just before its field, and a
+// button's caption that may take two lines.
+
+#include <QString>
+
+class QLabel;
+class QPushButton;
+
+namespace orb {
+
+// A right-aligned caption longer than its place grows to the left, up to the
+// edge of its parent, still ending where it ended; one still too long there
+// takes a smaller type until it fits.
+void fitCaptionLeft(QLabel *caption);
+
+// Sets a button's caption, breaking it into two lines at a blank when it is
+// too wide for the button on one. Assistive technology gets it on one line.
+void setButtonCaption(QPushButton *button, const QString &caption);
+
+} // namespace orb
