@@ -1,6 +1,13 @@
 #include "ModPrint.h"
 
+#include "AppState.h"
+#include "ConfigTables.h"
+#include "PrintHost.h"
+#include "RptCon.h"
+#include "RptRel.h"
+#include "RptZon.h"
 #include "Schema.h"
+#include "Seams.h"
 #include "Strings.h"
 
 namespace orb {
@@ -41,6 +48,37 @@ void fitColumns(QVariantMap &row, const TableDef &table)
             *it = text;
         }
     }
+}
+
+// Refills a print table with the rows converted from every row of its
+// source table. `reading` and `emptying` name the two steps in the message
+// that reports a failure of either.
+bool refill(const TableDef &source, const TableDef &target, const std::function<QVariantMap(const QVariantMap &)> &convert,
+            const char *reading, const char *emptying)
+{
+    QSqlError error;
+    const char *step = reading;
+    const QList<QVariantMap> sourceRows = reportRows(source, &error);
+    bool done = !error.isValid();
+    if (done) {
+        QList<QList<std::pair<QString, QVariant>>> rows;
+        rows.reserve(sourceRows.size());
+        for (const QVariantMap &sourceRow : sourceRows) {
+            const QVariantMap row = convert(sourceRow);
+            QList<std::pair<QString, QVariant>> columns;
+            for (auto it = row.begin(); it != row.end(); ++it)
+                columns.append({it.key(), it.value()});
+            rows.append(columns);
+        }
+        step = emptying;
+        done = replacePrintRows(target, rows, &error);
+    }
+    if (!done) {
+        AppState &s = appState();
+        s.MensajeAux = QLatin1String(step) + QStringLiteral(" Error: ") + errorCodeOf(error);
+        MsgBox(s.MensajeAux, MsgOk, applicationTitle());
+    }
+    return done;
 }
 
 } // namespace
@@ -144,6 +182,23 @@ QVariantMap impConfRelesRow(const QVariantMap &relay, const ZoneLabelLookup &zon
     }
     fitColumns(row, tabImpConfReles());
     return row;
+}
+
+bool Prn_Con(RptCon &report)
+{
+    report.applyTitle(printHost().configurationCaption());
+    return refill(tabConfCentral(), tabImpConfCentral(), impConfCentralRow, "SELECT * FROM CONFCENTRAL ",
+                  "DELETE * from IMPCONFCENTRAL ");
+}
+
+void Prn_Zon(RptZon &report) { report.applyTitle(printHost().configurationCaption()); }
+
+bool Prn_Rel(RptRel &report)
+{
+    report.applyTitle(printHost().configurationCaption());
+    const auto convert = [](const QVariantMap &relay) { return impConfRelesRow(relay, zoneRowLabel); };
+    return refill(tabConfReles(), tabImpConfReles(), convert, "SELECT * FROM CONFRELES ORDER BY IDREL",
+                  "DELETE * from IMPCONFRELES ");
 }
 
 } // namespace orb
