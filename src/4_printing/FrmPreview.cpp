@@ -37,10 +37,14 @@ FrmPreview *FrmPreview::showReport(ReportKind kind, std::shared_ptr<Report> repo
         // Owned by the document area's subwindow, which deletes it on close.
         window = new FrmPreview(kind, mdiArea());
         window->setReport(std::move(report));
+        // The pages are laid out when they first show, fitted to the width
+        // they have then: only once the window has its size.
+        window->m_preview->hide();
         if (QMdiSubWindow *sub = showAsChild(window)) {
             // As large as the document area shows it: pages need the room.
             sub->setGeometry(QRect(QPoint(0, 0), mdiArea()->viewport()->size()));
         }
+        window->m_preview->show();
     } else {
         window->setReport(std::move(report));
         if (auto *sub = qobject_cast<QMdiSubWindow *>(window->parentWidget()); sub && mdiArea())
@@ -88,14 +92,14 @@ FrmPreview::FrmPreview(ReportKind kind, QWidget *parent)
         return action;
     };
     add("CmdFirst", Str(9301), QStringLiteral("go-first"), QStyle::SP_MediaSkipBackward, QKeySequence(Qt::CTRL | Qt::Key_Home),
-        [this] { m_preview->setCurrentPage(1); });
+        [this] { showPage(1); });
     add("CmdPrevious", Str(9302), QStringLiteral("go-previous"), QStyle::SP_ArrowBack, QKeySequence(Qt::Key_PageUp),
-        [this] { m_preview->setCurrentPage(m_preview->currentPage() - 1); });
+        [this] { showPage(m_preview->currentPage() - 1); });
     m_bar->addWidget(m_lblPage);
     add("CmdNext", Str(9303), QStringLiteral("go-next"), QStyle::SP_ArrowForward, QKeySequence(Qt::Key_PageDown),
-        [this] { m_preview->setCurrentPage(m_preview->currentPage() + 1); });
+        [this] { showPage(m_preview->currentPage() + 1); });
     add("CmdLast", Str(9304), QStringLiteral("go-last"), QStyle::SP_MediaSkipForward, QKeySequence(Qt::CTRL | Qt::Key_End),
-        [this] { m_preview->setCurrentPage(m_preview->pageCount()); });
+        [this] { showPage(m_preview->pageCount()); });
     m_bar->addSeparator();
     add("CmdZoomOut", Str(9306), QStringLiteral("zoom-out"), QStyle::SP_CustomBase, QKeySequence::ZoomOut,
         [this] { m_preview->zoomOut(); });
@@ -155,6 +159,14 @@ QAction *FrmPreview::command(const QString &name) const
             return action;
     }
     return nullptr;
+}
+
+void FrmPreview::showPage(int page)
+{
+    // The preview tells of a new page when it is scrolled to, not when it
+    // is asked for one.
+    m_preview->setCurrentPage(page);
+    updatePage();
 }
 
 void FrmPreview::updatePage()

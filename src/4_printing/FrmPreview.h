@@ -45,6 +45,7 @@ public slots:
 private:
     FrmPreview(ReportKind kind, QWidget *parent);
     void setReport(std::shared_ptr<Report> report);
+    void showPage(int page);
     void updatePage();
 
     ReportKind m_kind;

@@ -12,6 +12,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPushButton>
+#include <algorithm>
 
 namespace orb {
 
@@ -141,6 +142,7 @@ void ReportChooser::Form_Load()
     m_cmbTipInf->addItems({Str(4105), Str(4106), Str(4107), Str(4108), Str(4109)});
     m_cmbTipInf->setCurrentIndex(0);
     m_tag = QStringLiteral("0");
+    fitToTexts();
 
     // Centred on the main window's size, whatever its position.
     const QSize main = printHost().mainWindowSize();
@@ -149,6 +151,32 @@ void ReportChooser::Form_Load()
         frame->move(main.width() / 2 - frame->width() / 2, main.height() / 2 - frame->height() / 2);
     }
     m_cmbTipInf->setFocus();
+}
+
+void ReportChooser::fitToTexts()
+{
+    // The places were measured for a smaller font than a desktop may use. A
+    // text that does not fit (the prompt, the longest entry of the list, a
+    // button's caption) widens the window: the prompt and the list keep
+    // their margins, and the buttons grow and stand centred as a pair.
+    const int margin = m_prompt->x();
+    const int gap = m_cmdSal->x() - m_cmdPrint->geometry().right() - 1;
+    const int listMargin = this->width() - m_cmbTipInf->geometry().right() - 1;
+    const int prompt = std::max(m_prompt->width(), m_prompt->sizeHint().width());
+    const int list = std::max(m_cmbTipInf->width(), m_cmbTipInf->sizeHint().width());   // the longest entry
+    const int print = std::max(m_cmdPrint->width(), m_cmdPrint->sizeHint().width());
+    const int sal = std::max(m_cmdSal->width(), m_cmdSal->sizeHint().width());
+    const int width = std::max({this->width(), margin + prompt + margin, m_cmbTipInf->x() + list + listMargin,
+                                margin + print + gap + sal + margin});
+    if (width == this->width() && print == m_cmdPrint->width() && sal == m_cmdSal->width())
+        return;
+    setFixedSize(width, height());
+    m_prompt->resize(width - 2 * margin, m_prompt->height());
+    m_cmbTipInf->resize(width - m_cmbTipInf->x() - listMargin, m_cmbTipInf->height());
+    const int left = (width - print - gap - sal) / 2;
+    m_cmdPrint->setGeometry(left, m_cmdPrint->y(), print, m_cmdPrint->height());
+    m_cmdSal->setGeometry(left + print + gap, m_cmdSal->y(), sal, m_cmdSal->height());
+    frameOf(this)->adjustSize();
 }
 
 void ReportChooser::CmbTipInf_Click(int index) { m_tag = QString::number(index); }

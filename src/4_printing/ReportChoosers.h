@@ -52,6 +52,7 @@ protected:
 private:
     ReportChooser(ReportOutput output, QWidget *parent);
     void Form_Load();
+    void fitToTexts();
     void unload();
 
     ReportOutput m_output;

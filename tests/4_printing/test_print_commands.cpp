@@ -18,7 +18,9 @@
 #include "Strings.h"
 #include "TestConfiguration.h"
 
+#include <QAction>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPrinter>
 #include <QPushButton>
@@ -239,6 +241,8 @@ void TestPrintCommands::previewWindowIsReusedAndReadsAfresh()
     QVERIFY(runReport(ReportKind::Relays, ReportOutput::Preview));
     QCOMPARE(FrmPreview::of(ReportKind::Relays), window);
     QTRY_COMPARE(window->pageCount(), 3);
+    window->command("CmdLast")->trigger();
+    QCOMPARE(window->findChild<QLabel *>("LblPage")->text(), QStringLiteral("Page 3 of 3"));
     // Printing from the preview asks the dialog and prints what it shows.
     window->CmdPrint_Click();
     QCOMPARE(m_dialogs, 1);
