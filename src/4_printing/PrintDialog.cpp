@@ -3,6 +3,8 @@
 #include <QApplication>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QRadioButton>
+#include <QTimer>
 
 namespace orb {
 
@@ -21,6 +23,15 @@ bool showPrintDialog(QPrinter &printer, const QString &title)
     dialog.setOptions(QAbstractPrintDialog::PrintToFile | QAbstractPrintDialog::PrintShowPageSize
                       | QAbstractPrintDialog::PrintCollateCopies);
     dialog.setPrintRange(QAbstractPrintDialog::AllPages);
+    // Every page prints. The desktop's dialog may still offer a range of
+    // pages, whatever its options say, once it shows: such a choice would
+    // not be kept.
+    QTimer::singleShot(0, &dialog, [&dialog] {
+        for (const char *range : {"printRange", "pagesRadioButton", "printCurrentPage", "printSelection"}) {
+            if (auto *choice = dialog.findChild<QRadioButton *>(QLatin1String(range)))
+                choice->setEnabled(false);
+        }
+    });
     return dialog.exec() == QDialog::Accepted;
 }
 
