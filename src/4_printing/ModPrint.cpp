@@ -10,6 +10,8 @@
 #include "Seams.h"
 #include "Strings.h"
 
+#include <QHash>
+
 namespace orb {
 
 namespace {
@@ -50,35 +52,36 @@ void fitColumns(QVariantMap &row, const TableDef &table)
     }
 }
 
+// Tells the user that a step of a refill failed: the step and the engine's
+// error code.
+bool refillFailed(const char *step, const QSqlError &error)
+{
+    AppState &s = appState();
+    s.MensajeAux = QLatin1String(step) + QStringLiteral(" Error: ") + errorCodeOf(error);
+    MsgBox(s.MensajeAux, MsgOk, applicationTitle());
+    return false;
+}
+
 // Refills a print table with the rows converted from every row of its
 // source table. `reading` and `emptying` name the two steps in the message
 // that reports a failure of either.
-bool refill(const TableDef &source, const TableDef &target, const std::function<QVariantMap(const QVariantMap &)> &convert,
-            const char *reading, const char *emptying)
+bool refill(const TableDef &source, const TableDef &target,
+            const std::function<QVariantMap(const QVariantMap &)> &convert, const char *reading, const char *emptying)
 {
     QSqlError error;
-    const char *step = reading;
     const QList<QVariantMap> sourceRows = reportRows(source, &error);
-    bool done = !error.isValid();
-    if (done) {
-        QList<QList<std::pair<QString, QVariant>>> rows;
-        rows.reserve(sourceRows.size());
-        for (const QVariantMap &sourceRow : sourceRows) {
-            const QVariantMap row = convert(sourceRow);
-            QList<std::pair<QString, QVariant>> columns;
-            for (auto it = row.begin(); it != row.end(); ++it)
-                columns.append({it.key(), it.value()});
-            rows.append(columns);
-        }
-        step = emptying;
-        done = replacePrintRows(target, rows, &error);
+    if (error.isValid())
+        return refillFailed(reading, error);
+    QList<QList<std::pair<QString, QVariant>>> rows;
+    rows.reserve(sourceRows.size());
+    for (const QVariantMap &sourceRow : sourceRows) {
+        const QVariantMap row = convert(sourceRow);
+        QList<std::pair<QString, QVariant>> columns;
+        for (auto it = row.begin(); it != row.end(); ++it)
+            columns.append({it.key(), it.value()});
+        rows.append(columns);
     }
-    if (!done) {
-        AppState &s = appState();
-        s.MensajeAux = QLatin1String(step) + QStringLiteral(" Error: ") + errorCodeOf(error);
-        MsgBox(s.MensajeAux, MsgOk, applicationTitle());
-    }
-    return done;
+    return replacePrintRows(target, rows, &error) || refillFailed(emptying, error);
 }
 
 } // namespace
@@ -196,7 +199,20 @@ void Prn_Zon(RptZon &report) { report.applyTitle(printHost().configurationCaptio
 bool Prn_Rel(RptRel &report)
 {
     report.applyTitle(printHost().configurationCaption());
-    const auto convert = [](const QVariantMap &relay) { return impConfRelesRow(relay, zoneRowLabel); };
+    // Every zone label is read once, not once for each bound of each relay;
+    // of two rows of a zone the one read last counts.
+    QSqlError error;
+    const QList<QVariantMap> zones = reportRows(tabConfZonas(), &error);
+    if (error.isValid())
+        return refillFailed("SELECT * FROM CONFZONAS ", error);
+    QHash<int, QString> labels;
+    for (const QVariantMap &zone : zones)
+        labels.insert(zone.value(QStringLiteral("IDZON")).toInt(), zone.value(QStringLiteral("ETIZON")).toString());
+    const auto zoneLabel = [&labels](int zone) -> std::optional<QString> {
+        const auto it = labels.constFind(zone);
+        return it == labels.constEnd() ? std::nullopt : std::optional<QString>(*it);
+    };
+    const auto convert = [&zoneLabel](const QVariantMap &relay) { return impConfRelesRow(relay, zoneLabel); };
     return refill(tabConfReles(), tabImpConfReles(), convert, "SELECT * FROM CONFRELES ORDER BY IDREL",
                   "DELETE * from IMPCONFRELES ");
 }
