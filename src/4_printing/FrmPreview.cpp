@@ -72,56 +72,32 @@ FrmPreview::FrmPreview(ReportKind kind, QWidget *parent)
 
     m_bar->setObjectName(QStringLiteral("TolBarPreview"));
     m_bar->setIconSize(QSize(20, 20));
-    const auto add = [this](const char *name, const QString &text, const QString &themeIcon, QStyle::StandardPixmap fallback,
-                            const QKeySequence &key, auto slot) {
-        QIcon icon = QIcon::fromTheme(themeIcon);
-        if (icon.isNull() && fallback != QStyle::SP_CustomBase)
-            icon = style()->standardIcon(fallback);
-        QAction *action = m_bar->addAction(icon, text);
-        action->setObjectName(QLatin1String(name));
-        action->setToolTip(text);
-        if (!key.isEmpty()) {
-            action->setShortcut(key);
-            action->setShortcutContext(Qt::WidgetWithChildrenShortcut);
-            addAction(action);
-        }
-        connect(action, &QAction::triggered, this, slot);
-        // Reachable with the Tab key like any other control.
-        if (QWidget *button = m_bar->widgetForAction(action))
-            button->setFocusPolicy(Qt::TabFocus);
-        return action;
-    };
-    add("CmdFirst", Str(9301), QStringLiteral("go-first"), QStyle::SP_MediaSkipBackward, QKeySequence(Qt::CTRL | Qt::Key_Home),
-        [this] { showPage(1); });
-    add("CmdPrevious", Str(9302), QStringLiteral("go-previous"), QStyle::SP_ArrowBack, QKeySequence(Qt::Key_PageUp),
-        [this] { showPage(m_preview->currentPage() - 1); });
+    const QKeySequence none;
+    connect(addCommand("CmdFirst", Str(9301), themed("go-first", QStyle::SP_MediaSkipBackward),
+                       QKeySequence(Qt::CTRL | Qt::Key_Home)),
+            &QAction::triggered, this, [this] { showPage(1); });
+    connect(addCommand("CmdPrevious", Str(9302), themed("go-previous", QStyle::SP_ArrowBack),
+                       QKeySequence(Qt::Key_PageUp)),
+            &QAction::triggered, this, [this] { showPage(m_preview->currentPage() - 1); });
     m_bar->addWidget(m_lblPage);
-    add("CmdNext", Str(9303), QStringLiteral("go-next"), QStyle::SP_ArrowForward, QKeySequence(Qt::Key_PageDown),
-        [this] { showPage(m_preview->currentPage() + 1); });
-    add("CmdLast", Str(9304), QStringLiteral("go-last"), QStyle::SP_MediaSkipForward, QKeySequence(Qt::CTRL | Qt::Key_End),
-        [this] { showPage(m_preview->pageCount()); });
+    connect(addCommand("CmdNext", Str(9303), themed("go-next", QStyle::SP_ArrowForward),
+                       QKeySequence(Qt::Key_PageDown)),
+            &QAction::triggered, this, [this] { showPage(m_preview->currentPage() + 1); });
+    connect(addCommand("CmdLast", Str(9304), themed("go-last", QStyle::SP_MediaSkipForward),
+                       QKeySequence(Qt::CTRL | Qt::Key_End)),
+            &QAction::triggered, this, [this] { showPage(m_preview->pageCount()); });
     m_bar->addSeparator();
-    add("CmdZoomOut", Str(9306), QStringLiteral("zoom-out"), QStyle::SP_CustomBase, QKeySequence::ZoomOut,
-        [this] { m_preview->zoomOut(); });
-    add("CmdZoomIn", Str(9305), QStringLiteral("zoom-in"), QStyle::SP_CustomBase, QKeySequence::ZoomIn,
-        [this] { m_preview->zoomIn(); });
-    add("CmdFitWidth", Str(9307), QStringLiteral("zoom-fit-width"), QStyle::SP_CustomBase, QKeySequence(),
-        [this] { m_preview->fitToWidth(); });
-    add("CmdFitPage", Str(9308), QStringLiteral("zoom-fit-best"), QStyle::SP_CustomBase, QKeySequence(),
-        [this] { m_preview->fitInView(); });
+    connect(addCommand("CmdZoomOut", Str(9306), themed("zoom-out"), QKeySequence::ZoomOut), &QAction::triggered,
+            m_preview, [this] { m_preview->zoomOut(); });
+    connect(addCommand("CmdZoomIn", Str(9305), themed("zoom-in"), QKeySequence::ZoomIn), &QAction::triggered,
+            m_preview, [this] { m_preview->zoomIn(); });
+    connect(addCommand("CmdFitWidth", Str(9307), themed("zoom-fit-width"), none), &QAction::triggered, m_preview,
+            &QPrintPreviewWidget::fitToWidth);
+    connect(addCommand("CmdFitPage", Str(9308), themed("zoom-fit-best"), none), &QAction::triggered, m_preview,
+            &QPrintPreviewWidget::fitInView);
     m_bar->addSeparator();
-    QAction *print = m_bar->addAction(printHost().reportCommandIcon(ReportOutput::Print), Str(4103));
-    print->setObjectName(QStringLiteral("CmdPrint"));
-    print->setToolTip(Str(4103));
-    connect(print, &QAction::triggered, this, &FrmPreview::CmdPrint_Click);
-    if (QWidget *button = m_bar->widgetForAction(print))
-        button->setFocusPolicy(Qt::TabFocus);
-    // Texts where the desktop has no picture.
-    m_bar->setToolButtonStyle(Qt::ToolButtonFollowStyle);
-    for (QAction *action : m_bar->actions()) {
-        if (auto *button = qobject_cast<QToolButton *>(m_bar->widgetForAction(action)); button && action->icon().isNull())
-            button->setToolButtonStyle(Qt::ToolButtonTextOnly);
-    }
+    connect(addCommand("CmdPrint", Str(4103), printHost().reportCommandIcon(ReportOutput::Print), none),
+            &QAction::triggered, this, &FrmPreview::CmdPrint_Click);
 
     m_lblPage->setObjectName(QStringLiteral("LblPage"));
     m_lblPage->setContentsMargins(8, 0, 8, 0);
@@ -132,6 +108,33 @@ FrmPreview::FrmPreview(ReportKind kind, QWidget *parent)
     layout->setSpacing(0);
     layout->addWidget(m_bar);
     layout->addWidget(m_preview, 1);
+}
+
+QIcon FrmPreview::themed(const char *name, QStyle::StandardPixmap fallback) const
+{
+    const QIcon icon = QIcon::fromTheme(QLatin1String(name));
+    return icon.isNull() && fallback != QStyle::SP_CustomBase ? style()->standardIcon(fallback) : icon;
+}
+
+QAction *FrmPreview::addCommand(const char *name, const QString &text, const QIcon &icon, const QKeySequence &key)
+{
+    QAction *action = m_bar->addAction(icon, text);
+    action->setObjectName(QLatin1String(name));
+    action->setToolTip(text);
+    if (!key.isEmpty()) {
+        // The keys work wherever the focus is in this window.
+        action->setShortcut(key);
+        action->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+        addAction(action);
+    }
+    if (auto *button = qobject_cast<QToolButton *>(m_bar->widgetForAction(action))) {
+        // Reachable with the Tab key like any other control; its text where
+        // the desktop has no picture for it.
+        button->setFocusPolicy(Qt::TabFocus);
+        if (icon.isNull())
+            button->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    }
+    return action;
 }
 
 FrmPreview::~FrmPreview()

@@ -7,10 +7,13 @@
 
 #include "ReportCommands.h"
 
+#include <QIcon>
+#include <QStyle>
 #include <QWidget>
 #include <memory>
 
 class QAction;
+class QKeySequence;
 class QLabel;
 class QPrintPreviewWidget;
 class QPrinter;
@@ -44,6 +47,11 @@ public slots:
 
 private:
     FrmPreview(ReportKind kind, QWidget *parent);
+    // The desktop's picture of that name, else the style's fallback (none
+    // for SP_CustomBase).
+    QIcon themed(const char *name, QStyle::StandardPixmap fallback = QStyle::SP_CustomBase) const;
+    // A command of the tool bar with its tool tip and, unless empty, its keys.
+    QAction *addCommand(const char *name, const QString &text, const QIcon &icon, const QKeySequence &key);
     void setReport(std::shared_ptr<Report> report);
     void showPage(int page);
     void updatePage();

@@ -160,7 +160,8 @@ void TestPrintCommands::reportsFromTheWorkingDatabase_data()
                              << QStringList{"Hotel Plaza, ala norte, plantas baja a cuarta 012", "STALE"};
     // Zones by number, whatever order they were stored in; no table changes.
     QTest::newRow("zones") << ReportKind::Zones
-                           << QStringList{R"(Punto\s+Etiqueta\s+1\s+ENTRADA\s+2\s+HALL\s+3\s+ETI ZONA 3\s+4\s+ETI ZONA 4)",
+                           << QStringList{R"(Punto\s+Etiqueta\s+1\s+ENTRADA\s+2\s+HALL\s+3\s+ETI ZONA 3\s+4\s+)"
+                                          R"(ETI ZONA 4)",
                                           R"(Zones Report of Configuration: Hotel\s+Página 1 de 1)"}
                            << QStringList{"STALE", "STALE"};
     // Zone labels looked up beside the bounds; a bound without a zone has none.
@@ -211,8 +212,8 @@ void TestPrintCommands::failedRefillShowsNoReport()
     QFETCH(ReportOutput, output);
     QFETCH(QString, table);
     // The rows are emptied, but no new row may be written.
-    QVERIFY(execBound(QStringLiteral("CREATE TRIGGER refuse BEFORE INSERT ON %1 BEGIN SELECT RAISE(ABORT, 'refused'); END")
-                          .arg(table)));
+    const QString trigger = "CREATE TRIGGER refuse BEFORE INSERT ON %1 BEGIN SELECT RAISE(ABORT, 'refused'); END";
+    QVERIFY(execBound(trigger.arg(table)));
     QVERIFY(!runReport(kind, output));
     QCOMPARE(m_boxes->shown.size(), 1);
     QVERIFY2(m_boxes->shown.first().prompt.startsWith(QStringLiteral("DELETE * from %1  Error: ").arg(table)),
@@ -258,9 +259,11 @@ void TestPrintCommands::choosersRunTheReportOfTheirTag_data()
     QTest::addColumn<QString>("report");    // the report's title; empty: none
     QTest::addColumn<bool>("staysOpen");
     const QString general = "General Report of Configuration: Hotel";
+    const QString zones = "Zones Report of Configuration: Hotel";
+    const QString relays = "Relays Report of Configuration: Hotel";
     QTest::newRow("preview untouched") << ReportOutput::Preview << -1 << "" << true << general << false;
-    QTest::newRow("preview zones") << ReportOutput::Preview << 1 << "" << true << "Zones Report of  Configuration: Hotel" << false;
-    QTest::newRow("print relays") << ReportOutput::Print << 2 << "" << true << "Relays Report of  Configuration: Hotel" << false;
+    QTest::newRow("preview zones") << ReportOutput::Preview << 1 << "" << true << zones << false;
+    QTest::newRow("print relays") << ReportOutput::Print << 2 << "" << true << relays << false;
     QTest::newRow("preview entry 4") << ReportOutput::Preview << 3 << "" << true << "" << true;
     QTest::newRow("print entry 5") << ReportOutput::Print << 4 << "" << true << "" << true;
     QTest::newRow("relay typed, not chosen") << ReportOutput::Print << -1 << Str(4107) << true << general << false;
@@ -308,7 +311,8 @@ void TestPrintCommands::choosersRunTheReportOfTheirTag()
                 shown = window->windowTitle();
         }
     }
-    QVERIFY2(report.isEmpty() ? shown.isEmpty() : shown.simplified().startsWith(report.simplified()), qPrintable(shown));
+    shown = shown.simplified();
+    QVERIFY2(report.isEmpty() ? shown.isEmpty() : shown.startsWith(report), qPrintable(shown));
     // A cancelled dialog leaves the printer set-up as it was.
     if (!accept)
         QCOMPARE(printer->outputFileName(), m_dir.filePath("before.pdf"));
