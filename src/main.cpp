@@ -5,6 +5,7 @@
 #include "FrmWel.h"
 #include "Icons.h"
 #include "InstanceLock.h"
+#include "PrintDialog.h"
 #include "QtSeams.h"
 
 #include <QApplication>
@@ -27,6 +28,7 @@ int main(int argc, char *argv[])
                      QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QApplication::installTranslator(&qtTexts);
     orb::installQtSeams();
+    orb::installPrintDialog();
 
     // One running copy per user: two would share one working database.
     orb::InstanceLock lock;

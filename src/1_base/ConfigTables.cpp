@@ -403,6 +403,34 @@ QList<std::pair<int, QString>> lookupRows(const TableDef &table, QSqlError *erro
 
 // ---- Print tables --------------------------------------------------------
 
+QList<QVariantMap> reportRows(const TableDef &table, QSqlError *error)
+{
+    const char *order = nullptr;
+    if (&table == &tabConfReles())
+        order = "IDREL, rowid";
+    else if (&table == &tabConfZonas())
+        order = "IDCON, IDZON";
+    else if (&table == &tabConfCentral() || &table == &tabImpConfCentral() || &table == &tabImpConfReles())
+        order = "rowid";
+    Q_ASSERT(order);
+    QSqlQuery query(BaseDatos());
+    query.setForwardOnly(true);
+    QList<QVariantMap> rows;
+    const QString sql = QStringLiteral("SELECT * FROM \"%1\" ORDER BY %2");
+    if (!query.exec(sql.arg(QLatin1String(table.name), QLatin1String(order)))) {
+        fail(query, error);
+        return rows;
+    }
+    while (query.next()) {
+        const QSqlRecord record = query.record();
+        QVariantMap row;
+        for (int i = 0; i < record.count(); ++i)
+            row.insert(record.fieldName(i), record.value(i));
+        rows.append(row);
+    }
+    return rows;
+}
+
 bool replacePrintRows(const TableDef &table, const QList<QList<std::pair<QString, QVariant>>> &rows,
                       QSqlError *error)
 {

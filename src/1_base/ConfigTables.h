@@ -18,6 +18,7 @@
 #include <QSqlRecord>
 #include <QString>
 #include <QVariant>
+#include <QVariantMap>
 #include <array>
 #include <optional>
 #include <utility>
@@ -160,6 +161,13 @@ int rowCount(const TableDef &table);
 QList<std::pair<int, QString>> lookupRows(const TableDef &table, QSqlError *error = nullptr);
 
 // ---- Print tables --------------------------------------------------------
+
+// Every row of a table the reports are made from, each column by name (a
+// Null value stays Null): CONFCENTRAL in the order its rows were added,
+// CONFRELES in relay order, CONFZONAS by configuration and zone, and the
+// print tables IMPCONFCENTRAL and IMPCONFRELES in the order their rows were
+// added. Empty on failure (with *error set) or when there is none.
+QList<QVariantMap> reportRows(const TableDef &table, QSqlError *error = nullptr);
 
 // Empties a print table (IMPCONFCENTRAL or IMPCONFRELES) and adds the rows
 // given, each as column name and value (other columns take their defaults),

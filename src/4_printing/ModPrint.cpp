@@ -1,7 +1,16 @@
 #include "ModPrint.h"
 
+#include "AppState.h"
+#include "ConfigTables.h"
+#include "PrintHost.h"
+#include "RptCon.h"
+#include "RptRel.h"
+#include "RptZon.h"
 #include "Schema.h"
+#include "Seams.h"
 #include "Strings.h"
+
+#include <QHash>
 
 namespace orb {
 
@@ -41,6 +50,38 @@ void fitColumns(QVariantMap &row, const TableDef &table)
             *it = text;
         }
     }
+}
+
+// Tells the user that a step of a refill failed: the step and the engine's
+// error code.
+bool refillFailed(const char *step, const QSqlError &error)
+{
+    AppState &s = appState();
+    s.MensajeAux = QLatin1String(step) + QStringLiteral(" Error: ") + errorCodeOf(error);
+    MsgBox(s.MensajeAux, MsgOk, applicationTitle());
+    return false;
+}
+
+// Refills a print table with the rows converted from every row of its
+// source table. `reading` and `emptying` name the two steps in the message
+// that reports a failure of either.
+bool refill(const TableDef &source, const TableDef &target,
+            const std::function<QVariantMap(const QVariantMap &)> &convert, const char *reading, const char *emptying)
+{
+    QSqlError error;
+    const QList<QVariantMap> sourceRows = reportRows(source, &error);
+    if (error.isValid())
+        return refillFailed(reading, error);
+    QList<QList<std::pair<QString, QVariant>>> rows;
+    rows.reserve(sourceRows.size());
+    for (const QVariantMap &sourceRow : sourceRows) {
+        const QVariantMap row = convert(sourceRow);
+        QList<std::pair<QString, QVariant>> columns;
+        for (auto it = row.begin(); it != row.end(); ++it)
+            columns.append({it.key(), it.value()});
+        rows.append(columns);
+    }
+    return replacePrintRows(target, rows, &error) || refillFailed(emptying, error);
 }
 
 } // namespace
@@ -144,6 +185,36 @@ QVariantMap impConfRelesRow(const QVariantMap &relay, const ZoneLabelLookup &zon
     }
     fitColumns(row, tabImpConfReles());
     return row;
+}
+
+bool Prn_Con(RptCon &report)
+{
+    report.applyTitle(printHost().configurationCaption());
+    return refill(tabConfCentral(), tabImpConfCentral(), impConfCentralRow, "SELECT * FROM CONFCENTRAL ",
+                  "DELETE * from IMPCONFCENTRAL ");
+}
+
+void Prn_Zon(RptZon &report) { report.applyTitle(printHost().configurationCaption()); }
+
+bool Prn_Rel(RptRel &report)
+{
+    report.applyTitle(printHost().configurationCaption());
+    // Every zone label is read once, not once for each bound of each relay;
+    // of two rows of a zone the one read last counts.
+    QSqlError error;
+    const QList<QVariantMap> zones = reportRows(tabConfZonas(), &error);
+    if (error.isValid())
+        return refillFailed("SELECT * FROM CONFZONAS ", error);
+    QHash<int, QString> labels;
+    for (const QVariantMap &zone : zones)
+        labels.insert(zone.value(QStringLiteral("IDZON")).toInt(), zone.value(QStringLiteral("ETIZON")).toString());
+    const auto zoneLabel = [&labels](int zone) -> std::optional<QString> {
+        const auto it = labels.constFind(zone);
+        return it == labels.constEnd() ? std::nullopt : std::optional<QString>(*it);
+    };
+    const auto convert = [&zoneLabel](const QVariantMap &relay) { return impConfRelesRow(relay, zoneLabel); };
+    return refill(tabConfReles(), tabImpConfReles(), convert, "SELECT * FROM CONFRELES ORDER BY IDREL",
+                  "DELETE * from IMPCONFRELES ");
 }
 
 } // namespace orb

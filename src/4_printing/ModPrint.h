@@ -15,6 +15,10 @@
 
 namespace orb {
 
+class RptCon;
+class RptRel;
+class RptZon;
+
 // Type word of a relay's TIP with the general-activation bit cleared (bit 7
 // stays, so only 128 and 192 are "not configured"): 128, 3, 6, 10, 16, 32
 // have their words, everything else (null and 0 included) is NO_PRG.
@@ -46,5 +50,25 @@ using ZoneLabelLookup = std::function<std::optional<QString>(int zone)>;
 // the label of the zone it names. A bound without a zone row, or whose zone
 // has an empty label, gets a single blank.
 QVariantMap impConfRelesRow(const QVariantMap &relay, const ZoneLabelLookup &zoneLabel);
+
+// ---- Preparing a report ---------------------------------------------------
+//
+// Each report is prepared just before it is shown or printed. Its title (and
+// the caption of a preview of it) becomes the report's heading followed by
+// the configuration caption of the main window's status panel as it stands.
+// The general and relay reports then get their print table refilled from
+// the configuration: every row of the source table converted as above and
+// written, together with the emptying of the table, in one transaction, so
+// that the report reads the new rows as soon as the procedure returns.
+// When the refill fails the user is told, the table keeps the rows it held
+// and the procedure returns false: the report must not be shown.
+
+// IMPCONFCENTRAL from CONFCENTRAL.
+bool Prn_Con(RptCon &report);
+// The zone report reads CONFZONAS itself: the title only.
+void Prn_Zon(RptZon &report);
+// IMPCONFRELES from CONFRELES in relay order, with the zone labels of the
+// activation lists.
+bool Prn_Rel(RptRel &report);
 
 } // namespace orb

@@ -15,6 +15,7 @@
 #include "ModBas.h"
 #include "OneInstance.h"
 #include "Recovery.h"
+#include "ReportCommands.h"
 #include "Schema.h"
 #include "Seams.h"
 #include "Strings.h"
@@ -137,8 +138,16 @@ const QStringList &editingWindowNames()
     static const QStringList names = {
         QStringLiteral("FrmConf"), QStringLiteral("FrmZon"), QStringLiteral("FrmRel"),
         QStringLiteral("FrmNew"),  QStringLiteral("FrmPre"), QStringLiteral("FrmPrt"),
+        QStringLiteral("FrmPreview"),
     };
     return names;
+}
+
+// The name of the child window in front; empty when there is none.
+QString activeChildName(const QMdiArea &area)
+{
+    const QMdiSubWindow *sub = area.currentSubWindow();
+    return sub && sub->widget() ? sub->widget()->objectName() : QString();
 }
 
 } // namespace
@@ -174,6 +183,7 @@ FrmMain::FrmMain(QWidget *parent)
     oneInstance<FrmMain>() = this;
     setMdiArea(m_area);
     setEditorHost(this);
+    setPrintHost(this);
 }
 
 FrmMain::~FrmMain()
@@ -185,6 +195,7 @@ FrmMain::~FrmMain()
     if (mdiArea() == m_area)
         setMdiArea(nullptr);
     withdrawEditorHost(this);
+    withdrawPrintHost(this);
 }
 
 void FrmMain::buildMenus()
@@ -551,8 +562,23 @@ void FrmMain::MnuArxOpen_Click() { documentCommands(*this).Open(); }
 void FrmMain::MnuArxClose_Click() { documentCommands(*this).Close(); }
 void FrmMain::MnuArxSav_Click() { documentCommands(*this).Save(); }
 void FrmMain::MnuArxSavAs_Click() { documentCommands(*this).SaveAs(); }
-void FrmMain::MnuArxVis_Click() {}
-void FrmMain::MnuArxImp_Click() {}
+// Print and preview run the report of the active editing window.
+void FrmMain::MnuArxVis_Click() { runReportOfWindow(activeChildName(*m_area), ReportOutput::Preview); }
+void FrmMain::MnuArxImp_Click() { runReportOfWindow(activeChildName(*m_area), ReportOutput::Print); }
+
+QString FrmMain::configurationCaption() const { return m_lblCon[0]->text(); }
+
+QIcon FrmMain::reportCommandIcon(ReportOutput output) const
+{
+    return m_buttons[output == ReportOutput::Print ? 5 : 6]->icon();
+}
+
+std::shared_ptr<QPrinter> FrmMain::reportPrinter()
+{
+    if (!m_printer)
+        m_printer = makeReportPrinter();
+    return m_printer;
+}
 void FrmMain::MnuArxSal_Click() { documentCommands(*this).Exit(); }
 
 void FrmMain::MnuEdiCut_Click() {}

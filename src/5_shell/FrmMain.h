@@ -10,6 +10,7 @@
 // windows.
 
 #include "EditorHost.h"
+#include "PrintHost.h"
 
 #include <QMainWindow>
 #include <QStringList>
@@ -24,7 +25,7 @@ class QToolBar;
 
 namespace orb {
 
-class FrmMain : public QMainWindow, public EditorHost {
+class FrmMain : public QMainWindow, public EditorHost, public PrintHost {
     Q_OBJECT
 public:
     explicit FrmMain(QWidget *parent = nullptr);
@@ -57,6 +58,13 @@ public:
     void setMainWindowEnabled(bool enabled) override { setEnabled(enabled); }
     void setCommandEnabled(const QString &menuItem, int toolButton, bool enabled) override;
     void Show_ConfInfo() override;
+
+    // What the reports need: the status panel's configuration caption, the
+    // pictures of the print and preview commands and the printer set-up
+    // kept while the program runs.
+    QString configurationCaption() const override;
+    QIcon reportCommandIcon(ReportOutput output) const override;
+    std::shared_ptr<QPrinter> reportPrinter() override;
 
     // A menu item by its name: the seven menus (MnuArx ... MnuHelp) give
     // their menu-bar entry, the others their command. Null for other names.
@@ -129,6 +137,7 @@ private:
     QMenu *m_mnuVen = nullptr;
     QList<QAction *> m_windowList;
     bool m_loaded = false;
+    std::shared_ptr<QPrinter> m_printer;
 };
 
 // The main window of the process, or null before it is made and after it

@@ -1,0 +1,9 @@
+#include "WorkingRows.h"
+
+#include "ConfigTables.h"
+
+namespace orb {
+
+QList<QVariantMap> TableRowSource::rows() { return reportRows(m_table); }
+
+} // namespace orb
