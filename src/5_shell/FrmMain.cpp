@@ -2,6 +2,8 @@
 
 #include "AppState.h"
 #include "DocumentCommands.h"
+#include "EditCommands.h"
+#include "FrmAbt.h"
 #include "FrmComm.h"
 #include "FrmCommSys.h"
 #include "FrmLoad.h"
@@ -303,6 +305,12 @@ void FrmMain::buildStatusPanel()
     }
 }
 
+QWidget *FrmMain::activeChild() const
+{
+    QMdiSubWindow *sub = m_area->activeSubWindow();
+    return sub ? sub->widget() : nullptr;
+}
+
 QLabel *FrmMain::LblCon(int index) const
 {
     return index >= 0 && index < 4 ? m_lblCon[index] : nullptr;
@@ -549,10 +557,11 @@ void FrmMain::MnuArxVis_Click() {}
 void FrmMain::MnuArxImp_Click() {}
 void FrmMain::MnuArxSal_Click() { documentCommands(*this).Exit(); }
 
-void FrmMain::MnuEdiCut_Click() {}
-void FrmMain::MnuEdiCop_Click() {}
-void FrmMain::MnuEdiPas_Click() {}
-void FrmMain::MnuEdiDel_Click() {}
+// The edit commands work on the focused box of the active child window.
+void FrmMain::MnuEdiCut_Click() { runEditCommand(EditCommand::Cut, activeChild()); }
+void FrmMain::MnuEdiCop_Click() { runEditCommand(EditCommand::Copy, activeChild()); }
+void FrmMain::MnuEdiPas_Click() { runEditCommand(EditCommand::Paste, activeChild()); }
+void FrmMain::MnuEdiDel_Click() { runEditCommand(EditCommand::Delete, activeChild()); }
 
 void FrmMain::MnuPrgCon_Click() {}
 void FrmMain::MnuPrgZon_Click() {}
@@ -583,12 +592,12 @@ void FrmMain::MnuComTime_Click()
 void FrmMain::MnuVerHer_Click() { m_tolBarBut->setVisible(menuItem(QStringLiteral("MnuVerHer"))->isChecked()); }
 void FrmMain::MnuVerCon_Click() { m_pnlConf->setVisible(menuItem(QStringLiteral("MnuVerCon"))->isChecked()); }
 
-void FrmMain::MnuVenMHz_Click() {}
-void FrmMain::MnuVenVrt_Click() {}
-void FrmMain::MnuVenCas_Click() {}
-void FrmMain::MnuVenOIc_Click() {}
+void FrmMain::MnuVenMHz_Click() { arrangeChildren(Arrangement::TileHorizontally); }
+void FrmMain::MnuVenVrt_Click() { arrangeChildren(Arrangement::TileVertically); }
+void FrmMain::MnuVenCas_Click() { arrangeChildren(Arrangement::Cascade); }
+void FrmMain::MnuVenOIc_Click() { arrangeChildren(Arrangement::ArrangeIcons); }
 
-void FrmMain::MnuHelpAbt_Click() {}
+void FrmMain::MnuHelpAbt_Click() { FrmAbt::showBox(); }
 
 void FrmMain::TolBarBut_ButtonClick(int index)
 {
