@@ -35,6 +35,68 @@ bool closeChildWindow(const QString &name)
     return !window || frameOf(window)->close();
 }
 
+namespace {
+
+// The minimised child windows in a row along the bottom of the area, from
+// the left, wrapping upwards; returns the height the rows take.
+int arrangeIcons(QMdiArea &area, const QList<QMdiSubWindow *> &icons)
+{
+    int x = 0, y = area.viewport()->height(), rowHeight = 0;
+    for (QMdiSubWindow *sub : icons) {
+        const QSize size = sub->size();
+        if (x > 0 && x + size.width() > area.viewport()->width()) {
+            x = 0;
+            y -= rowHeight;
+            rowHeight = 0;
+        }
+        rowHeight = qMax(rowHeight, size.height());
+        sub->move(x, y - size.height());
+        x += size.width();
+    }
+    return icons.isEmpty() ? 0 : area.viewport()->height() - (y - rowHeight);
+}
+
+} // namespace
+
+void arrangeChildren(Arrangement arrangement)
+{
+    QMdiArea *area = mdiArea();
+    if (!area)
+        return;
+    QList<QMdiSubWindow *> open, icons;
+    for (QMdiSubWindow *sub : area->subWindowList(QMdiArea::StackingOrder)) {
+        if (!sub->isVisible())
+            continue;
+        (sub->isMinimized() ? icons : open) << sub;
+    }
+    const int iconRows = arrangeIcons(*area, icons);
+    switch (arrangement) {
+    case Arrangement::ArrangeIcons:
+        return;
+    case Arrangement::Cascade:
+        area->cascadeSubWindows();
+        arrangeIcons(*area, icons);
+        return;
+    case Arrangement::TileHorizontally:
+    case Arrangement::TileVertically:
+        break;
+    }
+    if (open.isEmpty())
+        return;
+    const bool stacked = arrangement == Arrangement::TileHorizontally;
+    const int width = area->viewport()->width();
+    const int height = qMax(1, area->viewport()->height() - iconRows);
+    const int count = int(open.size());
+    for (int i = 0; i < count; ++i) {
+        QMdiSubWindow *sub = open.at(i);
+        if (sub->isMaximized())
+            sub->showNormal();
+        const QRect place = stacked ? QRect(0, height * i / count, width, height * (i + 1) / count - height * i / count)
+                                    : QRect(width * i / count, 0, width * (i + 1) / count - width * i / count, height);
+        sub->setGeometry(place);
+    }
+}
+
 void unloadChild(QWidget *window)
 {
     QWidget *frame = frameOf(window);

@@ -27,6 +27,18 @@ QWidget *childWindow(const QString &name);
 // closing runs and may refuse). True when no such window is left.
 bool closeChildWindow(const QString &name);
 
+// The Window menu's arrangements of the child windows.
+enum class Arrangement {
+    Cascade,          // overlapping, each a step down and to the right
+    TileHorizontally, // one above the other, each the full width of the area
+    TileVertically,   // side by side, each the full height of the area
+    ArrangeIcons,     // the minimised ones in a row along the bottom
+};
+// Arranges the child windows of the document area. Minimised windows keep
+// their icon row at the bottom; the tiles share the room above it. A window
+// of fixed size keeps its size and takes its place in the order.
+void arrangeChildren(Arrangement arrangement);
+
 // Takes a child window away at once, without a close event: hidden now,
 // deleted (with its frame) when the event loop next runs.
 void unloadChild(QWidget *window);

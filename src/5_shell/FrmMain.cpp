@@ -3,6 +3,8 @@
 #include "AppState.h"
 #include "ConfigTables.h"
 #include "DocumentCommands.h"
+#include "EditCommands.h"
+#include "FrmAbt.h"
 #include "FrmComm.h"
 #include "FrmCommSys.h"
 #include "FrmConf.h"
@@ -320,6 +322,12 @@ void FrmMain::buildStatusPanel()
     }
 }
 
+QWidget *FrmMain::activeChild() const
+{
+    QMdiSubWindow *sub = m_area->activeSubWindow();
+    return sub ? sub->widget() : nullptr;
+}
+
 QLabel *FrmMain::LblCon(int index) const
 {
     return index >= 0 && index < 4 ? m_lblCon[index] : nullptr;
@@ -581,10 +589,11 @@ std::shared_ptr<QPrinter> FrmMain::reportPrinter()
 }
 void FrmMain::MnuArxSal_Click() { documentCommands(*this).Exit(); }
 
-void FrmMain::MnuEdiCut_Click() {}
-void FrmMain::MnuEdiCop_Click() {}
-void FrmMain::MnuEdiPas_Click() {}
-void FrmMain::MnuEdiDel_Click() {}
+// The edit commands work on the focused box of the active child window.
+void FrmMain::MnuEdiCut_Click() { runEditCommand(EditCommand::Cut, activeChild()); }
+void FrmMain::MnuEdiCop_Click() { runEditCommand(EditCommand::Copy, activeChild()); }
+void FrmMain::MnuEdiPas_Click() { runEditCommand(EditCommand::Paste, activeChild()); }
+void FrmMain::MnuEdiDel_Click() { runEditCommand(EditCommand::Delete, activeChild()); }
 
 void FrmMain::MnuPrgCon_Click() { FrmConf::showWindow()->setEnabled(true); }
 
@@ -643,12 +652,12 @@ void FrmMain::MnuComTime_Click()
 void FrmMain::MnuVerHer_Click() { m_tolBarBut->setVisible(menuItem(QStringLiteral("MnuVerHer"))->isChecked()); }
 void FrmMain::MnuVerCon_Click() { m_pnlConf->setVisible(menuItem(QStringLiteral("MnuVerCon"))->isChecked()); }
 
-void FrmMain::MnuVenMHz_Click() {}
-void FrmMain::MnuVenVrt_Click() {}
-void FrmMain::MnuVenCas_Click() {}
-void FrmMain::MnuVenOIc_Click() {}
+void FrmMain::MnuVenMHz_Click() { arrangeChildren(Arrangement::TileHorizontally); }
+void FrmMain::MnuVenVrt_Click() { arrangeChildren(Arrangement::TileVertically); }
+void FrmMain::MnuVenCas_Click() { arrangeChildren(Arrangement::Cascade); }
+void FrmMain::MnuVenOIc_Click() { arrangeChildren(Arrangement::ArrangeIcons); }
 
-void FrmMain::MnuHelpAbt_Click() {}
+void FrmMain::MnuHelpAbt_Click() { FrmAbt::showBox(); }
 
 void FrmMain::TolBarBut_ButtonClick(int index)
 {

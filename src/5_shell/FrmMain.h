@@ -81,6 +81,8 @@ public:
     QFrame *PnlConf() const { return m_pnlConf; }
     QLabel *LblCon(int index) const;
     QMdiArea *documentArea() const { return m_area; }
+    // The window in the active child window of the document area, or null.
+    QWidget *activeChild() const;
 
 public slots:
     // File menu.

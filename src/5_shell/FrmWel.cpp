@@ -29,16 +29,17 @@ void initialiseApplicationState()
     s.SavAsCancel = false;
 }
 
-QString FrmWel::versionLine()
+QString programVersion()
 {
-    // major.minor.revision, each in decimal without leading zeros.
     QStringList parts = QString::fromLatin1(ORB_VERSION).split(QLatin1Char('.'));
     while (parts.size() < 3)
         parts << QStringLiteral("0");
     for (QString &part : parts)
         part = QString::number(part.toInt());
-    return Str(5704) + QLatin1Char(' ') + parts.mid(0, 3).join(QLatin1Char('.'));
+    return parts.mid(0, 3).join(QLatin1Char('.'));
 }
+
+QString FrmWel::versionLine() { return Str(5704) + QLatin1Char(' ') + programVersion(); }
 
 FrmWel::FrmWel(FrmMain &mainWindow, QWidget *parent)
     : QWidget(parent, Qt::SplashScreen | Qt::FramelessWindowHint)

@@ -46,6 +46,10 @@ private:
     FrmMain &m_main;
 };
 
+// The program's version from the build: major.minor.revision, each in
+// decimal without leading zeros.
+QString programVersion();
+
 // The start values of the application state, set once before the main
 // window is loaded.
 void initialiseApplicationState();

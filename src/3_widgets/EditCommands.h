@@ -1,0 +1,22 @@
+#pragma once
+// The Edit menu's commands on the selected text of the focused box of the
+// active child window (a text box, or the editor of a grid cell), through
+// the desktop's clipboard. A box that is not a text box, or no box at all,
+// makes the command do nothing. Whatever the box refuses as typed or pasted
+// text (its limits and character rules) it refuses here too.
+
+class QWidget;
+
+namespace orb {
+
+enum class EditCommand {
+    Cut,    // the clipboard takes the selection, which is then removed
+    Copy,   // the clipboard takes the selection (empty when nothing is selected)
+    Paste,  // the clipboard's text replaces the selection (or goes in at the caret)
+    Delete, // the selection is removed; the clipboard is left alone
+};
+
+// Runs the command on the focused control of `child` (a child window).
+void runEditCommand(EditCommand command, QWidget *child);
+
+} // namespace orb
