@@ -45,7 +45,7 @@ void TestExchangeEnd::waitEndsWhenTheProgramQuits()
 
     // The panel stays silent; the program is told to quit during the wait.
     comm.setReplyTimeout(60000);   // only the quit may end this wait
-    sim.misbehave(PanelSim::Misbehaviour::Silent, PanelSim::kAlways);
+    sim.misbehave(PanelSim::Misbehaviour::Silent);
     Msg_WrByte(f, AdrNumZon, 9);
     QVERIFY(comm.Send_Msg(f));
     QTimer::singleShot(50, &comm, [] { QCoreApplication::exit(0); });
@@ -54,9 +54,9 @@ void TestExchangeEnd::waitEndsWhenTheProgramQuits()
     QVERIFY(!comm.waiting());
     QVERIFY(!appState().TimeOut);
 
-    // The transfer goes on to its next attempt: it fails at once as well,
-    // the read wait too, and the state is left for the next exchange.
-    sim.clearMisbehaviours();
+    // The transfer goes on to its next attempt, which the panel would
+    // answer: it fails at once as well, the read wait too, and the state is
+    // left for the next exchange.
     Msg_WrByte(f, AdrNumZon, 10);
     comm.Send_Msg(f);
     QCOMPARE(comm.Wait_Ack(), RxFail);
