@@ -22,6 +22,25 @@ inline bool execBound(const QString &sql, const QVariantList &values = {})
     return q.exec();
 }
 
+// Runs fn(db) on a connection of its own to the database file at path
+// (read-only when asked) and gives back its result; a default value when the
+// file cannot be opened.
+template <typename Fn>
+auto onSideConnection(const QString &path, bool readOnly, Fn fn)
+{
+    decltype(fn(std::declval<QSqlDatabase &>())) result{};
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("side"));
+        db.setDatabaseName(path);
+        if (readOnly)
+            db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY"));
+        if (db.open())
+            result = fn(db);
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("side"));
+    return result;
+}
+
 // Creates the working database anew, opens it and fills a configuration of
 // the given size with the default rows (zones "ETI ZONA n", relays
 // "ETI RELE n" with TIP 192). Returns false on any failure.
