@@ -1,5 +1,5 @@
-// Request frames byte for byte, the relay record and its mode byte,
-// Windows-1252 texts and the recognition of the panel's replies.
+// Request frames byte for byte, the relay record and its mode byte, and
+// Windows-1252 texts. The panel's replies are judged in test_reply_fuzz.
 
 #include "AppState.h"
 #include "Cp1252.h"
@@ -15,23 +15,6 @@ namespace {
 
 QByteArray hex(const char *text) { return QByteArray::fromHex(QByteArray(text).replace(' ', "")); }
 
-// The panel's reply to a read frame: its address, `data`, a correct
-// checksum; `length` replaces the length byte when not 0.
-QByteArray readReply(const QByteArray &request, const QByteArray &data, int length = 0)
-{
-    QByteArray reply = hex("C0 10 52");
-    reply.append(char(length ? length : 2 + data.size())).append(request.mid(4, 2)).append(data);
-    reply.append(char(FrameChecksum(reply, 2, reply.size())));
-    return reply;
-}
-
-QByteArray readZone(int zone)
-{
-    Frame f;
-    Msg_RdText(f, AreaZon, zone);
-    return f.bytes();
-}
-
 } // namespace
 
 class TestFrames : public QObject {
@@ -41,8 +24,6 @@ private slots:
     void framesByteForByte();
     void textsAreCutAndEncoded();
     void modeByteAndRelayRecord();
-    void repliesJudged_data();
-    void repliesJudged();
 };
 
 void TestFrames::framesByteForByte_data()
@@ -151,82 +132,6 @@ void TestFrames::modeByteAndRelayRecord()
     appState().IdCon = 5;
     QCOMPARE(relayRecordFromDatabase(3)->IL[3], quint8(9));
     Close_DB();
-}
-
-void TestFrames::repliesJudged_data()
-{
-    QTest::addColumn<quint8>("state");
-    QTest::addColumn<QByteArray>("input");
-    QTest::addColumn<QByteArray>("request"); // the frame just sent
-    QTest::addColumn<quint8>("result");
-    QTest::addColumn<QByteArray>("data");    // what a good read reply carries
-    QTest::addColumn<QByteArray>("kept");    // what still waits for more bytes
-    const QByteArray ack = hex("C0 10 57 81 06 DE");
-    const QByteArray write = hex("10 C0 57 03 00 22 08 84");
-    const QByteArray none;
-    QTest::newRow("acknowledge") << RxWaitAck << ack << write << RxOk << none << none;
-    for (int i = 0; i < ack.size(); ++i) {
-        QByteArray changed = ack;
-        changed[i] = char(quint8(changed.at(i)) ^ (i == 3 ? 0xFF : 0x01));
-        QTest::addRow("acknowledge, byte %d changed", i) << RxWaitAck << changed << write << RxFail << none << none;
-    }
-    QTest::newRow("acknowledge and one byte") << RxWaitAck << ack + '\0' << write << RxFail << none << none;
-    QTest::newRow("acknowledge cut") << RxWaitAck << ack.left(5) << write << RxFail << none << none;
-    QTest::newRow("echo of a write") << RxWaitAck << write << write << RxFail << none << none;
-
-    Frame f;
-    Msg_RdByte(f, AdrNumZon);
-    const QByteArray one = f.bytes();
-    Msg_RdRel(f, 3);
-    const QByteArray record = f.bytes();
-    const QByteArray zone5 = readZone(5);
-    const QByteArray bytes12 = hex("C6 AD 01 1E 01 04 05 09 0A 0B 7F 80");
-    const QByteArray label("ETI ZONA 5      ");
-    const QByteArray good = readReply(zone5, label);
-    QTest::newRow("read of 1") << RxWaitRead << readReply(one, hex("17")) << one << RxOk << hex("17") << none;
-    QTest::newRow("read of 12") << RxWaitRead << readReply(record, bytes12) << record << RxOk << bytes12 << none;
-    QTest::newRow("read of 16") << RxWaitRead << good << zone5 << RxOk << label << none;
-    // The reply is found after a late reply glued to it, or after the echo
-    // of the frame on a line that echoes, and before a stray byte.
-    QTest::newRow("late reply to zone 4 first")
-        << RxWaitRead << readReply(readZone(4), label.left(15) + '4') + good << zone5 << RxOk << label << none;
-    QTest::newRow("echo first, a byte after")
-        << RxWaitRead << zone5 + good + '\0' << zone5 << RxOk << label << none;
-    // Not the reply: passed over, and the wait goes on.
-    QByteArray bad = good;
-    bad[22] = char(quint8(bad.back()) + 1);
-    QTest::newRow("bad checksum") << RxWaitRead << bad << zone5 << RxWaitRead << none << none;
-    bad = good;
-    bad[1] = char(0x20);
-    QTest::newRow("another panel") << RxWaitRead << bad << zone5 << RxWaitRead << none << none;
-    Msg_RdByte(f, AdrNumRel);
-    QTest::newRow("reply to the relay count")
-        << RxWaitRead << readReply(f.bytes(), hex("17")) << one << RxWaitRead << none << none;
-    bad = hex("C0 10 57") + good.mid(3, 19);
-    bad.append(char(FrameChecksum(bad, 2, bad.size())));
-    QTest::newRow("function W") << RxWaitRead << bad << zone5 << RxWaitRead << none << none;
-    QTest::newRow("length of 12") << RxWaitRead << readReply(zone5, label, 14) << zone5 << RxWaitRead << none << none;
-    QTest::newRow("acknowledge for a read") << RxWaitRead << ack << one << RxWaitRead << none << none;
-    // The echo of a one-byte read frame has a fitting checksum but is the
-    // PC's own frame, not the panel's reply.
-    QTest::newRow("echo of a read") << RxWaitRead << one << one << RxWaitRead << none << none;
-    // The start of the reply waits for its rest.
-    QTest::newRow("one byte less") << RxWaitRead << good.left(22) << zone5 << RxWaitRead << none << good.left(22);
-    QTest::newRow("noise, then the start") << RxWaitRead << hex("C0 10 52 C0 10") << zone5 << RxWaitRead << none
-                                           << hex("C0 10");
-    QTest::newRow("not a read frame") << RxWaitRead << good << write << RxFail << none << none;
-}
-
-void TestFrames::repliesJudged()
-{
-    QFETCH(quint8, state);
-    QFETCH(QByteArray, input);
-    QFETCH(QByteArray, request);
-    QFETCH(QByteArray, data);
-    QByteArray got = "old";
-    QTEST(judgeReply(state, &input, request, &got), "result");
-    QCOMPARE(got, data.isEmpty() ? QByteArray("old") : data);
-    QTEST(input, "kept");
 }
 
 QTEST_GUILESS_MAIN(TestFrames)

@@ -61,17 +61,20 @@ QByteArray candidate(QRandomGenerator &rng, const QByteArray &request)
                            ? kAck
                            : withSum(QByteArray::fromHex("C01052") + char(count + 2) + request.mid(4, 2)
                                      + randomBytes(rng, count));
-    switch (rng.bounded(7)) {
+    switch (rng.bounded(9)) {
     case 0: return bytes;
     case 1: bytes[rng.bounded(int(bytes.size()))] = char(rng.bounded(256)); return bytes;
     case 2: return bytes + randomBytes(rng, 1);
     case 3: bytes.chop(1 + rng.bounded(int(bytes.size()))); return bytes;
     case 4: return QByteArray::fromHex("10C0") + bytes;
-    case 5: { // the reply to another address first
-        QByteArray other = bytes;
-        other[5] = char(quint8(other.at(5)) + 1 + rng.bounded(255));
-        return other + bytes.left(rng.bounded(int(bytes.size()) + 1));
+    case 5: { // a whole reply to another address first (for the acknowledge: a negative one)
+        QByteArray other = bytes.chopped(1);
+        const int at = request.at(2) == 'R' ? 5 : 4;
+        other[at] = char(quint8(other.at(at)) + 1 + rng.bounded(255));
+        return withSum(other) + bytes.left(rng.bounded(int(bytes.size()) + 1));
     }
+    case 6: return request + bytes.left(rng.bounded(int(bytes.size()) + 1)); // a line that echoes
+    case 7: return kAck + bytes.left(rng.bounded(int(bytes.size()) + 1));   // an acknowledge, for a read too
     default: return randomBytes(rng, rng.bounded(30));
     }
 }
