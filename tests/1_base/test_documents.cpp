@@ -16,12 +16,6 @@ using namespace orbtest;
 
 namespace {
 
-void writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size());
-}
-
 // Every row of every table of a document, read on a connection of its own.
 QStringList dumpDocument(const QString &path)
 {
@@ -188,16 +182,16 @@ void TestDocuments::failedOpenLeavesTheOpenConfigurationAsItWas()
     QFETCH(QString, reason);
     const QString path = doc(QStringLiteral("bad.vcs"));
     if (kind == QLatin1String("text")) {
-        writeFile(path, "CONFCENTRAL;Hotel;128;128\nThis is not a configuration document at all.\n");
+        QVERIFY(writeFile(path, "CONFCENTRAL;Hotel;128;128\nThis is not a configuration document at all.\n"));
     } else if (kind == QLatin1String("empty")) {
-        writeFile(path, QByteArray());
+        QVERIFY(writeFile(path, QByteArray()));
     } else if (kind != QLatin1String("missing")) {
         // A document of another configuration, spoilt as the row says.
         QVERIFY(makeConfiguration(128, 128, QStringLiteral("Otra")));
         QVERIFY(storeDocument(path));
         QVERIFY(spoilt.isEmpty() || spoil(path, spoilt));
         if (kind == QLatin1String("truncated"))
-            writeFile(path, fileBytes(path).left(int(QFileInfo(path).size() / 2)));
+            QVERIFY(writeFile(path, fileBytes(path).left(int(QFileInfo(path).size() / 2))));
         QVERIFY(makeConfiguration(4, 2));
         QVERIFY(Open_Conf() == OpenResult::Opened);
         m_boxes->shown.clear();
@@ -287,11 +281,11 @@ void TestDocuments::oddNamesStoreUnderTheirOwnNameOnly()
                              QStringLiteral(".Other.vcs.k3j9x0a1.orbtmp"), QStringLiteral("Hotel.vcs.k3j9x0a1.orbtmp"),
                              QStringLiteral(".Hotel.vcs.short.orbtmp")};
     for (const QString &other : others)
-        writeFile(doc(other), other.toUtf8());
+        QVERIFY(writeFile(doc(other), other.toUtf8()));
     // What a crash during an earlier store into this document left behind.
     const QString stale = doc(QLatin1Char('.') + name.left(50) + QStringLiteral(".k3j9x0a1.orbtmp"));
-    writeFile(stale, "stale");
-    writeFile(stale + QStringLiteral("-journal"), "stale");
+    QVERIFY(writeFile(stale, "stale"));
+    QVERIFY(writeFile(stale + QStringLiteral("-journal"), "stale"));
 
     const QString document = doc(name);
     QString error;

@@ -57,12 +57,6 @@ inline QStringList dumpAllTables()
     return dumpAllTables(db);
 }
 
-inline QByteArray fileBytes(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
 // Names in a folder, hidden ones included, sorted.
 inline QStringList folderEntries(const QString &folder)
 {

@@ -5,6 +5,7 @@
 #include "AppState.h"
 #include "ModBas.h"
 
+#include <QFile>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QString>
@@ -41,14 +42,27 @@ auto onSideConnection(const QString &path, bool readOnly, Fn fn)
     return result;
 }
 
-// Creates the working database anew, opens it and fills a configuration of
-// the given size with the default rows (zones "ETI ZONA n", relays
-// "ETI RELE n" with TIP 192). Returns false on any failure.
+inline QByteArray fileBytes(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+inline bool writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
+}
+
+// Creates the working database anew, opens it (without loading the header)
+// and fills a configuration of the given size with the default rows (zones
+// "ETI ZONA n", relays "ETI RELE n" with TIP 192). Returns false on any
+// failure.
 inline bool makeConfiguration(int zones, int relays, const QString &name = QStringLiteral("Hotel Plaza"))
 {
-    if (!orb::Create_DB() || orb::Open_Conf() != orb::OpenResult::NoRow)
-        return false;
     QSqlDatabase db = orb::BaseDatos();
+    if (!orb::Create_DB() || (db.setDatabaseName(orb::workingDatabasePath()), !db.open()))
+        return false;
     db.transaction();
     bool ok = execBound(QStringLiteral("INSERT INTO CONFCENTRAL (NOMCON, NUMZON, NUMREL, ETIINI, INIDIA, ININIT, "
                                        "BAUD, DATBIT, STPBIT, PAR, ECO, FLU, PORT) "
