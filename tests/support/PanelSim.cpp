@@ -115,17 +115,13 @@ void PanelSim::misbehave(Misbehaviour what, int count, int address, char functio
 QByteArray PanelSim::memory(int address, int length) const
 {
     std::lock_guard lock(m_mutex);
-    QByteArray bytes;
-    for (int i = 0; i < length; ++i)
-        bytes.append(m_memory.at((address + i) % kMemorySize));
-    return bytes;
+    return m_memory.mid(address, length);
 }
 
 void PanelSim::setMemory(int address, const QByteArray &bytes)
 {
     std::lock_guard lock(m_mutex);
-    for (int i = 0; i < bytes.size(); ++i)
-        m_memory[(address + i) % kMemorySize] = bytes.at(i);
+    m_memory.replace(address, bytes.size(), bytes);
 }
 
 PanelSim::Clock PanelSim::clock() const
@@ -279,18 +275,14 @@ void PanelSim::handleFrame(const QByteArray &frame)
             return;
         }
         if (function == 'W') {
-            for (int i = 0; i < length - 2; ++i)
-                m_memory[(address + i) % kMemorySize] = frame.at(6 + i);
+            m_memory.replace(address, length - 2, frame.mid(6, length - 2));
         } else if (function == 'R') {
             const QByteArray asked =
                 misbehaving && what == Misbehaviour::PreviousRead && !m_lastRead.isEmpty() ? m_lastRead : frame;
             m_lastRead = frame;
             const int count = quint8(asked.at(6));
-            const int from = quint8(asked.at(4)) << 8 | quint8(asked.at(5));
-            answer = QByteArray::fromHex("C01052") + char(count + 2) + asked.mid(4, 2);
-            for (int i = 0; i < count; ++i)
-                answer.append(m_memory.at((from + i) % kMemorySize));
-            answer = withChecksum(answer);
+            answer = withChecksum(QByteArray::fromHex("C01052") + char(count + 2) + asked.mid(4, 2)
+                                  + m_memory.mid(quint8(asked.at(4)) << 8 | quint8(asked.at(5)), count));
         } else if (function == ':') {
             m_clock.hour = frame.at(4);
             m_clock.minute = frame.at(5);
