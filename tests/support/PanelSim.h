@@ -1,6 +1,8 @@
 #pragma once
 // A simulated panel for tests: it opens a pseudo-terminal and answers the
-// PC's frames on it the way the panel does, on a thread of its own.
+// PC's frames on it the way the panel does. It runs in the thread that made
+// it, whenever that thread's event loop runs (as it does while the program
+// waits for a reply).
 //
 //   PanelSim sim;                       // opens the pseudo-terminal
 //   QVERIFY(sim.start());               // starts answering
@@ -22,11 +24,13 @@
 
 #include <QByteArray>
 #include <QList>
+#include <QObject>
 #include <QString>
 #include <chrono>
 #include <deque>
-#include <mutex>
-#include <thread>
+#include <functional>
+
+class QSocketNotifier;
 
 namespace orb::test {
 
@@ -55,29 +59,31 @@ public:
     // be opened.
     QString devicePath() const { return m_devicePath; }
     bool start();
-    void stop();
 
     // Pacing of the line at this baud rate, 10 bit times per byte, both
     // ways; 0 (the default) handles frames and answers at once.
-    void setBaud(int baud);
-    void setLateDelayMs(int ms);
+    void setBaud(int baud) { m_baud = baud; }
+    void setLateDelayMs(int ms) { m_lateDelayMs = ms; }
 
     // Misbehaviour for the next `count` frames (kAlways: every frame) whose
     // address is `address` (kAnyAddress: any frame, clock frames included)
     // and, when `function` is not 0, whose function code is `function`.
-    void misbehave(Misbehaviour what, int count = 1, int address = kAnyAddress, char function = 0);
+    void misbehave(Misbehaviour what, int count = 1, int address = kAnyAddress, char function = 0)
+    {
+        m_rules.push_back(Rule{what, count, address, function});
+    }
 
     // Panel memory (0x2000 bytes, zero at start) and clock.
-    QByteArray memory(int address, int length) const;
-    quint8 byteAt(int address) const { return quint8(memory(address, 1).at(0)); }
-    void setMemory(int address, const QByteArray &bytes);
-    Clock clock() const;
+    QByteArray memory(int address, int length) const { return m_memory.mid(address, length); }
+    quint8 byteAt(int address) const { return quint8(m_memory.at(address)); }
+    void setMemory(int address, const QByteArray &bytes) { m_memory.replace(address, bytes.size(), bytes); }
+    Clock clock() const { return m_clock; }
 
     // Well-formed frames received (all, or those of one function code),
     // oldest first; resetCounters() forgets them.
     int framesReceived(char function = 0) const;
-    QList<QByteArray> receivedFrames() const;
-    void resetCounters();
+    QList<QByteArray> receivedFrames() const { return m_frames; }
+    void resetCounters() { m_frames.clear(); }
 
     // Writes bytes to the PC at once, outside any answer (Xoff, say).
     void sendRaw(const QByteArray &bytes);
@@ -91,27 +97,23 @@ private:
     };
     using SteadyClock = std::chrono::steady_clock;
 
-    void run();
-    void handleInput(const QByteArray &bytes);
+    void readInput();
     void handleFrame(const QByteArray &frame);
-    void send(const QByteArray &bytes); // with the lock released
+    void send(const QByteArray &bytes);
     bool takeRule(int address, char function, Misbehaviour *what);
+    // Runs fn once the event loop runs at or after `due`.
+    void at(SteadyClock::time_point due, std::function<void()> fn);
 
+    QObject m_context; // owns the notifier and the pending timers
+    QSocketNotifier *m_notifier = nullptr;
     int m_master = -1;
     int m_slave = -1;
-    int m_wake[2] = {-1, -1};
     QString m_devicePath;
-    std::thread m_thread;
-
-    mutable std::mutex m_mutex;
-    bool m_stopping = false;
-    bool m_hungUp = false;
     QByteArray m_memory;
     Clock m_clock;
     int m_baud = 0;
     int m_lateDelayMs = 2500;
     std::deque<Rule> m_rules;
-    std::deque<std::pair<SteadyClock::time_point, QByteArray>> m_late; // in order of due time
     QByteArray m_lastRead;
     QByteArray m_input;
     SteadyClock::time_point m_inputSince;
