@@ -49,6 +49,9 @@ private slots:
     void waitEndedFromOutside();
     void framesRefusedDuringAWaitOrIncomplete();
     void lineHeldByXoffFails();
+    // Last: once the application has been told to quit, no event loop of
+    // the process runs again.
+    void waitEndsWhenTheProgramQuits();
 
 private:
     std::unique_ptr<PanelSim> m_sim;
@@ -208,6 +211,28 @@ void TestExchange::lineHeldByXoffFails()
     QVERIFY(m_boxes.shown.isEmpty());
     comm.Form_Unload();
     QVERIFY(comm.MSComm1().setHandshaking(0));
+}
+
+void TestExchange::waitEndsWhenTheProgramQuits()
+{
+    // The main window's close box stays live during a transfer. Told to quit
+    // during a wait for a silent panel, the wait ends at once with a failure
+    // instead of spinning for a reply or a time-out that can no longer come.
+    FrmComm &comm = frmComm();
+    QCOMPARE(exchange(wrByte(AdrNumZon, 8)), RxOk);
+    comm.setReplyTimeout(60000); // only the quit may end this wait
+    m_sim->misbehave(M::Silent);
+    QTimer::singleShot(50, &comm, [] { QCoreApplication::exit(0); });
+    QCOMPARE(exchange(wrByte(AdrNumZon, 9)), RxFail);
+    QVERIFY(comm.EstadoRx() == RxFail && !comm.waiting() && !appState().TimeOut);
+
+    // The transfer goes on to its next attempt, which the panel would
+    // answer: it fails at once as well, the read wait too, and the state is
+    // left for the next exchange.
+    QCOMPARE(exchange(wrByte(AdrNumZon, 10)), RxFail);
+    QCOMPARE(exchange(rdByte(AdrNumZon)), RxFail);
+    QVERIFY(!comm.waiting() && m_boxes.shown.isEmpty());
+    comm.setReplyTimeout(FrmComm::ReplyTimeout);
 }
 
 QTEST_GUILESS_MAIN(TestExchange)
