@@ -71,16 +71,13 @@ void TestDocumentsCrash::killedStoresLeaveAWholeDocument()
     QVERIFY(QDir().mkpath(folder));
     const QString document = folder + QStringLiteral("/Planta.vcs");
 
+    const QRegularExpression tempName(QStringLiteral("^\\.Planta\\.vcs\\.[a-z0-9]{8}\\.orbtmp(-journal)?$"));
     QRandomGenerator random(20240611u);
     qint64 lastGeneration = -1;
     int killedMidStore = 0;
     for (int round = 0; round < kKills; ++round) {
-        const QString childHome = dir.filePath(QStringLiteral("child%1").arg(round));
-        QVERIFY(QDir().mkpath(childHome + QStringLiteral("/data")));
-        QVERIFY(QDir().mkpath(childHome + QStringLiteral("/config")));
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("XDG_DATA_HOME"), childHome + QStringLiteral("/data"));
-        env.insert(QStringLiteral("XDG_CONFIG_HOME"), childHome + QStringLiteral("/config"));
+        env.insert(QStringLiteral("XDG_DATA_HOME"), dir.filePath(QStringLiteral("child%1").arg(round)));
 
         QProcess child;
         child.setProcessEnvironment(env);
@@ -102,16 +99,12 @@ void TestDocumentsCrash::killedStoresLeaveAWholeDocument()
                  qPrintable(QStringLiteral("the writer ended by itself with %1").arg(child.exitCode())));
 
         // At most the file being written and its journal.
-        const QStringList leftovers = tempFilesIn(folder);
         QSet<QString> written;
-        for (QString name : leftovers) {
-            if (name.endsWith(QLatin1String("-journal")))
-                name.chop(8);
-            QVERIFY2(name.startsWith(QLatin1String(".Planta.vcs.")) && name.endsWith(QLatin1String(".orbtmp")),
-                     qPrintable(name));
-            written.insert(name);
+        for (const QString &name : tempFilesIn(folder)) {
+            QVERIFY2(tempName.match(name).hasMatch(), qPrintable(name));
+            written.insert(name.section(QLatin1Char('-'), 0, 0));
         }
-        QVERIFY2(written.size() <= 1, qPrintable(leftovers.join(QLatin1Char(' '))));
+        QVERIFY(written.size() <= 1);
         killedMidStore += int(written.size());
 
         QString error;
