@@ -1,6 +1,6 @@
 // Port settings of a configuration: the settings text as the window reads
 // it, the defaults of a new configuration, storing the choices, the window
-// itself, and the progress box around an exchange sequence.
+// itself, and what the next exchange opens.
 
 #include "AppState.h"
 #include "CommSys.h"

@@ -66,7 +66,7 @@ void TestReportEngine::placeholders_data()
     QTest::addColumn<QString>("caption");
     QTest::addColumn<QString>("title");
     QTest::addColumn<QString>("printed");
-    // The reports print plain titles and page numbers.
+    // Plain titles and page numbers show on the reports' own pages.
     QTest::newRow("title holding placeholders") << "%i (%p)" << "100%P %p" << "100%P %p (3)";
     QTest::newRow("other percent signs") << "50% %x %" << "" << "50% %x %";
 }
