@@ -100,8 +100,8 @@ void TestDocuments::storedAndReopenedDocumentGivesBackEveryRow()
     QVERIFY(execBound(QStringLiteral("UPDATE CONFRELES SET TIP = 70, RMIN = 255, RSEC = 59, DDIA = 2, IL4 = 128, "
                                      "FL4 = 128, ETIREL = ? WHERE IDREL = 128"),
                       {QStringLiteral("Ñandú ÁÉÍÓÚ 16ch")}));
-    QVERIFY(execBound(QStringLiteral("INSERT INTO IMPCONFCENTRAL (NOMCON, NUMZON, ETIINI) VALUES ('Hotel', '128', 'P')")));
-    QVERIFY(execBound(QStringLiteral("INSERT INTO IMPCONFRELES (IDCON, IDREL, ETIREL, ACTGEN) VALUES (0, 1, 'R', 'Si')")));
+    QVERIFY(execBound(QStringLiteral("INSERT INTO IMPCONFCENTRAL (NOMCON, NUMZON) VALUES ('Hotel', '128')")));
+    QVERIFY(execBound(QStringLiteral("INSERT INTO IMPCONFRELES (IDCON, IDREL, ACTGEN) VALUES (0, 1, 'Si')")));
     const QStringList before = dumpAllTables();
     QCOMPARE(before.size(), 3 + 6 + 1 + 1 + 128 + 128 + 1);
     const QByteArray workingBefore = fileBytes(workingDatabasePath());

@@ -237,27 +237,25 @@ void TestTransfers::arrange(Stop stop, FakeHost &host)
         m_sim->misbehave(PanelSim::Misbehaviour::Silent, PanelSim::kAlways, AdrRecRel(77));
     if (stop == SilentAtDate)
         m_sim->misbehave(PanelSim::Misbehaviour::Silent, PanelSim::kAlways, PanelSim::kAnyAddress, ';');
-    if (stop == Unstorable)   // the engine refuses every new relay row
-        QVERIFY(execBound(QStringLiteral("CREATE TRIGGER refuse BEFORE INSERT ON CONFRELES "
-                                         "BEGIN SELECT RAISE(ABORT, 'refused'); END")));
-    if (stop == CountsShort) {
-        QVERIFY(execBound(QStringLiteral("UPDATE CONFCENTRAL SET NUMZON = 1, NUMREL = 1")));
+    // The engine refuses every new relay row; the counts claim fewer rows
+    // than there are; counts and row numbers beyond the panel's zone and
+    // relay areas (in the database for a send, from the panel for a
+    // receive).
+    const QMap<Stop, const char *> statements{
+        {Unstorable, "CREATE TRIGGER refuse BEFORE INSERT ON CONFRELES BEGIN SELECT RAISE(ABORT, 'refused'); END"},
+        {CountsShort, "UPDATE CONFCENTRAL SET NUMZON = 1, NUMREL = 1"},
+        {ZonesOver128, "UPDATE CONFCENTRAL SET NUMZON = 129"},
+        {RelaysOver128, "UPDATE CONFCENTRAL SET NUMREL = 200"},
+        {ZoneRow129, "UPDATE CONFZONAS SET IDZON = 129 WHERE IDZON = 2"},
+        {RelayRow0, "UPDATE CONFRELES SET IDREL = 0 WHERE IDREL = 2"}};
+    if (statements.contains(stop)) {
+        QVERIFY(execBound(QLatin1String(statements.value(stop))));
         QCOMPARE(Open_Conf(), OpenResult::Opened);
     }
-    // Counts and row numbers beyond the panel's zone and relay areas: in the
-    // database for a send, from the panel for a receive.
-    if (stop == ZonesOver128) {
-        QVERIFY(execBound(QStringLiteral("UPDATE CONFCENTRAL SET NUMZON = 129")));
+    if (stop == ZonesOver128)
         m_sim->setMemory(AdrNumZon, QByteArray(1, char(200)));
-    }
-    if (stop == RelaysOver128) {
-        QVERIFY(execBound(QStringLiteral("UPDATE CONFCENTRAL SET NUMREL = 200")));
+    if (stop == RelaysOver128)
         m_sim->setMemory(AdrNumRel, QByteArray(1, char(129)));
-    }
-    if (stop == ZoneRow129)
-        QVERIFY(execBound(QStringLiteral("UPDATE CONFZONAS SET IDZON = 129 WHERE IDZON = 2")));
-    if (stop == RelayRow0)
-        QVERIFY(execBound(QStringLiteral("UPDATE CONFRELES SET IDREL = 0 WHERE IDREL = 2")));
     if (stop == LineClosed)
         m_sim->misbehave(PanelSim::Misbehaviour::HangUp, 1, zoneLabel(2));
     if (stop == NoPort)
