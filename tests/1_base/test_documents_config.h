@@ -1,6 +1,6 @@
 #pragma once
 // Making and reading whole configurations in the working database, shared by
-// the document tests and the store-writer helper of the crash test.
+// the document tests and the crash test.
 
 #include "Schema.h"
 #include "TestConfiguration.h"

@@ -1,7 +1,8 @@
 // A store killed at any moment leaves the document whole: a child process
-// stores a 128-zone, 128-relay configuration into one document over and over,
-// relabelling all of it with a new generation before each store, and is
-// killed (SIGKILL) at moments drawn from a fixed seed. After each kill the
+// (this program, started with "--store-forever") stores a 128-zone, 128-relay
+// configuration into one document over and over, relabelling all of it with
+// a new generation before each store, and is killed (SIGKILL) at moments
+// drawn from a fixed seed. After each kill the
 // document must open, hold one configuration whose every row carries the same
 // generation, never go back to an older generation, and at most the one
 // temporary file the killed store was writing may be left beside it. The next
@@ -14,6 +15,7 @@
 #include "test_documents_config.h"
 
 #include <QProcess>
+#include <cstdio>
 #include <QRandomGenerator>
 #include <QSet>
 #include <QSqlQuery>
@@ -34,6 +36,24 @@ QStringList tempFilesIn(const QString &folder)
     QStringList names = folderEntries(folder);
     names.removeAll(QStringLiteral("Planta.vcs"));
     return names;
+}
+
+// The child: makes the configuration in its own working database and stores
+// it into the document over and over, a new generation each time, writing a
+// line after each completed store, until it is killed.
+int storeForever(const QString &document, qint64 generation)
+{
+    if (!makeConfiguration(128, 128) || Open_Conf() != OpenResult::Opened)
+        return 3;
+    for (;; ++generation) {
+        QString error;
+        if (!relabel(generation) || !storeDocument(document, &error)) {
+            std::fprintf(stderr, "store failed: %s\n", qPrintable(error));
+            return 4;
+        }
+        std::printf("stored %lld\n", static_cast<long long>(generation));
+        std::fflush(stdout);
+    }
 }
 
 // Rows of the table whose label is the prefix and their number.
@@ -82,8 +102,8 @@ void TestDocumentsCrash::killedStoresLeaveAWholeDocument()
         QProcess child;
         child.setProcessEnvironment(env);
         child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        child.start(QStringLiteral(ORB_DOCUMENTS_WRITER),
-                    {document, QString::number(qint64(round) * kGenerationsPerRound)});
+        child.start(QCoreApplication::applicationFilePath(),
+                    {QStringLiteral("--store-forever"), document, QString::number(qint64(round) * kGenerationsPerRound)});
         QVERIFY2(child.waitForStarted(), qPrintable(child.errorString()));
         if (round == 0) {
             // The first round runs until a document exists.
@@ -136,5 +156,13 @@ void TestDocumentsCrash::killedStoresLeaveAWholeDocument()
     Close_DB();
 }
 
-QTEST_GUILESS_MAIN(TestDocumentsCrash)
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    const QStringList args = QCoreApplication::arguments();
+    if (args.size() == 4 && args.at(1) == QLatin1String("--store-forever"))
+        return storeForever(args.at(2), args.at(3).toLongLong());
+    TestDocumentsCrash test;
+    return QTest::qExec(&test, argc, argv);
+}
 #include "test_documents_crash.moc"
