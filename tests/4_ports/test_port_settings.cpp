@@ -1,6 +1,6 @@
 // Port settings of a configuration: the settings text as the window reads
 // it, the defaults of a new configuration, storing the choices, the window
-// itself, and the progress box around an exchange sequence.
+// itself, and what the next exchange opens.
 
 #include "AppState.h"
 #include "CommSys.h"
@@ -153,7 +153,12 @@ void TestPortSettings::storingIsAllOrNothing()
 
 void TestPortSettings::windowShowsAndStores()
 {
-    // A new configuration: the defaults are stored as the window opens.
+    // A new row's "0,0,0,0", port 0: the port refuses them all and keeps its
+    // start values.
+    MSComm &port = frmComm().MSComm1();
+    frmComm().Form_Load();
+    QVERIFY(port.CommPort() == 1 && port.Settings() == QLatin1String("9600,N,8,1") && port.Handshaking() == 0);
+    // The defaults are stored as the window opens.
     FrmCommSys *w = openPortSettings();
     QCOMPARE(openPortSettings(), w);   // one window only
     QCOMPARE(storedRow(), QStringLiteral("1 9600 N 8 1 0 0"));
@@ -169,10 +174,11 @@ void TestPortSettings::windowShowsAndStores()
     // 1.5 stop bits are kept as the whole number 2.
     const QString stored = QStringLiteral("2 4800 E 7 2 1 -1");
     QCOMPARE(storedRow(), stored);
-    // Xon/Xoff on Com2 is what the next exchange opens.
+    // That, Xon/Xoff on Com2 and the echo are what the next exchange opens.
+    appState().ComEco = false;
     frmComm().Form_Load();
-    QCOMPARE(frmComm().MSComm1().CommPort(), 2);
-    QCOMPARE(frmComm().MSComm1().Handshaking(), 1);
+    QVERIFY(port.CommPort() == 2 && port.Settings() == QLatin1String("4800,E,7,2") && port.Handshaking() == 1);
+    QVERIFY(appState().ComEco);
     QCOMPARE(deviceForPort(2), QStringLiteral("/dev/ttyS1"));
 
     // Opened again it shows what was stored, the whole number of stop bits.

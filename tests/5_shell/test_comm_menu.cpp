@@ -5,9 +5,7 @@
 #include "AppState.h"
 #include "FrmComm.h"
 #include "FrmCommSys.h"
-#include "FrmLoad.h"
 #include "FrmMain.h"
-#include "ModBas.h"
 #include "ModCom.h"
 #include "PanelSim.h"
 #include "Recovery.h"
@@ -23,42 +21,24 @@
 #include <QtTest>
 
 using namespace orb;
-using orb::test::PanelSim;
-
-namespace {
-
-const QStringList kMenus = {"MnuArx", "MnuCom", "MnuEdi", "MnuHelp", "MnuPrg", "MnuVen", "MnuVer"};
-
-// Enabled state of every menu item and toolbar button.
-QMap<QString, bool> commandStates(const FrmMain &main)
-{
-    QMap<QString, bool> states;
-    for (const QString &name : FrmMain::menuItemNames())
-        states.insert(name, main.menuItem(name)->isEnabled());
-    for (int i = 1; i <= 16; ++i) {
-        if (QAction *button = main.toolButton(i))
-            states.insert(QStringLiteral("button %1").arg(i), button->isEnabled());
-    }
-    states.insert(QStringLiteral("toolbar"), main.TolBarBut()->isEnabled());
-    return states;
-}
-
-} // namespace
 
 class TestCommMenu : public QObject {
     Q_OBJECT
 private slots:
     void init();
     void cleanup();
-    void sendDisablesMenusAndToolbarOnlyWhileItRuns();
-    void receiveRefreshesTheStatusPanel();
-    void clockDisablesTheWholeWindow();
+    void commandTakesAwayAndGivesBack_data();
+    void commandTakesAwayAndGivesBack();
     void portSettingsOpenInsideTheMainWindow();
 
 private:
+    // Enabled state of every menu item and toolbar button, and of the
+    // toolbar and the window themselves.
+    QStringList enabledCommands() const;
+
     std::unique_ptr<ScriptedBoxes> m_boxes;
     std::unique_ptr<FrmMain> m_main;
-    std::unique_ptr<PanelSim> m_sim;
+    std::unique_ptr<orb::test::PanelSim> m_sim;
 };
 
 void TestCommMenu::init()
@@ -70,14 +50,14 @@ void TestCommMenu::init()
     m_main = std::make_unique<FrmMain>();
     m_main->load();
     QVERIFY(orbtest::makeConfiguration(3, 2, QStringLiteral("Hotel")));
-    m_boxes->shown.clear();
     QCOMPARE(Open_Conf(), OpenResult::Opened);
+    m_boxes->shown.clear();
     appState().ConfCargada = true;
     m_main->LOAD_MAIN();
     Show_ConfInfo();
-    m_sim = std::make_unique<PanelSim>();
+    m_sim = std::make_unique<orb::test::PanelSim>();
     QVERIFY(m_sim->start());
-    test::pointCom1At(m_sim->devicePath());
+    orb::test::pointCom1At(m_sim->devicePath());
 }
 
 void TestCommMenu::cleanup()
@@ -90,57 +70,62 @@ void TestCommMenu::cleanup()
     QFile::remove(workingDatabasePath());
 }
 
-void TestCommMenu::sendDisablesMenusAndToolbarOnlyWhileItRuns()
+QStringList TestCommMenu::enabledCommands() const
 {
-    const QMap<QString, bool> before = commandStates(*m_main);
-    QVERIFY(before.value(QStringLiteral("MnuComSend")));
-    bool checked = false;
-    m_boxes->onShow = [&](const ShownBox &box) {
-        if (box.prompt != Str(432))
-            return;
-        checked = true;
-        QVERIFY(!m_main->TolBarBut()->isEnabled());
-        for (const QString &menu : kMenus)
-            QVERIFY2(!m_main->menuItem(menu)->isEnabled(), qPrintable(menu));
-        QVERIFY2(m_main->isEnabled(), "the main window itself stays enabled");
-    };
-    m_main->menuItem(QStringLiteral("MnuComSend"))->trigger();
-    QVERIFY(checked);
-    QCOMPARE(m_sim->framesReceived('W'), 5 + 3 + 2 * 2);
-    QCOMPARE(commandStates(*m_main), before);
+    QStringList on;
+    for (const QString &name : FrmMain::menuItemNames()) {
+        if (m_main->menuItem(name)->isEnabled())
+            on << name;
+    }
+    for (int i = 1; i <= 16; ++i) {
+        if (QAction *button = m_main->toolButton(i); button && button->isEnabled())
+            on << QString::number(i);
+    }
+    if (m_main->TolBarBut()->isEnabled())
+        on << QStringLiteral("toolbar");
+    if (m_main->isEnabled())
+        on << QStringLiteral("window");
+    return on;
 }
 
-void TestCommMenu::receiveRefreshesTheStatusPanel()
+void TestCommMenu::commandTakesAwayAndGivesBack_data()
 {
-    m_sim->setMemory(AdrNumZon, QByteArray(1, char(7)));
-    m_sim->setMemory(AdrNumRel, QByteArray(1, char(1)));
-    const QMap<QString, bool> before = commandStates(*m_main);
-    m_main->menuItem(QStringLiteral("MnuComRec"))->trigger();
+    // Send and receive disable the toolbar and the seven menus, the clock
+    // the whole window; the frames of the command reach the panel.
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<QStringList>("off"); // disabled when the end is told
+    QTest::addColumn<QStringList>("on");  // still enabled then
+    QTest::addColumn<QString>("frames");  // function codes of the frames the panel saw
+    const QStringList menus{"MnuArx", "MnuCom", "MnuEdi", "MnuHelp", "MnuPrg", "MnuVen", "MnuVer", "toolbar"};
+    const QStringList window{"window"};
+    QTest::newRow("send") << "MnuComSend" << menus << window << QString(5 + 3 + 2 * 2, QLatin1Char('W'));
+    QTest::newRow("receive") << "MnuComRec" << menus << window << QString(5 + 7 + 2 * 1, QLatin1Char('R'));
+    QTest::newRow("clock") << "MnuComTime" << window << QStringList() << ":;";
+}
+
+void TestCommMenu::commandTakesAwayAndGivesBack()
+{
+    QFETCH(QString, command);
+    QFETCH(QStringList, off);
+    QFETCH(QStringList, on);
+    m_sim->setMemory(AdrNumZon, QByteArray::fromHex("0701")); // 7 zones, 1 relay
+    const QStringList before = enabledCommands();
+    QVERIFY(before.contains(command));
+    QStringList during;
+    m_boxes->onShow = [&](const ShownBox &) { during = enabledCommands(); };
+    m_main->menuItem(command)->trigger();
     QCOMPARE(m_boxes->shown.size(), 1);
     QCOMPARE(m_boxes->shown.first().prompt, Str(432));
-    QCOMPARE(appState().NumZon, quint8(7));
+    for (const QString &item : off + on)
+        QCOMPARE(during.contains(item), on.contains(item));
+    QCOMPARE(enabledCommands(), before);
+    QString frames;
+    for (const QByteArray &frame : m_sim->receivedFrames())
+        frames += QLatin1Char(frame.at(2));
+    QTEST(frames, "frames");
+    // A receive shows the panel's counts in the status panel at once.
     QCOMPARE(m_main->LblCon(2)->text(), confInfoTexts().at(2));
-    QVERIFY(m_main->LblCon(2)->text().contains(QLatin1Char('7')));
-    QCOMPARE(commandStates(*m_main), before);
-    QVERIFY(appState().ConfModif);
-}
-
-void TestCommMenu::clockDisablesTheWholeWindow()
-{
-    const QMap<QString, bool> before = commandStates(*m_main);
-    bool checked = false;
-    m_boxes->onShow = [&](const ShownBox &box) {
-        if (box.prompt == Str(432)) {
-            checked = true;
-            QVERIFY(!m_main->isEnabled());
-        }
-    };
-    m_main->menuItem(QStringLiteral("MnuComTime"))->trigger();
-    QVERIFY(checked);
-    QVERIFY(m_main->isEnabled());
-    QCOMPARE(m_sim->framesReceived(':'), 1);
-    QCOMPARE(m_sim->framesReceived(';'), 1);
-    QCOMPARE(commandStates(*m_main), before);
+    QCOMPARE(m_main->LblCon(2)->text().endsWith(QLatin1Char('7')), command == QLatin1String("MnuComRec"));
 }
 
 void TestCommMenu::portSettingsOpenInsideTheMainWindow()

@@ -13,6 +13,7 @@
 #include "Recovery.h"
 #include "ScriptedBoxes.h"
 #include "Strings.h"
+#include "TestConfiguration.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -45,19 +46,7 @@ QString nameIn(const QSqlDatabase &db)
 }
 
 // The same of a document, read on a connection of its own.
-QString documentName(const QString &path)
-{
-    QString name;
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("inspect"));
-        db.setDatabaseName(path);
-        db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY"));
-        if (db.open())
-            name = nameIn(db);
-    }
-    QSqlDatabase::removeDatabase(QStringLiteral("inspect"));
-    return name;
-}
+QString documentName(const QString &path) { return orbtest::onSideConnection(path, true, nameIn); }
 
 const QString kHotel = QStringLiteral("hotel.vcs");
 const QString kEdited = QStringLiteral("Hotel edited");
@@ -68,12 +57,6 @@ void edit()
 {
     QVERIFY(QSqlQuery(BaseDatos()).exec(QStringLiteral("UPDATE CONFCENTRAL SET NOMCON = 'Hotel edited'")));
     appState().ConfModif = true;
-}
-
-QByteArray bytesOf(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
 } // namespace
@@ -233,21 +216,19 @@ void TestDocumentCommands::saveRunsSaveAsUnlessTheConfigurationComesFromTheLastC
     // After Close (unchanged: no question) and New the dialog still names
     // that document, but Save asks for a file of its own; cancelled,
     // nothing is stored.
-    const QByteArray stored = bytesOf(doc(QStringLiteral("hotel")));
+    const QByteArray stored = orbtest::fileBytes(doc(QStringLiteral("hotel")));
     trigger("MnuArxClose");
     QCOMPARE(m_boxes->shown.size(), 2);
     makeNew();
     trigger("MnuArxSav");
     QCOMPARE(m_requests.size(), 4);
-    QCOMPARE(bytesOf(doc(QStringLiteral("hotel"))), stored);
+    QCOMPARE(orbtest::fileBytes(doc(QStringLiteral("hotel"))), stored);
     QVERIFY(appState().ConfModif && !appState().SavAsCancel);
 }
 
 void TestDocumentCommands::noToReplacingOrACancelledSaveAsStopsTheAskingCommand()
 {
-    QFile taken(doc(QStringLiteral("taken.vcs")));
-    QVERIFY(taken.open(QIODevice::WriteOnly) && taken.write("old") == 3);
-    taken.close();
+    QVERIFY(orbtest::writeFile(doc(QStringLiteral("taken.vcs")), "old"));
     makeNew();
 
     // Save As onto an existing file asks; No stores nothing.
@@ -266,7 +247,7 @@ void TestDocumentCommands::noToReplacingOrACancelledSaveAsStopsTheAskingCommand(
     QCOMPARE(m_boxes->shown[3].title, Str(1048));
     QCOMPARE(m_requests.size(), 4);
     QVERIFY(!FrmNew::loaded());
-    QCOMPARE(bytesOf(doc(QStringLiteral("taken.vcs"))), QByteArray("old"));
+    QCOMPARE(orbtest::fileBytes(doc(QStringLiteral("taken.vcs"))), QByteArray("old"));
     checkKeptOpen(QStringLiteral("Hotel"));
 
     // The dialog now names that file, but the configuration was never
@@ -296,7 +277,7 @@ void TestDocumentCommands::closeQuestion()
     QFETCH(int, answer);
     QFETCH(bool, cancel);
     makeNew(true);
-    const QByteArray stored = bytesOf(doc(kHotel));
+    const QByteArray stored = orbtest::fileBytes(doc(kHotel));
 
     // Yes runs Save As although the configuration has its document;
     // choosing that document asks to replace it.
@@ -316,7 +297,7 @@ void TestDocumentCommands::closeQuestion()
     if (stores)
         QCOMPARE(documentName(doc(kHotel)), kEdited);
     else
-        QCOMPARE(bytesOf(doc(kHotel)), stored);
+        QCOMPARE(orbtest::fileBytes(doc(kHotel)), stored);
     if (cancel) {
         checkKeptOpen(kEdited); // the close box too: the window stays
         return;
@@ -332,8 +313,6 @@ void TestDocumentCommands::failureKeepsTheConfigurationOpenAndChanged_data()
     QTest::newRow("open of a text file") << -1;
     QTest::newRow("store: emptied working database") << -2;
     QTest::newRow("store: reading the working database") << int(StoreStep::Read);
-    QTest::newRow("store: check") << int(StoreStep::Check);
-    QTest::newRow("store: compaction") << int(StoreStep::Compact);
     QTest::newRow("store: rename") << int(StoreStep::Rename);
 }
 
@@ -341,12 +320,10 @@ void TestDocumentCommands::failureKeepsTheConfigurationOpenAndChanged()
 {
     QFETCH(int, step);
     makeNew(true);
-    const QByteArray stored = bytesOf(doc(kHotel));
+    const QByteArray stored = orbtest::fileBytes(doc(kHotel));
     const EditingWindow *zones = addWindow("FrmZon");
     if (step == -1) {
-        QFile bad(doc(QStringLiteral("bad.vcs")));
-        QVERIFY(bad.open(QIODevice::WriteOnly) && bad.write("Hotel, 4 zones, 2 relays\n") > 0);
-        bad.close();
+        QVERIFY(orbtest::writeFile(doc(QStringLiteral("bad.vcs")), "Hotel, 4 zones, 2 relays\n"));
         m_boxes->answers << AnsNo; // the save question
         choose("MnuArxOpen", QStringLiteral("bad.vcs"));
         QCOMPARE(m_boxes->shown.size(), 2);
@@ -365,14 +342,14 @@ void TestDocumentCommands::failureKeepsTheConfigurationOpenAndChanged()
         // The working database unfit to be stored: string 1011 and the
         // reason; a file that could not be read or written: the copy
         // failure naming that file.
-        const bool unfit = step == -2 || step == int(StoreStep::Check);
+        const bool unfit = step == -2;
         const QString named = step == int(StoreStep::Read) ? workingDatabasePath() : doc(kHotel);
         QVERIFY(m_boxes->shown[0].prompt.startsWith(unfit ? Str(1011) : Str(1001) + named + Str(1)));
         QCOMPARE(m_boxes->shown[0].style, int(unfit ? MsgCritical : MsgOk));
         QCOMPARE(m_boxes->shown[3].prompt, m_boxes->shown[0].prompt);
     }
     QCOMPARE(appState().WorkingFile, doc(kHotel));
-    QCOMPARE(bytesOf(doc(kHotel)), stored);
+    QCOMPARE(orbtest::fileBytes(doc(kHotel)), stored);
     checkKeptOpen(step == -2 ? QString() : kEdited);
     QVERIFY(zones->isVisible());
 }

@@ -12,10 +12,10 @@
 #include "ScriptedBoxes.h"
 #include "SettingsStore.h"
 #include "Strings.h"
+#include "TestConfiguration.h"
 
 #include <QFrame>
 #include <QLabel>
-#include <QSqlQuery>
 #include <QtTest>
 
 using namespace orb;
@@ -26,14 +26,7 @@ namespace {
 // that name it.
 void leaveWorkingDatabase(const QString &name, int zones, const QString &file = QStringLiteral("/plans/Hotel.vcs"))
 {
-    QVERIFY(Create_DB());
-    QVERIFY(BaseDatos().open());
-    QSqlQuery q(BaseDatos());
-    QVERIFY(q.prepare(QStringLiteral("INSERT INTO CONFCENTRAL (IDCON, NOMCON, NUMZON, NUMREL, INIDIA, ININIT, ETIINI) "
-                                     "VALUES (3, ?, ?, 4, 7, 21, 'HOTEL PLAZA')")));
-    q.addBindValue(name);
-    q.addBindValue(zones);
-    QVERIFY(q.exec());
+    QVERIFY(orbtest::makeConfiguration(zones, 4, name));
     Close_DB();
     writeWorkingMarks(file, QFileInfo(file).fileName());
 }
@@ -45,7 +38,6 @@ class TestRecovery : public QObject {
 private slots:
     void init();
     void cleanup();
-    void yesRestoresTheConfiguration();
     void yesAfterAnEndDuringACreateTakesThePreviousBack();
     void yesThatCannotRestoreGoesOnAndAsksAgain_data();
     void yesThatCannotRestoreGoesOnAndAsksAgain();
@@ -76,28 +68,6 @@ void TestRecovery::cleanup()
     Close_DB();
     QDir(openSettingsStore()->fileName()).removeRecursively();
     clearWorkingMarks();
-}
-
-void TestRecovery::yesRestoresTheConfiguration()
-{
-    const QString file = dataFolder() + QStringLiteral("/Config1");
-    leaveWorkingDatabase(QStringLiteral("Hotel Plaza, ground and first floor"), 12, file);
-    m_boxes->answers = {AnsYes};
-    FrmMain main;
-    main.load();
-
-    QCOMPARE(m_boxes->shown.size(), 1);
-    QCOMPARE(m_boxes->shown.first().prompt, Str(1042));
-    QCOMPARE(m_boxes->shown.first().style, 52);
-    QCOMPARE(m_boxes->shown.first().title, Str(1043));
-    QVERIFY(appState().ConfCargada && appState().ConfModif && appState().ConfRecup);
-    QCOMPARE(appState().EtiIni, QStringLiteral("HOTEL PLAZA"));
-    QCOMPARE(main.windowTitle(), QStringLiteral("Config1 (Restored) - ") + Str(1109));
-    QCOMPARE(main.LblCon(2)->text(), Str(4911) + QStringLiteral("12"));
-    QVERIFY(main.menuItem(QStringLiteral("MnuComSend"))->isEnabled());
-    // The marks stay where later runs look for them.
-    QCOMPARE(openSettingsStore()->value("Properties/WorkingFile").toString(), file);
-    QCOMPARE(openSettingsStore()->value("Properties/WorkingName").toString(), QStringLiteral("Config1"));
 }
 
 void TestRecovery::yesAfterAnEndDuringACreateTakesThePreviousBack()
@@ -179,9 +149,20 @@ void TestRecovery::questionComesOnceBeforeTheMainWindowShows()
     QVERIFY(askedOverTheSplashAlone);
     QVERIFY(main.isVisible() && !splash.isVisible());
     QVERIFY(main.windowState() & Qt::WindowMaximized);
-    QCOMPARE(main.windowTitle(), QStringLiteral("Plaza.vcs (Restored) - ") + Str(1109));
     splash.TimIni_Timer();
     QCOMPARE(m_boxes->shown.size(), 1);
+    QCOMPARE(m_boxes->shown.first().prompt, Str(1042));
+    QCOMPARE(m_boxes->shown.first().style, 52);
+    QCOMPARE(m_boxes->shown.first().title, Str(1043));
+
+    // Yes restores it as changed, and the marks stay where later runs look
+    // for them.
+    QVERIFY(appState().ConfCargada && appState().ConfModif && appState().ConfRecup);
+    QCOMPARE(appState().EtiIni, QStringLiteral("PANEL 1"));
+    QCOMPARE(main.windowTitle(), QStringLiteral("Plaza.vcs (Restored) - ") + Str(1109));
+    QCOMPARE(main.LblCon(2)->text(), Str(4911) + QStringLiteral("1"));
+    QCOMPARE(openSettingsStore()->value("Properties/WorkingFile").toString(), QStringLiteral("/plans/Plaza.vcs"));
+    QCOMPARE(openSettingsStore()->value("Properties/WorkingName").toString(), QStringLiteral("Plaza.vcs"));
 }
 
 void TestRecovery::unwritableSettingsStillLeadToTheRestore()

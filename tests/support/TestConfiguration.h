@@ -5,6 +5,7 @@
 #include "AppState.h"
 #include "ModBas.h"
 
+#include <QFile>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QString>
@@ -22,14 +23,46 @@ inline bool execBound(const QString &sql, const QVariantList &values = {})
     return q.exec();
 }
 
-// Creates the working database anew, opens it and fills a configuration of
-// the given size with the default rows (zones "ETI ZONA n", relays
-// "ETI RELE n" with TIP 192). Returns false on any failure.
+// Runs fn(db) on a connection of its own to the database file at path
+// (read-only when asked) and gives back its result; a default value when the
+// file cannot be opened.
+template <typename Fn>
+auto onSideConnection(const QString &path, bool readOnly, Fn fn)
+{
+    decltype(fn(std::declval<QSqlDatabase &>())) result{};
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("side"));
+        db.setDatabaseName(path);
+        if (readOnly)
+            db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY"));
+        if (db.open())
+            result = fn(db);
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("side"));
+    return result;
+}
+
+inline QByteArray fileBytes(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+inline bool writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
+}
+
+// Creates the working database anew, opens it (without loading the header)
+// and fills a configuration of the given size with the default rows (zones
+// "ETI ZONA n", relays "ETI RELE n" with TIP 192). Returns false on any
+// failure.
 inline bool makeConfiguration(int zones, int relays, const QString &name = QStringLiteral("Hotel Plaza"))
 {
-    if (!orb::Create_DB() || orb::Open_Conf() != orb::OpenResult::NoRow)
-        return false;
     QSqlDatabase db = orb::BaseDatos();
+    if (!orb::Create_DB() || (db.setDatabaseName(orb::workingDatabasePath()), !db.open()))
+        return false;
     db.transaction();
     bool ok = execBound(QStringLiteral("INSERT INTO CONFCENTRAL (NOMCON, NUMZON, NUMREL, ETIINI, INIDIA, ININIT, "
                                        "BAUD, DATBIT, STPBIT, PAR, ECO, FLU, PORT) "
