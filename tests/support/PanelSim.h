@@ -72,6 +72,7 @@ public:
     {
         m_rules.push_back(Rule{what, count, address, function});
     }
+    void clearMisbehaviours() { m_rules.clear(); }
 
     // Panel memory (0x2000 bytes, zero at start) and clock.
     QByteArray memory(int address, int length) const { return m_memory.mid(address, length); }
