@@ -2,31 +2,14 @@
 // closes and disables, and the read and write of the general part against
 // the simulated panel.
 
-#include "EditorFixture.h"
 #include "FrmConf.h"
 #include "FrmLoad.h"
 #include "FrmZon.h"
-#include "MdiHost.h"
-#include "ModCom.h"
-
-#include <QAction>
-#include <QLabel>
-#include <QLineEdit>
-#include <QPushButton>
-
-using namespace orb;
-using orb::test::PanelSim;
-using orbtest::execBound;
+#include "MainWindowFixture.h"
 
 namespace {
 
 enum Panel { Answers, Silent, SilentAtLabel, Zones200, NightHour30, NoPort };
-
-void type(FrmConf *window, const GeneralTexts &texts)
-{
-    for (int i = 0; i < kGeneralFieldCount; ++i)
-        window->TxtCon(i)->setText(texts[i]);
-}
 
 } // namespace
 
@@ -41,7 +24,7 @@ private slots:
     void transferAgainstThePanel();
 
 private:
-    EditorFixture m_fx;
+    MainWindowFixture m_fx;
 };
 
 void TestFrmConf::storeMatchesTheRowsToTheCounts_data()
@@ -71,7 +54,7 @@ void TestFrmConf::storeMatchesTheRowsToTheCounts()
     QCOMPARE(window->TxtCon(FieldZones)->text(), QLatin1Char(' ') + QString::number(zones));
     QCOMPARE(window->LblCon(FieldZones)->text(), QLatin1Char(' ') + QString::number(zones));
 
-    type(window, {"Renamed", QString::number(newZones), QString::number(newRelays), "7", "22", "LABEL  "});
+    fill(window, {"Renamed", QString::number(newZones), QString::number(newRelays), "7", "22", "LABEL  "});
     window->CmdWrConf()->click();
     QVERIFY(m_fx.boxes->shown.isEmpty());
 
@@ -114,7 +97,7 @@ void TestFrmConf::storeClosesAndDisablesTheOtherWindowsAndFailsWhole()
     // windows have closed first.
     QVERIFY(execBound(QStringLiteral("CREATE TRIGGER refuse BEFORE INSERT ON CONFZONAS "
                                      "BEGIN SELECT RAISE(ABORT, 'refused'); END")));
-    type(window, {"Other", "9", "3", "8", "20", "PANEL 1"});
+    fill(window, {"Other", "9", "3", "8", "20", "PANEL 1"});
     window->CmdWrConf_Click();
     m_fx.checkOnlyBox(120, applicationTitle());
     QVERIFY(m_fx.boxes->shown.first().prompt.contains(QStringLiteral("refused")));
@@ -174,7 +157,7 @@ void TestFrmConf::transferAgainstThePanel()
         test::pointCom1At(QStringLiteral("/dev/orbitarsis-no-such-port"));
     const QByteArray memory = sim.memory(0, kMemorySize);
     FrmConf *window = FrmConf::showWindow();
-    type(window, {"Hotel Plaza", "50", "3", "8", "20", "BOX LABEL"});
+    fill(window, {"Hotel Plaza", "50", "3", "8", "20", "BOX LABEL"});
     (command == 'R' ? window->CmdLeerConf() : window->CmdSendConf())->click();
 
     QCOMPARE(sim.framesReceived(command), frames);

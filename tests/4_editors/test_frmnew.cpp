@@ -3,37 +3,12 @@
 // names of new configurations, cancel, and failures that leave the dialog
 // and the previous configuration in place.
 
-#include "AppState.h"
 #include "FrmCommSys.h"
 #include "FrmLoad.h"
-#include "FrmMain.h"
 #include "FrmNew.h"
-#include "MdiHost.h"
-#include "ModBas.h"
-#include "Recovery.h"
-#include "ScriptedBoxes.h"
-#include "Strings.h"
-
-#include <QAction>
-#include <QClipboard>
-#include <QGuiApplication>
-#include <QLineEdit>
-#include <QMdiSubWindow>
-#include <QPushButton>
-#include <QSqlQuery>
-#include <QSqlRecord>
-#include <QToolBar>
-#include <QtTest>
-
-using namespace orb;
+#include "MainWindowFixture.h"
 
 namespace {
-
-void fill(FrmNew *dialog, const GeneralTexts &texts)
-{
-    for (int i = 0; i < kGeneralFieldCount; ++i)
-        dialog->TxtCon(i)->setText(texts[i]);
-}
 
 // How many of the commands the open dialog holds (every menu but Help, and
 // the toolbar) are enabled: 0 while it is open, 7 once it is gone.
@@ -45,34 +20,13 @@ int commandsEnabled(FrmMain &main)
     return on;
 }
 
-// Every value of every row the query gives, in order.
-QVariantList values(const QString &sql)
-{
-    QVariantList result;
-    for (QSqlQuery q(sql, BaseDatos()); q.next();)
-        for (int i = 0; i < q.record().count(); ++i)
-            result << q.value(i);
-    return result;
-}
-
-// Types text as the keyboard sends it, characters the test library has no
-// key for included.
-QString type(QLineEdit *field, const QString &text)
-{
-    for (QChar c : text) {
-        QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(c));
-        QCoreApplication::sendEvent(field, &press);
-    }
-    return field->text();
-}
-
 } // namespace
 
 class TestFrmNew : public QObject {
     Q_OBJECT
 private slots:
     void init();
-    void cleanup();
+    void cleanup() { m_fx.stop(); }
     void typedAndPastedTextMustFitTheField();
     void deleteAndTabKeys();
     void rangeAndEmptyFieldChecks();
@@ -81,31 +35,17 @@ private slots:
     void createReplacesTheConfigurationOnlyWhenAllGoesWell();
 
 private:
-    std::unique_ptr<ScriptedBoxes> m_boxes;
-    std::unique_ptr<FrmMain> m_main;
+    MainWindowFixture m_fx;
 };
 
 void TestFrmNew::init()
 {
-    appState() = AppState{};
-    setCurrentLanguage(Language::English);
-    clearWorkingMarks();
     // Nothing a failed earlier run left behind counts.
     for (const QString &path : {workingDatabasePath(), previousDatabasePath()}) {
         QDir(path).removeRecursively();
         QFile::remove(path);
     }
-    m_boxes = std::make_unique<ScriptedBoxes>();
-    m_main = std::make_unique<FrmMain>();
-    m_main->load();
-}
-
-void TestFrmNew::cleanup()
-{
-    m_main.reset();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    m_boxes.reset();
-    Close_DB();
+    m_fx.start();
 }
 
 void TestFrmNew::typedAndPastedTextMustFitTheField()
@@ -115,16 +55,16 @@ void TestFrmNew::typedAndPastedTextMustFitTheField()
     // limit unless a selection is typed over; labels take only what the
     // panel's code page holds.
     QLineEdit *zones = dialog->TxtCon(FieldZones);
-    QCOMPARE(type(zones, QString::fromUtf8("1a2.- ٣3")), QStringLiteral("123"));
+    QCOMPARE(typeInto(zones, QString::fromUtf8("1a2.- ٣3")), QStringLiteral("123"));
     QTest::keyClick(zones, Qt::Key_Backspace);
-    QCOMPARE(type(zones, QStringLiteral("0")), QStringLiteral("120"));
+    QCOMPARE(typeInto(zones, QStringLiteral("0")), QStringLiteral("120"));
     QLineEdit *name = dialog->TxtCon(FieldName);
-    QCOMPARE(type(name, QString(49, 'n') + QString::fromUtf8("Ωx")), QString(49, 'n') + QString::fromUtf8("Ω"));
+    QCOMPARE(typeInto(name, QString(49, 'n') + QString::fromUtf8("Ωx")), QString(49, 'n') + QString::fromUtf8("Ω"));
     QTest::keyClick(name, Qt::Key_Backspace);
-    QCOMPARE(type(name, QStringLiteral("yz")), QString(49, 'n') + QStringLiteral("y"));
+    QCOMPARE(typeInto(name, QStringLiteral("yz")), QString(49, 'n') + QStringLiteral("y"));
     name->setSelection(0, 5);
-    QCOMPARE(type(name, QStringLiteral("H")), QStringLiteral("H") + QString(44, 'n') + QStringLiteral("y"));
-    QCOMPARE(type(dialog->TxtCon(FieldLabel), QString::fromUtf8("CAÑÓN€Ω0123456789X")),
+    QCOMPARE(typeInto(name, QStringLiteral("H")), QStringLiteral("H") + QString(44, 'n') + QStringLiteral("y"));
+    QCOMPARE(typeInto(dialog->TxtCon(FieldLabel), QString::fromUtf8("CAÑÓN€Ω0123456789X")),
              QString::fromUtf8("CAÑÓN€0123456789"));
 
     // Pasted text goes in whole or not at all.
@@ -133,12 +73,8 @@ void TestFrmNew::typedAndPastedTextMustFitTheField()
         {FieldDayHour, "٣", false},          {FieldRelays, "64", true},              {FieldName, QString(51, 'a'), false},
         {FieldName, QString(50, 'a'), true}, {FieldLabel, QString(17, 'L'), false}, {FieldLabel, "ΑΘΗΝΑ", false},
         {FieldLabel, "ZONA «NORTE» ½", true}};
-    for (const auto &[index, text, taken] : pastes) {
-        dialog->TxtCon(index)->clear();
-        QGuiApplication::clipboard()->setText(text);
-        dialog->TxtCon(index)->paste();
-        QCOMPARE(dialog->TxtCon(index)->text(), taken ? text : QString());
-    }
+    for (const auto &[index, text, taken] : pastes)
+        QCOMPARE(pasteInto(dialog->TxtCon(index), text), taken ? text : QString());
 }
 
 void TestFrmNew::deleteAndTabKeys()
@@ -181,9 +117,9 @@ void TestFrmNew::rangeAndEmptyFieldChecks()
     const QString messages[4] = {Str(839), Str(840), Str(841), Str(842)};
     for (int i = 0; i < 4; ++i) {
         QVERIFY(!dialog->TxtCon_LostFocus(i == 0 ? FieldName : FieldLabel));
-        QCOMPARE(m_boxes->shown.size(), i + 1);
-        QCOMPARE(m_boxes->shown.last().prompt, messages[i]);
-        QCOMPARE(m_boxes->shown.last().title, Str(109));
+        QCOMPARE(m_fx.boxes->shown.size(), i + 1);
+        QCOMPARE(m_fx.boxes->shown.last().prompt, messages[i]);
+        QCOMPARE(m_fx.boxes->shown.last().title, Str(109));
         QVERIFY(dialog->TxtCon(FieldZones + i)->text().isEmpty());
         QCOMPARE(dialog->TxtCon(FieldNightHour)->text().isEmpty(), i == 3);
     }
@@ -192,34 +128,34 @@ void TestFrmNew::rangeAndEmptyFieldChecks()
     QVERIFY(dialog->TxtCon_LostFocus(FieldDayHour));
 
     // Any empty field stops the create; blanks and zeros are not empty.
-    m_boxes->shown.clear();
+    m_fx.boxes->shown.clear();
     for (int empty = 0; empty < kGeneralFieldCount; ++empty) {
         GeneralTexts texts{"Hotel", "2", "2", "8", "20", "LABEL"};
         texts[empty].clear();
         fill(dialog, texts);
         dialog->CmdWrConf()->click();
-        QCOMPARE(m_boxes->shown.size(), empty + 1);
-        QCOMPARE(m_boxes->shown.last().prompt, Str(801));
+        QCOMPARE(m_fx.boxes->shown.size(), empty + 1);
+        QCOMPARE(m_fx.boxes->shown.last().prompt, Str(801));
     }
-    QCOMPARE(m_boxes->shown.last().title, Str(802));
+    QCOMPARE(m_fx.boxes->shown.last().title, Str(802));
     QCOMPARE(FrmNew::loaded(), dialog);
     fill(dialog, {" ", "0", "000", "0", "0", " "});
     dialog->CmdWrConf()->click();
-    QCOMPARE(values("SELECT (SELECT count(*) FROM CONFZONAS) + (SELECT count(*) FROM CONFRELES)"), QVariantList({0}));
+    QCOMPARE(rows("SELECT (SELECT count(*) FROM CONFZONAS) + (SELECT count(*) FROM CONFRELES)"), QStringList("0"));
 }
 
 void TestFrmNew::onlyLeavingAFieldRunsTheCheck()
 {
     FrmNew *dialog = FrmNew::showDialog();
-    QCOMPARE(commandsEnabled(*m_main), 0);
-    QVERIFY(m_main->menuItem(QStringLiteral("MnuHelp"))->isEnabled());
+    QCOMPARE(commandsEnabled(*m_fx.main), 0);
+    QVERIFY(m_fx.main->menuItem(QStringLiteral("MnuHelp"))->isEnabled());
     auto *sub = qobject_cast<QMdiSubWindow *>(dialog->parentWidget());
     const auto sendFocusOut = [](QWidget *field, Qt::FocusReason reason) {
         QFocusEvent out(QEvent::FocusOut, reason);
         QCoreApplication::sendEvent(field, &out);
     };
-    m_main->show();
-    QApplication::setActiveWindow(m_main.get());
+    m_fx.main->show();
+    QApplication::setActiveWindow(m_fx.main.get());
     QLineEdit *zones = dialog->TxtCon(FieldZones);
     zones->setFocus(Qt::OtherFocusReason);
     QTRY_COMPARE(QApplication::focusWidget(), zones);
@@ -230,22 +166,22 @@ void TestFrmNew::onlyLeavingAFieldRunsTheCheck()
     sendFocusOut(zones, Qt::ActiveWindowFocusReason);
     sendFocusOut(zones, Qt::PopupFocusReason);
     QTest::mouseClick(sub, Qt::LeftButton, {}, QPoint(sub->width() / 2, 4));
-    QVERIFY(m_boxes->shown.isEmpty());
+    QVERIFY(m_fx.boxes->shown.isEmpty());
 
     // Moving to another field is; a focus move while the message is up runs
     // no second check, and the focus comes back to the emptied field.
-    m_boxes->onShow = [=](const ShownBox &) { sendFocusOut(dialog->TxtCon(FieldRelays), Qt::TabFocusReason); };
+    m_fx.boxes->onShow = [=](const ShownBox &) { sendFocusOut(dialog->TxtCon(FieldRelays), Qt::TabFocusReason); };
     dialog->TxtCon(FieldRelays)->setFocus(Qt::TabFocusReason);
-    QCOMPARE(m_boxes->shown.size(), 1);
-    QCOMPARE(m_boxes->shown.first().prompt, Str(839));
+    QCOMPARE(m_fx.boxes->shown.size(), 1);
+    QCOMPARE(m_fx.boxes->shown.first().prompt, Str(839));
     QCOMPARE(QApplication::focusWidget(), zones);
 
     // The close box closes the dialog at once, with no check on the way,
     // and gives the main window back.
     zones->setText(QStringLiteral("300"));
     QVERIFY(sub->close());
-    QCOMPARE(m_boxes->shown.size(), 1);
-    QCOMPARE(commandsEnabled(*m_main), 7);
+    QCOMPARE(m_fx.boxes->shown.size(), 1);
+    QCOMPARE(commandsEnabled(*m_fx.main), 7);
 }
 
 void TestFrmNew::twoCreatesAndACancelInOneRun()
@@ -256,34 +192,32 @@ void TestFrmNew::twoCreatesAndACancelInOneRun()
     dialog->CmdWrConf()->click();
     QVERIFY(appState().ConfCargada && appState().ConfModif && appState().IdCon == 0);
     QCOMPARE(appState().WorkingFile, dataFolder() + QStringLiteral("/Config1"));
-    QCOMPARE(m_main->windowTitle(), QStringLiteral("Config1 - ") + Str(1109));
-    QCOMPARE(values("SELECT IDCON, NOMCON, NUMZON, NUMREL, INIDIA, ININIT, ETIINI FROM CONFCENTRAL"),
-             QVariantList({0, "Hotel Plaza", 12, 3, 8, 20, "PLAZA NORTE"}));
-    QCOMPARE(values("SELECT count(*), max(IDZON), (SELECT count(*) FROM CONFRELES) FROM CONFZONAS"),
-             QVariantList({12, 12, 3}));
-    QCOMPARE(values("SELECT IDCON, ETIZON FROM CONFZONAS WHERE IDZON = 12"), QVariantList({0, "ETI ZONA 12"}));
-    QCOMPARE(values("SELECT * FROM CONFRELES WHERE IDREL = 3"),
-             QVariantList({0, 3, 192, "ETI RELE 3"}) + QVariantList(14, 0));
-
+    QCOMPARE(m_fx.main->windowTitle(), QStringLiteral("Config1 - ") + Str(1109));
+    // Configuration 0 throughout, with the default zone and relay rows.
+    QCOMPARE(rows("SELECT IDCON, NOMCON, NUMZON, NUMREL, INIDIA, ININIT, ETIINI FROM CONFCENTRAL UNION ALL "
+                  "SELECT max(IDCON), count(*), max(IDZON), min(ETIZON), max(ETIZON), 0, 0 FROM CONFZONAS UNION ALL "
+                  "SELECT max(IDCON), count(*), max(IDREL), min(TIP), max(TIP), min(ETIREL), max(RMIN) FROM CONFRELES"),
+             (QStringList{"0|Hotel Plaza|12|3|8|20|PLAZA NORTE", "0|12|12|ETI ZONA 1|ETI ZONA 9|0|0",
+                          "0|3|3|192|192|ETI RELE 1|0"}));
     // Cancel changes nothing and gives the main window back.
-    m_main->toolButton(1)->trigger();   // toolbar New
+    m_fx.main->toolButton(1)->trigger();   // toolbar New
     QVERIFY((dialog = FrmNew::loaded()));
     QCOMPARE(dialog->windowTitle(), QStringLiteral("Configuration of: Hotel Plaza"));
     QCOMPARE(FrmNew::showDialog(), dialog);   // shown again, the same one
     fill(dialog, {"Other", "5", "5", "1", "1", "OTHER"});
     dialog->CmdCan()->click();
-    QCOMPARE(commandsEnabled(*m_main), 7);
-    QCOMPARE(values("SELECT NOMCON FROM CONFCENTRAL"), QVariantList({"Hotel Plaza"}));
+    QCOMPARE(commandsEnabled(*m_fx.main), 7);
+    QCOMPARE(rows("SELECT NOMCON FROM CONFCENTRAL"), QStringList("Hotel Plaza"));
 
     // The second one of the run: Config2, replacing the first.
-    m_main->menuItem(QStringLiteral("MnuArxNew"))->trigger();
+    m_fx.main->menuItem(QStringLiteral("MnuArxNew"))->trigger();
     QVERIFY((dialog = FrmNew::loaded()));
     fill(dialog, {"Station", "128", "128", "0", "23", "ESTACION"});
     dialog->CmdWrConf_Click();
     QCOMPARE(readWorkingMarks().name, QStringLiteral("Config2"));
-    QCOMPARE(values("SELECT NOMCON, (SELECT count(*) FROM CONFRELES WHERE TIP = 192) FROM CONFCENTRAL"),
-             QVariantList({"Station", 128}));
-    QCOMPARE(values("SELECT count(*), min(IDZON), max(IDZON) FROM CONFZONAS"), QVariantList({128, 1, 128}));
+    QCOMPARE(rows("SELECT NOMCON, (SELECT count(DISTINCT IDZON) || '/' || max(IDZON) FROM CONFZONAS), "
+                  "(SELECT count(*) FROM CONFRELES) FROM CONFCENTRAL"),
+             QStringList("Station|128/128|128"));
     // In Spanish the name follows its table.
     setCurrentLanguage(Language::Spanish);
     QVERIFY(createConfiguration({"Tres", "1", "1", "1", "1", "T"}));
@@ -300,7 +234,7 @@ void TestFrmNew::createReplacesTheConfigurationOnlyWhenAllGoesWell()
     FrmNew *dialog = FrmNew::showDialog();
     fill(dialog, {"Old", "2", "2", "8", "20", "OLD"});
     dialog->CmdWrConf_Click();
-    QVERIFY(m_boxes->shown.value(0).prompt.startsWith(Str(1001) + workingDatabasePath() + Str(1)));
+    QVERIFY(m_fx.boxes->shown.value(0).prompt.startsWith(Str(1001) + workingDatabasePath() + Str(1)));
     QCOMPARE(FrmNew::loaded(), dialog);
     QVERIFY(!appState().ConfCargada);
     QCOMPARE(appState().NumNuevas, 0.0);
@@ -335,16 +269,15 @@ void TestFrmNew::createReplacesTheConfigurationOnlyWhenAllGoesWell()
     fill(dialog, {"Newer", "3", "3", "8", "20", "NEWER"});
     dialog->CmdWrConf_Click();
     QCOMPARE(FrmNew::loaded(), dialog);
-    QCOMPARE(values("SELECT NOMCON FROM CONFCENTRAL"), QVariantList({"New"}));
+    QCOMPARE(rows("SELECT NOMCON FROM CONFCENTRAL"), QStringList("New"));
 
     // A store the database refuses (a name the dialog never lets through)
     // brings the previous working database back.
     QVERIFY(!createConfiguration({QString(60, 'x'), "2", "2", "8", "20", "LABEL"}));
-    QVERIFY(m_boxes->shown.last().prompt.startsWith(Str(1001)));
+    QVERIFY(m_fx.boxes->shown.last().prompt.startsWith(Str(1001)));
     QCOMPARE(appState().NomCon, QStringLiteral("New"));
     QCOMPARE(readWorkingMarks().name, QStringLiteral("Config2"));
-    QCOMPARE(values("SELECT NOMCON, NUMZON, (SELECT count(*) FROM CONFZONAS) FROM CONFCENTRAL"),
-             QVariantList({"New", 3, 3}));
+    QCOMPARE(rows("SELECT NOMCON, NUMZON, (SELECT count(*) FROM CONFZONAS) FROM CONFCENTRAL"), QStringList("New|3|3"));
     QVERIFY(!QFile::exists(previousDatabasePath()));
 }
 

@@ -4,46 +4,17 @@
 // are made and when the window closes, and reads and writes of the relay
 // shown against the simulated panel.
 
-#include "AppState.h"
 #include "Cp1252.h"
-#include "FrmComm.h"
-#include "FrmMain.h"
 #include "FrmRel.h"
-#include "ModBas.h"
-#include "PanelSim.h"
-#include "Recovery.h"
-#include "ScriptedBoxes.h"
-#include "Strings.h"
-#include "TestConfiguration.h"
-
-#include <QAction>
-#include <QCheckBox>
-#include <QClipboard>
-#include <QComboBox>
-#include <QGuiApplication>
-#include <QLineEdit>
-#include <QMdiSubWindow>
-#include <QPushButton>
-#include <QSqlQuery>
-#include <QToolButton>
-#include <QtTest>
-
-using namespace orb;
-using orb::test::PanelSim;
+#include "MainWindowFixture.h"
 
 namespace {
 
 // The programming columns of one relay, joined by "|".
 QString stored(int relay)
 {
-    QSqlQuery q(BaseDatos());
-    q.exec(QStringLiteral("SELECT TIP, ETIREL, RMIN, RSEC, DDIA, DNOCH, PDIA, PNOCH, IL1, FL1, IL2, FL2, IL3, FL3, "
-                          "IL4, FL4 FROM CONFRELES WHERE IDREL = %1")
-               .arg(relay));
-    QStringList values;
-    for (int c = 0; c < 16 && (c > 0 || q.next()); ++c)
-        values << q.value(c).toString();
-    return values.join(QLatin1Char('|'));
+    return rows(QStringLiteral("SELECT TIP, ETIREL, RMIN, RSEC, DDIA, DNOCH, PDIA, PNOCH, IL1, FL1, IL2, FL2, IL3, FL3, "
+                               "IL4, FL4 FROM CONFRELES WHERE IDREL = %1").arg(relay)).value(0);
 }
 
 void pick(QComboBox *list, const QString &name)
@@ -59,8 +30,8 @@ void pick(QComboBox *list, const QString &name)
 class TestFrmRel : public QObject {
     Q_OBJECT
 private slots:
-    void init();
-    void cleanup();
+    void init() { m_fx.start(8, 4); }
+    void cleanup() { m_fx.stop(); }
     void openedFromTheProgramMenu();
     void typeAndGeneralActivation_data();
     void typeAndGeneralActivation();
@@ -71,41 +42,16 @@ private slots:
 private:
     FrmRel *open();
 
-    std::unique_ptr<ScriptedBoxes> m_boxes;
-    std::unique_ptr<FrmMain> m_main;
+    MainWindowFixture m_fx;
 };
-
-void TestFrmRel::init()
-{
-    appState() = AppState{};
-    setCurrentLanguage(Language::English);
-    clearWorkingMarks();
-    m_boxes = std::make_unique<ScriptedBoxes>();
-    m_main = std::make_unique<FrmMain>();
-    m_main->load();
-    QVERIFY(orbtest::makeConfiguration(8, 4));
-    QCOMPARE(Open_Conf(), OpenResult::Opened);
-    m_boxes->shown.clear();
-    appState().ConfCargada = true;
-    m_main->LOAD_MAIN();
-}
-
-void TestFrmRel::cleanup()
-{
-    m_main.reset();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    m_boxes.reset();
-    frmComm().Form_Unload();
-    Close_DB();
-}
 
 FrmRel *TestFrmRel::open()
 {
-    m_main->toolButton(16)->trigger();
+    m_fx.main->toolButton(16)->trigger();
     FrmRel *window = FrmRel::loaded();
     if (window) {
-        m_main->show();
-        QApplication::setActiveWindow(m_main.get());
+        m_fx.main->show();
+        QApplication::setActiveWindow(m_fx.main.get());
     }
     return window;
 }
@@ -114,25 +60,23 @@ void TestFrmRel::openedFromTheProgramMenu()
 {
     // No relay: message 1212 under the application's title, nothing opens;
     // the port flag is cleared either way.
-    QVERIFY(orbtest::execBound(QStringLiteral("DELETE FROM CONFRELES")));
+    QVERIFY(execBound(QStringLiteral("DELETE FROM CONFRELES")));
     appState().PuertoOk = true;
-    m_main->menuItem(QStringLiteral("MnuPrgRel"))->trigger();
-    QCOMPARE(m_boxes->shown.size(), 1);
-    QCOMPARE(m_boxes->shown.first().prompt, Str(1212));
-    QCOMPARE(m_boxes->shown.first().title, applicationTitle());
+    m_fx.main->menuItem(QStringLiteral("MnuPrgRel"))->trigger();
+    m_fx.checkOnlyBox(1212, applicationTitle());
     QVERIFY(!FrmRel::loaded() && !appState().PuertoOk);
 
-    QVERIFY(orbtest::makeConfiguration(8, 4));
+    QVERIFY(makeConfiguration(8, 4));
     QCOMPARE(Open_Conf(), OpenResult::Opened);
     appState().PuertoOk = true;
     FrmRel *window = open();
     QVERIFY(window && appState().FrmRelCargado && !appState().PuertoOk);
-    QVERIFY(m_main->menuItem(QStringLiteral("MnuArxImp"))->isEnabled());
+    QVERIFY(m_fx.main->menuItem(QStringLiteral("MnuArxImp"))->isEnabled());
     QCOMPARE(window->DatRel()->caption(), QStringLiteral("1"));
     QVERIFY2(appState().ConfModif, "showing a relay counts as an edit");
     QCOMPARE(open(), window);   // the same window, brought forward
     QVERIFY(qobject_cast<QMdiSubWindow *>(window->parentWidget())->close());
-    QVERIFY(!appState().FrmRelCargado && !m_main->menuItem(QStringLiteral("MnuArxImp"))->isEnabled());
+    QVERIFY(!appState().FrmRelCargado && !m_fx.main->menuItem(QStringLiteral("MnuArxImp"))->isEnabled());
 }
 
 void TestFrmRel::typeAndGeneralActivation_data()
@@ -161,7 +105,7 @@ void TestFrmRel::typeAndGeneralActivation()
     QFETCH(QString, shown);
     QFETCH(bool, configured);
     QFETCH(bool, lists);
-    QVERIFY(orbtest::execBound(QStringLiteral("UPDATE CONFRELES SET TIP = ? WHERE IDREL = 1"), {tip}));
+    QVERIFY(execBound(QStringLiteral("UPDATE CONFRELES SET TIP = ? WHERE IDREL = 1"), {tip}));
     FrmRel *window = open();
     if (action == QLatin1String("check") || action == QLatin1String("uncheck"))
         window->ChkGen()->click();
@@ -183,9 +127,9 @@ void TestFrmRel::movingCarriesNothingIntoAnotherRelay()
     // Relay 1 configured with its lists open, 2 new, 3 with general
     // activation; the focus stays in a list box of relay 1 while Page Down
     // and Page Up walk over relays that disable it.
-    QVERIFY(orbtest::execBound(QStringLiteral("UPDATE CONFRELES SET TIP = 6, IL1 = 1, FL1 = 2, IL2 = 3, FL2 = 5, "
+    QVERIFY(execBound(QStringLiteral("UPDATE CONFRELES SET TIP = 6, IL1 = 1, FL1 = 2, IL2 = 3, FL2 = 5, "
                                               "RMIN = 4 WHERE IDREL = 1")));
-    QVERIFY(orbtest::execBound(QStringLiteral("UPDATE CONFRELES SET TIP = 96, RSEC = 9 WHERE IDREL = 3")));
+    QVERIFY(execBound(QStringLiteral("UPDATE CONFRELES SET TIP = 96, RSEC = 9 WHERE IDREL = 3")));
     const QStringList before = {stored(1), stored(2), stored(3), stored(4)};
     FrmRel *window = open();
     window->TxtIniLL(2)->setFocus();
@@ -205,7 +149,7 @@ void TestFrmRel::movingCarriesNothingIntoAnotherRelay()
 
 void TestFrmRel::editsAreStoredAndNothingShownIsLost()
 {
-    QVERIFY(orbtest::execBound(QStringLiteral("UPDATE CONFRELES SET TIP = 6, IL1 = 2, FL1 = 5 WHERE IDREL = 1")));
+    QVERIFY(execBound(QStringLiteral("UPDATE CONFRELES SET TIP = 6, IL1 = 2, FL1 = 5 WHERE IDREL = 1")));
     FrmRel *window = open();
     window->TxtIniLL(2)->setFocus();
     QTRY_VERIFY(window->TxtIniLL(2)->hasFocus());
@@ -236,12 +180,8 @@ void TestFrmRel::editsAreStoredAndNothingShownIsLost()
         {window->TxtFiLL(1), "7x", false},       {window->TxtFiLL(1), "7", true},
         {window->TxtRetSeg(), "-5", false},      {window->TxtEti(), QString(17, 'E'), false},
         {window->TxtEti(), "ΑΘΗΝΑ", false},      {window->TxtEti(), "SÓTANO €", true}};
-    for (const auto &[box, text, taken] : pastes) {
-        box->clear();
-        QGuiApplication::clipboard()->setText(text);
-        box->paste();
-        QCOMPARE(box->text(), taken ? text : QString());
-    }
+    for (const auto &[box, text, taken] : pastes)
+        QCOMPARE(pasteInto(box, text), taken ? text : QString());
     // The close box stores what the window shows, the box being edited
     // with its rule applied.
     window->TxtRetSeg()->setFocus();
@@ -252,10 +192,7 @@ void TestFrmRel::editsAreStoredAndNothingShownIsLost()
 
 void TestFrmRel::readAndWriteTheRelayShown()
 {
-    PanelSim sim;
-    QVERIFY(sim.start());
-    test::pointCom1At(sim.devicePath());
-    frmComm().setReplyTimeout(60);
+    PanelSim &sim = *m_fx.sim;
     sim.setMemory(relayLabel(2), toCp1252(QStringLiteral("PLANTA 2 ñ      ")));
     sim.setMemory(AdrRecRel(2), QByteArray::fromHex("60AD051E0102030405060708"));
     FrmRel *window = open();
@@ -264,7 +201,7 @@ void TestFrmRel::readAndWriteTheRelayShown()
     // Type byte 0x60, mode 0xAD: siren with general activation, stored at
     // once.
     window->CmdRecConfRel()->click();
-    QCOMPARE(m_boxes->shown.last().prompt, Str(432));
+    QCOMPARE(m_fx.boxes->shown.last().prompt, Str(432));
     QCOMPARE(window->CmbTip()->currentText(), QStringLiteral("SIREN"));
     QVERIFY(window->ChkGen()->isChecked() && !window->TxtIniLL(1)->isEnabled());
     QCOMPARE(window->responseList(FrmRel::DetDia)->currentText(), QStringLiteral("Delayed"));
@@ -282,7 +219,7 @@ void TestFrmRel::readAndWriteTheRelayShown()
     sim.setMemory(relayLabel(2), QByteArray("OTRA            "));
     sim.misbehave(PanelSim::Misbehaviour::Silent, PanelSim::kAlways, AdrRecRel(2));
     window->CmdRecConfRel()->click();
-    QCOMPARE(m_boxes->shown.last().prompt, Str(405));
+    QCOMPARE(m_fx.boxes->shown.last().prompt, Str(405));
     QCOMPARE(window->TxtEti()->text(), QStringLiteral("OTRA            "));
     QCOMPARE(stored(2).section('|', 0, 1), QStringLiteral("67|OTRA            "));
     QVERIFY(window->isEnabled() && window->CmdRecConfRel()->isEnabled());
@@ -293,7 +230,7 @@ void TestFrmRel::readAndWriteTheRelayShown()
     window->TxtEti()->setFocus();
     window->TxtEti()->setText(QStringLiteral("ESCRITA"));
     window->CmdSendConfRel()->click();
-    QCOMPARE(m_boxes->shown.last().prompt, Str(432));
+    QCOMPARE(m_fx.boxes->shown.last().prompt, Str(432));
     QCOMPARE(sim.memory(relayLabel(2), 16), QByteArray("ESCRITA         "));
     QCOMPARE(sim.memory(AdrRecRel(2), 12).toHex(), QByteArray("430000000000000000000000"));
 }

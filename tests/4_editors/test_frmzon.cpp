@@ -3,24 +3,11 @@
 // and the all-zone and single-zone transfers against the simulated panel.
 
 #include "Cp1252.h"
-#include "EditorFixture.h"
 #include "FrmConf.h"
 #include "FrmLoad.h"
 #include "FrmZon.h"
-#include "MdiHost.h"
-#include "ModCom.h"
+#include "MainWindowFixture.h"
 #include "ZoneRowsModel.h"
-
-#include <QAction>
-#include <QClipboard>
-#include <QGuiApplication>
-#include <QLineEdit>
-#include <QProgressBar>
-#include <QPushButton>
-#include <QTableView>
-
-using namespace orb;
-using orb::test::PanelSim;
 
 namespace {
 
@@ -37,7 +24,6 @@ class TestFrmZon : public QObject {
     Q_OBJECT
 private slots:
     void cleanup() { m_fx.stop(); }
-    void labelsAreEditedWithinThePanelsLimits_data();
     void labelsAreEditedWithinThePanelsLimits();
     void zoneBoxAndMenu();
     void transfersAgainstThePanel_data();
@@ -45,28 +31,16 @@ private slots:
     void noSecondExchangeWhileOneWaits();
 
 private:
-    EditorFixture m_fx;
+    MainWindowFixture m_fx;
 };
-
-void TestFrmZon::labelsAreEditedWithinThePanelsLimits_data()
-{
-    QTest::addColumn<QString>("typed");
-    QTest::addColumn<QString>("stored");
-    QTest::newRow("17th character") << QString(17, 'X') << QString(16, 'X');
-    QTest::newRow("outside the code page") << QString::fromUtf8("ZONA Ω NORTE") << QStringLiteral("ZONA  NORTE");
-    QTest::newRow("inside the code page") << QString::fromUtf8("CAÑÓN €") << QString::fromUtf8("CAÑÓN €");
-}
 
 void TestFrmZon::labelsAreEditedWithinThePanelsLimits()
 {
-    QFETCH(QString, typed);
-    QFETCH(QString, stored);
     m_fx.start(12, 1);
     m_fx.main->toolButton(15)->trigger();
     FrmZon *window = FrmZon::loaded();
     QVERIFY(window && appState().FrmZonCargado);
     QTableView *grid = window->GrdZon();
-    QCOMPARE(grid->model()->headerData(1, Qt::Horizontal).toString(), Str(4204));
     QVERIFY(!(grid->model()->flags(grid->model()->index(0, 0)) & Qt::ItemIsEditable));
 
     // A click on a zone number: the cursor goes to its label and the zone
@@ -80,21 +54,21 @@ void TestFrmZon::labelsAreEditedWithinThePanelsLimits()
     QTest::keyClick(grid, Qt::Key_F2);
     auto *editor = grid->viewport()->findChild<QLineEdit *>();
     QVERIFY(editor && editor->text() == QStringLiteral("ETI ZONA 4"));
-    editor->clear();
-    QGuiApplication::clipboard()->setText(QString(17, 'P'));
-    editor->paste();
-    QCOMPARE(editor->text(), QString());
-    for (QChar c : typed) {
-        QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(c));
-        QCoreApplication::sendEvent(editor, &press);
+    QCOMPARE(pasteInto(editor, QString(17, 'P')), QString());
+    QCOMPARE(pasteInto(editor, QString::fromUtf8("ZONA Ω")), QString());
+    const QList<std::pair<QString, QString>> typed = {{QString(17, 'X'), QString(16, 'X')},
+                                                      {QString::fromUtf8("ZONA Ω NORTE"), "ZONA  NORTE"},
+                                                      {QString::fromUtf8("CAÑÓN €"), QString::fromUtf8("CAÑÓN €")}};
+    for (const auto &[keys, shown] : typed) {
+        editor->clear();
+        QCOMPARE(typeInto(editor, keys), shown);
     }
-    QCOMPARE(editor->text(), stored);
     // Delete takes the character after the caret.
-    editor->setText(QLatin1Char('D') + stored.left(15));
+    editor->setText(QStringLiteral("DCAÑÓN €"));
     editor->setCursorPosition(0);
     QTest::keyClick(editor, Qt::Key_Delete);
     QTest::keyClick(editor, Qt::Key_Return);
-    QTRY_COMPARE(labels().value(3), stored.left(15));   // committed once the key is handled
+    QTRY_COMPARE(labels().value(3), QString::fromUtf8("CAÑÓN €"));   // committed once the key is handled
     QVERIFY(appState().ConfModif);
     QCOMPARE(grid->model()->rowCount(), 12);
 }

@@ -8,6 +8,8 @@
 #include <QFile>
 #include <QSqlDatabase>
 #include <QSqlQuery>
+#include <QSqlRecord>
+#include <QStringList>
 #include <QString>
 #include <QVariant>
 
@@ -21,6 +23,21 @@ inline bool execBound(const QString &sql, const QVariantList &values = {})
     for (const QVariant &v : values)
         q.addBindValue(v);
     return q.exec();
+}
+
+// One query's rows on the working database, columns joined by "|".
+inline QStringList rows(const QString &sql)
+{
+    QStringList result;
+    QSqlQuery q(orb::BaseDatos());
+    q.exec(sql);
+    while (q.next()) {
+        QStringList values;
+        for (int c = 0; c < q.record().count(); ++c)
+            values << q.value(c).toString();
+        result << values.join(QLatin1Char('|'));
+    }
+    return result;
 }
 
 // Runs fn(db) on a connection of its own to the database file at path
