@@ -2,31 +2,9 @@
 // menu, toolbar and close box: their questions, the file dialog, the stores
 // and opens they lead to, and the document state and marks after each.
 
-#include "AppState.h"
 #include "DocumentCommands.h"
-#include "FrmComm.h"
-#include "FrmMain.h"
 #include "FrmNew.h"
-#include "ModBas.h"
-#include "ModCom.h"
-#include "PanelSim.h"
-#include "Recovery.h"
-#include "ScriptedBoxes.h"
-#include "Strings.h"
-#include "TestConfiguration.h"
-
-#include <QAction>
-#include <QCloseEvent>
-#include <QDir>
-#include <QMdiArea>
-#include <QMdiSubWindow>
-#include <QPointer>
-#include <QSqlQuery>
-#include <QTemporaryDir>
-#include <QTimer>
-#include <QtTest>
-
-using namespace orb;
+#include "MainWindowFixture.h"
 
 namespace {
 
@@ -46,7 +24,7 @@ QString nameIn(const QSqlDatabase &db)
 }
 
 // The same of a document, read on a connection of its own.
-QString documentName(const QString &path) { return orbtest::onSideConnection(path, true, nameIn); }
+QString documentName(const QString &path) { return onSideConnection(path, true, nameIn); }
 
 const QString kHotel = QStringLiteral("hotel.vcs");
 const QString kEdited = QStringLiteral("Hotel edited");
@@ -83,46 +61,36 @@ private:
     QString doc(const QString &fileName) const { return m_dir->filePath(fileName); }
     // Runs a menu command; its file dialog answers with fileName.
     void choose(const char *command, const QString &fileName) { m_answers << doc(fileName); trigger(command); }
-    void trigger(const char *name) { m_main->menuItem(QString::fromLatin1(name))->trigger(); }
+    void trigger(const char *name) { m_fx.main->menuItem(QString::fromLatin1(name))->trigger(); }
     EditingWindow *addWindow(const char *name);
     // Still open and changed as the test left it.
     void checkKeptOpen(const QString &name);
     // Nothing open any more, and nothing left of it.
     void checkEnded();
 
+    MainWindowFixture m_fx;
     std::unique_ptr<QTemporaryDir> m_dir;
-    std::unique_ptr<ScriptedBoxes> m_boxes;
     QList<FileDialogRequest> m_requests; // every file dialog shown
     QStringList m_answers;               // their answers; cancel when empty
     QString m_marksFile;                 // what the marks of the last new configuration name
-    std::unique_ptr<FrmMain> m_main;
 };
 
 void TestDocumentCommands::init()
 {
-    appState() = AppState{};
+    m_fx.start();
     m_dir = std::make_unique<QTemporaryDir>();
-    m_boxes = std::make_unique<ScriptedBoxes>();
     m_requests.clear();
     m_answers.clear();
     setFileDialogHandler([this](const FileDialogRequest &request) {
         m_requests.append(request);
         return m_answers.isEmpty() ? QString() : m_answers.takeFirst();
     });
-    m_main = std::make_unique<FrmMain>();
-    m_main->load();
-    m_main->show();
+    m_fx.main->show();
 }
 
 void TestDocumentCommands::cleanup()
 {
-    // Whatever a test left open ends without questions.
-    appState().ConfModif = false;
-    m_main.reset();
-    m_boxes.reset();
-    Close_DB();
-    QFile::remove(workingDatabasePath());
-    clearWorkingMarks();
+    m_fx.stop();
     m_dir.reset();
 }
 
@@ -131,7 +99,7 @@ void TestDocumentCommands::makeNew(bool storedAndEdited)
     QVERIFY(createConfiguration({QStringLiteral("Hotel"), QStringLiteral("4"), QStringLiteral("2"),
                                  QStringLiteral("8"), QStringLiteral("20"), QStringLiteral("PANEL")}));
     Show_ConfInfo();
-    m_main->LOAD_MAIN();
+    m_fx.main->LOAD_MAIN();
     m_marksFile = readWorkingMarks().file;
     if (storedAndEdited) {
         choose("MnuArxSavAs", kHotel);
@@ -143,7 +111,7 @@ EditingWindow *TestDocumentCommands::addWindow(const char *name)
 {
     auto *window = new EditingWindow;
     window->setObjectName(QString::fromLatin1(name));
-    m_main->documentArea()->addSubWindow(window)->show();
+    m_fx.main->documentArea()->addSubWindow(window)->show();
     return window;
 }
 
@@ -152,7 +120,7 @@ void TestDocumentCommands::checkKeptOpen(const QString &name)
     QVERIFY(appState().ConfCargada && appState().ConfModif && !appState().SavAsCancel);
     QCOMPARE(readWorkingMarks().file, m_marksFile);
     QCOMPARE(nameIn(BaseDatos()), name);
-    QVERIFY(BaseDatos().isOpen() && m_main->isVisible());
+    QVERIFY(BaseDatos().isOpen() && m_fx.main->isVisible());
 }
 
 void TestDocumentCommands::checkEnded()
@@ -170,22 +138,22 @@ void TestDocumentCommands::saveRunsSaveAsUnlessTheConfigurationComesFromTheLastC
     // the save dialog, proposing the made-up title, with the documents'
     // filter. A name without extension is stored as chosen.
     m_answers << doc(QStringLiteral("hotel"));
-    m_main->toolButton(3)->trigger();
+    m_fx.main->toolButton(3)->trigger();
     QCOMPARE(m_requests.value(0).proposedName, Str(4924) + QStringLiteral("1"));
     QCOMPARE(m_requests.value(0).filter, Str(1046) + QStringLiteral("(*.vcs)"));
     QCOMPARE(m_requests.value(0).directory, QDir::homePath());
     QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("hotel")});
     QVERIFY(appState().ConfCargada && !appState().ConfModif);
-    QVERIFY(m_main->windowTitle().startsWith(QStringLiteral("hotel - ")));
+    QVERIFY(m_fx.main->windowTitle().startsWith(QStringLiteral("hotel - ")));
 
     // Unchanged, New asks nothing. Opened again (the toolbar's second
     // button, asking nothing): the dialog starts on that file, and Save
     // writes to it at once.
-    m_main->toolButton(1)->trigger();
+    m_fx.main->toolButton(1)->trigger();
     QVERIFY(FrmNew::loaded());
     FrmNew::loaded()->CmdCan_Click();
     m_answers << doc(QStringLiteral("hotel"));
-    m_main->toolButton(2)->trigger();
+    m_fx.main->toolButton(2)->trigger();
     QVERIFY(!m_requests.last().save);
     QCOMPARE(m_requests.last().proposedName, QStringLiteral("hotel"));
     QCOMPARE(m_requests.last().directory, m_dir->path());
@@ -193,19 +161,19 @@ void TestDocumentCommands::saveRunsSaveAsUnlessTheConfigurationComesFromTheLastC
     edit();
     trigger("MnuArxSav");
     QCOMPARE(m_requests.size(), 2);
-    QVERIFY(m_boxes->shown.isEmpty());
+    QVERIFY(m_fx.boxes->shown.isEmpty());
     QCOMPARE(documentName(doc(QStringLiteral("hotel"))), kEdited);
     QVERIFY(!appState().ConfModif);
 
     // The run ends without an orderly close; the next one restores the
     // configuration and knows no dialog file yet: Save runs Save As, in the
     // folder of the configuration's document.
-    m_main.reset();
+    m_fx.main.reset();
     Close_DB();
     appState() = AppState{};
-    m_boxes->answers << AnsYes << AnsYes; // restore it; then replace the document
-    m_main = std::make_unique<FrmMain>();
-    m_main->load();
+    m_fx.boxes->answers << AnsYes << AnsYes; // restore it; then replace the document
+    m_fx.main = std::make_unique<FrmMain>();
+    m_fx.main->load();
     QVERIFY(appState().ConfRecup);
     choose("MnuArxSav", QStringLiteral("hotel"));
     QCOMPARE(m_requests.size(), 3);
@@ -216,43 +184,43 @@ void TestDocumentCommands::saveRunsSaveAsUnlessTheConfigurationComesFromTheLastC
     // After Close (unchanged: no question) and New the dialog still names
     // that document, but Save asks for a file of its own; cancelled,
     // nothing is stored.
-    const QByteArray stored = orbtest::fileBytes(doc(QStringLiteral("hotel")));
+    const QByteArray stored = fileBytes(doc(QStringLiteral("hotel")));
     trigger("MnuArxClose");
-    QCOMPARE(m_boxes->shown.size(), 2);
+    QCOMPARE(m_fx.boxes->shown.size(), 2);
     makeNew();
     trigger("MnuArxSav");
     QCOMPARE(m_requests.size(), 4);
-    QCOMPARE(orbtest::fileBytes(doc(QStringLiteral("hotel"))), stored);
+    QCOMPARE(fileBytes(doc(QStringLiteral("hotel"))), stored);
     QVERIFY(appState().ConfModif && !appState().SavAsCancel);
 }
 
 void TestDocumentCommands::noToReplacingOrACancelledSaveAsStopsTheAskingCommand()
 {
-    QVERIFY(orbtest::writeFile(doc(QStringLiteral("taken.vcs")), "old"));
+    QVERIFY(writeFile(doc(QStringLiteral("taken.vcs")), "old"));
     makeNew();
 
     // Save As onto an existing file asks; No stores nothing.
     choose("MnuArxSavAs", QStringLiteral("taken.vcs"));
-    QCOMPARE(m_boxes->shown.value(0).prompt, doc(QStringLiteral("taken.vcs")) + QLatin1Char(' ') + Str(6509));
-    QCOMPARE(m_boxes->shown.value(0).style, int(MsgYesNo));
+    QCOMPARE(m_fx.boxes->shown.value(0).prompt, doc(QStringLiteral("taken.vcs")) + QLatin1Char(' ') + Str(6509));
+    QCOMPARE(m_fx.boxes->shown.value(0).style, int(MsgYesNo));
 
     // Close and Open: Yes to saving, No to replacing stops them; Open never
     // shows its own dialog. New: Yes to saving, Save As cancelled stops it.
-    m_boxes->answers << AnsYes << AnsNo << AnsYes << AnsNo << AnsYes;
+    m_fx.boxes->answers << AnsYes << AnsNo << AnsYes << AnsNo << AnsYes;
     choose("MnuArxClose", QStringLiteral("taken.vcs"));
     choose("MnuArxOpen", QStringLiteral("taken.vcs"));
     trigger("MnuArxNew");
-    QCOMPARE(m_boxes->shown.size(), 6);
-    QCOMPARE(m_boxes->shown[3].prompt, Str(1047) + appState().WorkingName);
-    QCOMPARE(m_boxes->shown[3].title, Str(1048));
+    QCOMPARE(m_fx.boxes->shown.size(), 6);
+    QCOMPARE(m_fx.boxes->shown[3].prompt, Str(1047) + appState().WorkingName);
+    QCOMPARE(m_fx.boxes->shown[3].title, Str(1048));
     QCOMPARE(m_requests.size(), 4);
     QVERIFY(!FrmNew::loaded());
-    QCOMPARE(orbtest::fileBytes(doc(QStringLiteral("taken.vcs"))), QByteArray("old"));
+    QCOMPARE(fileBytes(doc(QStringLiteral("taken.vcs"))), QByteArray("old"));
     checkKeptOpen(QStringLiteral("Hotel"));
 
     // The dialog now names that file, but the configuration was never
     // stored there: Save asks again rather than overwriting it.
-    m_boxes->answers << AnsYes;
+    m_fx.boxes->answers << AnsYes;
     choose("MnuArxSav", QStringLiteral("taken.vcs"));
     QCOMPARE(m_requests.size(), 5);
     QCOMPARE(documentName(doc(QStringLiteral("taken.vcs"))), QStringLiteral("Hotel"));
@@ -277,33 +245,33 @@ void TestDocumentCommands::closeQuestion()
     QFETCH(int, answer);
     QFETCH(bool, cancel);
     makeNew(true);
-    const QByteArray stored = orbtest::fileBytes(doc(kHotel));
+    const QByteArray stored = fileBytes(doc(kHotel));
 
     // Yes runs Save As although the configuration has its document;
     // choosing that document asks to replace it.
-    m_boxes->answers << answer << AnsYes;
+    m_fx.boxes->answers << answer << AnsYes;
     if (!cancel)
         m_answers << doc(kHotel);
     if (command.isEmpty())
-        m_main->close();
+        m_fx.main->close();
     else
-        m_main->menuItem(command)->trigger();
+        m_fx.main->menuItem(command)->trigger();
 
     const bool stores = answer == AnsYes && !cancel;
-    QCOMPARE(m_boxes->shown[0].prompt, Str(1044));
-    QCOMPARE(m_boxes->shown[0].title, Str(1045));
-    QCOMPARE(m_boxes->shown.size(), stores ? 2 : 1);
+    QCOMPARE(m_fx.boxes->shown[0].prompt, Str(1044));
+    QCOMPARE(m_fx.boxes->shown[0].title, Str(1045));
+    QCOMPARE(m_fx.boxes->shown.size(), stores ? 2 : 1);
     QCOMPARE(m_requests.size(), answer == AnsYes ? 2 : 1);
     if (stores)
         QCOMPARE(documentName(doc(kHotel)), kEdited);
     else
-        QCOMPARE(orbtest::fileBytes(doc(kHotel)), stored);
+        QCOMPARE(fileBytes(doc(kHotel)), stored);
     if (cancel) {
         checkKeptOpen(kEdited); // the close box too: the window stays
         return;
     }
     checkEnded();
-    QCOMPARE(m_main->isVisible(), command == QLatin1String("MnuArxClose"));
+    QCOMPARE(m_fx.main->isVisible(), command == QLatin1String("MnuArxClose"));
 }
 
 void TestDocumentCommands::failureKeepsTheConfigurationOpenAndChanged_data()
@@ -320,36 +288,36 @@ void TestDocumentCommands::failureKeepsTheConfigurationOpenAndChanged()
 {
     QFETCH(int, step);
     makeNew(true);
-    const QByteArray stored = orbtest::fileBytes(doc(kHotel));
+    const QByteArray stored = fileBytes(doc(kHotel));
     const EditingWindow *zones = addWindow("FrmZon");
     if (step == -1) {
-        QVERIFY(orbtest::writeFile(doc(QStringLiteral("bad.vcs")), "Hotel, 4 zones, 2 relays\n"));
-        m_boxes->answers << AnsNo; // the save question
+        QVERIFY(writeFile(doc(QStringLiteral("bad.vcs")), "Hotel, 4 zones, 2 relays\n"));
+        m_fx.boxes->answers << AnsNo; // the save question
         choose("MnuArxOpen", QStringLiteral("bad.vcs"));
-        QCOMPARE(m_boxes->shown.size(), 2);
-        QVERIFY(m_boxes->shown[1].prompt.startsWith(QStringLiteral("FALLO DE DASE DE DATOS: 26 (")));
+        QCOMPARE(m_fx.boxes->shown.size(), 2);
+        QVERIFY(m_fx.boxes->shown[1].prompt.startsWith(QStringLiteral("FALLO DE DASE DE DATOS: 26 (")));
     } else {
         if (step == -2)
             QVERIFY(QFile::resize(workingDatabasePath(), 0));
         else
-            documentCommands(*m_main).setStoreFailureHook([step](StoreStep s) { return int(s) == step; });
+            documentCommands(*m_fx.main).setStoreFailureHook([step](StoreStep s) { return int(s) == step; });
         // Save, then Exit: Yes, Save As onto the document, Yes to replace
         // it; each store fails and the program goes on.
         trigger("MnuArxSav");
-        m_boxes->answers << AnsYes << AnsYes;
+        m_fx.boxes->answers << AnsYes << AnsYes;
         choose("MnuArxSal", kHotel);
-        QCOMPARE(m_boxes->shown.size(), 4);
+        QCOMPARE(m_fx.boxes->shown.size(), 4);
         // The working database unfit to be stored: string 1011 and the
         // reason; a file that could not be read or written: the copy
         // failure naming that file.
         const bool unfit = step == -2;
         const QString named = step == int(StoreStep::Read) ? workingDatabasePath() : doc(kHotel);
-        QVERIFY(m_boxes->shown[0].prompt.startsWith(unfit ? Str(1011) : Str(1001) + named + Str(1)));
-        QCOMPARE(m_boxes->shown[0].style, int(unfit ? MsgCritical : MsgOk));
-        QCOMPARE(m_boxes->shown[3].prompt, m_boxes->shown[0].prompt);
+        QVERIFY(m_fx.boxes->shown[0].prompt.startsWith(unfit ? Str(1011) : Str(1001) + named + Str(1)));
+        QCOMPARE(m_fx.boxes->shown[0].style, int(unfit ? MsgCritical : MsgOk));
+        QCOMPARE(m_fx.boxes->shown[3].prompt, m_fx.boxes->shown[0].prompt);
     }
     QCOMPARE(appState().WorkingFile, doc(kHotel));
-    QCOMPARE(orbtest::fileBytes(doc(kHotel)), stored);
+    QCOMPARE(fileBytes(doc(kHotel)), stored);
     checkKeptOpen(step == -2 ? QString() : kEdited);
     QVERIFY(zones->isVisible());
 }
@@ -364,7 +332,7 @@ void TestDocumentCommands::windowsOfTheConfigurationCloseFirst()
 
     // A window that refuses to close keeps the configuration open.
     trigger("MnuArxClose");
-    QVERIFY(!m_main->close());
+    QVERIFY(!m_fx.main->close());
     QVERIFY(appState().ConfCargada && BaseDatos().isOpen() && !readWorkingMarks().file.isEmpty());
 
     // Once it gives way, Close closes every editing window before the
@@ -376,19 +344,16 @@ void TestDocumentCommands::windowsOfTheConfigurationCloseFirst()
     QVERIFY(about->isVisible());
 
     // Exit with nothing open asks nothing and leaves nothing.
-    const int shown = m_boxes->shown.size();
+    const int shown = m_fx.boxes->shown.size();
     trigger("MnuArxSal");
-    QCOMPARE(m_boxes->shown.size(), shown);
-    QVERIFY(!m_main->isVisible());
+    QCOMPARE(m_fx.boxes->shown.size(), shown);
+    QVERIFY(!m_fx.main->isVisible());
     checkEnded();
 }
 
 void TestDocumentCommands::closingWaitsForAnExchangeWithThePanel()
 {
-    orb::test::PanelSim sim;
-    QVERIFY(sim.start());
-    orb::test::pointCom1At(sim.devicePath());
-    sim.misbehave(orb::test::PanelSim::Misbehaviour::Silent);
+    m_fx.sim->misbehave(PanelSim::Misbehaviour::Silent);
     makeNew(true);
 
     // File/Close, File/Exit, File/Open and the close box are used while the
@@ -396,11 +361,11 @@ void TestDocumentCommands::closingWaitsForAnExchangeWithThePanel()
     // on): none of them takes the configuration away underneath it.
     FrmComm &comm = frmComm();
     comm.setReplyTimeout(300);
-    QTimer::singleShot(0, m_main.get(), [&] {
+    QTimer::singleShot(0, m_fx.main.get(), [&] {
         trigger("MnuArxClose");
         trigger("MnuArxSal");
         trigger("MnuArxOpen");
-        m_main->close();
+        m_fx.main->close();
         checkKeptOpen(kEdited);
     });
     Frame frame;
@@ -408,14 +373,14 @@ void TestDocumentCommands::closingWaitsForAnExchangeWithThePanel()
     QVERIFY(comm.Send_Msg(frame));
     QCOMPARE(comm.Wait_Ack(), quint8(RxFail));
     QCOMPARE(m_requests.size(), 1);
-    QVERIFY(m_boxes->shown.isEmpty());
+    QVERIFY(m_fx.boxes->shown.isEmpty());
 
     // Once the exchange is over the window closes as usual, and the serial
     // host goes with it, closing the port.
     comm.Form_Unload();
     QVERIFY(comm.MSComm1().setPortOpen(true));
     QPointer<FrmComm> host(&comm);
-    QVERIFY(m_main->close()); // No to the close question
+    QVERIFY(m_fx.main->close()); // No to the close question
     checkEnded();
     QVERIFY(!host);
 }

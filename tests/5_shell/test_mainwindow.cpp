@@ -2,33 +2,14 @@
 // gives them with and without an open configuration, the print commands
 // following the editing windows, the status texts and the window list.
 
-#include "AppState.h"
 #include "FrmLoad.h"
-#include "FrmMain.h"
-#include "MdiHost.h"
-#include "ModBas.h"
-#include "Recovery.h"
-#include "ScriptedBoxes.h"
-#include "Strings.h"
-
-#include <QAction>
-#include <QFrame>
-#include <QLabel>
-#include <QLayout>
-#include <QMdiArea>
-#include <QMdiSubWindow>
-#include <QMenu>
-#include <QMenuBar>
-#include <QToolBar>
-#include <QtTest>
-
-using namespace orb;
+#include "MainWindowFixture.h"
 
 class TestMainWindow : public QObject {
     Q_OBJECT
 private slots:
-    void init();
-    void cleanup();
+    void init() { m_fx.start(); }
+    void cleanup() { m_fx.stop(); }
     void menusToolbarAndStatusPanelLayout();
     void captionsFollowTheLanguageButTheTimeCommand();
     void loadMain_data();
@@ -40,75 +21,22 @@ private slots:
     void progressBoxOfOneRelayCentresOnTheMainWindow();
 
 private:
-    // LOAD_MAIN's part of the state: enabled menu items and toolbar buttons.
-    QStringList enabledItems() const;
-    std::unique_ptr<ScriptedBoxes> m_boxes;
-    std::unique_ptr<FrmMain> m_main;
+    MainWindowFixture m_fx;
 };
-
-void TestMainWindow::init()
-{
-    appState() = AppState{};
-    setCurrentLanguage(Language::English);
-    clearWorkingMarks();
-    m_boxes = std::make_unique<ScriptedBoxes>();
-    m_main = std::make_unique<FrmMain>();
-    m_main->load();
-}
-
-void TestMainWindow::cleanup()
-{
-    m_main.reset();
-    m_boxes.reset();
-    Close_DB();
-    QFile::remove(workingDatabasePath());
-}
-
-QStringList TestMainWindow::enabledItems() const
-{
-    QStringList on;
-    for (const QString &name : FrmMain::menuItemNames()) {
-        if (m_main->menuItem(name)->isEnabled())
-            on << name;
-    }
-    for (int index = 1; index <= 16; ++index) {
-        if (QAction *button = m_main->toolButton(index); button && button->isEnabled())
-            on << QString::number(index);
-    }
-    return on;
-}
 
 void TestMainWindow::menusToolbarAndStatusPanelLayout()
 {
-    // Seven menus holding the 26 items and 6 separators; eight shortcuts, no
-    // more; the two view items checked.
-    int items = 0, separators = 0;
+    // Eight shortcuts, no more; the two view items checked; the status panel
+    // under the toolbar, above the document area.
     QStringList shortcuts;
-    for (QAction *menu : m_main->menuBar()->actions()) {
-        for (QAction *a : m_main->menu(menu->objectName())->actions()) {
-            (a->isSeparator() ? separators : items) += 1;
-            if (!a->shortcut().isEmpty())
-                shortcuts << a->objectName() + '=' + a->shortcut().toString();
-        }
+    for (const QString &name : FrmMain::menuItemNames()) {
+        if (QAction *a = m_fx.main->menuItem(name); !a->shortcut().isEmpty())
+            shortcuts << name + '=' + a->shortcut().toString();
     }
-    QCOMPARE(m_main->menuBar()->actions().size(), 7);
-    QCOMPARE(items, 26);
-    QCOMPARE(separators, 6);
     QCOMPARE(shortcuts.join(' '), QStringLiteral("MnuArxNew=Ctrl+U MnuArxOpen=Ctrl+A MnuArxSav=Ctrl+G MnuArxImp=Ctrl+P "
                                                  "MnuEdiCut=Ctrl+X MnuEdiCop=Ctrl+C MnuEdiPas=Ctrl+V MnuEdiDel=Del"));
-    QVERIFY(m_main->menuItem("MnuVerHer")->isChecked() && m_main->menuItem("MnuVerCon")->isChecked());
-
-    // Sixteen toolbar positions, gaps at 4, 7, 11 and 13; the status panel
-    // under the toolbar, above the document area.
-    const QList<QAction *> positions = m_main->TolBarBut()->actions();
-    QCOMPARE(positions.size(), 16);
-    for (int index = 1; index <= 16; ++index) {
-        QAction *at = positions.at(index - 1);
-        QCOMPARE(at->isSeparator(), QList<int>({4, 7, 11, 13}).contains(index));
-        QCOMPARE(m_main->toolButton(index), at->isSeparator() ? nullptr : at);
-        QVERIFY(at->isSeparator() || (!at->icon().isNull() && !at->toolTip().isEmpty()));
-    }
-    QCOMPARE(m_main->centralWidget()->layout()->indexOf(m_main->PnlConf()), 0);
+    QVERIFY(m_fx.main->menuItem("MnuVerHer")->isChecked() && m_fx.main->menuItem("MnuVerCon")->isChecked());
+    QCOMPARE(m_fx.main->centralWidget()->layout()->indexOf(m_fx.main->PnlConf()), 0);
 }
 
 void TestMainWindow::captionsFollowTheLanguageButTheTimeCommand()
@@ -133,8 +61,12 @@ void TestMainWindow::captionsFollowTheLanguageButTheTimeCommand()
         for (const auto &[name, id] : captions)
             QCOMPARE(main.menuItem(QLatin1String(name))->text(), Str(id, language));
         QCOMPARE(main.menu("MnuArx")->title(), Str(1116, language));
-        for (const auto &[index, id] : tips)
+        // Sixteen positions, gaps at 4, 7, 11 and 13; each button with its icon.
+        QCOMPARE(main.TolBarBut()->actions().size(), 16);
+        for (const auto &[index, id] : tips) {
             QCOMPARE(main.toolButton(index)->toolTip(), Str(id, language));
+            QVERIFY(!main.toolButton(index)->icon().isNull());
+        }
         // The time command keeps its own caption in every language.
         QCOMPARE(main.menuItem("MnuComTime")->text(), QStringLiteral("Enviar &Fecha y Hora"));
     }
@@ -150,12 +82,13 @@ void TestMainWindow::loadMain_data()
     QStringList all = FrmMain::menuItemNames();
     all.removeAll("MnuArxImp");   // print and preview stay with Chk_PrnBut
     all.removeAll("MnuArxVis");
-    all << QStringList({"1", "2", "3", "8", "9", "10", "12", "14", "15", "16"});
+    all << QStringList({"1", "2", "3", "8", "9", "10", "12", "14", "15", "16", "toolbar", "window"});
     QTest::newRow("open") << true << false << QStringLiteral("Hotel.vcs - ") << all;
     QTest::newRow("restored") << true << true << QStringLiteral("Hotel.vcs (Restored) - ") << all;
     QTest::newRow("nothing open") << false << true << QString()
                                   << QStringList({"MnuArx", "MnuArxNew", "MnuArxOpen", "MnuArxSal", "MnuEdi", "MnuPrg",
-                                                  "MnuCom", "MnuVer", "MnuVen", "MnuHelp", "MnuHelpAbt", "1", "2"});
+                                                  "MnuCom", "MnuVer", "MnuVen", "MnuHelp", "MnuHelpAbt", "1", "2", "toolbar",
+                                                  "window"});
 }
 
 void TestMainWindow::loadMain()
@@ -169,60 +102,58 @@ void TestMainWindow::loadMain()
     // From the other state, so that every item's state is LOAD_MAIN's doing.
     for (bool state : {!open, open}) {
         appState().ConfCargada = state;
-        m_main->LOAD_MAIN();
+        m_fx.main->LOAD_MAIN();
     }
 
-    QCOMPARE(m_main->windowTitle(), title + Str(1109));
-    QStringList on = enabledItems();
+    QCOMPARE(m_fx.main->windowTitle(), title + Str(1109));
+    // The toolbar as a whole and the check marks are not LOAD_MAIN's.
+    QStringList on = m_fx.enabledCommands();
     on.sort();
     enabled.sort();
     QCOMPARE(on, enabled);
-    QCOMPARE(m_main->PnlConf()->isHidden(), !open);
-    // The toolbar as a whole and the check marks are not LOAD_MAIN's.
-    QVERIFY(m_main->TolBarBut()->isEnabled());
-    QVERIFY(m_main->menuItem("MnuVerCon")->isChecked());
+    QCOMPARE(m_fx.main->PnlConf()->isHidden(), !open);
+    QVERIFY(m_fx.main->menuItem("MnuVerCon")->isChecked());
 }
 
 void TestMainWindow::printFollowsTheEditingWindows()
 {
-    const auto printOn = [this] {
-        const QList<bool> state{m_main->menuItem("MnuArxImp")->isEnabled(), m_main->toolButton(5)->isEnabled(),
-                                m_main->menuItem("MnuArxVis")->isEnabled(), m_main->toolButton(6)->isEnabled()};
+    FrmMain &main = *m_fx.main;
+    // 1 when print and preview are on in the menu and the toolbar, 0 when off.
+    const auto printOn = [&main] {
+        const QList<bool> state{main.menuItem("MnuArxImp")->isEnabled(), main.toolButton(5)->isEnabled(),
+                                main.menuItem("MnuArxVis")->isEnabled(), main.toolButton(6)->isEnabled()};
         return state.count(true) == 4 ? 1 : state.count(false) == 4 ? 0 : -1;
     };
     AppState &s = appState();
     for (bool *flag : {&s.FrmConfCargado, &s.FrmZonCargado, &s.FrmRelCargado}) {
-        *flag = true;
-        m_main->Chk_PrnBut();
-        QCOMPARE(printOn(), 1);
-        *flag = false;
-        m_main->Chk_PrnBut();
-        QCOMPARE(printOn(), 0);
+        for (bool on : {true, false}) {
+            *flag = on;
+            main.Chk_PrnBut();
+            QCOMPARE(printOn(), int(on));
+        }
     }
     // Chk_PrnBut runs last in LOAD_MAIN: with nothing open but an editing
-    // window still loaded, print stays on.
+    // window still loaded, print stays on. The progress box is no editing
+    // window.
     s.FrmZonCargado = true;
-    m_main->LOAD_MAIN();
-    QCOMPARE(printOn(), 1);
-    QVERIFY(!m_main->menuItem("MnuArxSav")->isEnabled());
-    // The progress box is no editing window.
+    main.LOAD_MAIN();
+    QVERIFY(printOn() == 1 && !main.menuItem("MnuArxSav")->isEnabled());
     s.FrmZonCargado = false;
-    s.FrmLoadCargado = true;
-    s.ConfCargada = true;
-    m_main->LOAD_MAIN();
+    s.FrmLoadCargado = s.ConfCargada = true;
+    main.LOAD_MAIN();
     QCOMPARE(printOn(), 0);
 }
 
 void TestMainWindow::statusTexts()
 {
+    FrmMain &main = *m_fx.main;
     // With nothing open the design texts stay and the panel keeps its state.
     AppState &s = appState();
     s.NomCon = QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZ1234");
-    m_main->PnlConf()->hide();
+    main.PnlConf()->hide();
     Show_ConfInfo();
-    QCOMPARE(m_main->LblCon(0)->text(), QStringLiteral("CONFIGURACION"));
-    QCOMPARE(m_main->LblCon(3)->text(), QStringLiteral("REL"));
-    QVERIFY(m_main->PnlConf()->isHidden());
+    QVERIFY(main.LblCon(0)->text() == "CONFIGURACION" && main.LblCon(3)->text() == "REL");
+    QVERIFY(main.PnlConf()->isHidden());
 
     // Open: the name cut to 25 characters, the panel shown.
     s.ConfCargada = true;
@@ -230,48 +161,41 @@ void TestMainWindow::statusTexts()
     s.NumRel = 7;
     s.NumCenInfo = 9;
     Show_ConfInfo();
-    QCOMPARE(m_main->LblCon(0)->text(), QStringLiteral(" Configuration: ABCDEFGHIJKLMNOPQRSTUVWXY"));
-    QCOMPARE(m_main->LblCon(1)->text(), QStringLiteral(" N. of Panel: 1"));
-    QCOMPARE(m_main->LblCon(2)->text(), QStringLiteral(" N. of Zones: 128"));
-    QCOMPARE(m_main->LblCon(3)->text(), QStringLiteral(" N. of Relays: 7"));
-    QVERIFY(!m_main->PnlConf()->isHidden());
+    QCOMPARE((QStringList{main.LblCon(0)->text(), main.LblCon(1)->text(), main.LblCon(2)->text(), main.LblCon(3)->text()}),
+             (QStringList{" Configuration: ABCDEFGHIJKLMNOPQRSTUVWXY", " N. of Panel: 1", " N. of Zones: 128",
+                          " N. of Relays: 7"}));
+    QVERIFY(!main.PnlConf()->isHidden());
 }
 
 void TestMainWindow::statusPanelCheckMarkAndVisibilityMayDisagree()
 {
+    FrmMain &main = *m_fx.main;
     appState().ConfCargada = true;
-    m_main->LOAD_MAIN();
-    QAction *view = m_main->menuItem("MnuVerCon");
+    main.LOAD_MAIN();
+    QAction *view = main.menuItem("MnuVerCon");
     view->trigger();
-    QVERIFY(!view->isChecked());
-    QVERIFY(m_main->PnlConf()->isHidden());
+    QVERIFY(!view->isChecked() && main.PnlConf()->isHidden());
     // LOAD_MAIN shows the panel again but leaves the check mark alone; the
     // next toggle follows the mark: the panel stays and is checked.
-    m_main->LOAD_MAIN();
-    QVERIFY(!m_main->PnlConf()->isHidden());
-    QVERIFY(!view->isChecked());
+    main.LOAD_MAIN();
+    QVERIFY(!main.PnlConf()->isHidden() && !view->isChecked());
     view->trigger();
-    QVERIFY(view->isChecked());
-    QVERIFY(!m_main->PnlConf()->isHidden());
-    QAction *tools = m_main->menuItem("MnuVerHer");
+    QVERIFY(view->isChecked() && !main.PnlConf()->isHidden());
+    QAction *tools = main.menuItem("MnuVerHer");
     tools->trigger();
-    QVERIFY(m_main->TolBarBut()->isHidden());
+    QVERIFY(main.TolBarBut()->isHidden());
     tools->trigger();
-    QVERIFY(!m_main->TolBarBut()->isHidden());
-    // With nothing open the panel is hidden whatever the mark says.
-    appState().ConfCargada = false;
-    m_main->LOAD_MAIN();
-    QVERIFY(m_main->PnlConf()->isHidden());
+    QVERIFY(!main.TolBarBut()->isHidden());
 }
 
 void TestMainWindow::windowMenuListsAndActivatesTheChildWindows()
 {
-    m_main->show();
+    m_fx.main->show();
     auto *zones = new QWidget;
     zones->setWindowTitle(QStringLiteral("Zones of the hotel"));
     showAsChild(zones);
     showAsChild(new QWidget);
-    QMenu *windows = m_main->menu("MnuVen");
+    QMenu *windows = m_fx.main->menu("MnuVen");
     // Shown twice, the list is rebuilt rather than grown.
     emit windows->aboutToShow();
     emit windows->aboutToShow();
@@ -280,23 +204,23 @@ void TestMainWindow::windowMenuListsAndActivatesTheChildWindows()
     QVERIFY(entries.at(4)->isSeparator());
     QCOMPARE(entries.at(5)->text(), QStringLiteral("&1 Zones of the hotel"));
     entries.at(5)->trigger();
-    QCOMPARE(m_main->documentArea()->activeSubWindow()->widget(), zones);
+    QCOMPARE(m_fx.main->documentArea()->activeSubWindow()->widget(), zones);
 }
 
 void TestMainWindow::progressBoxOfOneRelayCentresOnTheMainWindow()
 {
-    m_main->showNormal();
-    m_main->resize(1000, 700);
+    m_fx.main->showNormal();
+    m_fx.main->resize(1000, 700);
     QCoreApplication::processEvents();
     appState().MaxProg = 100;
     FrmLoad::load();
     Show_Load();
     QWidget *frame = FrmLoad::loaded()->parentWidget();
-    QCOMPARE(frame->parentWidget()->parentWidget(), m_main->documentArea());
+    QCOMPARE(frame->parentWidget()->parentWidget(), m_fx.main->documentArea());
     // Half the main window's size less half the box's, inside the document
     // area; the main window's own position plays no part.
     QCOMPARE(frame->pos(),
-             QPoint(m_main->width() / 2 - frame->width() / 2, m_main->height() / 2 - frame->height() / 2));
+             QPoint(m_fx.main->width() / 2 - frame->width() / 2, m_fx.main->height() / 2 - frame->height() / 2));
     FrmLoad::unload();
 }
 

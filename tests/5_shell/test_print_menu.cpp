@@ -2,61 +2,32 @@
 // child window, titled with the status panel's configuration caption as it
 // stands; nothing at all for any other child window.
 
-#include "FrmMain.h"
 #include "FrmPreview.h"
-#include "MdiHost.h"
+#include "MainWindowFixture.h"
 #include "PrintDialog.h"
-#include "Recovery.h"
-#include "ScriptedBoxes.h"
-#include "Strings.h"
-#include "TestConfiguration.h"
-
-#include <QLabel>
-#include <QMdiArea>
-#include <QMdiSubWindow>
-#include <QPrinter>
-#include <QTemporaryDir>
-#include <QtTest>
-
-using namespace orb;
 
 class TestPrintMenu : public QObject {
     Q_OBJECT
 private slots:
-    void init();
-    void cleanup();
+    void init()
+    {
+        QFile::remove(m_dir.filePath("menu.pdf"));
+        m_fx.start(2, 1);
+        m_fx.main->show();
+    }
+    void cleanup()
+    {
+        setPrintDialogHandler({});
+        setPointerHandler({});
+        m_fx.stop();
+    }
     void commandsFollowTheActiveChild_data();
     void commandsFollowTheActiveChild();
 
 private:
-    std::unique_ptr<ScriptedBoxes> m_boxes;
-    std::unique_ptr<FrmMain> m_main;
+    MainWindowFixture m_fx;
     QTemporaryDir m_dir;
 };
-
-void TestPrintMenu::init()
-{
-    appState() = AppState{};
-    setCurrentLanguage(Language::English);
-    clearWorkingMarks();
-    m_boxes = std::make_unique<ScriptedBoxes>();
-    QVERIFY(orbtest::makeConfiguration(2, 1));
-    m_boxes->shown.clear();   // the new database's own message
-    QFile::remove(m_dir.filePath("menu.pdf"));
-    m_main = std::make_unique<FrmMain>();
-    m_main->load();
-    m_main->show();
-}
-
-void TestPrintMenu::cleanup()
-{
-    m_main.reset();
-    setPrintDialogHandler({});
-    setPointerHandler({});
-    m_boxes.reset();
-    Close_DB();
-    QFile::remove(workingDatabasePath());
-}
 
 void TestPrintMenu::commandsFollowTheActiveChild_data()
 {
@@ -84,27 +55,27 @@ void TestPrintMenu::commandsFollowTheActiveChild()
     });
     // The caption as it stands, whatever the configuration is named; a zone
     // window behind the active one.
-    m_main->LblCon(0)->setText(QStringLiteral("Planta 2"));
+    m_fx.main->LblCon(0)->setText(QStringLiteral("Planta 2"));
     auto *behind = new QWidget;
     behind->setObjectName(QStringLiteral("FrmZon"));
     showAsChild(behind);
     auto *front = new QWidget;
     front->setObjectName(active);
-    m_main->documentArea()->setActiveSubWindow(showAsChild(front));
+    m_fx.main->documentArea()->setActiveSubWindow(showAsChild(front));
 
-    m_main->TolBarBut_ButtonClick(button);
-    const QMdiSubWindow *current = m_main->documentArea()->currentSubWindow();
+    m_fx.main->TolBarBut_ButtonClick(button);
+    const QMdiSubWindow *current = m_fx.main->documentArea()->currentSubWindow();
     const auto *preview = current ? qobject_cast<const FrmPreview *>(current->widget()) : nullptr;
     QString shown = preview ? preview->windowTitle() : QString();
     if (button == 5) {
-        shown = m_main->reportPrinter()->docName();   // the title of the report printed
+        shown = m_fx.main->reportPrinter()->docName();   // the title of the report printed
         QCOMPARE(QFileInfo(m_dir.filePath("menu.pdf")).size() > 0, !report.isEmpty());
     }
     QCOMPARE(shown, report);
     // The hourglass while the report is made, the default pointer after.
     QCOMPARE(pointer.isEmpty(), report.isEmpty());
     QVERIFY(pointer.isEmpty() || (pointer.first() == Pointer::Hourglass && pointer.last() == Pointer::Default));
-    QVERIFY(m_boxes->shown.isEmpty());
+    QVERIFY(m_fx.boxes->shown.isEmpty());
 }
 
 QTEST_MAIN(TestPrintMenu)

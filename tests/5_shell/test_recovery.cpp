@@ -2,23 +2,10 @@
 // window shows, once), what Yes and No do with good and broken working
 // databases, and the one-copy-per-user lock.
 
-#include "AppState.h"
-#include "FrmMain.h"
 #include "FrmWel.h"
-#include "GeneralFields.h"
 #include "InstanceLock.h"
-#include "ModBas.h"
-#include "Recovery.h"
-#include "ScriptedBoxes.h"
+#include "MainWindowFixture.h"
 #include "SettingsStore.h"
-#include "Strings.h"
-#include "TestConfiguration.h"
-
-#include <QFrame>
-#include <QLabel>
-#include <QtTest>
-
-using namespace orb;
 
 namespace {
 
@@ -26,7 +13,7 @@ namespace {
 // that name it.
 void leaveWorkingDatabase(const QString &name, int zones, const QString &file = QStringLiteral("/plans/Hotel.vcs"))
 {
-    QVERIFY(orbtest::makeConfiguration(zones, 4, name));
+    QVERIFY(makeConfiguration(zones, 4, name));
     Close_DB();
     writeWorkingMarks(file, QFileInfo(file).fileName());
 }
