@@ -1,6 +1,8 @@
-// The reports made from the working database and where they go: the refill
-// of the print tables (and its refusal), the print dialog answered or
-// cancelled, the preview window, and the choosers' dispatch by their Tag.
+// The reports made from the working database and where they go: every
+// caption and value where its report prints it, relay blocks that never
+// split across pages, the refill of the print tables (and its refusal), the
+// print dialog answered or cancelled, the preview window, and the choosers'
+// dispatch by their Tag.
 
 #include "ConfigTables.h"
 #include "FrmPreview.h"
@@ -54,6 +56,7 @@ private slots:
     void cleanup();
     void reportsFromTheWorkingDatabase_data();
     void reportsFromTheWorkingDatabase();
+    void relaysRunOnInWholeBlocks();
     void failedRefillShowsNoReport_data();
     void failedRefillShowsNoReport();
     void previewWindowIsReusedAndReadsAfresh();
@@ -142,31 +145,42 @@ QStringList TestPrintCommands::printedPages() const
 void TestPrintCommands::reportsFromTheWorkingDatabase_data()
 {
     QTest::addColumn<ReportKind>("kind");
+    QTest::addColumn<QString>("change");   // made to the working database first
     QTest::addColumn<QStringList>("lines");
     // The name is cut to its column behind its blank; the title ends with
     // the status caption, not with the name.
-    QTest::newRow("general") << ReportKind::General
+    QTest::newRow("general") << ReportKind::General << ""
                              << QStringList{R"(General Report of\s+Configuration: Hotel)",
                                             R"(Config Name:\s+Hotel Plaza, ala norte, plantas baja a cuarta 012$)",
+                                            R"(Number of Zones:\s+4\s+Number of Relays:\s+3\s+Panel Label:\s+PANEL 1)",
+                                            R"(Day Mode Beginning:\s+8\s+Night Mode Beginning:\s+20\s+COMMUNICATIONS)",
                                             R"(19200 Bauds\s+8 Data bits\s+1 Stop Bits\s+Even Parity)",
                                             R"(Port: 1\s+RTS HandShaking)"};
-    // Zones by number, whatever order they were stored in.
-    QTest::newRow("zones") << ReportKind::Zones
+    // Zones by number, whatever order they were stored in; the captions stay
+    // Spanish in an English session.
+    QTest::newRow("zones") << ReportKind::Zones << ""
                            << QStringList{R"(Punto\s+Etiqueta\s+1\s+ENTRADA\s+2\s+HALL\s+3\s+ETI ZONA 3\s+4\s+)"
                                           R"(ETI ZONA 4)",
                                           R"(Zones Report of Configuration: Hotel\s+Página 1 de 1)"};
+    QTest::newRow("no zones") << ReportKind::Zones << "DELETE FROM CONFZONAS"
+                              << QStringList{R"(^Zones Report of Configuration: Hotel Punto Etiqueta Zones Report of )"
+                                             R"(Configuration: Hotel Página 1 de 1\z)"};
     // Zone labels looked up beside the bounds; a bound without a zone has none.
-    QTest::newRow("relays") << ReportKind::Relays
-                            << QStringList{R"(Relay Number:\s+2\s+Type:\s+EXTINTION PREALARM)",
-                                           R"(^\s*1\s+2\s+HALL\s+9\s*$)", R"(General Activation\s+YES)",
-                                           R"(NO_PRG\s+Inactive\s+Inactive\s+Inactive)",
+    QTest::newRow("relays") << ReportKind::Relays << ""
+                            << QStringList{R"(Relay Number:\s+2\s+Type:\s+EXTINTION PREALARM\s+Label:\s+ETI RELE 2)",
+                                           R"(General Delay:\s+0minutes\s+0seconds\s+REPLY\s+To Day Detector\s+)"
+                                           R"(To Night Detector\s+To Day Call Point\s+To Night Call Point)",
+                                           R"(ACTIVATION LIST\s+General Activation\s+YES\s+List Nr\s+List Begining)",
+                                           R"(^\s*1\s+2\s+HALL\s+9\s*$)", R"(NO_PRG\s+Inactive\s+Inactive\s+Inactive)",
                                            R"(Relays Report of Configuration: Hotel\s+Page 2 of 2)"};
 }
 
 void TestPrintCommands::reportsFromTheWorkingDatabase()
 {
     QFETCH(ReportKind, kind);
+    QFETCH(QString, change);
     QFETCH(QStringList, lines);
+    QVERIFY(change.isEmpty() || execBound(change));
     const auto printTables = [] { return reportRows(tabImpConfCentral()) + reportRows(tabImpConfReles()); };
     const QList<QVariantMap> before = printTables();
     QVERIFY(runReport(kind, ReportOutput::Print));
@@ -177,6 +191,30 @@ void TestPrintCommands::reportsFromTheWorkingDatabase()
     QVERIFY(m_boxes->shown.isEmpty());
     // The zone report changes no table; the others refill theirs.
     QCOMPARE(printTables() == before, kind == ReportKind::Zones);
+}
+
+void TestPrintCommands::relaysRunOnInWholeBlocks()
+{
+    // 128 new relays whose first list runs to a zone above the zone count:
+    // on A4 the title and one relay on the first page, two relays on each
+    // further page, each block whole.
+    QVERIFY(execBound("DELETE FROM CONFRELES") && addDefaultRelayRows(0, 1, 128));
+    QVERIFY(execBound("UPDATE CONFRELES SET FL1 = 200"));
+    QVERIFY(runReport(ReportKind::Relays, ReportOutput::Print));
+    const QStringList pages = printedPages();
+    QCOMPARE(pages.size(), 65);
+    QVERIFY(matches(pages.first().simplified(), "Relay Number: 1 Type: NOT CONFIGURED.* 1 0 200 2 0 0 3 0 0 4 0 0 "));
+    int next = 1;
+    const QRegularExpression number(QStringLiteral(R"(Relay Number:\s+(\d+))"));
+    const QRegularExpression blockEnd(QStringLiteral(R"(^\s*4\s+0\s+0\s*$)"), QRegularExpression::MultilineOption);
+    for (int p = 0; p < pages.size(); ++p) {
+        const QString page = pages.at(p);
+        QCOMPARE(page.count(blockEnd), p == 0 || p == 64 ? 1 : 2);
+        for (auto m = number.globalMatch(page); m.hasNext(); ++next)
+            QCOMPARE(m.next().captured(1).toInt(), next);
+        QVERIFY(page.simplified().endsWith(QStringLiteral("Relays Report of Configuration: Hotel Page %1 of 65").arg(p + 1)));
+    }
+    QCOMPARE(next, 129);
 }
 
 void TestPrintCommands::failedRefillShowsNoReport_data()

@@ -1,12 +1,10 @@
 // The report engine: placeholders, bands that do not fit on their page,
-// growing texts, the order of the five sections on printed pages, pictures,
-// and a print preview that reads its rows afresh.
+// growing texts, the order of the five sections on printed pages, and
+// pictures.
 
 #include "PdfText.h"
 #include "ReportRenderer.h"
 
-#include <QPrintPreviewWidget>
-#include <QPrinter>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -58,7 +56,6 @@ private slots:
     void bandsThatDoNotFit();
     void growingTextPushesWhatLiesBelow();
     void sectionsPrintInTheirOrderOnEveryPage();
-    void previewReadsTheRowsAfresh();
 };
 
 void TestReportEngine::placeholders_data()
@@ -175,25 +172,6 @@ void TestReportEngine::sectionsPrintInTheirOrderOnEveryPage()
              qPrintable(error));
     QVERIFY2(QRegularExpression(QStringLiteral("\\n\\s*1\\s+\\d+\\s+image\\s+1178\\s+1179\\s")).match(images).hasMatch(),
              qPrintable(images));
-}
-
-void TestReportEngine::previewReadsTheRowsAfresh()
-{
-    auto report = std::make_shared<TestReport>();
-    report->Sections(Detail).height = 3000;
-    report->Sections(Detail).keepTogether = true;
-    report->textBox(Detail, "name", 0, 0, 2000, 240, "NAME", {});
-    auto rows = std::make_shared<MemoryRowSource>(numberedRows(2));
-    report->source = rows;
-    QPrinter printer;
-    printer.setPageSize(QPageSize(QPageSize::A4));
-    QPrintPreviewWidget preview(&printer);
-    connectPreview(preview, report);
-    preview.updatePreview();
-    QCOMPARE(preview.pageCount(), 1);
-    rows->setRows(numberedRows(9));   // 4 bands of 3000 to an A4 page
-    preview.updatePreview();
-    QCOMPARE(preview.pageCount(), 3);
 }
 
 QTEST_MAIN(TestReportEngine)
