@@ -6,6 +6,8 @@
 #include "MainWindowFixture.h"
 #include "PrintDialog.h"
 
+#include <QPrinter>
+
 class TestPrintMenu : public QObject {
     Q_OBJECT
 private slots:
