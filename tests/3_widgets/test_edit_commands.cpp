@@ -1,18 +1,12 @@
-// The Edit menu's commands on the focused box of a child window, and the
-// Window menu's arrangements of the child windows.
+// The Edit menu's commands on the focused box of a child window, the Delete
+// key's helper, and the Window menu's arrangements of the child windows.
 
+#include "DelKey.h"
 #include "EditCommands.h"
 #include "MdiHost.h"
 
-#include <QClipboard>
-#include <QGuiApplication>
-#include <QLineEdit>
-#include <QMdiArea>
-#include <QMdiSubWindow>
-#include <QPushButton>
-#include <QRegularExpressionValidator>
-#include <QVBoxLayout>
 #include <QtTest>
+#include <QtWidgets>
 
 using namespace orb;
 
@@ -23,6 +17,8 @@ class TestEditCommands : public QObject {
 private slots:
     void commandOnTheFocusedBox_data();
     void commandOnTheFocusedBox();
+    void deleteKey_data();
+    void deleteKey();
     void arrangements();
 };
 
@@ -86,6 +82,35 @@ void TestEditCommands::commandOnTheFocusedBox()
     QCOMPARE(QGuiApplication::clipboard()->text(), clipboardAfter);
 }
 
+void TestEditCommands::deleteKey_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("caret");
+    QTest::addColumn<int>("key");
+    QTest::addColumn<QString>("after");
+    QTest::addColumn<int>("caretAfter");
+    QTest::newRow("caret at 0") << "ABC" << 0 << 46 << "BC" << 0;
+    QTest::newRow("before last") << "ABC" << 2 << 46 << "AB" << 2;
+    QTest::newRow("at end") << "ABC" << 3 << 46 << "ABC" << 3;
+    QTest::newRow("empty") << "" << 0 << 46 << "" << 0;
+    QTest::newRow("other key") << "ABC" << 0 << 8 << "ABC" << 0;
+}
+
+void TestEditCommands::deleteKey()
+{
+    QFETCH(QString, text);
+    QFETCH(int, caret);
+    QFETCH(int, key);
+    Chk_DelKey(text, caret, key);
+    QTEST(text, "after");
+    QTEST(caret, "caretAfter");
+    // On a box a selection counts from its start; its length plays no part.
+    QLineEdit edit(QStringLiteral("ZONA 12"));
+    edit.setSelection(1, 3);
+    Chk_DelKey(&edit, kDeleteKeyCode);
+    QCOMPARE(edit.text() + QString::number(edit.cursorPosition()), QStringLiteral("ZNA 121"));
+}
+
 void TestEditCommands::arrangements()
 {
     QMdiArea area;
@@ -101,28 +126,21 @@ void TestEditCommands::arrangements()
     subs.last()->showMinimized();
     const QRect room = area.viewport()->rect();
 
-    // The minimised one lies at the bottom; three tiles share the rest.
-    arrangeChildren(Arrangement::TileHorizontally);
-    const int icons = room.height() - subs[3]->y();
-    QCOMPARE(subs[3]->geometry().bottom(), room.bottom());
-    int top = 0;
-    for (int i = 0; i < 3; ++i) {
-        const QRect g = subs[i]->geometry();
-        QVERIFY(g.width() == room.width() && g.x() == 0);
-        top += g.height();
+    // The minimised one lies at the bottom, whatever the arrangement; three
+    // tiles, one above the other or side by side, share the rest.
+    for (Arrangement arrangement : {Arrangement::Cascade, Arrangement::TileHorizontally, Arrangement::TileVertically}) {
+        arrangeChildren(arrangement);
+        QCOMPARE(subs[3]->geometry().bottom(), room.bottom());
+        const QRect rest(0, 0, room.width(), subs[3]->y());
+        QRegion covered;
+        for (int i = 0; i < 3 && arrangement != Arrangement::Cascade; ++i) {
+            const QRect g = subs[i]->geometry();
+            const bool stacked = arrangement == Arrangement::TileHorizontally;
+            QVERIFY(!covered.intersects(g) && (stacked ? g.width() == rest.width() : g.height() == rest.height()));
+            covered += g;
+        }
+        QVERIFY(arrangement == Arrangement::Cascade || covered == QRegion(rest));
     }
-    QCOMPARE(top, room.height() - icons);
-    arrangeChildren(Arrangement::TileVertically);
-    int left = 0;
-    for (int i = 0; i < 3; ++i) {
-        const QRect g = subs[i]->geometry();
-        QVERIFY(g.height() == room.height() - icons && g.y() == 0);
-        left += g.width();
-    }
-    QCOMPARE(left, room.width());
-    arrangeChildren(Arrangement::Cascade);
-    QVERIFY(subs[0]->pos() != subs[1]->pos() && subs[1]->pos() != subs[2]->pos());
-    QCOMPARE(subs[3]->geometry().bottom(), room.bottom());
     setMdiArea(nullptr);
 }
 
