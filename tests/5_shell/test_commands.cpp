@@ -1,31 +1,50 @@
 // The commands of the main window outside the documents: the toolbar's
-// buttons, each running its menu command, and the About box.
+// buttons, each running its menu command; the Communication menu against the
+// simulated panel (what the transfers disable while they run, what they give
+// back, the port settings inside the main window); print and preview of the
+// report of the active child window, titled with the status panel's
+// configuration caption as it stands, and nothing for any other child
+// window; and the About box.
 
 #include "FrmAbt.h"
+#include "FrmCommSys.h"
 #include "FrmConf.h"
+#include "FrmPreview.h"
 #include "FrmWel.h"
 #include "MainWindowFixture.h"
 #include "PrintDialog.h"
+
+#include <QPrinter>
 
 class TestCommands : public QObject {
     Q_OBJECT
 private slots:
     void init()
     {
-        m_fx.start(2, 2);
+        QFile::remove(m_dir.filePath("menu.pdf"));
+        m_fx.start(3, 2, QStringLiteral("Hotel"));
+        Show_ConfInfo();
+        frmComm().setReplyTimeout(FrmComm::ReplyTimeout);
         m_fx.main->show();
     }
     void cleanup()
     {
         setFileDialogHandler({});
         setPrintDialogHandler({});
+        setPointerHandler({});
         m_fx.stop();
     }
     void toolbarButtonsRunTheirCommands();
+    void commandTakesAwayAndGivesBack_data();
+    void commandTakesAwayAndGivesBack();
+    void portSettingsOpenInsideTheMainWindow();
+    void printFollowsTheActiveChild_data();
+    void printFollowsTheActiveChild();
     void aboutBox();
 
 private:
     MainWindowFixture m_fx;
+    QTemporaryDir m_dir;
 };
 
 void TestCommands::toolbarButtonsRunTheirCommands()
@@ -79,6 +98,104 @@ void TestCommands::toolbarButtonsRunTheirCommands()
         QVERIFY2(row.done(), qPrintable(QStringLiteral("button %1").arg(row.button)));
     }
     QVERIFY(m_fx.main->closeEditingWindows());
+}
+
+void TestCommands::commandTakesAwayAndGivesBack_data()
+{
+    // Send and receive disable the toolbar and the seven menus, the clock
+    // the whole window; the frames of the command reach the panel.
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<QStringList>("off"); // disabled when the end is told
+    QTest::addColumn<QStringList>("on");  // still enabled then
+    QTest::addColumn<QString>("frames");  // function codes of the frames the panel saw
+    const QStringList menus{"MnuArx", "MnuCom", "MnuEdi", "MnuHelp", "MnuPrg", "MnuVen", "MnuVer", "toolbar"};
+    const QStringList window{"window"};
+    QTest::newRow("send") << "MnuComSend" << menus << window << QString(5 + 3 + 2 * 2, QLatin1Char('W'));
+    QTest::newRow("receive") << "MnuComRec" << menus << window << QString(5 + 7 + 2 * 1, QLatin1Char('R'));
+    QTest::newRow("clock") << "MnuComTime" << window << QStringList() << ":;";
+}
+
+void TestCommands::commandTakesAwayAndGivesBack()
+{
+    QFETCH(QString, command);
+    QFETCH(QStringList, off);
+    QFETCH(QStringList, on);
+    m_fx.sim->setMemory(AdrNumZon, QByteArray::fromHex("0701")); // 7 zones, 1 relay
+    const QStringList before = m_fx.enabledCommands();
+    QVERIFY(before.contains(command));
+    QStringList during;
+    m_fx.boxes->onShow = [&](const ShownBox &) { during = m_fx.enabledCommands(); };
+    m_fx.main->menuItem(command)->trigger();
+    m_fx.checkOnlyBox(432, Str(414));
+    for (const QString &item : off + on)
+        QCOMPARE(during.contains(item), on.contains(item));
+    QCOMPARE(m_fx.enabledCommands(), before);
+    QString frames;
+    for (const QByteArray &frame : m_fx.sim->receivedFrames())
+        frames += QLatin1Char(frame.at(2));
+    QTEST(frames, "frames");
+    // A receive shows the panel's counts in the status panel at once.
+    QCOMPARE(m_fx.main->LblCon(2)->text(), confInfoTexts().at(2));
+    QCOMPARE(m_fx.main->LblCon(2)->text().endsWith(QLatin1Char('7')), command == QLatin1String("MnuComRec"));
+}
+
+void TestCommands::portSettingsOpenInsideTheMainWindow()
+{
+    // A child window of the main window; a transfer closes it first.
+    appState().PuertoOk = true;
+    m_fx.main->menuItem(QStringLiteral("MnuComConf"))->trigger();
+    QVERIFY(!appState().PuertoOk && portSettingsWindow() && m_fx.main->activeChild() == portSettingsWindow());
+    m_fx.main->menuItem(QStringLiteral("MnuComSend"))->trigger();
+    QVERIFY(!portSettingsWindow());
+}
+
+void TestCommands::printFollowsTheActiveChild_data()
+{
+    QTest::addColumn<QString>("active");
+    QTest::addColumn<int>("button");
+    QTest::addColumn<QString>("report");   // title of what is printed or previewed; empty: nothing
+    QTest::newRow("general, print") << "FrmConf" << 5 << "General Report of Planta 2";
+    QTest::newRow("zones, preview") << "FrmZon" << 6 << "Zones Report of Planta 2";
+    QTest::newRow("relays, preview") << "FrmRel" << 6 << "Relays Report of Planta 2";
+    QTest::newRow("new configuration") << "FrmNew" << 5 << "";
+    QTest::newRow("name in other case") << "frmconf" << 6 << "";
+}
+
+void TestCommands::printFollowsTheActiveChild()
+{
+    QFETCH(QString, active);
+    QFETCH(int, button);
+    QFETCH(QString, report);
+    QList<Pointer> pointer;
+    setPointerHandler([&pointer](Pointer p) { pointer << p; });
+    setPrintDialogHandler([this](QPrinter &printer, const QString &) {
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(m_dir.filePath("menu.pdf"));
+        return true;
+    });
+    // The caption as it stands, whatever the configuration is named; a zone
+    // window behind the active one.
+    m_fx.main->LblCon(0)->setText(QStringLiteral("Planta 2"));
+    auto *behind = new QWidget;
+    behind->setObjectName(QStringLiteral("FrmZon"));
+    showAsChild(behind);
+    auto *front = new QWidget;
+    front->setObjectName(active);
+    m_fx.main->documentArea()->setActiveSubWindow(showAsChild(front));
+
+    m_fx.main->TolBarBut_ButtonClick(button);
+    const QMdiSubWindow *current = m_fx.main->documentArea()->currentSubWindow();
+    const auto *preview = current ? qobject_cast<const FrmPreview *>(current->widget()) : nullptr;
+    QString shown = preview ? preview->windowTitle() : QString();
+    if (button == 5) {
+        shown = m_fx.main->reportPrinter()->docName();   // the title of the report printed
+        QCOMPARE(QFileInfo(m_dir.filePath("menu.pdf")).size() > 0, !report.isEmpty());
+    }
+    QCOMPARE(shown, report);
+    // The hourglass while the report is made, the default pointer after.
+    QCOMPARE(pointer.isEmpty(), report.isEmpty());
+    QVERIFY(pointer.isEmpty() || (pointer.first() == Pointer::Hourglass && pointer.last() == Pointer::Default));
+    QVERIFY(m_fx.boxes->shown.isEmpty());
 }
 
 void TestCommands::aboutBox()
