@@ -1,15 +1,21 @@
-// The relay window inside the main window: opening it, the type list and
-// the general-activation box on the stored type byte, moving between relays
-// without carrying anything of one relay into another, edits stored as they
-// are made and when the window closes, and reads and writes of the relay
-// shown against the simulated panel.
+// One relay: its editing rules without the window (type picks, key
+// filters, the rules on leaving a list or delay box); its read and write
+// against the simulated panel without the window (the frames each phase
+// sends, the one message each ending shows, what a read hands to the window,
+// and that every ending gives the window back with the progress closed, the
+// ticker stopped and the port closed); and the relay window inside the main
+// window: opening it, the type list and the general-activation box on the
+// stored type byte, moving between relays without carrying anything of one
+// relay into another, edits stored as they are made and when the window
+// closes, and reads and writes of the relay shown.
 
 #include "Cp1252.h"
 #include "FrmRel.h"
 #include "MainWindowFixture.h"
+#include "RelayRules.h"
+#include "RelayTransfers.h"
 
 namespace {
-
 // The programming columns of one relay, joined by "|".
 QString stored(int relay)
 {
@@ -25,6 +31,42 @@ void pick(QComboBox *list, const QString &name)
     emit list->activated(index);
 }
 
+enum Setup { AllWell, SilentLabel, SilentRecord, NoPort, LineLostAtRecord, RowGoneAfterLabel };
+
+class FakeHost : public RelayTransferHost, public ProgressSink {
+public:
+    int relay = 1;
+    QList<bool> busy;
+    bool ticking = false, showing = false, synced = false;
+    int portSettingsClosed = 0;
+    std::optional<QString> label;
+    std::optional<RelayRecord> record;
+    std::function<void()> onSync;
+
+    int relayNumber() const override { return relay; }
+    void setBusy(bool b) override { busy << b; }
+    void closePortSettings() override { ++portSettingsClosed; }
+    void prepareProgress() override { showing = true; }
+    bool progressShown() const override { return synced; }
+    void showSync() override
+    {
+        synced = true;
+        if (onSync)
+            onSync();
+    }
+    void fillProgress() override {}
+    ProgressSink &progress() override { return *this; }
+    void setTicker(bool on) override { ticking = on; }
+    void labelReceived(const QString &text) override { label = text; }
+    void recordReceived(const RelayRecord &r) override { record = r; }
+
+    void setCaption(const QString &) override {}
+    void setLabel(const QString &) override {}
+    void setRange(int) override {}
+    void setValue(int) override {}
+    void close() override { showing = false; }
+};
+
 } // namespace
 
 class TestFrmRel : public QObject {
@@ -32,6 +74,12 @@ class TestFrmRel : public QObject {
 private slots:
     void init() { m_fx.start(8, 4); }
     void cleanup() { m_fx.stop(); }
+    void picksAndKeyFilters();
+    void leavingListBoxes_data();
+    void leavingListBoxes();
+    void leavingDelayBoxes();
+    void transfersWithoutTheWindow_data();
+    void transfersWithoutTheWindow();
     void openedFromTheProgramMenu();
     void typeAndGeneralActivation_data();
     void typeAndGeneralActivation();
@@ -44,6 +92,152 @@ private:
 
     MainWindowFixture m_fx;
 };
+
+void TestFrmRel::picksAndKeyFilters()
+{
+    // A pick writes the bare code, general activation kept when checked:
+    // siren on a new relay is 96, not configured while checked 192.
+    const QList<std::tuple<int, bool, int>> picks = {{32, true, 96}, {128, true, 192}, {6, false, 6}, {0, true, 64}};
+    for (const auto &[code, general, tip] : picks)
+        QCOMPARE(tipAfterPick(code, general), tip);
+    // A type without its row, and no not-defined row either, shows nothing.
+    QCOMPARE(typeRowShown(LookupRows{{6, "PREALARM"}}, 3), -1);
+
+    // List box, 8 zones: digits while the number before is not above 8.
+    const QList<std::tuple<QChar, QString, bool>> list = {
+        {'1', "", true}, {'5', "1", true}, {'0', "8", true}, {'0', "9", false}, {'3', "15", false},
+        {'a', "", false}, {'-', "", false}, {QChar(8), "99", true}, {QChar(27), "99", true}, {QChar(0x0663), "", false}};
+    for (const auto &[key, before, accepted] : list)
+        QVERIFY2(listKeyAccepted(key, before, 8) == accepted, qPrintable(before + key));
+    // Delay box: digits while it holds fewer than two characters.
+    const QList<std::tuple<QChar, QString, bool>> delay = {
+        {'5', "", true}, {'9', "5", true}, {'1', "59", false}, {QChar(8), "59", true}, {' ', "", false}};
+    for (const auto &[key, before, accepted] : delay)
+        QVERIFY2(delayKeyAccepted(key, before) == accepted, qPrintable(before + key));
+    // Label: a 17th character only over a selection.
+    QVERIFY(labelKeyAccepted('A', 15, 0) && !labelKeyAccepted('A', 16, 0) && labelKeyAccepted('A', 16, 3));
+}
+
+void TestFrmRel::leavingListBoxes_data()
+{
+    QTest::addColumn<int>("zones");
+    QTest::addColumn<QString>("start");
+    QTest::addColumn<QString>("end");
+    QTest::addColumn<QString>("previousEnd");   // "-" for list 1
+    QTest::addColumn<QString>("startAfter");    // the start box left, and its end box then
+    QTest::addColumn<QString>("endAfter");
+    QTest::addColumn<QString>("endLeft");       // the end box left instead
+    QTest::newRow("15 of 8 zones") << 8 << "15" << "15" << "-" << "0" << "0" << "15";
+    QTest::newRow("end above the zones") << 8 << "3" << "15" << "-" << "3" << "15" << "3";
+    QTest::newRow("below the list before") << 8 << "3" << "4" << "5" << "0" << "0" << "4";
+    QTest::newRow("equal to the list before") << 8 << "5" << "6" << "5" << "5" << "6" << "6";
+    QTest::newRow("list 3 from 9 to 10") << 10 << "9" << "10" << "2" << "9" << "10" << "10";
+    QTest::newRow("end below the start") << 10 << "9" << "8" << "2" << "9" << "8" << "9";
+    QTest::newRow("empty boxes") << 8 << "" << "" << "-" << "0" << "0" << "0";
+    QTest::newRow("empty end") << 8 << "4" << "" << "-" << "4" << "" << "4";
+    QTest::newRow("start 0") << 8 << "0" << "7" << "-" << "0" << "0" << "0";
+    QTest::newRow("no zones") << 0 << "1" << "1" << "-" << "0" << "0" << "1";
+}
+
+void TestFrmRel::leavingListBoxes()
+{
+    QFETCH(int, zones);
+    QFETCH(QString, start);
+    QFETCH(QString, end);
+    QFETCH(QString, previousEnd);
+    QFETCH(QString, startAfter);
+    QFETCH(QString, endAfter);
+    QFETCH(QString, endLeft);
+    const std::optional<QString> previous = previousEnd == "-" ? std::nullopt : std::optional<QString>(previousEnd);
+    QCOMPARE(startBoxLeft({start, end}, previous, zones), (ListTexts{startAfter, endAfter}));
+    QCOMPARE(endBoxLeft({start, end}, zones), endLeft);
+}
+
+void TestFrmRel::leavingDelayBoxes()
+{
+    const QList<std::tuple<QString, int, QString>> cases = {
+        {"12", MaxRetMin, "0"}, {"9", MaxRetMin, "9"}, {"10", MaxRetMin, "0"}, {"75", MaxRetSeg, "0"},
+        {"59", MaxRetSeg, "59"}, {"60", MaxRetSeg, "0"}, {"", MaxRetSeg, "0"}, {"05", MaxRetSeg, "05"}};
+    for (const auto &[text, maximum, after] : cases)
+        QCOMPARE(delayBoxLeft(text, maximum), after);
+}
+
+void TestFrmRel::transfersWithoutTheWindow_data()
+{
+    QTest::addColumn<bool>("write");
+    QTest::addColumn<int>("relay");
+    QTest::addColumn<int>("setup");
+    QTest::addColumn<QList<int>>("addresses");   // of the frames the panel saw, in order
+    QTest::addColumn<int>("message");            // the one message shown
+    QTest::addColumn<int>("result");
+    const QList<int> ten(10, 0x1050);
+    QTest::newRow("read relay 3") << false << 3 << int(AllWell) << QList<int>{0x1040, 0x1050} << 432
+                                  << int(RelayTransferResult::Completed);
+    QTest::newRow("read, label never answered") << false << 3 << int(SilentLabel) << QList<int>(10, 0x1040) << 405
+                                                << int(RelayTransferResult::Failed);
+    QTest::newRow("read, record never answered") << false << 3 << int(SilentRecord) << QList<int>{0x1040} + ten
+                                                 << 405 << int(RelayTransferResult::Failed);
+    QTest::newRow("write, record never answered")
+        << true << 3 << int(SilentRecord) << QList<int>{0x1040} + ten << 405 << int(RelayTransferResult::Failed);
+    QTest::newRow("read, no port") << false << 3 << int(NoPort) << QList<int>{} << 401
+                                   << int(RelayTransferResult::PortFailed);
+    // The line goes after the record's first frame: one message, not one
+    // for each attempt left.
+    QTest::newRow("read, line lost at the record") << false << 3 << int(LineLostAtRecord)
+                                                   << QList<int>{0x1040, 0x1050} << 401
+                                                   << int(RelayTransferResult::PortFailed);
+    // No half-built record frame goes out.
+    QTest::newRow("write, row gone after the label") << true << 3 << int(RowGoneAfterLabel) << QList<int>{0x1040}
+                                                     << 120 << int(RelayTransferResult::NoRow);
+}
+
+void TestFrmRel::transfersWithoutTheWindow()
+{
+    QFETCH(bool, write);
+    QFETCH(int, relay);
+    QFETCH(int, setup);
+    QFETCH(QList<int>, addresses);
+    QFETCH(int, message);
+    QFETCH(int, result);
+    FakeHost host;
+    host.relay = relay;
+    const QByteArray label = toCp1252(QStringLiteral("PLANTA BAJA €   "));
+    const QByteArray record = QByteArray::fromHex("60AD051E0102030405060708");
+    m_fx.sim->setMemory(relayLabel(relay), label);
+    m_fx.sim->setMemory(AdrRecRel(relay), record);
+    if (setup == SilentLabel)
+        m_fx.sim->misbehave(PanelSim::Misbehaviour::Silent, PanelSim::kAlways, relayLabel(relay));
+    if (setup == SilentRecord)
+        m_fx.sim->misbehave(PanelSim::Misbehaviour::Silent, PanelSim::kAlways, AdrRecRel(relay));
+    if (setup == LineLostAtRecord)
+        m_fx.sim->misbehave(PanelSim::Misbehaviour::HangUp, 1, AdrRecRel(relay));
+    if (setup == NoPort)
+        test::pointCom1At(QStringLiteral("/dev/orbitarsis-no-such-port"));
+    if (setup == RowGoneAfterLabel)
+        host.onSync = [] { QVERIFY(execBound(QStringLiteral("DELETE FROM CONFRELES WHERE IDREL = 3"))); };
+
+    QCOMPARE(int(write ? writeRelay(host, QStringLiteral("PLANTA 1")) : readRelay(host)), result);
+
+    QList<int> seen;
+    for (const QByteArray &frame : m_fx.sim->receivedFrames())
+        seen << (quint8(frame.at(4)) << 8 | quint8(frame.at(5)));
+    QCOMPARE(seen, addresses);
+    m_fx.checkOnlyBox(message, message == 405 || message == 432 ? exchangeMessageTitle() : applicationTitle());
+    QCOMPARE(host.busy, QList<bool>({true, false}));
+    QCOMPARE(host.portSettingsClosed, 1);
+    QVERIFY(!host.showing && !host.ticking);
+    QVERIFY(!frmComm().MSComm1().PortOpen());
+
+    // A read hands over what arrived, the label even when the record
+    // failed (what a write sends is checked with the window).
+    const bool labelArrived = !write && (setup == AllWell || setup == SilentRecord || setup == LineLostAtRecord);
+    QCOMPARE(host.label.has_value(), labelArrived);
+    if (labelArrived)
+        QCOMPARE(*host.label, fromCp1252(label));
+    QCOMPARE(host.record.has_value(), !write && setup == AllWell);
+    if (host.record)
+        QCOMPARE(host.record->toBytes(), record);
+}
 
 FrmRel *TestFrmRel::open()
 {
