@@ -1,15 +1,21 @@
-// The reports made from the working database and where they go: every
-// caption and value where its report prints it, relay blocks that never
-// split across pages, the refill of the print tables (and its refusal), the
-// print dialog answered or cancelled, the preview window, and the choosers'
-// dispatch by their Tag.
+// Printing. The report engine: placeholders, bands that do not fit on their
+// page, growing texts, the order of the five sections on printed pages, and
+// pictures. The print rows: the words codes turn into in both languages, the
+// port settings and delay texts of the general row, and the list bounds with
+// the zone labels beside them. The reports made from the working database and
+// where they go: every caption and value where its report prints it, relay
+// blocks that never split across pages, the refill of the print tables (and
+// its refusal), the print dialog answered or cancelled, the preview window,
+// and the choosers' dispatch by their Tag.
 
 #include "ConfigTables.h"
 #include "FrmPreview.h"
+#include "ModPrint.h"
 #include "PdfText.h"
 #include "PrintDialog.h"
 #include "ReportChoosers.h"
 #include "ReportCommands.h"
+#include "ReportRenderer.h"
 #include "Schema.h"
 #include "ScriptedBoxes.h"
 #include "Strings.h"
@@ -24,6 +30,7 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <map>
 
 using namespace orb;
 using namespace orbtest;
@@ -38,6 +45,32 @@ public:
     std::shared_ptr<QPrinter> reportPrinter() override { return printer; }
     std::shared_ptr<QPrinter> printer = makeReportPrinter();
 };
+
+class TestReport : public Report {
+public:
+    using Report::add;
+    using Report::label;
+    using Report::textBox;
+};
+
+QList<QVariantMap> numberedRows(int count)
+{
+    QList<QVariantMap> rows;
+    for (int i = 1; i <= count; ++i)
+        rows.append({{QStringLiteral("NAME"), QStringLiteral("row %1").arg(i, 2, 10, QLatin1Char('0'))}});
+    return rows;
+}
+
+// Where each detail control landed, in order: "row/page".
+QString placement(const ReportLayout &layout)
+{
+    QStringList out;
+    for (int p = 0; p < layout.pages.size(); ++p) {
+        for (const PlacedControl &c : layout.pages.at(p).controls)
+            out << QStringLiteral("%1/%2").arg(c.row).arg(p);
+    }
+    return out.join(QLatin1Char(' '));
+}
 
 using Row = QList<std::pair<QString, QVariant>>;
 
@@ -54,6 +87,16 @@ private slots:
     void initTestCase();
     void init();
     void cleanup();
+    void placeholders_data();
+    void placeholders();
+    void bandsThatDoNotFit_data();
+    void bandsThatDoNotFit();
+    void growingTextPushesWhatLiesBelow();
+    void sectionsPrintInTheirOrderOnEveryPage();
+    void words_data();
+    void words();
+    void generalPrintRow();
+    void relayPrintRowWithItsListLabels();
     void reportsFromTheWorkingDatabase_data();
     void reportsFromTheWorkingDatabase();
     void relaysRunOnInWholeBlocks();
@@ -140,6 +183,195 @@ QStringList TestPrintCommands::printedPages() const
     QString error;
     pdfPages(m_dir.filePath("report.pdf"), &pages, &error);
     return pages;
+}
+
+void TestPrintCommands::placeholders_data()
+{
+    QTest::addColumn<QString>("caption");
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<QString>("printed");
+    // Plain titles and page numbers show on the reports' own pages.
+    QTest::newRow("title holding placeholders") << "%i (%p)" << "100%P %p" << "100%P %p (3)";
+    QTest::newRow("other percent signs") << "50% %x %" << "" << "50% %x %";
+}
+
+void TestPrintCommands::placeholders()
+{
+    QFETCH(QString, caption);
+    QFETCH(QString, title);
+    QTEST(expandPlaceholders(caption, title, 3, 12), "printed");
+}
+
+void TestPrintCommands::bandsThatDoNotFit_data()
+{
+    QTest::addColumn<bool>("keepTogether");
+    QTest::addColumn<int>("bandHeight");
+    QTest::addColumn<QList<QPoint>>("controls");   // top and height of each control
+    QTest::addColumn<int>("rows");
+    QTest::addColumn<QString>("placement");
+    // 9120 twips between the margins: two bands of 4000 fit, the third does not.
+    const QList<QPoint> two{{0, 1000}, {3000, 240}};
+    QTest::newRow("kept together: moves whole") << true << 4000 << two << 3 << "0/0 0/0 1/0 1/0 2/1 2/1";
+    QTest::newRow("free: splits between controls") << false << 4000 << two << 3 << "0/0 0/0 1/0 1/0 2/0 2/1";
+    // Taller than a page: printed across pages, a control taller than the page cut at its foot.
+    const QList<QPoint> tall{{0, 15000}, {12000, 240}};
+    QTest::newRow("taller than a page") << true << 20000 << tall << 2 << "0/0 0/1 1/2 1/3";
+}
+
+void TestPrintCommands::bandsThatDoNotFit()
+{
+    QFETCH(bool, keepTogether);
+    QFETCH(int, bandHeight);
+    QFETCH(QList<QPoint>, controls);
+    QFETCH(int, rows);
+    TestReport report;
+    ReportSection &detail = report.Sections(Detail);
+    detail.height = bandHeight;
+    detail.keepTogether = keepTogether;
+    for (const QPoint &c : controls)
+        report.add(Detail, ControlKind::Shape, "box", 0, c.x(), 1000, c.y());
+    const ReportLayout layout = layoutReport(report, numberedRows(rows), QSize(12000, 12000));
+    QTEST(placement(layout), "placement");
+    for (const ReportPage &page : layout.pages) {
+        for (const PlacedControl &c : page.controls)
+            QVERIFY2(c.rect.top() >= 1440 && c.rect.bottom() < 12000 - 1440, "inside the margins");
+    }
+}
+
+void TestPrintCommands::growingTextPushesWhatLiesBelow()
+{
+    TestReport report;
+    report.Sections(Detail).height = 1000;
+    const QString text = QStringLiteral("a long text that cannot stay on one line of this narrow box");
+    report.label(Detail, "grows", 0, 0, 1000, 240, text).canGrow = true;
+    report.label(Detail, "fixed", 1200, 0, 1000, 240, text);
+    report.label(Detail, "below", 0, 500, 1000, 240, QStringLiteral("x"));
+    const ReportLayout layout = layoutReport(report, numberedRows(2), QSize(12000, 16000));
+    QCOMPARE(layout.pages.size(), 1);
+    const auto &c = layout.pages.first().controls;
+    QCOMPARE(c.size(), 6);
+    const int growth = c[0].rect.height() - 240;
+    QVERIFY2(growth >= 240, "the text takes several lines");
+    QCOMPARE(c[1].rect, QRect(1440 + 1200, 1440, 1000, 240));
+    QCOMPARE(c[2].rect.top(), 1440 + 500 + growth);
+    QCOMPARE(c[3].rect.top(), 1440 + 1000 + growth);   // the next band starts below the grown one
+}
+
+void TestPrintCommands::sectionsPrintInTheirOrderOnEveryPage()
+{
+    TestReport report;
+    report.Title = QStringLiteral("Listing");
+    report.Sections(ReportHeader).height = 1200;
+    report.label(ReportHeader, "title", 1500, 0, 4000, 300, QStringLiteral("START OF %i"));
+    QImage picture(1178, 1179, QImage::Format_Mono);
+    picture.fill(1);
+    report.add(ReportHeader, ControlKind::Image, "Image1", 0, 0, 1440, 990).picture = picture;
+    report.Sections(PageHeader).height = 300;
+    report.label(PageHeader, "head", 0, 0, 2000, 240, QStringLiteral("COLUMNS"));
+    report.Sections(Detail).height = 600;
+    report.textBox(Detail, "name", 0, 0, 2000, 240, "NAME", {});
+    report.Sections(PageFooter).height = 240;
+    report.label(PageFooter, "foot", 0, 0, 3000, 240, QStringLiteral("Sheet %p/%P"));
+    report.Sections(ReportFooter).height = 300;
+    report.label(ReportFooter, "end", 0, 0, 2000, 240, QStringLiteral("THE END"));
+    // 13718 twips of A4 above the footer: 20 rows under both headers, then the rest.
+    report.source = std::make_shared<MemoryRowSource>(numberedRows(30));
+
+    const QString pdf = m_dir.filePath(QStringLiteral("listing.pdf"));
+    QString error;
+    QStringList pages;
+    QVERIFY2(renderReportToPdf(report, pdf, &error) && pdfPages(pdf, &pages, &error), qPrintable(error));
+    // What each page shows, top to bottom.
+    QStringList shown;
+    const QRegularExpression marks(QStringLiteral("START OF Listing|COLUMNS|row \\d\\d|THE END|Sheet \\d/\\d"));
+    for (const QString &page : std::as_const(pages)) {
+        shown << QString();
+        for (auto m = marks.globalMatch(page); m.hasNext();)
+            shown.last() += m.next().captured() + QLatin1Char(',');
+    }
+    QString first = QStringLiteral("START OF Listing,COLUMNS,"), second = QStringLiteral("COLUMNS,");
+    for (int i = 1; i <= 30; ++i)
+        (i <= 20 ? first : second) += QStringLiteral("row %1,").arg(i, 2, 10, QLatin1Char('0'));
+    QCOMPARE(shown, (QStringList{first + QStringLiteral("Sheet 1/2,"), second + QStringLiteral("THE END,Sheet 2/2,")}));
+    QString images;
+    QVERIFY2(runPoppler(QStringLiteral("pdfimages"), {QStringLiteral("-list"), pdf}, &images, &error),
+             qPrintable(error));
+    QVERIFY2(QRegularExpression(QStringLiteral("\\n\\s*1\\s+\\d+\\s+image\\s+1178\\s+1179\\s")).match(images).hasMatch(),
+             qPrintable(images));
+}
+
+void TestPrintCommands::words_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QVariant>("value");
+    QTest::addColumn<QString>("word");
+    QTest::addColumn<QString>("spanish");
+    const auto row = [](const char *name, const char *kind, const QVariant &value, const char *word,
+                        const char *spanish) { QTest::newRow(name) << kind << value << word << spanish; };
+    // The general-activation bit is no part of the type.
+    row("type 192", "type", 192, "NOT CONFIGURED", "NO CONFIGURADA");
+    row("type 70", "type", 70, "EXTINTION PREALARM", "PREALARMA EXTINCIÓN");
+    row("type 134", "type", 134, "NO_PRG", "NO_PRG");
+    row("type missing", "type", QVariant(), "NO_PRG", "NO_PRG");
+    row("general 128", "general", 128, "NO", "NO");
+    row("response missing", "response", QVariant(), "NO_PRG", "NO_PRG");
+    row("parity empty", "parity", "", "Parity not Conf..", "Paridad Sin Conf.");
+    row("flow missing", "flow", QVariant(), "HandShaking not Conf.", "Control Flujo Sin Conf.");
+}
+
+void TestPrintCommands::words()
+{
+    QFETCH(QString, kind);
+    QFETCH(QVariant, value);
+    const std::map<QString, QString (*)(const QVariant &)> functions{
+        {"type", relayTypeWord}, {"general", generalActivationWord}, {"response", responseWord},
+        {"parity", parityWord},  {"flow", flowWord}};
+    const auto word = functions.at(kind);
+    QTEST(word(value), "word");
+    setCurrentLanguage(Language::Spanish);
+    QTEST(word(value), "spanish");
+}
+
+void TestPrintCommands::generalPrintRow()
+{
+    const QVariantMap conf{{"IDCON", 0},  {"NOMCON", "Planta 2"}, {"NUMZON", 24},   {"NUMREL", 8},
+                           {"ETIINI", "CENTRAL"}, {"SG1M", 3}, {"SG1S", 45}, {"INIDIA", 8},
+                           {"ININIT", QVariant()}, {"BAUD", 9600}, {"DATBIT", 8}, {"STPBIT", 1},
+                           {"PAR", "e"}, {"ECO", 0}, {"FLU", 2}, {"PORT", 3}};
+    const QVariantMap expected{{"NUMZON", "24"},          {"NUMREL", "8"},
+                               {"NOMCON", " Planta 2"},   {"BAUD", " 9600 Bauds"},
+                               {"DATBIT", " 8 Data bits"}, {"STPBIT", " 1 Stop Bits"},
+                               {"PAR", "Even Parity"},    {"FLU", "RTS HandShaking"},
+                               {"PORT", "Port: 3"},       {"ETIINI", "CENTRAL"},
+                               {"SG1M", "3 minutes"},     {"SG1S", "45 seconds"},
+                               {"INIDIA", "8"},           {"ININIT", QVariant()}};
+    QCOMPARE(impConfCentralRow(conf), expected);
+}
+
+void TestPrintCommands::relayPrintRowWithItsListLabels()
+{
+    const QVariantMap relay{{"IDCON", 0}, {"IDREL", 7},  {"TIP", 96},  {"ETIREL", "SIRENA HALL"},
+                            {"RMIN", 1},  {"RSEC", 30},  {"DDIA", 0},  {"DNOCH", 1},
+                            {"PDIA", 2},  {"PNOCH", 5},  {"IL1", 5},   {"FL1", 0},
+                            {"IL2", 200}, {"FL2", QVariant()}, {"IL3", 9}, {"FL3", 12}};
+    const auto lookup = [](int zone) -> std::optional<QString> {
+        switch (zone) {
+        case 5: return QStringLiteral("ALMACEN");
+        case 9: return QString();   // a zone whose label is empty
+        case 12: return QStringLiteral("ESCALERA B");
+        default: return std::nullopt;
+        }
+    };
+    const QVariantMap row = impConfRelesRow(relay, lookup);
+    const QVariantMap expected{
+        {"IDCON", 0},          {"IDREL", 7},          {"ETIREL", " SIRENA HALL"}, {"RMIN", 1},
+        {"RSEC", 30},          {"TIP", "SIREN"},      {"DDIA", "Inactive"},       {"DNOCH", "Without Delay"},
+        {"PDIA", "With Delay"}, {"PNOCH", "NO_PRG"},  {"ACTGEN", "YES"},
+        {"IL1", 5},   {"IL1Label", "ALMACEN"},  {"FL1", 0},  {"FL1Label", " "},
+        {"IL2", 200}, {"IL2Label", " "},        {"FL2", 0},  {"FL2Label", " "},
+        {"IL3", 9},   {"IL3Label", " "},        {"FL3", 12}, {"FL3Label", "ESCALERA B"},
+        {"IL4", 0},   {"IL4Label", " "},        {"FL4", 0},  {"FL4Label", " "}};
+    QCOMPARE(row, expected);
 }
 
 void TestPrintCommands::reportsFromTheWorkingDatabase_data()
