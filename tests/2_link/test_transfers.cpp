@@ -10,12 +10,12 @@
 #include "ScriptedBoxes.h"
 #include "TestConfiguration.h"   // also the working database and AppState
 
-#include <QSqlRecord>
 #include <QtTest>
 
 using namespace orb;
 using orb::test::PanelSim;
 using orbtest::execBound;
+using orbtest::rows;
 
 namespace {
 
@@ -115,21 +115,6 @@ QByteArray expectedImage()
         image.replace(AdrRecRel(at(0)), 12, record);
     }
     return image;
-}
-
-// One query's rows, columns joined by "|".
-QStringList rows(const char *sql)
-{
-    QStringList rows;
-    QSqlQuery q(BaseDatos());
-    q.exec(QLatin1String(sql));
-    while (q.next()) {
-        QStringList values;
-        for (int c = 0; c < q.record().count(); ++c)
-            values << q.value(c).toString();
-        rows << values.join(QLatin1Char('|'));
-    }
-    return rows;
 }
 
 // Every row of the configuration tables and the open configuration's header,
