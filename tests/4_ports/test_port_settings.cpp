@@ -2,24 +2,16 @@
 // it, the defaults of a new configuration, storing the choices, the window
 // itself, and what the next exchange opens.
 
-#include "AppState.h"
 #include "CommSys.h"
 #include "FrmComm.h"
 #include "FrmCommSys.h"
 #include "MdiHost.h"
-#include "ModBas.h"
-#include "Strings.h"
 #include "ScriptedBoxes.h"
+#include "Strings.h"
+#include "TestConfiguration.h"
 
-#include <QComboBox>
-#include <QLineEdit>
-#include <QLabel>
-#include <QMainWindow>
-#include <QMdiArea>
-#include <QPushButton>
-#include <QRadioButton>
-#include <QSqlQuery>
 #include <QtTest>
+#include <QtWidgets>
 
 using namespace orb;
 
@@ -28,10 +20,7 @@ namespace {
 // PORT, BAUD, PAR, DATBIT, STPBIT, FLU, ECO of the stored row.
 QString storedRow()
 {
-    QSqlQuery q(BaseDatos());
-    q.exec(QStringLiteral("SELECT PORT || ' ' || BAUD || ' ' || PAR || ' ' || DATBIT || ' ' || STPBIT || ' ' || FLU "
-                          "|| ' ' || ECO FROM CONFCENTRAL"));
-    return q.next() ? q.value(0).toString() : QString();
+    return orbtest::rows(QStringLiteral("SELECT PORT, BAUD, PAR, DATBIT, STPBIT, FLU, ECO FROM CONFCENTRAL")).value(0);
 }
 
 // What the window is told to show: baud, parity position, data bits, stop
@@ -127,7 +116,7 @@ void TestPortSettings::newConfigurationGetsDefaults()
     QVERIFY(!appState().ComEco);
     QVERIFY(view.defaults);
     QCOMPARE(shown(view), QStringLiteral("9600 2 8 1 0 0 0"));
-    QCOMPARE(storedRow(), QStringLiteral("1 9600 N 8 1 0 0"));
+    QCOMPARE(storedRow(), QStringLiteral("1|9600|N|8|1|0|0"));
     // Without a working database: the defaults are shown, nothing is stored.
     Close_DB();
     QVERIFY(Load_CommSys().defaults);
@@ -136,17 +125,14 @@ void TestPortSettings::newConfigurationGetsDefaults()
 
 void TestPortSettings::storingIsAllOrNothing()
 {
+    // No parity chosen: the parity column refuses an empty letter. Without a
+    // working database nothing can be stored.
     Load_CommSys();   // stores the defaults
     const QString before = storedRow();
-    // No parity chosen: the parity column refuses an empty letter, and the
-    // port number before it is not stored either.
-    for (const CommSysChoice &bad : {choice("4800", QString()), choice("115200", Str(628))}) {
-        QString error;
-        QVERIFY(!storeCommSys(bad, &error) && !error.isEmpty());
-        QCOMPARE(storedRow(), before);
-    }
-    Close_DB();
     QString error;
+    QVERIFY(!storeCommSys(choice("4800", QString()), &error) && !error.isEmpty());
+    QCOMPARE(storedRow(), before);
+    Close_DB();
     QVERIFY(!storeCommSys(choice("4800", Str(628)), &error));
     QCOMPARE(error, Str(120));
 }
@@ -161,7 +147,7 @@ void TestPortSettings::windowShowsAndStores()
     // The defaults are stored as the window opens.
     FrmCommSys *w = openPortSettings();
     QCOMPARE(openPortSettings(), w);   // one window only
-    QCOMPARE(storedRow(), QStringLiteral("1 9600 N 8 1 0 0"));
+    QCOMPARE(storedRow(), QStringLiteral("1|9600|N|8|1|0|0"));
     child<QComboBox>(w, "CmbPort")->setCurrentIndex(1);
     child<QComboBox>(w, "CmbBaud")->setCurrentText(QStringLiteral("4800"));
     child<QComboBox>(w, "CmbParity")->setCurrentIndex(0);
@@ -172,7 +158,7 @@ void TestPortSettings::windowShowsAndStores()
     child<QPushButton>(w, "CmdEnt")->click();
     QTRY_VERIFY(portSettingsWindow() == nullptr);
     // 1.5 stop bits are kept as the whole number 2.
-    const QString stored = QStringLiteral("2 4800 E 7 2 1 -1");
+    const QString stored = QStringLiteral("2|4800|E|7|2|1|-1");
     QCOMPARE(storedRow(), stored);
     // That, Xon/Xoff on Com2 and the echo are what the next exchange opens.
     appState().ComEco = false;
