@@ -1,8 +1,7 @@
 // Printing. The report engine: placeholders, bands that do not fit on their
 // page, growing texts, the order of the five sections on printed pages, and
-// pictures. The print rows: the words codes turn into in both languages, the
-// port settings and delay texts of the general row, and the list bounds with
-// the zone labels beside them. The reports made from the working database and
+// pictures. The print rows: the words codes turn into in both languages, and
+// the list bounds with the zone labels beside them. The reports made from the working database and
 // where they go: every caption and value where its report prints it, relay
 // blocks that never split across pages, the refill of the print tables (and
 // its refusal), the print dialog answered or cancelled, the preview window,
@@ -95,7 +94,6 @@ private slots:
     void sectionsPrintInTheirOrderOnEveryPage();
     void words_data();
     void words();
-    void generalPrintRow();
     void relayPrintRowWithItsListLabels();
     void reportsFromTheWorkingDatabase_data();
     void reportsFromTheWorkingDatabase();
@@ -315,7 +313,9 @@ void TestPrintCommands::words_data()
     row("type missing", "type", QVariant(), "NO_PRG", "NO_PRG");
     row("general 128", "general", 128, "NO", "NO");
     row("response missing", "response", QVariant(), "NO_PRG", "NO_PRG");
+    row("parity n", "parity", "n", " No Parity", " Sin Paridad");
     row("parity empty", "parity", "", "Parity not Conf..", "Paridad Sin Conf.");
+    row("flow 1", "flow", 1, "Xon/Xoff HandShaking", "Control Flujo Xon/Xoff");
     row("flow missing", "flow", QVariant(), "HandShaking not Conf.", "Control Flujo Sin Conf.");
 }
 
@@ -330,22 +330,6 @@ void TestPrintCommands::words()
     QTEST(word(value), "word");
     setCurrentLanguage(Language::Spanish);
     QTEST(word(value), "spanish");
-}
-
-void TestPrintCommands::generalPrintRow()
-{
-    const QVariantMap conf{{"IDCON", 0},  {"NOMCON", "Planta 2"}, {"NUMZON", 24},   {"NUMREL", 8},
-                           {"ETIINI", "CENTRAL"}, {"SG1M", 3}, {"SG1S", 45}, {"INIDIA", 8},
-                           {"ININIT", QVariant()}, {"BAUD", 9600}, {"DATBIT", 8}, {"STPBIT", 1},
-                           {"PAR", "e"}, {"ECO", 0}, {"FLU", 2}, {"PORT", 3}};
-    const QVariantMap expected{{"NUMZON", "24"},          {"NUMREL", "8"},
-                               {"NOMCON", " Planta 2"},   {"BAUD", " 9600 Bauds"},
-                               {"DATBIT", " 8 Data bits"}, {"STPBIT", " 1 Stop Bits"},
-                               {"PAR", "Even Parity"},    {"FLU", "RTS HandShaking"},
-                               {"PORT", "Port: 3"},       {"ETIINI", "CENTRAL"},
-                               {"SG1M", "3 minutes"},     {"SG1S", "45 seconds"},
-                               {"INIDIA", "8"},           {"ININIT", QVariant()}};
-    QCOMPARE(impConfCentralRow(conf), expected);
 }
 
 void TestPrintCommands::relayPrintRowWithItsListLabels()
