@@ -10,17 +10,18 @@
 // closes, and reads and writes of the relay shown.
 
 #include "Cp1252.h"
+#include "FrmCommSys.h"
+#include "FrmLoad.h"
 #include "FrmRel.h"
 #include "MainWindowFixture.h"
 #include "RelayRules.h"
-#include "RelayTransfers.h"
 
 namespace {
 // The programming columns of one relay, joined by "|".
 QString stored(int relay)
 {
-    return rows(QStringLiteral("SELECT TIP, ETIREL, RMIN, RSEC, DDIA, DNOCH, PDIA, PNOCH, IL1, FL1, IL2, FL2, IL3, FL3, "
-                               "IL4, FL4 FROM CONFRELES WHERE IDREL = %1").arg(relay)).value(0);
+    return rows(QStringLiteral("SELECT TIP, ETIREL, RMIN, RSEC, DDIA, DNOCH, PDIA, PNOCH, IL1, FL1, IL2, FL2, IL3, "
+                               "FL3, IL4, FL4 FROM CONFRELES WHERE IDREL = %1").arg(relay)).value(0);
 }
 
 void pick(QComboBox *list, const QString &name)
@@ -31,41 +32,7 @@ void pick(QComboBox *list, const QString &name)
     emit list->activated(index);
 }
 
-enum Setup { AllWell, SilentLabel, SilentRecord, NoPort, LineLostAtRecord, RowGoneAfterLabel };
-
-class FakeHost : public RelayTransferHost, public ProgressSink {
-public:
-    int relay = 1;
-    QList<bool> busy;
-    bool ticking = false, showing = false, synced = false;
-    int portSettingsClosed = 0;
-    std::optional<QString> label;
-    std::optional<RelayRecord> record;
-    std::function<void()> onSync;
-
-    int relayNumber() const override { return relay; }
-    void setBusy(bool b) override { busy << b; }
-    void closePortSettings() override { ++portSettingsClosed; }
-    void prepareProgress() override { showing = true; }
-    bool progressShown() const override { return synced; }
-    void showSync() override
-    {
-        synced = true;
-        if (onSync)
-            onSync();
-    }
-    void fillProgress() override {}
-    ProgressSink &progress() override { return *this; }
-    void setTicker(bool on) override { ticking = on; }
-    void labelReceived(const QString &text) override { label = text; }
-    void recordReceived(const RelayRecord &r) override { record = r; }
-
-    void setCaption(const QString &) override {}
-    void setLabel(const QString &) override {}
-    void setRange(int) override {}
-    void setValue(int) override {}
-    void close() override { showing = false; }
-};
+enum Setup { AllWell, Type67, SilentLabel, SilentRecord, NoPort, LineLostAtRecord, RowGoneAfterLabel };
 
 } // namespace
 
@@ -78,14 +45,13 @@ private slots:
     void leavingListBoxes_data();
     void leavingListBoxes();
     void leavingDelayBoxes();
-    void transfersWithoutTheWindow_data();
-    void transfersWithoutTheWindow();
     void openedFromTheProgramMenu();
     void typeAndGeneralActivation_data();
     void typeAndGeneralActivation();
     void movingCarriesNothingIntoAnotherRelay();
     void editsAreStoredAndNothingShownIsLost();
-    void readAndWriteTheRelayShown();
+    void transfersOfTheRelayShown_data();
+    void transfersOfTheRelayShown();
 
 private:
     FrmRel *open();
@@ -160,83 +126,6 @@ void TestFrmRel::leavingDelayBoxes()
         {"59", MaxRetSeg, "59"}, {"60", MaxRetSeg, "0"}, {"", MaxRetSeg, "0"}, {"05", MaxRetSeg, "05"}};
     for (const auto &[text, maximum, after] : cases)
         QCOMPARE(delayBoxLeft(text, maximum), after);
-}
-
-void TestFrmRel::transfersWithoutTheWindow_data()
-{
-    QTest::addColumn<bool>("write");
-    QTest::addColumn<int>("relay");
-    QTest::addColumn<int>("setup");
-    QTest::addColumn<QList<int>>("addresses");   // of the frames the panel saw, in order
-    QTest::addColumn<int>("message");            // the one message shown
-    QTest::addColumn<int>("result");
-    const QList<int> ten(10, 0x1050);
-    QTest::newRow("read relay 3") << false << 3 << int(AllWell) << QList<int>{0x1040, 0x1050} << 432
-                                  << int(RelayTransferResult::Completed);
-    QTest::newRow("read, label never answered") << false << 3 << int(SilentLabel) << QList<int>(10, 0x1040) << 405
-                                                << int(RelayTransferResult::Failed);
-    QTest::newRow("read, record never answered") << false << 3 << int(SilentRecord) << QList<int>{0x1040} + ten
-                                                 << 405 << int(RelayTransferResult::Failed);
-    QTest::newRow("write, record never answered")
-        << true << 3 << int(SilentRecord) << QList<int>{0x1040} + ten << 405 << int(RelayTransferResult::Failed);
-    QTest::newRow("read, no port") << false << 3 << int(NoPort) << QList<int>{} << 401
-                                   << int(RelayTransferResult::PortFailed);
-    // The line goes after the record's first frame: one message, not one
-    // for each attempt left.
-    QTest::newRow("read, line lost at the record") << false << 3 << int(LineLostAtRecord)
-                                                   << QList<int>{0x1040, 0x1050} << 401
-                                                   << int(RelayTransferResult::PortFailed);
-    // No half-built record frame goes out.
-    QTest::newRow("write, row gone after the label") << true << 3 << int(RowGoneAfterLabel) << QList<int>{0x1040}
-                                                     << 120 << int(RelayTransferResult::NoRow);
-}
-
-void TestFrmRel::transfersWithoutTheWindow()
-{
-    QFETCH(bool, write);
-    QFETCH(int, relay);
-    QFETCH(int, setup);
-    QFETCH(QList<int>, addresses);
-    QFETCH(int, message);
-    QFETCH(int, result);
-    FakeHost host;
-    host.relay = relay;
-    const QByteArray label = toCp1252(QStringLiteral("PLANTA BAJA €   "));
-    const QByteArray record = QByteArray::fromHex("60AD051E0102030405060708");
-    m_fx.sim->setMemory(relayLabel(relay), label);
-    m_fx.sim->setMemory(AdrRecRel(relay), record);
-    if (setup == SilentLabel)
-        m_fx.sim->misbehave(PanelSim::Misbehaviour::Silent, PanelSim::kAlways, relayLabel(relay));
-    if (setup == SilentRecord)
-        m_fx.sim->misbehave(PanelSim::Misbehaviour::Silent, PanelSim::kAlways, AdrRecRel(relay));
-    if (setup == LineLostAtRecord)
-        m_fx.sim->misbehave(PanelSim::Misbehaviour::HangUp, 1, AdrRecRel(relay));
-    if (setup == NoPort)
-        test::pointCom1At(QStringLiteral("/dev/orbitarsis-no-such-port"));
-    if (setup == RowGoneAfterLabel)
-        host.onSync = [] { QVERIFY(execBound(QStringLiteral("DELETE FROM CONFRELES WHERE IDREL = 3"))); };
-
-    QCOMPARE(int(write ? writeRelay(host, QStringLiteral("PLANTA 1")) : readRelay(host)), result);
-
-    QList<int> seen;
-    for (const QByteArray &frame : m_fx.sim->receivedFrames())
-        seen << (quint8(frame.at(4)) << 8 | quint8(frame.at(5)));
-    QCOMPARE(seen, addresses);
-    m_fx.checkOnlyBox(message, message == 405 || message == 432 ? exchangeMessageTitle() : applicationTitle());
-    QCOMPARE(host.busy, QList<bool>({true, false}));
-    QCOMPARE(host.portSettingsClosed, 1);
-    QVERIFY(!host.showing && !host.ticking);
-    QVERIFY(!frmComm().MSComm1().PortOpen());
-
-    // A read hands over what arrived, the label even when the record
-    // failed (what a write sends is checked with the window).
-    const bool labelArrived = !write && (setup == AllWell || setup == SilentRecord || setup == LineLostAtRecord);
-    QCOMPARE(host.label.has_value(), labelArrived);
-    if (labelArrived)
-        QCOMPARE(*host.label, fromCp1252(label));
-    QCOMPARE(host.record.has_value(), !write && setup == AllWell);
-    if (host.record)
-        QCOMPARE(host.record->toBytes(), record);
 }
 
 FrmRel *TestFrmRel::open()
@@ -384,49 +273,89 @@ void TestFrmRel::editsAreStoredAndNothingShownIsLost()
     QCOMPARE(stored(1), QStringLiteral("6|SÓTANO €|0|0|0|0|0|0|2|7|0|0|0|0|0|0"));
 }
 
-void TestFrmRel::readAndWriteTheRelayShown()
+void TestFrmRel::transfersOfTheRelayShown_data()
 {
+    QTest::addColumn<char>("button");       // r read, w write
+    QTest::addColumn<int>("setup");
+    QTest::addColumn<QString>("frames");    // the panel saw: L the relay's label, R its record
+    QTest::addColumn<int>("message");       // the one message shown
+    QTest::addColumn<QString>("stored");    // the relay's row then
+    QTest::addColumn<QString>("shown");     // type, general activation, day detector, day call point
+    const QString zeros = "|0|0|0|0|0|0|0|0|0|0|0|0|0|0";
+    const QString arrived = "192|PLANTA 2 ñ      " + zeros;
+    const QString typed = "192|ESCRITA" + zeros;   // the box being edited is stored first
+    const QString ten(10, 'R');
+    // Type byte 0x60, mode 0xAD: siren with general activation, stored at
+    // once; a type the table lacks is stored as received.
+    QTest::newRow("read") << 'r' << int(AllWell) << "LR" << 432 << "96|PLANTA 2 ñ      |5|30|2|1|0|2|1|2|3|4|5|6|7|8"
+                          << "SIREN|1|Delayed|No Active";
+    QTest::newRow("read, type 67") << 'r' << int(Type67) << "LR" << 432 << "67|PLANTA 2 ñ      " + zeros
+                                   << "NOT DEFINED|1|No Active|No Active";
+    // The label that arrived before a record that did not is stored.
+    QTest::newRow("read, record never answered") << 'r' << int(SilentRecord) << "L" + ten << 405 << arrived << "";
+    QTest::newRow("read, label never answered") << 'r' << int(SilentLabel) << QString(10, 'L') << 405 << typed
+                                                << "";
+    QTest::newRow("read, no port") << 'r' << int(NoPort) << "" << 401 << typed << "";
+    // The line goes after the record's first frame: one message, not one
+    // for each attempt left.
+    QTest::newRow("read, line lost at the record") << 'r' << int(LineLostAtRecord) << "LR" << 401 << arrived << "";
+    // The label being typed is sent, and the record of the stored row.
+    QTest::newRow("write") << 'w' << int(AllWell) << "LR" << 432 << typed << "";
+    QTest::newRow("write, record never answered") << 'w' << int(SilentRecord) << "L" + ten << 405 << typed << "";
+    // No half-built record frame goes out.
+    QTest::newRow("write, row gone after the label") << 'w' << int(RowGoneAfterLabel) << "L" << 120 << "" << "";
+}
+
+void TestFrmRel::transfersOfTheRelayShown()
+{
+    QFETCH(char, button);
+    QFETCH(int, setup);
+    QFETCH(QString, shown);
     PanelSim &sim = *m_fx.sim;
     sim.setMemory(relayLabel(2), toCp1252(QStringLiteral("PLANTA 2 ñ      ")));
-    sim.setMemory(AdrRecRel(2), QByteArray::fromHex("60AD051E0102030405060708"));
+    sim.setMemory(AdrRecRel(2), QByteArray::fromHex(setup == Type67 ? "430000000000000000000000"
+                                                                    : "60AD051E0102030405060708"));
+    if (setup == SilentLabel || setup == SilentRecord) {
+        const int address = setup == SilentLabel ? relayLabel(2) : AdrRecRel(2);
+        sim.misbehave(PanelSim::Misbehaviour::Silent, PanelSim::kAlways, address);
+    }
+    if (setup == LineLostAtRecord)
+        sim.misbehave(PanelSim::Misbehaviour::HangUp, 1, AdrRecRel(2));
+    if (setup == NoPort)
+        test::pointCom1At(QStringLiteral("/dev/orbitarsis-no-such-port"));
     FrmRel *window = open();
     window->DatRel()->button(RelayNavigator::Next)->click();
-
-    // Type byte 0x60, mode 0xAD: siren with general activation, stored at
-    // once.
-    window->CmdRecConfRel()->click();
-    QCOMPARE(m_fx.boxes->shown.last().prompt, Str(432));
-    QCOMPARE(window->CmbTip()->currentText(), QStringLiteral("SIREN"));
-    QVERIFY(window->ChkGen()->isChecked() && !window->TxtIniLL(1)->isEnabled());
-    QCOMPARE(window->responseList(FrmRel::DetDia)->currentText(), QStringLiteral("Delayed"));
-    QCOMPARE(window->responseList(FrmRel::PulDia)->currentText(), QStringLiteral("No Active"));
-    QCOMPARE(stored(2), QStringLiteral("96|PLANTA 2 ñ      |5|30|2|1|0|2|1|2|3|4|5|6|7|8"));
-
-    // A type the table lacks is stored as received; a record phase that
-    // fails keeps the label that arrived, and it is stored.
-    sim.setMemory(AdrRecRel(2), QByteArray::fromHex("430000000000000000000000"));
-    sim.setMemory(relayLabel(2), QByteArray("NUEVA           "));
-    window->CmdRecConfRel()->click();
-    QCOMPARE(window->CmbTip()->currentText(), QStringLiteral("NOT DEFINED"));
-    QVERIFY(window->ChkGen()->isChecked());
-    QCOMPARE(stored(2).section('|', 0, 0), QStringLiteral("67"));
-    sim.setMemory(relayLabel(2), QByteArray("OTRA            "));
-    sim.misbehave(PanelSim::Misbehaviour::Silent, PanelSim::kAlways, AdrRecRel(2));
-    window->CmdRecConfRel()->click();
-    QCOMPARE(m_fx.boxes->shown.last().prompt, Str(405));
-    QCOMPARE(window->TxtEti()->text(), QStringLiteral("OTRA            "));
-    QCOMPARE(stored(2).section('|', 0, 1), QStringLiteral("67|OTRA            "));
-    QVERIFY(window->isEnabled() && window->CmdRecConfRel()->isEnabled());
-
-    // A write sends what the window shows: the label being typed is stored
-    // first.
-    sim.clearMisbehaviours();
+    if (setup == RowGoneAfterLabel) {
+        // The row goes while the label's late reply is awaited.
+        frmComm().setReplyTimeout(2000);
+        sim.setLateDelayMs(200);
+        sim.misbehave(PanelSim::Misbehaviour::Late, 1, relayLabel(2));
+        QTimer::singleShot(50, window, [] { QVERIFY(execBound("DELETE FROM CONFRELES WHERE IDREL = 2")); });
+    }
+    QVERIFY(openPortSettings());
     window->TxtEti()->setFocus();
     window->TxtEti()->setText(QStringLiteral("ESCRITA"));
-    window->CmdSendConfRel()->click();
-    QCOMPARE(m_fx.boxes->shown.last().prompt, Str(432));
-    QCOMPARE(sim.memory(relayLabel(2), 16), QByteArray("ESCRITA         "));
-    QCOMPARE(sim.memory(AdrRecRel(2), 12).toHex(), QByteArray("430000000000000000000000"));
+    (button == 'r' ? window->CmdRecConfRel() : window->CmdSendConfRel())->click();
+
+    QString frames;
+    for (const QByteArray &frame : sim.receivedFrames())
+        frames += (quint8(frame.at(4)) << 8 | quint8(frame.at(5))) == relayLabel(2) ? 'L' : 'R';
+    QTEST(frames, "frames");
+    QFETCH(int, message);
+    m_fx.checkOnlyBox(message, message == 405 || message == 432 ? exchangeMessageTitle() : applicationTitle());
+    QTEST(stored(2), "stored");
+    // Whichever way it ended, the window is given back with the progress
+    // closed, the ticker stopped, the port and the port settings closed.
+    QVERIFY(window->CmdRecConfRel()->isEnabled() && !FrmLoad::loaded() && !window->TimBarCom3().isActive());
+    QVERIFY(!frmComm().MSComm1().PortOpen() && !portSettingsWindow());
+    if (!shown.isEmpty())
+        QCOMPARE(QStringList({window->CmbTip()->currentText(), QString::number(window->ChkGen()->isChecked()),
+                              window->responseList(FrmRel::DetDia)->currentText(),
+                              window->responseList(FrmRel::PulDia)->currentText()}).join('|'), shown);
+    if (button == 'w' && message == 432) {
+        QCOMPARE(sim.memory(relayLabel(2), 16), QByteArray("ESCRITA         "));
+        QCOMPARE(sim.memory(AdrRecRel(2), 12).toHex(), QByteArray("c00000000000000000000000"));
+    }
 }
 
 QTEST_MAIN(TestFrmRel)

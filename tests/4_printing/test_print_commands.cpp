@@ -1,10 +1,11 @@
 // Printing. The report engine: placeholders, bands that do not fit on their
-// page, growing texts, and the order of the five sections on printed pages. The print rows: the words codes turn into in both languages, and
-// the list bounds with the zone labels beside them. The reports made from the working database and
-// where they go: every caption and value where its report prints it, relay
-// blocks that never split across pages, the refill of the print tables (and
-// its refusal), the print dialog answered or cancelled, the preview window,
-// and the choosers' dispatch by their Tag.
+// page, growing texts, and the order of the five sections on printed pages.
+// The print rows: the words codes turn into in both languages, and the list
+// bounds with the zone labels beside them. The reports made from the working
+// database and where they go: every caption and value where its report
+// prints it, relay blocks that never split across pages, the refill of the
+// print tables (and its refusal), the print dialog answered or cancelled, the
+// preview window, and the choosers' dispatch by their Tag.
 
 #include "ConfigTables.h"
 #include "FrmPreview.h"
@@ -419,7 +420,8 @@ void TestPrintCommands::relaysRunOnInWholeBlocks()
         QCOMPARE(page.count(blockEnd), p == 0 || p == 64 ? 1 : 2);
         for (auto m = number.globalMatch(page); m.hasNext(); ++next)
             QCOMPARE(m.next().captured(1).toInt(), next);
-        QVERIFY(page.simplified().endsWith(QStringLiteral("Relays Report of Configuration: Hotel Page %1 of 65").arg(p + 1)));
+        const QString footer = QStringLiteral("Relays Report of Configuration: Hotel Page %1 of 65").arg(p + 1);
+        QVERIFY(page.simplified().endsWith(footer));
     }
     QCOMPARE(next, 129);
 }

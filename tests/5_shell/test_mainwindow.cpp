@@ -87,8 +87,8 @@ void TestMainWindow::loadMain_data()
     QTest::newRow("restored") << true << true << QStringLiteral("Hotel.vcs (Restored) - ") << all;
     QTest::newRow("nothing open") << false << true << QString()
                                   << QStringList({"MnuArx", "MnuArxNew", "MnuArxOpen", "MnuArxSal", "MnuEdi", "MnuPrg",
-                                                  "MnuCom", "MnuVer", "MnuVen", "MnuHelp", "MnuHelpAbt", "1", "2", "toolbar",
-                                                  "window"});
+                                                  "MnuCom", "MnuVer", "MnuVen", "MnuHelp", "MnuHelpAbt", "1", "2",
+                                                  "toolbar", "window"});
 }
 
 void TestMainWindow::loadMain()
@@ -161,7 +161,8 @@ void TestMainWindow::statusTexts()
     s.NumRel = 7;
     s.NumCenInfo = 9;
     Show_ConfInfo();
-    QCOMPARE((QStringList{main.LblCon(0)->text(), main.LblCon(1)->text(), main.LblCon(2)->text(), main.LblCon(3)->text()}),
+    QCOMPARE((QStringList{main.LblCon(0)->text(), main.LblCon(1)->text(), main.LblCon(2)->text(),
+                          main.LblCon(3)->text()}),
              (QStringList{" Configuration: ABCDEFGHIJKLMNOPQRSTUVWXY", " N. of Panel: 1", " N. of Zones: 128",
                           " N. of Relays: 7"}));
     QVERIFY(!main.PnlConf()->isHidden());
