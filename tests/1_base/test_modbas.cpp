@@ -1,7 +1,11 @@
 // The working database: its creation with every table and lookup row, the
-// limits its tables enforce, and opening it into the configuration header.
+// limits its tables enforce, opening it into the configuration header, and
+// its configuration tables as the rest of the program reads and writes them
+// (always the first general row, and the rows of the open configuration only;
+// a write that finds no row says so).
 
 #include "AppState.h"
+#include "ConfigTables.h"
 #include "ModBas.h"
 #include "ScriptedBoxes.h"
 #include "Strings.h"
@@ -11,15 +15,9 @@
 #include <QtTest>
 
 using namespace orb;
-using orbtest::execBound;
+using namespace orbtest;
 
 namespace {
-
-QVariant scalar(const QString &sql)
-{
-    QSqlQuery q(BaseDatos());
-    return q.exec(sql) && q.next() ? q.value(0) : QVariant();
-}
 
 // Makes the working database and opens it for direct inspection.
 void createAndOpen()
@@ -48,6 +46,8 @@ private slots:
     void databaseThatCannotBeOpenedOrMadeIsReported();
     void leadingNumbers_data();
     void leadingNumbers();
+    void generalRowIsTheFirstRow();
+    void rowsOfTheOpenConfigurationOnly();
 
 private:
     std::unique_ptr<ScriptedBoxes> m_boxes;
@@ -73,19 +73,18 @@ void TestModBas::newDatabaseHoldsOnlyTheLookupRows()
     createAndOpen();
     QCOMPARE(appState().RutaBD, workingDatabasePath());
     QVERIFY(m_boxes->shown.isEmpty());
-    QCOMPARE(scalar(QStringLiteral("SELECT group_concat(TIP) FROM (SELECT TIP FROM TIPREL ORDER BY TIP)")).toString(),
-             QStringLiteral("0.0,6.0,10.0,16.0,32.0,128.0"));
-    QCOMPARE(scalar(QStringLiteral("SELECT count(*) FROM DIANIT")).toInt(), 3);
-    QCOMPARE(scalar(QStringLiteral("SELECT (SELECT count(*) FROM CONFCENTRAL) + (SELECT count(*) FROM IMPCONFCENTRAL) "
-                                   "+ (SELECT count(*) FROM CONFZONAS) + (SELECT count(*) FROM CONFRELES) "
-                                   "+ (SELECT count(*) FROM IMPCONFRELES)")).toInt(),
-             0);
+    QCOMPARE(rows("SELECT group_concat(TIP) FROM (SELECT TIP FROM TIPREL ORDER BY TIP)"),
+             QStringList("0.0,6.0,10.0,16.0,32.0,128.0"));
+    QCOMPARE(rows("SELECT (SELECT count(*) FROM DIANIT), (SELECT count(*) FROM CONFCENTRAL) + (SELECT count(*) FROM "
+                  "IMPCONFCENTRAL) + (SELECT count(*) FROM CONFZONAS) + (SELECT count(*) FROM CONFRELES) + (SELECT "
+                  "count(*) FROM IMPCONFRELES)"),
+             QStringList("3|0"));
 
     // Creating again starts from an empty file: rows added meanwhile are gone.
     QVERIFY(execBound(QStringLiteral("INSERT INTO CONFZONAS (IDCON, IDZON, ETIZON) VALUES (0, 1, 'A')")));
     Close_DB();
     createAndOpen();
-    QCOMPARE(scalar(QStringLiteral("SELECT count(*) FROM CONFZONAS")).toInt(), 0);
+    QCOMPARE(rows("SELECT count(*) FROM CONFZONAS"), QStringList("0"));
 }
 
 void TestModBas::tablesEnforceSizesAndRanges_data()
@@ -119,17 +118,16 @@ void TestModBas::tablesEnforceSizesAndRanges()
 void TestModBas::lookupNamesFollowTheLanguageOfCreation()
 {
     createAndOpen();
-    QCOMPARE(scalar(QStringLiteral("SELECT NOMTIP FROM TIPREL WHERE TIP = 6")).toString(), Str(4919));
+    QCOMPARE(rows("SELECT NOMTIP FROM TIPREL WHERE TIP = 6"), QStringList(Str(4919)));
 
     // Opened later under a Spanish interface, the names stay English.
     setCurrentLanguage(Language::Spanish);
     QVERIFY(execBound(QStringLiteral("INSERT INTO CONFCENTRAL (NOMCON) VALUES ('c')")));
     QCOMPARE(Open_Conf(), OpenResult::Opened);
-    QCOMPARE(scalar(QStringLiteral("SELECT NOMTIP FROM TIPREL WHERE TIP = 128")).toString(),
-             Str(4923, Language::English));
+    QCOMPARE(rows("SELECT NOMTIP FROM TIPREL WHERE TIP = 128"), QStringList(Str(4923, Language::English)));
 
     createAndOpen();
-    QCOMPARE(scalar(QStringLiteral("SELECT NOMTIP FROM DIANIT WHERE TIP = 0")).toString(), QStringLiteral("No Activo"));
+    QCOMPARE(rows("SELECT NOMTIP FROM DIANIT WHERE TIP = 0"), QStringList("No Activo"));
 }
 
 void TestModBas::openLoadsTheHeader_data()
@@ -228,6 +226,41 @@ void TestModBas::leadingNumbers()
     bool got = !ok;
     QTEST(leadingNumber(value, &got), "number");
     QCOMPARE(got, ok);
+}
+
+void TestModBas::generalRowIsTheFirstRow()
+{
+    QVERIFY(makeConfiguration(3, 2));
+    // A second general row (a document written elsewhere) is never "the" row.
+    QVERIFY(execBound(QStringLiteral("INSERT INTO CONFCENTRAL (IDCON, NOMCON, NUMZON) VALUES (5, 'Second', 9)")));
+    QCOMPARE(generalRow()->value(QStringLiteral("NOMCON")).toString(), QStringLiteral("Hotel Plaza"));
+    QVERIFY(updateGeneralRow({{"NUMZON", 7}, {"ETIINI", QStringLiteral("NORTE")}}));
+    QCOMPARE(rows(QStringLiteral("SELECT NOMCON, NUMZON, ETIINI FROM CONFCENTRAL ORDER BY rowid")),
+             (QStringList{QStringLiteral("Hotel Plaza|7|NORTE"), QStringLiteral("Second|9|")}));
+
+    QVERIFY(execBound(QStringLiteral("DELETE FROM CONFCENTRAL")));
+    QVERIFY(!generalRow());
+    QSqlError error;
+    QVERIFY(!updateGeneralRow({{"NUMZON", 1}}, &error));
+    QVERIFY(isNoRowError(error));
+}
+
+void TestModBas::rowsOfTheOpenConfigurationOnly()
+{
+    QVERIFY(makeConfiguration(3, 2));
+    // Rows of another configuration are left alone by the shrinking.
+    QVERIFY(execBound(QStringLiteral("INSERT INTO CONFZONAS (IDCON, IDZON, ETIZON) VALUES (4, 9, 'OTHER')")));
+    QVERIFY(execBound(QStringLiteral("INSERT INTO CONFRELES (IDCON, IDREL, TIP) VALUES (4, 9, 6)")));
+    QVERIFY(deleteZonesAbove(1, 0) && deleteRelaysAbove(1, 0));
+    QCOMPARE(rows(QStringLiteral("SELECT IDCON, IDZON FROM CONFZONAS UNION ALL SELECT IDCON, IDREL FROM CONFRELES")),
+             (QStringList{"0|1", "4|9", "0|1", "4|9"}));
+    QVERIFY(!relayRow(9, 0) && relayRow(9, 4));
+
+    // Writes that find no row fail.
+    QVERIFY(!setZoneLabel(0, 99, QStringLiteral("none")));
+    RelayRow missing = *relayRow(1, 0);
+    missing.IDREL = 40;
+    QVERIFY(!storeRelayRow(missing));
 }
 
 QTEST_GUILESS_MAIN(TestModBas)
