@@ -1,0 +1,292 @@
+// The small shared widgets. The progress box: loaded by its first use as a
+// disabled child window of the main window's document area, its loaded flag
+// following it, set up by Show_Load for a one-relay transfer and by
+// Show_Sync for an exchange, and taken away by End_Comm. The message boxes
+// the program shows: every line of the prompt shows whole (a long prompt
+// wraps) and the box is wide enough for its whole title in a window
+// manager's title bar, in both languages. The Edit menu's commands on the
+// focused box of a child window, the Delete key's helper, and the Window
+// menu's arrangements of the child windows.
+
+#include "AppState.h"
+#include "DelKey.h"
+#include "EditCommands.h"
+#include "FrmLoad.h"
+#include "MdiHost.h"
+#include "QtSeams.h"
+#include "Seams.h"
+#include "Strings.h"
+
+#include <QtTest>
+#include <QtWidgets>
+
+using namespace orb;
+
+Q_DECLARE_METATYPE(EditCommand)
+
+class TestWidgets : public QObject {
+    Q_OBJECT
+private slots:
+    void init()
+    {
+        appState() = AppState{};
+        m_area.resize(800, 600);
+        m_area.show();
+        setMdiArea(&m_area);
+    }
+    void cleanup()
+    {
+        FrmLoad::unload();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        qDeleteAll(m_area.subWindowList());
+    }
+    void firstUseLoadsTheDisabledBox();
+    void loadedFlagFollowsTheBox();
+    void showLoadAndShowSyncSetUpTheBox();
+    void boxShowsWholeTextAndTitle_data();
+    void boxShowsWholeTextAndTitle();
+    void commandOnTheFocusedBox_data();
+    void commandOnTheFocusedBox();
+    void deleteKey_data();
+    void deleteKey();
+    void arrangements();
+
+private:
+    QMdiArea m_area;
+};
+
+void TestWidgets::firstUseLoadsTheDisabledBox()
+{
+    QVERIFY(!FrmLoad::loaded());
+    FrmLoad *box = FrmLoad::load();
+    QCOMPARE(FrmLoad::load(), box); // one box, however often it is used
+    QVERIFY(appState().FrmLoadCargado && box->ProBar()->maximum() == 100);
+    QVERIFY2(!box->isEnabled(), "the box takes no input until a one-relay transfer enables it");
+    // A child window of the document area, shown at once, centred in it
+    // (Show_Load centres it on the main window: see the main window's test).
+    auto *sub = qobject_cast<QMdiSubWindow *>(box->parentWidget());
+    QVERIFY(sub && m_area.subWindowList().contains(sub) && sub->isVisible());
+    QVERIFY((sub->geometry().center() - m_area.rect().center()).manhattanLength() <= 2);
+}
+
+void TestWidgets::loadedFlagFollowsTheBox()
+{
+    FrmLoad::unload(); // nothing loaded: harmless
+    QVERIFY(!appState().FrmLoadCargado);
+    QPointer<FrmLoad> first = FrmLoad::load();
+    FrmLoad::unload();
+    QVERIFY(!appState().FrmLoadCargado && !FrmLoad::loaded());
+
+    // Used again before the old box is gone: the new box's flag stays set
+    // when the old one is finally deleted.
+    FrmLoad *second = FrmLoad::load();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QVERIFY2(first.isNull(), "the unloaded box is deleted");
+    QVERIFY(appState().FrmLoadCargado && FrmLoad::loaded() == second && m_area.subWindowList().size() == 1);
+
+    FrmLoad::unload();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QVERIFY(!appState().FrmLoadCargado && m_area.subWindowList().isEmpty());
+}
+
+void TestWidgets::showLoadAndShowSyncSetUpTheBox()
+{
+    FrmLoad *box = FrmLoad::load();
+    box->ProBar()->setValue(60);
+    appState().MaxProg = 40;
+    Show_Load();
+    QCOMPARE(FrmLoad::loaded(), box);
+    QVERIFY(box->ProBar()->maximum() == 40 && box->ProBar()->value() == 0 && box->isEnabled());
+    // Outer size 4800 by 1170 twips.
+    QWidget *frame = box->parentWidget();
+    QVERIFY(frame->isVisible() && frame->size() == QSize(twips(4800), twips(1170)));
+
+    appState().TimeOut = true;
+    Show_Sync();
+    QVERIFY(appState().PuertoOk && !appState().TimeOut && box->ProBar()->maximum() == 100);
+    QCOMPARE(box->windowTitle() + '|' + box->lblLoad()->text(), Str(567) + '|' + Str(402) + Str(403));
+    End_Comm();
+    QVERIFY(!appState().PuertoOk && !appState().FrmLoadCargado && !FrmLoad::loaded());
+}
+
+void TestWidgets::boxShowsWholeTextAndTitle_data()
+{
+    QTest::addColumn<QString>("prompt");
+    QTest::addColumn<int>("style");
+    QTest::addColumn<QString>("title");
+
+    const QString path = QStringLiteral("/home/installer/.local/share/ORBITarsis/Vuvurov.mdb");
+    const QString lf2 = QStringLiteral("\n\n");
+    for (Language language : {Language::Spanish, Language::English}) {
+        const char *tag = language == Language::Spanish ? "es" : "en";
+        QTest::addRow("%s restore question", tag)
+            << Str(1042, language) << int(MsgYesNoExclamation) << Str(1043, language);
+        QTest::addRow("%s database failure", tag)
+            << Str(1001, language) + path + Str(1, language) + lf2 + QStringLiteral("13 (Permission denied)") + lf2
+                   + Str(1002, language)
+            << int(MsgOk) << applicationTitle();
+        QTest::addRow("%s port failure", tag)
+            << Str(401, language) + QStringLiteral("1 No such file or directory") << int(MsgCritical)
+            << Str(109, language);
+        QTest::addRow("%s transfer failure", tag)
+            << Str(405, language) << int(MsgOkCancelExclamation) << Str(109, language);
+        QTest::addRow("%s short prompt, long title", tag)
+            << QStringLiteral("OK") << int(MsgOk) << Str(1109, language);
+    }
+}
+
+void TestWidgets::boxShowsWholeTextAndTitle()
+{
+    QFETCH(QString, prompt);
+    QFETCH(int, style);
+    QFETCH(QString, title);
+
+    const auto box = buildMessageBox(prompt, style, title);
+    box->show();
+    QVERIFY(QTest::qWaitForWindowExposed(box.get()));
+    QCoreApplication::processEvents();
+
+    auto *label = box->findChild<QLabel *>(QStringLiteral("qt_msgbox_label"));
+    QVERIFY(label);
+
+    // Every line whole: as wide as the longest line (or, wrapped, the
+    // longest word) and as high as the text at that width, inside the box.
+    if (label->wordWrap()) {
+        QVERIFY2(label->width() >= label->minimumSizeHint().width(), "a word is cut");
+        QVERIFY2(label->height() >= label->heightForWidth(label->width()), "the last lines are cut");
+    } else {
+        QVERIFY2(label->width() >= label->sizeHint().width(), "the text is cut on the right");
+        QVERIFY2(label->height() >= label->sizeHint().height(), "the text is cut below");
+    }
+    QVERIFY(box->rect().contains(label->geometry()));
+
+    // A long prompt wraps rather than making the box wider than the screen.
+    QVERIFY(box->width() <= box->screen()->availableGeometry().width());
+
+    // The title in bold, as title bars show it, and room beside it for the
+    // window icon and three buttons.
+    QFont bold = box->font();
+    bold.setBold(true);
+    const QFontMetrics metrics(bold);
+    QVERIFY2(box->width() >= metrics.horizontalAdvance(title) + 8 * metrics.height(), "the title is cut");
+}
+
+void TestWidgets::commandOnTheFocusedBox_data()
+{
+    QTest::addColumn<EditCommand>("command");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("from");      // selection start; -1 for no selection (caret at 2)
+    QTest::addColumn<int>("length");
+    QTest::addColumn<QString>("clipboardBefore");
+    QTest::addColumn<QString>("textAfter");
+    QTest::addColumn<QString>("clipboardAfter");
+    using C = EditCommand;
+    // The box takes digits only, at most six.
+    QTest::newRow("copy") << C::Copy << "123456" << 1 << 3 << "x" << "123456" << "234";
+    QTest::newRow("copy of nothing empties the clipboard") << C::Copy << "123456" << -1 << 0 << "x" << "123456" << "";
+    QTest::newRow("cut") << C::Cut << "123456" << 0 << 2 << "x" << "3456" << "12";
+    QTest::newRow("cut of nothing") << C::Cut << "123456" << -1 << 0 << "x" << "123456" << "";
+    QTest::newRow("delete leaves the clipboard") << C::Delete << "123456" << 4 << 2 << "x" << "1234" << "x";
+    // Paste is the box's own: its validator judges the text.
+    QTest::newRow("paste over the selection") << C::Paste << "123456" << 1 << 4 << "9" << "196" << "9";
+    QTest::newRow("paste the box refuses") << C::Paste << "1234" << -1 << 0 << "ab" << "1234" << "ab";
+}
+
+void TestWidgets::commandOnTheFocusedBox()
+{
+    QFETCH(EditCommand, command);
+    QFETCH(QString, text);
+    QFETCH(int, from);
+    QFETCH(int, length);
+    QFETCH(QString, clipboardBefore);
+    QFETCH(QString, textAfter);
+    QFETCH(QString, clipboardAfter);
+
+    QWidget child;
+    auto *layout = new QVBoxLayout(&child);
+    auto *box = new QLineEdit(text, &child);
+    box->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]{0,6}")), box));
+    auto *button = new QPushButton(QStringLiteral("OK"), &child);
+    layout->addWidget(box);
+    layout->addWidget(button);
+    child.show();
+    QVERIFY(QTest::qWaitForWindowActive(&child));
+    box->setFocus();
+    if (from >= 0)
+        box->setSelection(from, length);
+    else
+        box->setCursorPosition(2);
+    QGuiApplication::clipboard()->setText(clipboardBefore);
+
+    runEditCommand(command, &child);
+    QCOMPARE(box->text(), textAfter);
+    QCOMPARE(QGuiApplication::clipboard()->text(), clipboardAfter);
+
+    // A focused control that is no text box, and no child at all: nothing.
+    button->setFocus();
+    runEditCommand(EditCommand::Cut, &child);
+    runEditCommand(EditCommand::Paste, nullptr);
+    QCOMPARE(box->text(), textAfter);
+    QCOMPARE(QGuiApplication::clipboard()->text(), clipboardAfter);
+}
+
+void TestWidgets::deleteKey_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("caret");
+    QTest::addColumn<int>("key");
+    QTest::addColumn<QString>("after");
+    QTest::addColumn<int>("caretAfter");
+    QTest::newRow("caret at 0") << "ABC" << 0 << 46 << "BC" << 0;
+    QTest::newRow("before last") << "ABC" << 2 << 46 << "AB" << 2;
+    QTest::newRow("at end") << "ABC" << 3 << 46 << "ABC" << 3;
+    QTest::newRow("empty") << "" << 0 << 46 << "" << 0;
+    QTest::newRow("other key") << "ABC" << 0 << 8 << "ABC" << 0;
+}
+
+void TestWidgets::deleteKey()
+{
+    QFETCH(QString, text);
+    QFETCH(int, caret);
+    QFETCH(int, key);
+    Chk_DelKey(text, caret, key);
+    QTEST(text, "after");
+    QTEST(caret, "caretAfter");
+    // On a box a selection counts from its start; its length plays no part.
+    QLineEdit edit(QStringLiteral("ZONA 12"));
+    edit.setSelection(1, 3);
+    Chk_DelKey(&edit, kDeleteKeyCode);
+    QCOMPARE(edit.text() + QString::number(edit.cursorPosition()), QStringLiteral("ZNA 121"));
+}
+
+void TestWidgets::arrangements()
+{
+    QMdiArea &area = m_area;
+    QList<QMdiSubWindow *> subs;
+    for (int i = 0; i < 4; ++i) {
+        subs << area.addSubWindow(new QWidget);
+        subs.last()->resize(200, 150);
+        subs.last()->show();
+    }
+    subs.last()->showMinimized();
+    const QRect room = area.viewport()->rect();
+
+    // The minimised one lies at the bottom, whatever the arrangement; three
+    // tiles, one above the other or side by side, share the rest.
+    for (Arrangement arrangement : {Arrangement::Cascade, Arrangement::TileHorizontally, Arrangement::TileVertically}) {
+        arrangeChildren(arrangement);
+        QCOMPARE(subs[3]->geometry().bottom(), room.bottom());
+        const QRect rest(0, 0, room.width(), subs[3]->y());
+        QRegion covered;
+        for (int i = 0; i < 3 && arrangement != Arrangement::Cascade; ++i) {
+            const QRect g = subs[i]->geometry();
+            const bool stacked = arrangement == Arrangement::TileHorizontally;
+            QVERIFY(!covered.intersects(g) && (stacked ? g.width() == rest.width() : g.height() == rest.height()));
+            covered += g;
+        }
+        QVERIFY(arrangement == Arrangement::Cascade || covered == QRegion(rest));
+    }
+}
+
+QTEST_MAIN(TestWidgets)
+#include "test_widgets.moc"
