@@ -133,7 +133,6 @@ void TestFrmZon::transfersAgainstThePanel()
     QFETCH(char, button);
     QFETCH(QString, zone);
     QFETCH(int, panel);
-    QFETCH(int, frames);
     QFETCH(int, message);
     QFETCH(QList<int>, moved);
     m_fx.start(12, 1);
@@ -160,7 +159,7 @@ void TestFrmZon::transfersAgainstThePanel()
     buttons[QByteArrayLiteral("RWrw").indexOf(button)]->click();
 
     QVERIFY(!closed && FrmZon::loaded() == window && window->isEnabled());
-    QCOMPARE(sim.framesReceived(read ? 'R' : 'W'), frames);
+    QTEST(sim.framesReceived(read ? 'R' : 'W'), "frames");
     m_fx.checkOnlyBox(message, message == 401 || message == 120 ? applicationTitle() : Str(414));
     QVERIFY(!FrmLoad::loaded() && !frmComm().MSComm1().PortOpen() && !window->TimBarCom2().isActive());
     QStringList expected = before;
