@@ -35,6 +35,11 @@ struct MainWindowFixture {
     // negative), then the main window loaded over it.
     void start(int zones = -1, int relays = 0, const QString &name = QStringLiteral("Hotel Plaza"))
     {
+        // Nothing a failed earlier run left behind counts.
+        for (const QString &path : {workingDatabasePath(), previousDatabasePath()}) {
+            QDir(path).removeRecursively();
+            QFile::remove(path);
+        }
         appState() = AppState{};
         setCurrentLanguage(Language::English);
         clearWorkingMarks();

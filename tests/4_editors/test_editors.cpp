@@ -1,0 +1,621 @@
+// The editors of the general part and of the zone labels. The
+// new-configuration dialog: what its fields take (typed and pasted), the
+// range check on leaving a field, the empty-field message, the rows and names
+// of new configurations, cancel, and failures that leave the dialog and the
+// previous configuration in place. The general-configuration window: the
+// store with its row changes, what it closes and disables, and the read and
+// write of the general part against the simulated panel. The zone-label
+// window: labels edited in the grid within the panel's limits, the zone box,
+// the Program menu's refusal of an empty zone table, and the all-zone and
+// single-zone transfers against the simulated panel.
+
+#include "Cp1252.h"
+#include "FrmCommSys.h"
+#include "FrmConf.h"
+#include "FrmLoad.h"
+#include "FrmNew.h"
+#include "FrmZon.h"
+#include "MainWindowFixture.h"
+#include "ZoneRowsModel.h"
+
+namespace {
+
+// How the simulated panel or the port is made to behave.
+enum Panel { Answers, Silent, SilentAtLabel, SilentAtZone5, Zones200, NightHour30, NoPort, Unstorable };
+
+// How many of the commands the open dialog holds (every menu but Help, and
+// the toolbar) are enabled: 0 while it is open, 7 once it is gone.
+int commandsEnabled(FrmMain &main)
+{
+    int on = main.TolBarBut()->isEnabled();
+    for (const char *menu : {"MnuArx", "MnuCom", "MnuEdi", "MnuPrg", "MnuVen", "MnuVer"})
+        on += main.menuItem(QString::fromLatin1(menu))->isEnabled();
+    return on;
+}
+
+QString panelLabel(int zone) { return QStringLiteral("PANEL ZONA %1").arg(zone).leftJustified(16); }
+
+// The stored label of every zone, in zone order.
+QStringList labels() { return rows(QStringLiteral("SELECT ETIZON FROM CONFZONAS ORDER BY IDZON")); }
+
+} // namespace
+
+class TestEditors : public QObject {
+    Q_OBJECT
+private slots:
+    void cleanup() { m_fx.stop(); }
+    void typedAndPastedTextMustFitTheField();
+    void deleteAndTabKeys();
+    void rangeAndEmptyFieldChecks();
+    void onlyLeavingAFieldRunsTheCheck();
+    void twoCreatesAndACancelInOneRun();
+    void createReplacesTheConfigurationOnlyWhenAllGoesWell();
+    void storeMatchesTheRowsToTheCounts_data();
+    void storeMatchesTheRowsToTheCounts();
+    void storeClosesAndDisablesTheOtherWindowsAndFailsWhole();
+    void generalPartAgainstThePanel_data();
+    void generalPartAgainstThePanel();
+    void labelsAreEditedWithinThePanelsLimits();
+    void zoneBoxAndMenu();
+    void zoneLabelsAgainstThePanel_data();
+    void zoneLabelsAgainstThePanel();
+    void noSecondExchangeWhileOneWaits();
+
+private:
+    MainWindowFixture m_fx;
+};
+
+void TestEditors::typedAndPastedTextMustFitTheField()
+{
+    m_fx.start();
+    FrmNew *dialog = FrmNew::showDialog();
+    // Number fields take plain digits only; names and labels stop at their
+    // limit unless a selection is typed over; labels take only what the
+    // panel's code page holds.
+    QLineEdit *zones = dialog->TxtCon(FieldZones);
+    QCOMPARE(typeInto(zones, QString::fromUtf8("1a2.- ٣3")), QStringLiteral("123"));
+    QTest::keyClick(zones, Qt::Key_Backspace);
+    QCOMPARE(typeInto(zones, QStringLiteral("0")), QStringLiteral("120"));
+    QLineEdit *name = dialog->TxtCon(FieldName);
+    QCOMPARE(typeInto(name, QString(49, 'n') + QString::fromUtf8("Ωx")), QString(49, 'n') + QString::fromUtf8("Ω"));
+    QTest::keyClick(name, Qt::Key_Backspace);
+    QCOMPARE(typeInto(name, QStringLiteral("yz")), QString(49, 'n') + QStringLiteral("y"));
+    name->setSelection(0, 5);
+    QCOMPARE(typeInto(name, QStringLiteral("H")), QStringLiteral("H") + QString(44, 'n') + QStringLiteral("y"));
+    QCOMPARE(typeInto(dialog->TxtCon(FieldLabel), QString::fromUtf8("CAÑÓN€Ω0123456789X")),
+             QString::fromUtf8("CAÑÓN€0123456789"));
+
+    // Pasted text goes in whole or not at all.
+    const QList<std::tuple<int, QString, bool>> pastes = {
+        {FieldRelays, "12x", false},         {FieldRelays, "-5", false},             {FieldRelays, " 7", false},
+        {FieldDayHour, "٣", false},          {FieldRelays, "64", true},              {FieldName, QString(51, 'a'), false},
+        {FieldName, QString(50, 'a'), true}, {FieldLabel, QString(17, 'L'), false}, {FieldLabel, "ΑΘΗΝΑ", false},
+        {FieldLabel, "ZONA «NORTE» ½", true}};
+    for (const auto &[index, text, taken] : pastes)
+        QCOMPARE(pasteInto(dialog->TxtCon(index), text), taken ? text : QString());
+}
+
+void TestEditors::deleteAndTabKeys()
+{
+    m_fx.start();
+    FrmNew *dialog = FrmNew::showDialog();
+    QLineEdit *name = dialog->TxtCon(FieldName);
+    // Delete takes the character after the caret, nothing at the end; over
+    // a selection it takes the selection and then the character after it.
+    // The keypad's Delete takes one character too.
+    const QList<std::tuple<QString, int, int, Qt::KeyboardModifiers, QString>> presses = {
+        {"ABC", 0, 0, {}, "BC"}, {"ABCDE", 1, 2, {}, "AE"}, {"ABCD", 1, 0, Qt::KeypadModifier, "ACD"}};
+    for (const auto &[text, start, length, modifiers, after] : presses) {
+        name->setText(text);
+        name->setSelection(start, length);
+        QTest::keyClick(name, Qt::Key_Delete, modifiers);
+        QCOMPARE(name->text(), after);
+        QCOMPARE(name->cursorPosition(), start);
+    }
+
+    // Tab goes through the six fields, create and cancel; Shift+Tab back.
+    dialog->window()->show();
+    QApplication::setActiveWindow(dialog->window());
+    name->setFocus(Qt::OtherFocusReason);
+    QTRY_COMPARE(QApplication::focusWidget(), name);
+    for (QWidget *next : QWidgetList{dialog->TxtCon(1), dialog->TxtCon(2), dialog->TxtCon(3), dialog->TxtCon(4),
+                                     dialog->TxtCon(5), dialog->CmdWrConf(), dialog->CmdCan()}) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), next);
+    }
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab, Qt::ShiftModifier);
+    QCOMPARE(QApplication::focusWidget(), dialog->CmdWrConf());
+}
+
+void TestEditors::rangeAndEmptyFieldChecks()
+{
+    m_fx.start();
+    FrmNew *dialog = FrmNew::showDialog();
+    // Whichever field is left, the four numbers are tested in order: each
+    // time the first one above its limit is reported and emptied.
+    fill(dialog, {"Hotel", "200", "300", "24", "24", "LABEL"});
+    const QString messages[4] = {Str(839), Str(840), Str(841), Str(842)};
+    for (int i = 0; i < 4; ++i) {
+        QVERIFY(!dialog->TxtCon_LostFocus(i == 0 ? FieldName : FieldLabel));
+        QCOMPARE(m_fx.boxes->shown.size(), i + 1);
+        QCOMPARE(m_fx.boxes->shown.last().prompt, messages[i]);
+        QCOMPARE(m_fx.boxes->shown.last().title, Str(109));
+        QVERIFY(dialog->TxtCon(FieldZones + i)->text().isEmpty());
+        QCOMPARE(dialog->TxtCon(FieldNightHour)->text().isEmpty(), i == 3);
+    }
+    // The limits themselves pass.
+    fill(dialog, {"Hotel", "128", "128", "23", "23", "LABEL"});
+    QVERIFY(dialog->TxtCon_LostFocus(FieldDayHour));
+
+    // Any empty field stops the create; blanks and zeros are not empty.
+    m_fx.boxes->shown.clear();
+    for (int empty = 0; empty < kGeneralFieldCount; ++empty) {
+        GeneralTexts texts{"Hotel", "2", "2", "8", "20", "LABEL"};
+        texts[empty].clear();
+        fill(dialog, texts);
+        dialog->CmdWrConf()->click();
+        QCOMPARE(m_fx.boxes->shown.size(), empty + 1);
+        QCOMPARE(m_fx.boxes->shown.last().prompt, Str(801));
+    }
+    QCOMPARE(m_fx.boxes->shown.last().title, Str(802));
+    QCOMPARE(FrmNew::loaded(), dialog);
+    fill(dialog, {" ", "0", "000", "0", "0", " "});
+    dialog->CmdWrConf()->click();
+    QCOMPARE(rows("SELECT (SELECT count(*) FROM CONFZONAS) + (SELECT count(*) FROM CONFRELES)"), QStringList("0"));
+}
+
+void TestEditors::onlyLeavingAFieldRunsTheCheck()
+{
+    m_fx.start();
+    FrmNew *dialog = FrmNew::showDialog();
+    QCOMPARE(commandsEnabled(*m_fx.main), 0);
+    QVERIFY(m_fx.main->menuItem(QStringLiteral("MnuHelp"))->isEnabled());
+    auto *sub = qobject_cast<QMdiSubWindow *>(dialog->parentWidget());
+    const auto sendFocusOut = [](QWidget *field, Qt::FocusReason reason) {
+        QFocusEvent out(QEvent::FocusOut, reason);
+        QCoreApplication::sendEvent(field, &out);
+    };
+    m_fx.main->show();
+    QApplication::setActiveWindow(m_fx.main.get());
+    QLineEdit *zones = dialog->TxtCon(FieldZones);
+    zones->setFocus(Qt::OtherFocusReason);
+    QTRY_COMPARE(QApplication::focusWidget(), zones);
+    zones->setText(QStringLiteral("200"));
+
+    // Focus taken by another window or a menu, or by the frame for a moment
+    // on a click on the title bar, is no leaving.
+    sendFocusOut(zones, Qt::ActiveWindowFocusReason);
+    sendFocusOut(zones, Qt::PopupFocusReason);
+    QTest::mouseClick(sub, Qt::LeftButton, {}, QPoint(sub->width() / 2, 4));
+    QVERIFY(m_fx.boxes->shown.isEmpty());
+
+    // Moving to another field is; a focus move while the message is up runs
+    // no second check, and the focus comes back to the emptied field.
+    m_fx.boxes->onShow = [=](const ShownBox &) { sendFocusOut(dialog->TxtCon(FieldRelays), Qt::TabFocusReason); };
+    dialog->TxtCon(FieldRelays)->setFocus(Qt::TabFocusReason);
+    QCOMPARE(m_fx.boxes->shown.size(), 1);
+    QCOMPARE(m_fx.boxes->shown.first().prompt, Str(839));
+    QCOMPARE(QApplication::focusWidget(), zones);
+
+    // The close box closes the dialog at once, with no check on the way,
+    // and gives the main window back.
+    zones->setText(QStringLiteral("300"));
+    QVERIFY(sub->close());
+    QCOMPARE(m_fx.boxes->shown.size(), 1);
+    QCOMPARE(commandsEnabled(*m_fx.main), 7);
+}
+
+void TestEditors::twoCreatesAndACancelInOneRun()
+{
+    m_fx.start();
+    appState().IdCon = 5; // a document of configuration 5 was open: the new one is 0 throughout
+    FrmNew *dialog = FrmNew::showDialog();
+    fill(dialog, {"Hotel Plaza", "12", "3", "8", "20", "PLAZA NORTE"});
+    dialog->CmdWrConf()->click();
+    QVERIFY(appState().ConfCargada && appState().ConfModif && appState().IdCon == 0);
+    QCOMPARE(appState().WorkingFile, dataFolder() + QStringLiteral("/Config1"));
+    QCOMPARE(m_fx.main->windowTitle(), QStringLiteral("Config1 - ") + Str(1109));
+    // Configuration 0 throughout, with the default zone and relay rows.
+    QCOMPARE(rows("SELECT IDCON, NOMCON, NUMZON, NUMREL, INIDIA, ININIT, ETIINI FROM CONFCENTRAL UNION ALL "
+                  "SELECT max(IDCON), count(*), max(IDZON), min(ETIZON), max(ETIZON), 0, 0 FROM CONFZONAS UNION ALL "
+                  "SELECT max(IDCON), count(*), max(IDREL), min(TIP), max(TIP), min(ETIREL), max(RMIN) FROM CONFRELES"),
+             (QStringList{"0|Hotel Plaza|12|3|8|20|PLAZA NORTE", "0|12|12|ETI ZONA 1|ETI ZONA 9|0|0",
+                          "0|3|3|192|192|ETI RELE 1|0"}));
+    // Cancel changes nothing and gives the main window back.
+    m_fx.main->toolButton(1)->trigger();   // toolbar New
+    QVERIFY((dialog = FrmNew::loaded()));
+    QCOMPARE(dialog->windowTitle(), QStringLiteral("Configuration of: Hotel Plaza"));
+    QCOMPARE(FrmNew::showDialog(), dialog);   // shown again, the same one
+    fill(dialog, {"Other", "5", "5", "1", "1", "OTHER"});
+    dialog->CmdCan()->click();
+    QCOMPARE(commandsEnabled(*m_fx.main), 7);
+    QCOMPARE(rows("SELECT NOMCON FROM CONFCENTRAL"), QStringList("Hotel Plaza"));
+
+    // The second one of the run: Config2, replacing the first.
+    m_fx.main->menuItem(QStringLiteral("MnuArxNew"))->trigger();
+    QVERIFY((dialog = FrmNew::loaded()));
+    fill(dialog, {"Station", "128", "128", "0", "23", "ESTACION"});
+    dialog->CmdWrConf_Click();
+    QCOMPARE(readWorkingMarks().name, QStringLiteral("Config2"));
+    QCOMPARE(rows("SELECT NOMCON, (SELECT count(DISTINCT IDZON) || '/' || max(IDZON) FROM CONFZONAS), "
+                  "(SELECT count(*) FROM CONFRELES) FROM CONFCENTRAL"),
+             QStringList("Station|128/128|128"));
+    // In Spanish the name follows its table.
+    setCurrentLanguage(Language::Spanish);
+    QVERIFY(createConfiguration({"Tres", "1", "1", "1", "1", "T"}));
+    QCOMPARE(appState().WorkingName, QStringLiteral("Configuracion3"));
+}
+
+void TestEditors::createReplacesTheConfigurationOnlyWhenAllGoesWell()
+{
+    m_fx.start();
+    // A folder in the place of the working database, and another in the
+    // place its predecessor is kept aside: nothing can be made, the dialog
+    // stays open with its texts.
+    QVERIFY(QDir().mkpath(workingDatabasePath() + QStringLiteral("/inside")));
+    QVERIFY(QDir().mkpath(previousDatabasePath() + QStringLiteral("/inside")));
+    FrmNew *dialog = FrmNew::showDialog();
+    fill(dialog, {"Old", "2", "2", "8", "20", "OLD"});
+    dialog->CmdWrConf_Click();
+    QVERIFY(m_fx.boxes->shown.value(0).prompt.startsWith(Str(1001) + workingDatabasePath() + Str(1)));
+    QCOMPARE(FrmNew::loaded(), dialog);
+    QVERIFY(!appState().ConfCargada);
+    QCOMPARE(appState().NumNuevas, 0.0);
+    // With the way clear, the same dialog makes it.
+    QVERIFY(QDir(workingDatabasePath()).removeRecursively() && QDir(previousDatabasePath()).removeRecursively());
+    dialog->CmdWrConf_Click();
+    QCOMPARE(appState().NomCon, QStringLiteral("Old"));
+
+    // The windows of the configuration it replaces close first, and so do
+    // the port settings and the progress box.
+    QPointer<QWidget> zones = new QWidget;
+    zones->setObjectName(QStringLiteral("FrmZon"));
+    showAsChild(zones);
+    QVERIFY(openPortSettings());
+    FrmLoad::load();
+    dialog = FrmNew::showDialog();
+    fill(dialog, {"New", "3", "3", "8", "20", "NEW"});
+    dialog->CmdWrConf_Click();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QVERIFY(zones.isNull());
+    QVERIFY2(!portSettingsWindow(), "the old configuration's port settings are not stored into the new one");
+    QVERIFY(!FrmLoad::loaded());
+
+    // A window that will not close stops the create before anything changes.
+    class Stubborn : public QWidget {
+        void closeEvent(QCloseEvent *e) override { e->ignore(); }
+    };
+    auto *stubborn = new Stubborn;
+    stubborn->setObjectName(QStringLiteral("FrmConf"));
+    showAsChild(stubborn);
+    dialog = FrmNew::showDialog();
+    fill(dialog, {"Newer", "3", "3", "8", "20", "NEWER"});
+    dialog->CmdWrConf_Click();
+    QCOMPARE(FrmNew::loaded(), dialog);
+    QCOMPARE(rows("SELECT NOMCON FROM CONFCENTRAL"), QStringList("New"));
+
+    // A store the database refuses (a name the dialog never lets through)
+    // brings the previous working database back.
+    QVERIFY(!createConfiguration({QString(60, 'x'), "2", "2", "8", "20", "LABEL"}));
+    QVERIFY(m_fx.boxes->shown.last().prompt.startsWith(Str(1001)));
+    QCOMPARE(appState().NomCon, QStringLiteral("New"));
+    QCOMPARE(readWorkingMarks().name, QStringLiteral("Config2"));
+    QCOMPARE(rows("SELECT NOMCON, NUMZON, (SELECT count(*) FROM CONFZONAS) FROM CONFCENTRAL"), QStringList("New|3|3"));
+    QVERIFY(!QFile::exists(previousDatabasePath()));
+}
+
+void TestEditors::storeMatchesTheRowsToTheCounts_data()
+{
+    QTest::addColumn<int>("zones");
+    QTest::addColumn<int>("relays");
+    QTest::addColumn<int>("newZones");
+    QTest::addColumn<int>("newRelays");
+    QTest::newRow("zones 12 to 20") << 12 << 3 << 20 << 3;
+    QTest::newRow("relays 20 to 8") << 2 << 20 << 2 << 8;
+    QTest::newRow("zone count 0") << 5 << 1 << 0 << 1;
+    QTest::newRow("counts unchanged") << 4 << 4 << 4 << 4;
+}
+
+void TestEditors::storeMatchesTheRowsToTheCounts()
+{
+    QFETCH(int, zones);
+    QFETCH(int, relays);
+    QFETCH(int, newZones);
+    QFETCH(int, newRelays);
+    m_fx.start(zones, relays);
+    // The user's own label and programming of zone and relay 1 stay.
+    QVERIFY(execBound(QStringLiteral("UPDATE CONFZONAS SET ETIZON = 'KEPT' WHERE IDZON = 1")));
+    QVERIFY(execBound(QStringLiteral("UPDATE CONFRELES SET RMIN = 7 WHERE IDREL = 1")));
+    FrmConf *window = FrmConf::showWindow();
+    // Stored numbers show after the blank of a sign.
+    QCOMPARE(window->TxtCon(FieldZones)->text(), QLatin1Char(' ') + QString::number(zones));
+    QCOMPARE(window->LblCon(FieldZones)->text(), QLatin1Char(' ') + QString::number(zones));
+
+    fill(window, {"Renamed", QString::number(newZones), QString::number(newRelays), "7", "22", "LABEL  "});
+    window->CmdWrConf()->click();
+    QVERIFY(m_fx.boxes->shown.isEmpty());
+
+    QStringList zoneRows, relayRows;
+    for (int n = 1; n <= newZones; ++n)
+        zoneRows << (n == 1 ? QStringLiteral("1|KEPT") : QStringLiteral("%1|ETI ZONA %1").arg(n));
+    for (int n = 1; n <= newRelays; ++n)
+        relayRows << QStringLiteral("%1|192|ETI RELE %1|%2").arg(n).arg(n == 1 ? 7 : 0);
+    QCOMPARE(rows("SELECT IDZON, ETIZON FROM CONFZONAS ORDER BY IDZON"), zoneRows);
+    QCOMPARE(rows("SELECT IDREL, TIP, ETIREL, RMIN FROM CONFRELES ORDER BY IDREL"), relayRows);
+    const QString general = QStringLiteral("Renamed|%1|%2|7|22|LABEL  ").arg(newZones).arg(newRelays);
+    QCOMPARE(rows("SELECT NOMCON, NUMZON, NUMREL, INIDIA, ININIT, ETIINI FROM CONFCENTRAL"), QStringList(general));
+    const AppState &s = appState();
+    QCOMPARE(QStringLiteral("%1|%2|%3|%4|%5|%6").arg(s.NomCon).arg(s.NumZon).arg(s.NumRel).arg(s.IniDia).arg(s.IniNit).arg(s.EtiIni),
+             general);
+    QVERIFY(s.ConfModif);
+    for (int i = 0; i < kGeneralFieldCount; ++i)
+        QCOMPARE(window->LblCon(i)->text(), window->TxtCon(i)->text());
+}
+
+void TestEditors::storeClosesAndDisablesTheOtherWindowsAndFailsWhole()
+{
+    m_fx.start(3, 3);
+    FrmMain &main = *m_fx.main;
+    FrmZon::showWindow();
+    auto *relays = new QWidget;
+    relays->setObjectName(QStringLiteral("FrmRel"));
+    showAsChild(relays);
+    const auto commands = [&main] {
+        return QList<bool>{main.menuItem(QStringLiteral("MnuPrgZon"))->isEnabled(), main.toolButton(15)->isEnabled(),
+                           main.menuItem(QStringLiteral("MnuPrgRel"))->isEnabled(), main.toolButton(16)->isEnabled()};
+    };
+    main.toolButton(14)->trigger();
+    FrmConf *window = FrmConf::loaded();
+    QVERIFY(window && appState().FrmConfCargado && main.menuItem(QStringLiteral("MnuArxImp"))->isEnabled());
+    QVERIFY(!childWindow(QStringLiteral("FrmZon"))->isEnabled() && !relays->isEnabled());
+    QCOMPARE(commands(), QList<bool>(4, false));
+
+    // A store the engine refuses changes nothing, but the zone and relay
+    // windows have closed first.
+    QVERIFY(execBound(QStringLiteral("CREATE TRIGGER refuse BEFORE INSERT ON CONFZONAS "
+                                     "BEGIN SELECT RAISE(ABORT, 'refused'); END")));
+    fill(window, {"Other", "9", "3", "8", "20", "PANEL 1"});
+    window->CmdWrConf_Click();
+    m_fx.checkOnlyBox(120, applicationTitle());
+    QVERIFY(m_fx.boxes->shown.first().prompt.contains(QStringLiteral("refused")));
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QVERIFY(!childWindow(QStringLiteral("FrmZon")) && !childWindow(QStringLiteral("FrmRel")));
+    QVERIFY(!appState().FrmZonCargado);
+    QCOMPARE(rows("SELECT NOMCON, NUMZON, (SELECT count(*) FROM CONFZONAS) FROM CONFCENTRAL"),
+             QStringList(QStringLiteral("Hotel Plaza|3|3")));
+    QCOMPARE(appState().NumZon, quint8(3));
+    QCOMPARE(window->LblCon(FieldZones)->text(), QStringLiteral(" 3"));
+
+    // Closing gives the commands back and refreshes the status line.
+    main.setEnabled(false);
+    window->CmdCan_Click();
+    QVERIFY(!appState().FrmConfCargado && main.isEnabled() && !main.menuItem(QStringLiteral("MnuArxImp"))->isEnabled());
+    QCOMPARE(commands(), QList<bool>(4, true));
+    QCOMPARE(main.LblCon(2)->text(), Str(4911) + QStringLiteral("3"));
+}
+
+void TestEditors::generalPartAgainstThePanel_data()
+{
+    QTest::addColumn<char>("command");
+    QTest::addColumn<int>("panel");
+    QTest::addColumn<int>("frames");   // frames of the command's kind the panel saw
+    QTest::addColumn<int>("message");  // the one message shown
+    // A read that completes stores the panel's values; one that stops
+    // stores nothing and the boxes keep what they had.
+    QTest::newRow("read 40 zones where 64 are stored") << 'R' << int(Answers) << 5 << 432;
+    QTest::newRow("read, panel never answers") << 'R' << int(Silent) << 10 << 405;
+    QTest::newRow("read, label never answers") << 'R' << int(SilentAtLabel) << 4 + 10 << 405;
+    QTest::newRow("read, 200 zones") << 'R' << int(Zones200) << 1 << 839;
+    QTest::newRow("read, night hour 30") << 'R' << int(NightHour30) << 4 << 842;
+    QTest::newRow("read, port cannot be opened") << 'R' << int(NoPort) << 0 << 401;
+    // A write sends the stored values, not the boxes.
+    QTest::newRow("write") << 'W' << int(Answers) << 5 << 432;
+    QTest::newRow("write, panel never acknowledges") << 'W' << int(Silent) << 10 << 405;
+    QTest::newRow("write, port cannot be opened") << 'W' << int(NoPort) << 0 << 401;
+}
+
+void TestEditors::generalPartAgainstThePanel()
+{
+    QFETCH(char, command);
+    QFETCH(int, panel);
+    QFETCH(int, message);
+    m_fx.start(64, 3);
+    PanelSim &sim = *m_fx.sim;
+    // Day 9, night 21 (or 30), 40 zones (or 200), 2 relays.
+    sim.setMemory(AdrIniDia, QByteArray::fromHex(panel == NightHour30 ? "091E2802" : panel == Zones200 ? "0915C802"
+                                                                                                        : "09152802"));
+    sim.setMemory(AdrEtiIni, QByteArray("PANEL NORTE     "));
+    if (panel == Silent)
+        sim.misbehave(PanelSim::Misbehaviour::Silent, PanelSim::kAlways);
+    if (panel == SilentAtLabel)
+        sim.misbehave(PanelSim::Misbehaviour::Silent, PanelSim::kAlways, AdrEtiIni);
+    if (panel == NoPort)
+        test::pointCom1At(QStringLiteral("/dev/orbitarsis-no-such-port"));
+    const QByteArray memory = sim.memory(0, kMemorySize);
+    FrmConf *window = FrmConf::showWindow();
+    fill(window, {"Hotel Plaza", "50", "3", "8", "20", "BOX LABEL"});
+    (command == 'R' ? window->CmdLeerConf() : window->CmdSendConf())->click();
+
+    QTEST(sim.framesReceived(command), "frames");
+    const bool exchangeMessage = message == 405 || message == 432;
+    m_fx.checkOnlyBox(message, exchangeMessage ? Str(414) : message == 401 ? applicationTitle() : Str(109));
+    QVERIFY(!FrmLoad::loaded() && !frmComm().MSComm1().PortOpen());
+
+    const bool stored = command == 'R' && message == 432;
+    QCOMPARE(rows("SELECT NUMZON, NUMREL, INIDIA, ININIT, ETIINI, (SELECT count(*) FROM CONFZONAS) FROM CONFCENTRAL"),
+             QStringList(stored ? QStringLiteral("40|2|9|21|PANEL NORTE     |40") : QStringLiteral("64|3|8|20|PANEL 1|64")));
+    QCOMPARE(appState().EtiIni, stored ? QStringLiteral("PANEL NORTE     ") : QStringLiteral("PANEL 1"));
+    QCOMPARE(window->TxtCon(FieldZones)->text(), stored ? QStringLiteral("40") : QStringLiteral("50"));
+    QCOMPARE(window->LblCon(FieldLabel)->text(), stored ? QStringLiteral("PANEL NORTE     ") : QStringLiteral("PANEL 1"));
+    const QByteArray written = command == 'W' && message == 432 ? QByteArray::fromHex("08144003") : memory.mid(AdrIniDia, 4);
+    QCOMPARE(sim.memory(AdrIniDia, 4), written);
+    QCOMPARE(sim.memory(AdrEtiIni, 16), command == 'W' && message == 432 ? QByteArray("PANEL 1         ")
+                                                                          : memory.mid(AdrEtiIni, 16));
+}
+
+void TestEditors::labelsAreEditedWithinThePanelsLimits()
+{
+    m_fx.start(12, 1);
+    m_fx.main->toolButton(15)->trigger();
+    FrmZon *window = FrmZon::loaded();
+    QVERIFY(window && appState().FrmZonCargado);
+    QTableView *grid = window->GrdZon();
+    QVERIFY(!(grid->model()->flags(grid->model()->index(0, 0)) & Qt::ItemIsEditable));
+
+    // A click on a zone number: the cursor goes to its label and the zone
+    // box names the zone.
+    grid->setCurrentIndex(grid->model()->index(3, 0));
+    QCOMPARE(window->TxZon1()->text(), QStringLiteral("4"));
+    QTRY_COMPARE(grid->currentIndex().column(), 1);
+    QCOMPARE(grid->selectionModel()->selectedIndexes(), QModelIndexList{grid->currentIndex()});
+
+    // F2 opens the label; what is typed or pasted must fit the panel.
+    QTest::keyClick(grid, Qt::Key_F2);
+    auto *editor = grid->viewport()->findChild<QLineEdit *>();
+    QVERIFY(editor && editor->text() == QStringLiteral("ETI ZONA 4"));
+    QCOMPARE(pasteInto(editor, QString(17, 'P')), QString());
+    QCOMPARE(pasteInto(editor, QString::fromUtf8("ZONA Ω")), QString());
+    const QList<std::pair<QString, QString>> typed = {{QString(17, 'X'), QString(16, 'X')},
+                                                      {QString::fromUtf8("ZONA Ω NORTE"), "ZONA  NORTE"},
+                                                      {QString::fromUtf8("CAÑÓN €"), QString::fromUtf8("CAÑÓN €")}};
+    for (const auto &[keys, shown] : typed) {
+        editor->clear();
+        QCOMPARE(typeInto(editor, keys), shown);
+    }
+    // Delete takes the character after the caret.
+    editor->setText(QStringLiteral("DCAÑÓN €"));
+    editor->setCursorPosition(0);
+    QTest::keyClick(editor, Qt::Key_Delete);
+    QTest::keyClick(editor, Qt::Key_Return);
+    QTRY_COMPARE(labels().value(3), QString::fromUtf8("CAÑÓN €"));   // committed once the key is handled
+    QVERIFY(appState().ConfModif);
+    QCOMPARE(grid->model()->rowCount(), 12);
+}
+
+void TestEditors::zoneBoxAndMenu()
+{
+    m_fx.start(0, 1);
+    m_fx.main->menuItem(QStringLiteral("MnuPrgZon"))->trigger();
+    m_fx.checkOnlyBox(1213, applicationTitle());
+    QVERIFY(!FrmZon::loaded());
+    m_fx.stop();
+
+    m_fx.start(12, 1);
+    FrmZon *window = FrmZon::showWindow();
+    QLineEdit *box = window->TxZon1();
+    QTest::keyClicks(box, QStringLiteral("1a3"));
+    QCOMPARE(box->text(), QStringLiteral("13"));
+    QVERIFY(!window->TxZon1_LostFocus());
+    m_fx.checkOnlyBox(839, Str(109));
+    QVERIFY(box->text().isEmpty());
+    box->setText(QStringLiteral("12"));
+    QVERIFY(window->TxZon1_LostFocus());
+    // An empty box and zone 0 send nothing.
+    for (const char *zone : {"", "0"}) {
+        m_fx.boxes->shown.clear();
+        box->setText(QLatin1String(zone));
+        window->CmdRd1()->click();
+        m_fx.checkOnlyBox(801, Str(802));
+    }
+    QCOMPARE(m_fx.sim->framesReceived(), 0);
+
+    // The ticker moves the bar towards MaxProg and stops there.
+    QProgressBar *bar = FrmLoad::load()->ProBar();
+    appState().MaxProg = 2;
+    for (int tick = 0; tick < 5; ++tick)
+        window->TimBarCom2_Timer();
+    QCOMPARE(bar->value(), 2);
+}
+
+void TestEditors::zoneLabelsAgainstThePanel_data()
+{
+    QTest::addColumn<char>("button");     // R/W all zones, r/w the zone in the box
+    QTest::addColumn<QString>("zone");
+    QTest::addColumn<int>("panel");
+    QTest::addColumn<int>("frames");
+    QTest::addColumn<int>("message");
+    QTest::addColumn<QList<int>>("moved");   // zones whose label went across
+    const QList<int> all = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12};
+    QTest::newRow("read all") << 'R' << "" << int(Answers) << 12 << 432 << all;
+    QTest::newRow("read all, zone 5 fails 11 times") << 'R' << "" << int(SilentAtZone5) << 4 + 11 << 405
+                                                      << QList<int>{1, 2, 3, 4};
+    QTest::newRow("read all, port cannot be opened") << 'R' << "" << int(NoPort) << 0 << 401 << QList<int>{};
+    QTest::newRow("read all, labels cannot be stored") << 'R' << "" << int(Unstorable) << 12 << 120 << QList<int>{};
+    QTest::newRow("write all") << 'W' << "" << int(Answers) << 12 << 432 << all;
+    QTest::newRow("read zone 7") << 'r' << "7" << int(Answers) << 1 << 432 << QList<int>{7};
+    QTest::newRow("read zone 5, fails 10 times") << 'r' << "5" << int(SilentAtZone5) << 10 << 405 << QList<int>{};
+    QTest::newRow("write zone 3") << 'w' << "3" << int(Answers) << 1 << 432 << QList<int>{3};
+}
+
+void TestEditors::zoneLabelsAgainstThePanel()
+{
+    QFETCH(char, button);
+    QFETCH(QString, zone);
+    QFETCH(int, panel);
+    QFETCH(int, message);
+    QFETCH(QList<int>, moved);
+    m_fx.start(12, 1);
+    PanelSim &sim = *m_fx.sim;
+    for (int z = 1; z <= 12; ++z)
+        sim.setMemory(zoneLabel(z), toCp1252(panelLabel(z)));
+    if (panel == SilentAtZone5)
+        sim.misbehave(PanelSim::Misbehaviour::Silent, PanelSim::kAlways, zoneLabel(5));
+    if (panel == NoPort)
+        test::pointCom1At(QStringLiteral("/dev/orbitarsis-no-such-port"));
+    if (panel == Unstorable)
+        QVERIFY(orbtest::execBound(QStringLiteral("CREATE TRIGGER refuse BEFORE UPDATE ON CONFZONAS "
+                                                  "BEGIN SELECT RAISE(ABORT, 'refused'); END")));
+    const QByteArray memory = sim.memory(0, kMemorySize);
+    const QStringList before = labels();
+    FrmZon *window = FrmZon::showWindow();
+    window->GrdZon()->setCurrentIndex(window->DatZon()->index(0, 1));
+    window->TxZon1()->setText(zone);
+    // The window stays while its transfer runs.
+    bool closed = true;
+    m_fx.boxes->onShow = [&](const ShownBox &) { closed = frameOf(window)->close(); };
+    const bool read = button == 'R' || button == 'r';
+    QPushButton *buttons[] = {window->CmdRd(), window->CmdWr2(), window->CmdRd1(), window->CmdWr1()};
+    buttons[QByteArrayLiteral("RWrw").indexOf(button)]->click();
+
+    QVERIFY(!closed && FrmZon::loaded() == window && window->isEnabled());
+    QTEST(sim.framesReceived(read ? 'R' : 'W'), "frames");
+    m_fx.checkOnlyBox(message, message == 401 || message == 120 ? applicationTitle() : Str(414));
+    QVERIFY(!FrmLoad::loaded() && !frmComm().MSComm1().PortOpen() && !window->TimBarCom2().isActive());
+    QStringList expected = before;
+    for (int z = 1; z <= 12; ++z) {
+        const bool across = moved.contains(z);
+        if (read && across)
+            expected[z - 1] = panelLabel(z);   // as it came, trailing blanks kept
+        if (!read)
+            QCOMPARE(sim.memory(zoneLabel(z), 16),
+                     across ? toCp1252(before.at(z - 1).leftJustified(16)) : memory.mid(zoneLabel(z), 16));
+    }
+    QCOMPARE(labels(), expected);
+    // The grid shows what is stored.
+    for (int z = 1; z <= 12; ++z)
+        QCOMPARE(window->DatZon()->label(z), expected.at(z - 1));
+    QCOMPARE(appState().ConfModif, read && !moved.isEmpty());
+}
+
+void TestEditors::noSecondExchangeWhileOneWaits()
+{
+    m_fx.start(12, 1);
+    m_fx.sim->setLateDelayMs(40);   // within the reply time
+    m_fx.sim->misbehave(PanelSim::Misbehaviour::Late);
+    m_fx.sim->setMemory(zoneLabel(2), toCp1252(panelLabel(2)));
+    FrmZon *window = FrmZon::showWindow();
+    window->TxZon1()->setText(QStringLiteral("2"));
+    // While the read of zone 2 waits, every other transfer is asked for.
+    QTimer::singleShot(10, window, [window] {
+        for (QPushButton *button : {window->CmdRd1(), window->CmdWr1(), window->CmdRd(), window->CmdWr2()})
+            button->click();
+        FrmConf::showWindow()->CmdLeerConf()->click();
+    });
+    window->CmdRd1()->click();
+    QCOMPARE(m_fx.sim->framesReceived(), 1);
+    m_fx.checkOnlyBox(432, Str(414));
+    QCOMPARE(labels().value(1), panelLabel(2));
+}
+
+QTEST_MAIN(TestEditors)
+#include "test_editors.moc"
