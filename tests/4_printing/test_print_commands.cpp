@@ -1,5 +1,5 @@
-// Printing. The report engine: placeholders, bands that do not fit on their
-// page, growing texts, and the order of the five sections on printed pages.
+// Printing. The report engine: bands that do not fit on their page, growing
+// texts, the order of the five sections on printed pages, and placeholders.
 // The print rows: the words codes turn into in both languages. The reports
 // made from the working database and where they go: every caption and value
 // where its report prints it, relay blocks that never split across pages,
@@ -85,8 +85,6 @@ private slots:
     void initTestCase();
     void init();
     void cleanup();
-    void placeholders_data();
-    void placeholders();
     void bandsThatDoNotFit_data();
     void bandsThatDoNotFit();
     void growingTextPushesWhatLiesBelow();
@@ -184,23 +182,6 @@ QStringList TestPrintCommands::printedPages() const
     return pages;
 }
 
-void TestPrintCommands::placeholders_data()
-{
-    QTest::addColumn<QString>("caption");
-    QTest::addColumn<QString>("title");
-    QTest::addColumn<QString>("printed");
-    // Plain titles and page numbers show on the reports' own pages.
-    QTest::newRow("title holding placeholders") << "%i (%p)" << "100%P %p" << "100%P %p (3)";
-    QTest::newRow("other percent signs") << "50% %x %" << "" << "50% %x %";
-}
-
-void TestPrintCommands::placeholders()
-{
-    QFETCH(QString, caption);
-    QFETCH(QString, title);
-    QTEST(expandPlaceholders(caption, title, 3, 12), "printed");
-}
-
 void TestPrintCommands::bandsThatDoNotFit_data()
 {
     QTest::addColumn<bool>("keepTogether");
@@ -259,9 +240,11 @@ void TestPrintCommands::growingTextPushesWhatLiesBelow()
 void TestPrintCommands::sectionsPrintInTheirOrderOnEveryPage()
 {
     TestReport report;
-    report.Title = QStringLiteral("Listing");
+    // A title that holds placeholders itself, and percent signs of no
+    // placeholder, print as they are.
+    report.Title = QStringLiteral("Listing 100%P");
     report.Sections(ReportHeader).height = 1200;
-    report.label(ReportHeader, "title", 1500, 0, 4000, 300, QStringLiteral("START OF %i"));
+    report.label(ReportHeader, "title", 1500, 0, 4000, 300, QStringLiteral("START OF %i (%p)"));
     report.Sections(PageHeader).height = 300;
     report.label(PageHeader, "head", 0, 0, 2000, 240, QStringLiteral("COLUMNS"));
     report.Sections(Detail).height = 600;
@@ -269,7 +252,7 @@ void TestPrintCommands::sectionsPrintInTheirOrderOnEveryPage()
     report.Sections(PageFooter).height = 240;
     report.label(PageFooter, "foot", 0, 0, 3000, 240, QStringLiteral("Sheet %p/%P"));
     report.Sections(ReportFooter).height = 300;
-    report.label(ReportFooter, "end", 0, 0, 2000, 240, QStringLiteral("THE END"));
+    report.label(ReportFooter, "end", 0, 0, 2000, 240, QStringLiteral("THE END 50% %x %"));
     // 13718 twips of A4 above the footer: 20 rows under both headers, then the rest.
     report.source = std::make_shared<MemoryRowSource>(numberedRows(30));
 
@@ -279,16 +262,17 @@ void TestPrintCommands::sectionsPrintInTheirOrderOnEveryPage()
     QVERIFY2(renderReportToPdf(report, pdf, &error) && pdfPages(pdf, &pages, &error), qPrintable(error));
     // What each page shows, top to bottom.
     QStringList shown;
-    const QRegularExpression marks(QStringLiteral("START OF Listing|COLUMNS|row \\d\\d|THE END|Sheet \\d/\\d"));
+    const QRegularExpression marks(
+        QStringLiteral("START OF Listing 100%P \\(1\\)|COLUMNS|row \\d\\d|THE END 50% %x %|Sheet \\d/\\d"));
     for (const QString &page : std::as_const(pages)) {
         shown << QString();
         for (auto m = marks.globalMatch(page); m.hasNext();)
             shown.last() += m.next().captured() + QLatin1Char(',');
     }
-    QString first = QStringLiteral("START OF Listing,COLUMNS,"), second = QStringLiteral("COLUMNS,");
+    QString first = QStringLiteral("START OF Listing 100%P (1),COLUMNS,"), second = QStringLiteral("COLUMNS,");
     for (int i = 1; i <= 30; ++i)
         (i <= 20 ? first : second) += QStringLiteral("row %1,").arg(i, 2, 10, QLatin1Char('0'));
-    QCOMPARE(shown, (QStringList{first + QStringLiteral("Sheet 1/2,"), second + QStringLiteral("THE END,Sheet 2/2,")}));
+    QCOMPARE(shown, (QStringList{first + QStringLiteral("Sheet 1/2,"), second + QStringLiteral("THE END 50% %x %,Sheet 2/2,")}));
 }
 
 void TestPrintCommands::words_data()
