@@ -5,11 +5,10 @@
 // the program shows: every line of the prompt shows whole (a long prompt
 // wraps) and the box is wide enough for its whole title in a window
 // manager's title bar, in both languages. The Edit menu's commands on the
-// focused box of a child window, the Delete key's helper, and the Window
-// menu's arrangements of the child windows.
+// focused box of a child window (the Delete key is checked with the
+// editors), and the Window menu's arrangements of the child windows.
 
 #include "AppState.h"
-#include "DelKey.h"
 #include "EditCommands.h"
 #include "FrmLoad.h"
 #include "MdiHost.h"
@@ -47,8 +46,6 @@ private slots:
     void boxShowsWholeTextAndTitle();
     void commandOnTheFocusedBox_data();
     void commandOnTheFocusedBox();
-    void deleteKey_data();
-    void deleteKey();
     void arrangements();
 
 private:
@@ -228,35 +225,6 @@ void TestWidgets::commandOnTheFocusedBox()
     runEditCommand(EditCommand::Paste, nullptr);
     QCOMPARE(box->text(), textAfter);
     QCOMPARE(QGuiApplication::clipboard()->text(), clipboardAfter);
-}
-
-void TestWidgets::deleteKey_data()
-{
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<int>("caret");
-    QTest::addColumn<int>("key");
-    QTest::addColumn<QString>("after");
-    QTest::addColumn<int>("caretAfter");
-    QTest::newRow("caret at 0") << "ABC" << 0 << 46 << "BC" << 0;
-    QTest::newRow("before last") << "ABC" << 2 << 46 << "AB" << 2;
-    QTest::newRow("at end") << "ABC" << 3 << 46 << "ABC" << 3;
-    QTest::newRow("empty") << "" << 0 << 46 << "" << 0;
-    QTest::newRow("other key") << "ABC" << 0 << 8 << "ABC" << 0;
-}
-
-void TestWidgets::deleteKey()
-{
-    QFETCH(QString, text);
-    QFETCH(int, caret);
-    QFETCH(int, key);
-    Chk_DelKey(text, caret, key);
-    QTEST(text, "after");
-    QTEST(caret, "caretAfter");
-    // On a box a selection counts from its start; its length plays no part.
-    QLineEdit edit(QStringLiteral("ZONA 12"));
-    edit.setSelection(1, 3);
-    Chk_DelKey(&edit, kDeleteKeyCode);
-    QCOMPARE(edit.text() + QString::number(edit.cursorPosition()), QStringLiteral("ZNA 121"));
 }
 
 void TestWidgets::arrangements()

@@ -102,15 +102,17 @@ void TestEditors::deleteAndTabKeys()
     QLineEdit *name = dialog->TxtCon(FieldName);
     // Delete takes the character after the caret, nothing at the end; over
     // a selection it takes the selection and then the character after it.
-    // The keypad's Delete takes one character too.
-    const QList<std::tuple<QString, int, int, Qt::KeyboardModifiers, QString>> presses = {
-        {"ABC", 0, 0, {}, "BC"}, {"ABCDE", 1, 2, {}, "AE"}, {"ABCD", 1, 0, Qt::KeypadModifier, "ACD"}};
-    for (const auto &[text, start, length, modifiers, after] : presses) {
+    // The keypad's Delete takes one character too; another key takes nothing
+    // when it is released. The caret shows as "|".
+    const QList<std::tuple<QString, int, int, Qt::Key, Qt::KeyboardModifiers, QString>> presses = {
+        {"ABC", 0, 0, Qt::Key_Delete, {}, "|BC"},       {"ABCDE", 1, 2, Qt::Key_Delete, {}, "A|E"},
+        {"ABCD", 1, 0, Qt::Key_Delete, Qt::KeypadModifier, "A|CD"}, {"ABC", 3, 0, Qt::Key_Delete, {}, "ABC|"},
+        {"", 0, 0, Qt::Key_Delete, {}, "|"},            {"ABC", 1, 0, Qt::Key_Backspace, {}, "|BC"}};
+    for (const auto &[text, start, length, key, modifiers, after] : presses) {
         name->setText(text);
         name->setSelection(start, length);
-        QTest::keyClick(name, Qt::Key_Delete, modifiers);
-        QCOMPARE(name->text(), after);
-        QCOMPARE(name->cursorPosition(), start);
+        QTest::keyClick(name, key, modifiers);
+        QCOMPARE(name->text().insert(name->cursorPosition(), QLatin1Char('|')), after);
     }
 
     // Tab goes through the six fields, create and cancel; Shift+Tab back.
