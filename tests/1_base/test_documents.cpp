@@ -277,10 +277,6 @@ void TestDocuments::failedStoreLeavesTheOldDocument_data()
     QTest::newRow("flush of the folder") << int(StoreStep::SyncFolder) << "" << target << "";
     QTest::newRow("damaged working database") << -1 << "damaged" << check << "";
     QTest::newRow("emptied working database") << -1 << "emptied" << check << "26 (Table DIANIT is missing)";
-    QTest::newRow("working database missing a table")
-        << -1 << "DROP TABLE CONFZONAS" << check << "26 (Table CONFZONAS is missing)";
-    QTest::newRow("working database with a zone too many")
-        << -1 << "UPDATE CONFCENTRAL SET NUMZON = 127" << check << "19 (Zone 128 is above NUMZON = 127)";
 }
 
 void TestDocuments::failedStoreLeavesTheOldDocument()

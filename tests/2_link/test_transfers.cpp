@@ -267,7 +267,6 @@ void TestTransfers::commandAgainstThePanel_data()
     // Relay 1 whole, relay 2's label, no record of relay 2 and nothing after.
     QTest::newRow("send, relay row gone") << Run{'W', 2, 3, RowGone, 5 + 2 + 2 + 1, 0, AdrRecRel(2), 120};
     QTest::newRow("send, panel never answers") << Run{'W', 3, 3, Silent, 10, 0, 0, 405};
-    QTest::newRow("send, port cannot be opened") << Run{'W', 2, 2, NoPort, 0, 0, 0, 401};
     QTest::newRow("send, line closed at zone 2") << Run{'W', 3, 2, LineClosed, 5 + 2, 0, zoneLabel(2), 401};
     // Nothing goes when anything would be written outside the zone or relay
     // area.
@@ -281,7 +280,6 @@ void TestTransfers::commandAgainstThePanel_data()
     QTest::newRow("receive, editing window stays open") << Run{'R', 4, 2, EditorOpen, 0, 0, 0, 0};
     QTest::newRow("receive, relay 77") << Run{'R', 4, 2, SilentAtRelay77, 5 + 10 + 76 * 2 + 1 + 10, 0, 0, 405};
     QTest::newRow("receive, cannot be stored") << Run{'R', 4, 2, Unstorable, 5 + 10 + 2 * 100, 0, 0, 120};
-    QTest::newRow("receive, port cannot be opened") << Run{'R', 4, 2, NoPort, 0, 0, 0, 401};
     QTest::newRow("receive, line closed at zone 2") << Run{'R', 4, 2, LineClosed, 5 + 2, 0, 0, 401};
     QTest::newRow("receive, every reply late") << Run{'R', 4, 2, Late, 10, 0, 0, 405};
     // Refused as soon as the count arrives.

@@ -93,9 +93,6 @@ void TestPortSettings::settingsTextByPosition_data()
     QTest::newRow("9600,N,8,1") << "9600 2 8 1";
     QTest::newRow("28800,e,7,2") << "28800 0 7 2";
     QTest::newRow("9600,N,8,1.5") << "9600 2 8 1.5";
-    QTest::newRow("1200,o,5,1") << "1200 1 5 1";
-    QTest::newRow("14400,M,6,2") << "14400 3 6 2";
-    QTest::newRow("2400,s,8,1") << "2400 4 8 1";
     QTest::newRow("4800,X,8,1") << "4800 -1 8 1";   // no such parity: none selected
 }
 
