@@ -173,8 +173,6 @@ void TestFrmRel::typeAndGeneralActivation_data()
     QTest::newRow("siren on a new relay") << 192 << "SIREN" << 96 << "SIREN" << true << false;
     QTest::newRow("general off") << 70 << "uncheck" << 6 << "EXTINGUISHION PREALARM " << true << true;
     QTest::newRow("general on") << 6 << "check" << 70 << "EXTINGUISHION PREALARM " << true << false;
-    QTest::newRow("not configured while checked") << 96 << "NOT CONFIGURATED" << 192 << "NOT CONFIGURATED" << false
-                                                  << false;
     QTest::newRow("not configured with type 6") << 134 << "" << 134 << "NOT CONFIGURATED" << false << false;
     QTest::newRow("type the table lacks") << 67 << "" << 67 << "NOT DEFINED" << true << false;
 }

@@ -145,7 +145,6 @@ void TestRecovery::questionComesOnceBeforeTheMainWindowShows()
     // Yes restores it as changed, and the marks stay where later runs look
     // for them.
     QVERIFY(appState().ConfCargada && appState().ConfModif && appState().ConfRecup);
-    QCOMPARE(appState().EtiIni, QStringLiteral("PANEL 1"));
     QCOMPARE(main.windowTitle(), QStringLiteral("Plaza.vcs (Restored) - ") + Str(1109));
     QCOMPARE(main.LblCon(2)->text(), Str(4911) + QStringLiteral("1"));
     QCOMPARE(openSettingsStore()->value("Properties/WorkingFile").toString(), QStringLiteral("/plans/Plaza.vcs"));

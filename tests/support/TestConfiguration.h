@@ -26,11 +26,14 @@ inline bool execBound(const QString &sql, const QVariantList &values = {})
 }
 
 // One query's rows on the working database, columns joined by "|".
-inline QStringList rows(const QString &sql)
+inline QStringList rows(const QString &sql, const QVariantList &values = {})
 {
     QStringList result;
     QSqlQuery q(orb::BaseDatos());
-    q.exec(sql);
+    q.prepare(sql);
+    for (const QVariant &v : values)
+        q.addBindValue(v);
+    q.exec();
     while (q.next()) {
         QStringList values;
         for (int c = 0; c < q.record().count(); ++c)
