@@ -180,7 +180,6 @@ void TestFrames::modeByteAndRelayRecord()
         const ModeCodes codes{n % 3, n / 3 % 3, n / 9 % 3, n / 27};
         QCOMPARE(decodeModeByte(ModeByte(codes)), codes);
     }
-    QCOMPARE(ModeByte(0, 0, 2, 0), quint8(0x50));
     QCOMPARE(ModeByte(3, 3, 3, 3), quint8(0x00));
     // A delayed bit without its active bit reads as not active.
     QCOMPARE(decodeModeByte(0x20), (ModeCodes{0, 0, 0, 0}));

@@ -24,14 +24,6 @@ QString stored(int relay)
                                "FL3, IL4, FL4 FROM CONFRELES WHERE IDREL = %1").arg(relay)).value(0);
 }
 
-void pick(QComboBox *list, const QString &name)
-{
-    const int index = list->findText(name);
-    QVERIFY2(index >= 0, qPrintable(name));
-    list->setCurrentIndex(index);
-    emit list->activated(index);
-}
-
 enum Setup { AllWell, Type67, SilentLabel, SilentRecord, NoPort, LineLostAtRecord, RowGoneAfterLabel };
 
 } // namespace
@@ -189,7 +181,7 @@ void TestFrmRel::typeAndGeneralActivation()
     if (action == QLatin1String("check") || action == QLatin1String("uncheck"))
         window->ChkGen()->click();
     else if (!action.isEmpty())
-        pick(window->CmbTip(), action);
+        emit window->CmbTip()->activated(window->CmbTip()->findText(action));
     QCOMPARE(stored(1).section('|', 0, 0).toInt(), after);
     QTEST(window->CmbTip()->currentText(), "shown");
     QCOMPARE(window->ChkGen()->isChecked(), bool(after & 64));

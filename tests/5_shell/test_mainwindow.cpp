@@ -84,7 +84,6 @@ void TestMainWindow::loadMain_data()
     all.removeAll("MnuArxVis");
     all << QStringList({"1", "2", "3", "8", "9", "10", "12", "14", "15", "16", "toolbar", "window"});
     QTest::newRow("open") << true << false << QStringLiteral("Hotel.vcs - ") << all;
-    QTest::newRow("restored") << true << true << QStringLiteral("Hotel.vcs (Restored) - ") << all;
     QTest::newRow("nothing open") << false << true << QString()
                                   << QStringList({"MnuArx", "MnuArxNew", "MnuArxOpen", "MnuArxSal", "MnuEdi", "MnuPrg",
                                                   "MnuCom", "MnuVer", "MnuVen", "MnuHelp", "MnuHelpAbt", "1", "2",
@@ -213,8 +212,6 @@ void TestMainWindow::progressBoxOfOneRelayCentresOnTheMainWindow()
     m_fx.main->showNormal();
     m_fx.main->resize(1000, 700);
     QCoreApplication::processEvents();
-    appState().MaxProg = 100;
-    FrmLoad::load();
     Show_Load();
     QWidget *frame = FrmLoad::loaded()->parentWidget();
     QCOMPARE(frame->parentWidget()->parentWidget(), m_fx.main->documentArea());
@@ -222,7 +219,6 @@ void TestMainWindow::progressBoxOfOneRelayCentresOnTheMainWindow()
     // area; the main window's own position plays no part.
     QCOMPARE(frame->pos(),
              QPoint(m_fx.main->width() / 2 - frame->width() / 2, m_fx.main->height() / 2 - frame->height() / 2));
-    FrmLoad::unload();
 }
 
 QTEST_MAIN(TestMainWindow)

@@ -53,8 +53,6 @@ void TestRecovery::cleanup()
 {
     m_boxes.reset();
     Close_DB();
-    QDir(openSettingsStore()->fileName()).removeRecursively();
-    clearWorkingMarks();
 }
 
 void TestRecovery::yesAfterAnEndDuringACreateTakesThePreviousBack()

@@ -68,8 +68,6 @@ struct MainWindowFixture {
         sim.reset();
         boxes.reset();
         Close_DB();
-        QFile::remove(workingDatabasePath());
-        clearWorkingMarks();
     }
 
     // The one box shown starts with message `id` under `title`.
