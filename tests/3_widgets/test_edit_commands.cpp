@@ -123,6 +123,13 @@ void TestEditCommands::arrangements()
     arrangeChildren(Arrangement::Cascade);
     QVERIFY(subs[0]->pos() != subs[1]->pos() && subs[1]->pos() != subs[2]->pos());
     QCOMPARE(subs[3]->geometry().bottom(), room.bottom());
+
+    // A window of fixed size is neither cut nor stretched by a tile; the
+    // next tile starts after it.
+    subs[0]->widget()->setFixedSize(500, 50);
+    arrangeChildren(Arrangement::TileVertically);
+    QVERIFY(subs[0]->size().width() >= 500 && subs[0]->widget()->size() == QSize(500, 50));
+    QCOMPARE(subs[1]->x(), subs[0]->geometry().right() + 1);
     setMdiArea(nullptr);
 }
 
