@@ -56,6 +56,23 @@ int arrangeIcons(QMdiArea &area, const QList<QMdiSubWindow *> &icons)
     return icons.isEmpty() ? 0 : area.viewport()->height() - (y - rowHeight);
 }
 
+// The size a child window's frame takes for a tile of `share`: no smaller
+// than what the window needs to show all of it, and no bigger than the
+// window can grow (a window of fixed size keeps its size).
+QSize tileSize(QMdiSubWindow *sub, QSize share)
+{
+    const QWidget *window = sub->widget();
+    if (!window)
+        return share;
+    const QMargins edges = sub->contentsMargins();
+    const QSize frame(edges.left() + edges.right(), edges.top() + edges.bottom());
+    const QSize least = window->minimumSizeHint().expandedTo(window->minimumSize()) + frame;
+    QSize most = window->maximumSize();
+    most = QSize(qMin(most.width(), QWIDGETSIZE_MAX - frame.width()), qMin(most.height(), QWIDGETSIZE_MAX - frame.height()))
+           + frame;
+    return share.expandedTo(least).boundedTo(most);
+}
+
 } // namespace
 
 void arrangeChildren(Arrangement arrangement)
@@ -87,13 +104,19 @@ void arrangeChildren(Arrangement arrangement)
     const int width = area->viewport()->width();
     const int height = qMax(1, area->viewport()->height() - iconRows);
     const int count = int(open.size());
+    int offset = 0;   // where the next tile starts: below (or beside) the last
     for (int i = 0; i < count; ++i) {
         QMdiSubWindow *sub = open.at(i);
         if (sub->isMaximized())
             sub->showNormal();
-        const QRect place = stacked ? QRect(0, height * i / count, width, height * (i + 1) / count - height * i / count)
-                                    : QRect(width * i / count, 0, width * (i + 1) / count - width * i / count, height);
-        sub->setGeometry(place);
+        // A tile never cuts a window's controls off: it is at least as big
+        // as what the window holds, and the area scrolls when the tiles
+        // need more room than it has.
+        const QSize share = stacked ? QSize(width, height * (i + 1) / count - height * i / count)
+                                    : QSize(width * (i + 1) / count - width * i / count, height);
+        const QSize size = tileSize(sub, share);
+        sub->setGeometry(QRect(stacked ? QPoint(0, offset) : QPoint(offset, 0), size));
+        offset += stacked ? size.height() : size.width();
     }
 }
 

@@ -35,8 +35,10 @@ enum class Arrangement {
     ArrangeIcons,     // the minimised ones in a row along the bottom
 };
 // Arranges the child windows of the document area. Minimised windows keep
-// their icon row at the bottom; the tiles share the room above it. A window
-// of fixed size keeps its size and takes its place in the order.
+// their icon row at the bottom; the tiles share the room above it, one after
+// the other. A tile is never smaller than its window needs (the area then
+// scrolls) nor bigger than the window can grow: a window of fixed size keeps
+// its size and takes its place in the order.
 void arrangeChildren(Arrangement arrangement);
 
 // Takes a child window away at once, without a close event: hidden now,

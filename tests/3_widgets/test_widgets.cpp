@@ -251,6 +251,13 @@ void TestWidgets::arrangements()
         }
         QVERIFY(arrangement == Arrangement::Cascade || covered == QRegion(rest));
     }
+
+    // A window of fixed size is neither cut nor stretched by a tile; the
+    // next tile starts after it.
+    subs[0]->widget()->setFixedSize(500, 50);
+    arrangeChildren(Arrangement::TileVertically);
+    QVERIFY(subs[0]->size().width() >= 500 && subs[0]->widget()->size() == QSize(500, 50));
+    QCOMPARE(subs[1]->x(), subs[0]->geometry().right() + 1);
 }
 
 QTEST_MAIN(TestWidgets)

@@ -90,7 +90,7 @@ void TestCommands::toolbarButtonsRunTheirCommands()
         closeChildWindow(QStringLiteral("FrmCommSys"));
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         // Print, preview and the edit commands act on the general window.
-        if (row.button == 5 || row.button == 6 || row.button >= 8 && row.button <= 10)
+        if (row.button == 5 || row.button == 6 || (row.button >= 8 && row.button <= 10))
             box = selectInBox();
         QAction *button = m_fx.main->toolButton(row.button);
         QVERIFY2(button && button->isEnabled(), qPrintable(QString::number(row.button)));
