@@ -5,39 +5,26 @@
 //
 // Usage: bench_relays [passes]
 
+#include "BenchSupport.h"
 #include "AppState.h"
 #include "FrmRel.h"
 #include "ModBas.h"
 #include "Seams.h"
-#include "TestConfiguration.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QLineEdit>
-#include <QTemporaryDir>
 #include <algorithm>
 #include <cstdio>
 #include <vector>
 
 int main(int argc, char **argv)
 {
-    QTemporaryDir home;
-    if (!home.isValid())
-        return 1;
-    qputenv("XDG_DATA_HOME", QFile::encodeName(home.filePath(QStringLiteral("data"))));
-    qputenv("XDG_CONFIG_HOME", QFile::encodeName(home.filePath(QStringLiteral("config"))));
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    orbbench::BenchHome home;
     QApplication app(argc, argv);
-    const int passes = argc > 1 ? std::max(1, QByteArray(argv[1]).toInt()) : 5;
-    // The new database has no general row yet when it is first opened; that
-    // message is expected and not shown.
-    orb::setMsgBoxHandler([](const QString &, int, const QString &) { return int(orb::AnsOk); });
-    if (!orbtest::makeConfiguration(128, 128, QStringLiteral("Bench"))
-        || orb::Open_Conf() != orb::OpenResult::Opened) {
-        std::fprintf(stderr, "cannot make the configuration\n");
+    const int passes = orbbench::runsFrom(argc, argv, 5);
+    if (!home.isValid() || !orbbench::openConfiguration(128, 128))
         return 1;
-    }
 
     orb::FrmRel *window = orb::FrmRel::showWindow();
     std::vector<double> moves;

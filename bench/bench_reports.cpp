@@ -6,18 +6,17 @@
 //
 // Usage: bench_reports [repetitions] [pdf]   (pdf: keep the rendered file there)
 
+#include "BenchSupport.h"
 #include "ModPrint.h"
 #include "ReportRenderer.h"
 #include "RptRel.h"
 #include "Seams.h"
 #include "Strings.h"
-#include "TestConfiguration.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QPrintPreviewWidget>
 #include <QPrinter>
-#include <QTemporaryDir>
 #include <algorithm>
 #include <cstdio>
 #include <vector>
@@ -46,36 +45,20 @@ QList<QVariantMap> relayRows()
     return rows;
 }
 
-void report(const char *what, std::vector<double> ms)
-{
-    std::sort(ms.begin(), ms.end());
-    std::printf("%-36s median %.1f ms  min %.1f ms  max %.1f ms  (%zu runs)\n", what, ms[ms.size() / 2], ms.front(),
-                ms.back(), ms.size());
-}
 
 } // namespace
 
 int main(int argc, char **argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QTemporaryDir dir;
-    qputenv("XDG_DATA_HOME", QFile::encodeName(dir.filePath(QStringLiteral("data"))));
-    qputenv("XDG_CONFIG_HOME", QFile::encodeName(dir.filePath(QStringLiteral("config"))));
+    orbbench::BenchHome home;
     QApplication app(argc, argv);
-    const int runs = argc > 1 ? std::max(1, QByteArray(argv[1]).toInt()) : 20;
-    const QString pdf = argc > 2 ? QString::fromLocal8Bit(argv[2]) : dir.filePath(QStringLiteral("relays.pdf"));
-    // The new database has no general row yet when it is first opened; that
-    // message is expected and not shown.
-    orb::setMsgBoxHandler([](const QString &, int, const QString &) { return int(orb::AnsOk); });
-
+    const int runs = orbbench::runsFrom(argc, argv, 20);
+    const QString pdf = argc > 2 ? QString::fromLocal8Bit(argv[2]) : home.filePath(QStringLiteral("relays.pdf"));
     // Every relay with all four lists, each bound a zone with its label.
-    if (!orbtest::makeConfiguration(128, 128, QStringLiteral("Bench"))
+    if (!home.isValid() || !orbbench::openConfiguration(128, 128)
         || !orbtest::execBound(QStringLiteral("UPDATE CONFRELES SET IL1 = 1, FL1 = 128, IL2 = 5, FL2 = 9, "
-                                              "IL3 = 100, FL3 = 120, IL4 = 3, FL4 = 4"))) {
-        std::fprintf(stderr, "cannot make the configuration\n");
+                                              "IL3 = 100, FL3 = 120, IL4 = 3, FL4 = 4")))
         return 1;
-    }
     std::vector<double> refill;
     QElapsedTimer timer;
     for (int i = 0; i < runs; ++i) {
@@ -119,8 +102,8 @@ int main(int argc, char **argv)
             return 1;
     }
     std::printf("relay report of 128 relays: %d pages\n", pages);
-    report("print table refilled", refill);
-    report("PDF file", toPdf);
-    report("preview up to its first page", toPreview);
+    orbbench::report("print table refilled", refill);
+    orbbench::report("PDF file", toPdf);
+    orbbench::report("preview up to its first page", toPreview);
     return 0;
 }

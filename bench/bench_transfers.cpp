@@ -7,18 +7,17 @@
 //
 // Usage: bench_transfers
 
+#include "BenchSupport.h"
 #include "AppState.h"
 #include "FrmComm.h"
 #include "ModBas.h"
 #include "PanelSim.h"
 #include "Seams.h"
 #include "Strings.h"
-#include "TestConfiguration.h"
 #include "Transfers.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QTemporaryDir>
 #include <cstdio>
 
 namespace {
@@ -94,21 +93,10 @@ bool run(const char *direction, bool paced, orb::test::PanelSim &sim, void (*com
 
 int main(int argc, char **argv)
 {
-    QTemporaryDir home;
-    if (!home.isValid())
-        return 1;
-    qputenv("XDG_DATA_HOME", QFile::encodeName(home.filePath(QStringLiteral("data"))));
-    qputenv("XDG_CONFIG_HOME", QFile::encodeName(home.filePath(QStringLiteral("config"))));
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    orbbench::BenchHome home;
     QCoreApplication app(argc, argv);
-
-    orb::setMsgBoxHandler([](const QString &, int, const QString &) { return int(orb::AnsOk); });
-    if (!orbtest::makeConfiguration(128, 128, QStringLiteral("Bench"))
-        || orb::Open_Conf() != orb::OpenResult::Opened) {
-        std::fprintf(stderr, "cannot make the configuration\n");
+    if (!home.isValid() || !orbbench::openConfiguration(128, 128))
         return 1;
-    }
     orb::test::PanelSim sim;
     if (!sim.start()) {
         std::fprintf(stderr, "cannot start the simulated panel\n");

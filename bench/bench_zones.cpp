@@ -7,6 +7,7 @@
 //
 // Usage: bench_zones
 
+#include "BenchSupport.h"
 #include "AppState.h"
 #include "FrmComm.h"
 #include "FrmZon.h"
@@ -15,14 +16,12 @@
 #include "PanelSim.h"
 #include "Seams.h"
 #include "Strings.h"
-#include "TestConfiguration.h"
 #include "ZoneRowsModel.h"
 #include "ZoneTransfers.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QMdiArea>
-#include <QTemporaryDir>
 #include <algorithm>
 #include <cstdio>
 #include <vector>
@@ -91,21 +90,10 @@ void openTheWindow()
 
 int main(int argc, char **argv)
 {
-    QTemporaryDir home;
-    if (!home.isValid())
-        return 1;
-    qputenv("XDG_DATA_HOME", QFile::encodeName(home.filePath(QStringLiteral("data"))));
-    qputenv("XDG_CONFIG_HOME", QFile::encodeName(home.filePath(QStringLiteral("config"))));
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    orbbench::BenchHome home;
     QApplication app(argc, argv);
-
-    orb::setMsgBoxHandler([](const QString &, int, const QString &) { return int(orb::AnsOk); });
-    if (!orbtest::makeConfiguration(128, 1, QStringLiteral("Bench"))
-        || orb::Open_Conf() != orb::OpenResult::Opened) {
-        std::fprintf(stderr, "cannot make the configuration\n");
+    if (!home.isValid() || !orbbench::openConfiguration(128, 1))
         return 1;
-    }
     orb::setMsgBoxHandler([](const QString &prompt, int, const QString &) {
         if (prompt != orb::Str(432))
             std::fprintf(stderr, "message: %s\n", qPrintable(prompt));

@@ -1,5 +1,7 @@
 #include "EditorHost.h"
 
+#include "OneInstance.h"
+
 namespace orb {
 
 namespace {
@@ -16,26 +18,16 @@ public:
     bool closeEditingWindows(QWidget *) override { return true; }
 };
 
-EditorHost *&registered()
-{
-    static EditorHost *host = nullptr;
-    return host;
-}
-
 } // namespace
 
 EditorHost &editorHost()
 {
     static NoHost none;
-    return registered() ? *registered() : none;
+    return registeredHost<EditorHost>() ? *registeredHost<EditorHost>() : none;
 }
 
-void setEditorHost(EditorHost *host) { registered() = host; }
+void setEditorHost(EditorHost *host) { registeredHost<EditorHost>() = host; }
 
-void withdrawEditorHost(EditorHost *host)
-{
-    if (registered() == host)
-        registered() = nullptr;
-}
+void withdrawEditorHost(EditorHost *host) { withdrawHost(host); }
 
 } // namespace orb

@@ -1,5 +1,7 @@
 #include "PrintHost.h"
 
+#include "OneInstance.h"
+
 #include <QPageSize>
 #include <QPrinter>
 
@@ -16,27 +18,17 @@ public:
     std::shared_ptr<QPrinter> reportPrinter() override { return makeReportPrinter(); }
 };
 
-PrintHost *&registered()
-{
-    static PrintHost *host = nullptr;
-    return host;
-}
-
 } // namespace
 
 PrintHost &printHost()
 {
     static NoHost none;
-    return registered() ? *registered() : none;
+    return registeredHost<PrintHost>() ? *registeredHost<PrintHost>() : none;
 }
 
-void setPrintHost(PrintHost *host) { registered() = host; }
+void setPrintHost(PrintHost *host) { registeredHost<PrintHost>() = host; }
 
-void withdrawPrintHost(PrintHost *host)
-{
-    if (registered() == host)
-        registered() = nullptr;
-}
+void withdrawPrintHost(PrintHost *host) { withdrawHost(host); }
 
 std::shared_ptr<QPrinter> makeReportPrinter()
 {
