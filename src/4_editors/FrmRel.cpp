@@ -1,7 +1,7 @@
 #include "FrmRel.h"
 
 #include "AppState.h"
-#include "DelKey.h"
+#include "EditKeys.h"
 #include "EditorHost.h"
 #include "FrmCommSys.h"
 #include "FrmLoad.h"
@@ -276,6 +276,14 @@ void FrmRel::build()
         QLineEdit *box = m_boxes[b];
         box->setValidator(new BoxValidator(b == Eti, box));
         box->installEventFilter(this);
+        // The keys every editing window's boxes share, with this box's filter.
+        EditKeys::install(box, this, [this, b, box](QChar c) {
+            if (b == Eti)
+                return labelKeyAccepted(c, int(box->text().size()), int(box->selectedText().size()));
+            if (b == RetMin || b == RetSeg)
+                return delayKeyAccepted(c, box->text());
+            return listKeyAccepted(c, box->text(), appState().NumZon);
+        });
         // An edit is stored at once, as leaving the box would store it.
         connect(box, &QLineEdit::textChanged, this, [this, b] {
             if (m_showing)
@@ -702,41 +710,7 @@ bool FrmRel::eventFilter(QObject *watched, QEvent *event)
     if (box < 0)
         return QWidget::eventFilter(watched, event);
 
-    QLineEdit *field = m_boxes[box];
     switch (event->type()) {
-    case QEvent::KeyPress: {
-        const auto *key = static_cast<QKeyEvent *>(event);
-        // The Delete key of the keypad is the same key.
-        if (key->key() == Qt::Key_Delete && (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
-            // The press clears a selection only; the character after the
-            // caret goes when the key is released.
-            if (field->hasSelectedText())
-                field->del();
-            return true;
-        }
-        if (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab)
-            break;
-        const QString text = key->text();
-        const bool command = key->modifiers() & (Qt::ControlModifier | Qt::MetaModifier | Qt::AltModifier);
-        if (text.size() != 1 || command)
-            break;
-        const QChar c = text.at(0);
-        bool accepted = true;
-        if (box == Eti)
-            accepted = labelKeyAccepted(c, int(field->text().size()), int(field->selectedText().size()));
-        else if (box == RetMin || box == RetSeg)
-            accepted = delayKeyAccepted(c, field->text());
-        else
-            accepted = listKeyAccepted(c, field->text(), appState().NumZon);
-        if (!accepted)
-            return true;
-        break;
-    }
-    case QEvent::KeyRelease: {
-        const auto *key = static_cast<QKeyEvent *>(event);
-        Chk_DelKey(field, key->key() == Qt::Key_Delete ? kDeleteKeyCode : 0);
-        break;
-    }
     case QEvent::FocusIn:
         m_editing = box;
         break;
