@@ -120,6 +120,14 @@ void arrangeChildren(Arrangement arrangement)
     }
 }
 
+void bringForward(QWidget *window)
+{
+    QWidget *frame = frameOf(window);
+    frame->show();
+    if (auto *sub = qobject_cast<QMdiSubWindow *>(frame); sub && mdiArea())
+        mdiArea()->setActiveSubWindow(sub);
+}
+
 void unloadChild(QWidget *window)
 {
     QWidget *frame = frameOf(window);

@@ -3,6 +3,8 @@
 // program lives. The main window registers it when it is built; windows
 // created elsewhere (the progress box, for one) find their parent here.
 
+#include "OneInstance.h"
+
 #include <QPointer>
 
 class QMdiArea;
@@ -44,6 +46,27 @@ void arrangeChildren(Arrangement arrangement);
 // Takes a child window away at once, without a close event: hidden now,
 // deleted (with its frame) when the event loop next runs.
 void unloadChild(QWidget *window);
+
+// Shows a loaded child window again and makes it the active one.
+void bringForward(QWidget *window);
+
+// The one child window of type W: the loaded one brought forward, or a new
+// one, made with the document area as its parent (its child window owns it
+// and deletes it on close), shown and loaded (W::onLoad). A window whose
+// constructor and onLoad are private declares this its friend.
+template <typename W>
+W *showOneChild()
+{
+    if (W *open = oneInstance<W>()) {
+        bringForward(open);
+        return open;
+    }
+    auto *window = new W(mdiArea());
+    oneInstance<W>() = window;
+    showAsChild(window);
+    window->onLoad();
+    return window;
+}
 
 // The frame that is moved and closed: the child window around a window, or
 // the window itself when it has none.

@@ -40,19 +40,7 @@ QString shownNumber(int value) { return QLatin1Char(' ') + QString::number(value
 
 FrmConf *FrmConf::loaded() { return oneInstance<FrmConf>().data(); }
 
-FrmConf *FrmConf::showWindow()
-{
-    if (FrmConf *window = loaded()) {
-        window->bringForward();
-        return window;
-    }
-    // Owned by the document area's subwindow, which deletes it on close.
-    auto *window = new FrmConf(mdiArea());
-    oneInstance<FrmConf>() = window;
-    showAsChild(window);
-    window->onLoad();
-    return window;
-}
+FrmConf *FrmConf::showWindow() { return showOneChild<FrmConf>(); }
 
 FrmConf::FrmConf(QWidget *parent)
     : QWidget(parent)
@@ -193,12 +181,6 @@ bool FrmConf::TxtCon_KeyPress(int index, QChar key) { return m_fields->TxtCon_Ke
 
 bool FrmConf::TxtCon_LostFocus(int) { return m_fields->TxtCon_LostFocus(); }
 
-void FrmConf::bringForward()
-{
-    if (auto *sub = qobject_cast<QMdiSubWindow *>(parentWidget()); sub && mdiArea())
-        mdiArea()->setActiveSubWindow(sub);
-}
-
 void FrmConf::enableOthers(bool enabled)
 {
     for (const char *name : {"FrmRel", "FrmZon"}) {
@@ -256,7 +238,7 @@ void FrmConf::CmdLeerConf_Click()
                             QString::number(read->iniNit), read->etiIni});
         store();
     }
-    bringForward();
+    orb::bringForward(this);
 }
 
 void FrmConf::CmdSendConf_Click()
@@ -272,7 +254,7 @@ void FrmConf::CmdSendConf_Click()
     m_busy = true;
     writeGeneralPart(values, progressBox());
     m_busy = false;
-    bringForward();
+    orb::bringForward(this);
 }
 
 void FrmConf::closeEvent(QCloseEvent *event)

@@ -50,10 +50,11 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
+    template <typename W>
+    friend W *showOneChild();
     explicit FrmConf(QWidget *parent);
     void onLoad();
     bool store();
-    void bringForward();
     // The zone and relay windows, their menu items and toolbar buttons.
     void enableOthers(bool enabled);
 

@@ -27,17 +27,8 @@ FrmNew *FrmNew::loaded() { return oneInstance<FrmNew>().data(); }
 
 FrmNew *FrmNew::showDialog()
 {
-    if (FrmNew *dialog = loaded()) {
-        if (auto *sub = qobject_cast<QMdiSubWindow *>(dialog->parentWidget()); sub && mdiArea())
-            mdiArea()->setActiveSubWindow(sub);
-        dialog->TxtCon(FieldName)->setFocus();
-        return dialog;
-    }
-    // Owned by the document area's subwindow, which deletes it on close.
-    auto *dialog = new FrmNew(mdiArea());
-    oneInstance<FrmNew>() = dialog;
-    showAsChild(dialog);
-    dialog->onLoad();
+    FrmNew *dialog = showOneChild<FrmNew>();
+    dialog->TxtCon(FieldName)->setFocus();
     return dialog;
 }
 

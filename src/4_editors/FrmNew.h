@@ -45,6 +45,8 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
+    template <typename W>
+    friend W *showOneChild();
     explicit FrmNew(QWidget *parent);
     void onLoad();
     void fitCaptions();

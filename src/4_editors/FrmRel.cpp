@@ -90,22 +90,7 @@ constexpr QSize kDesignSize(twips(9345), twips(3990));
 
 FrmRel *FrmRel::loaded() { return oneInstance<FrmRel>().data(); }
 
-FrmRel *FrmRel::showWindow()
-{
-    if (FrmRel *window = loaded()) {
-        QWidget *frame = frameOf(window);
-        frame->show();
-        if (auto *sub = qobject_cast<QMdiSubWindow *>(frame); sub && mdiArea())
-            mdiArea()->setActiveSubWindow(sub);
-        return window;
-    }
-    // Owned by the document area's subwindow, which deletes it on close.
-    auto *window = new FrmRel(mdiArea());
-    oneInstance<FrmRel>() = window;
-    showAsChild(window);
-    window->onLoad();
-    return window;
-}
+FrmRel *FrmRel::showWindow() { return showOneChild<FrmRel>(); }
 
 FrmRel::FrmRel(QWidget *parent)
     : QWidget(parent)

@@ -87,6 +87,8 @@ private:
     enum Box { Eti, RetMin, RetSeg, Ini1, Ini2, Ini3, Ini4, Fi1, Fi2, Fi3, Fi4, kBoxes };
     using BoxTexts = std::array<QString, kBoxes>;
 
+    template <typename W>
+    friend W *showOneChild();
     explicit FrmRel(QWidget *parent);
     void build();
     void onLoad();

@@ -95,19 +95,7 @@ private:
 
 FrmZon *FrmZon::loaded() { return oneInstance<FrmZon>().data(); }
 
-FrmZon *FrmZon::showWindow()
-{
-    if (FrmZon *window = loaded()) {
-        window->bringForward();
-        return window;
-    }
-    // Owned by the document area's subwindow, which deletes it on close.
-    auto *window = new FrmZon(mdiArea());
-    oneInstance<FrmZon>() = window;
-    showAsChild(window);
-    window->onLoad();
-    return window;
-}
+FrmZon *FrmZon::showWindow() { return showOneChild<FrmZon>(); }
 
 FrmZon::FrmZon(QWidget *parent)
     : QWidget(parent)
@@ -222,12 +210,6 @@ void FrmZon::onLoad()
     m_grdZon->setFocus();
 }
 
-void FrmZon::bringForward()
-{
-    if (auto *sub = qobject_cast<QMdiSubWindow *>(parentWidget()); sub && mdiArea())
-        mdiArea()->setActiveSubWindow(sub);
-}
-
 void FrmZon::GrdZon_RowColChange(const QModelIndex &current)
 {
     if (!current.isValid())
@@ -293,7 +275,7 @@ void FrmZon::allZones(ZoneDirection direction)
     m_busy = true;
     transferAllZones(direction, appState().NumZon, *m_datZon, *this);
     m_busy = false;
-    bringForward();
+    orb::bringForward(this);
     if (focus)
         focus->setFocus();
 }
@@ -309,7 +291,7 @@ void FrmZon::oneZone(ZoneDirection direction)
     m_busy = true;
     transferOneZone(direction, *zone, *m_datZon, *this);
     m_busy = false;
-    bringForward();
+    orb::bringForward(this);
 }
 
 ProgressSink &FrmZon::progress() { return progressBox(); }

@@ -55,12 +55,13 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
+    template <typename W>
+    friend W *showOneChild();
     explicit FrmZon(QWidget *parent);
     void onLoad();
     void GrdZon_RowColChange(const QModelIndex &current);
     void allZones(ZoneDirection direction);
     void oneZone(ZoneDirection direction);
-    void bringForward();
 
     ProgressSink &progress() override;
     void setWindowEnabled(bool enabled) override;
