@@ -434,6 +434,7 @@ bool FrmRel::moveTo(RelayNavigator::Step step)
         return false;
     if (!storeShown())
         return false;
+    m_step = step;
     showPosition(target);
     return m_position == target;
 }
@@ -489,13 +490,22 @@ void FrmRel::showType()
     m_cmbTip->setCurrentIndex(typeRowShown(m_types, tip));
     m_chkGen->setChecked(tip & TipRelActGen);
     const RelayEnabling enabling = relayEnabling(tip);
-    for (QWidget *w : {static_cast<QWidget *>(m_txtRetMin), static_cast<QWidget *>(m_txtRetSeg),
-                       static_cast<QWidget *>(m_chkGen)})
-        w->setEnabled(enabling.programming);
+    QWidgetList programming = {m_txtRetMin, m_txtRetSeg, m_chkGen};
     for (QComboBox *list : m_responseLists)
-        list->setEnabled(enabling.programming);
+        programming << list;
+    QWidgetList lists;
     for (int b = Ini1; b <= Fi4; ++b)
-        m_boxes[b]->setEnabled(enabling.lists);
+        lists << m_boxes[b];
+    // A control about to be disabled hands the focus to the navigator
+    // first. Left to itself, the focus would pass on along the tab order,
+    // as far as the button that writes to the panel.
+    QWidget *focus = window()->focusWidget();
+    if ((!enabling.programming && programming.contains(focus)) || (!enabling.lists && lists.contains(focus)))
+        m_datRel->button(m_step)->setFocus(Qt::OtherFocusReason);
+    for (QWidget *w : std::as_const(programming))
+        w->setEnabled(enabling.programming);
+    for (QWidget *w : std::as_const(lists))
+        w->setEnabled(enabling.lists);
 }
 
 void FrmRel::showResponse(Response response)

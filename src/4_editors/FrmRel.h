@@ -144,6 +144,7 @@ private:
     int m_position = -1;          // of the relay shown in m_relays
     RelayRow m_stored;            // the relay shown as it is stored
     int m_editing = -1;           // the typed box being edited, until it is left for another control
+    RelayNavigator::Step m_step = RelayNavigator::Next;   // the last move, whose button takes the focus
     bool m_showing = false;       // boxes being filled by the program
     bool m_busy = false;          // a panel transfer runs
     bool m_unloaded = false;
