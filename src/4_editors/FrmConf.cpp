@@ -36,6 +36,16 @@ QRect pixels(const Place &p) { return QRect(twips(p.left), twips(p.top), twips(p
 // place of a sign.
 QString shownNumber(int value) { return QLatin1Char(' ') + QString::number(value); }
 
+// One exchange with the panel at a time: a command of this window that
+// would start another, or close a window whose transfer waits, says so.
+void tellTransferUnderWay()
+{
+    AppState &s = appState();
+    s.TituloMsg = Str(109);
+    s.Mensaje = Str(9205);
+    MsgBox(s.Mensaje, MsgExclamation, s.TituloMsg);
+}
+
 } // namespace
 
 FrmConf *FrmConf::loaded() { return oneInstance<FrmConf>().data(); }
@@ -208,9 +218,13 @@ bool FrmConf::store()
     if (!m_fields->TxtCon_LostFocus())
         return false;
     // The zone and relay windows show rows the store may add or delete:
-    // they close first, and a window that stays open stops the store.
-    if (!closeChildWindow(QStringLiteral("FrmZon")) || !closeChildWindow(QStringLiteral("FrmRel")))
+    // they close first. One whose transfer waits for the panel stays open,
+    // and nothing is stored while any transfer waits.
+    if (frmComm().waiting() || !closeChildWindow(QStringLiteral("FrmZon"))
+        || !closeChildWindow(QStringLiteral("FrmRel"))) {
+        tellTransferUnderWay();
         return false;
+    }
     if (!storeGeneralPart(values))
         return false;   // told; nothing changed
     for (int i = 0; i < kGeneralFieldCount; ++i)
@@ -223,8 +237,10 @@ void FrmConf::CmdCan_Click() { frameOf(this)->close(); }
 void FrmConf::CmdLeerConf_Click()
 {
     // One exchange at a time.
-    if (m_busy || frmComm().waiting())
+    if (m_busy || frmComm().waiting()) {
+        tellTransferUnderWay();
         return;
+    }
     unloadPortSettings();
     closeChildWindow(QStringLiteral("FrmRel"));
     m_busy = true;
@@ -243,8 +259,10 @@ void FrmConf::CmdLeerConf_Click()
 
 void FrmConf::CmdSendConf_Click()
 {
-    if (m_busy || frmComm().waiting())
+    if (m_busy || frmComm().waiting()) {
+        tellTransferUnderWay();
         return;
+    }
     closeChildWindow(QStringLiteral("FrmRel"));
     unloadPortSettings();
     // The stored values go, not the edit boxes.

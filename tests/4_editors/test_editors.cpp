@@ -599,16 +599,26 @@ void TestEditors::noSecondExchangeWhileOneWaits()
     m_fx.sim->setMemory(zoneLabel(2), toCp1252(panelLabel(2)));
     FrmZon *window = FrmZon::showWindow();
     window->TxZon1()->setText(QStringLiteral("2"));
-    // While the read of zone 2 waits, every other transfer is asked for.
+    // While the read of zone 2 waits, every other transfer is asked for and
+    // a general part is stored: the general window says why it does nothing.
     QTimer::singleShot(10, window, [window] {
         for (QPushButton *button : {window->CmdRd1(), window->CmdWr1(), window->CmdRd(), window->CmdWr2()})
             button->click();
-        FrmConf::showWindow()->CmdLeerConf()->click();
+        FrmConf *general = FrmConf::showWindow();
+        general->TxtCon(FieldZones)->setText(QStringLiteral("20"));
+        for (QPushButton *button : {general->CmdLeerConf(), general->CmdSendConf(), general->CmdWrConf()})
+            button->click();
     });
     window->CmdRd1()->click();
     QCOMPARE(m_fx.sim->framesReceived(), 1);
-    m_fx.checkOnlyBox(432, Str(414));
+    QStringList shown;
+    for (const ShownBox &box : std::as_const(m_fx.boxes->shown))
+        shown << box.title + QLatin1Char('|') + box.prompt;
+    const QString busy = Str(109) + QLatin1Char('|') + Str(9205);
+    QCOMPARE(shown, (QStringList{busy, busy, busy, Str(414) + QLatin1Char('|') + Str(432)}));
     QCOMPARE(labels().value(1), panelLabel(2));
+    QCOMPARE(FrmZon::loaded(), window);
+    QCOMPARE(rows(QStringLiteral("SELECT NUMZON FROM CONFCENTRAL")), QStringList{QStringLiteral("12")});
 }
 
 QTEST_MAIN(TestEditors)
