@@ -14,6 +14,7 @@
 #include "FrmConf.h"
 #include "FrmLoad.h"
 #include "FrmNew.h"
+#include "FrmRel.h"
 #include "FrmZon.h"
 #include "MainWindowFixture.h"
 #include "ZoneRowsModel.h"
@@ -49,6 +50,7 @@ private slots:
     void generalPartAgainstThePanel_data();
     void generalPartAgainstThePanel();
     void labelsAreEditedWithinThePanelsLimits();
+    void namesAndLabelsRefuseControlCharacters();
     void zoneBoxAndMenu();
     void zoneLabelsAgainstThePanel_data();
     void zoneLabelsAgainstThePanel();
@@ -484,6 +486,31 @@ void TestEditors::labelsAreEditedWithinThePanelsLimits()
     QTest::keyClick(editor, Qt::Key_Return);
     QTRY_COMPARE(labels().value(3), QString::fromUtf8("CAÑÓN €"));   // committed once the key is handled
     QVERIFY(appState().ConfModif);
+}
+
+void TestEditors::namesAndLabelsRefuseControlCharacters()
+{
+    m_fx.start(12, 2);
+    // A tab, a line break or another control character pasted into any box
+    // that takes a name or label is refused with the rest of the text (the
+    // Edit menu's Paste is the box's own paste). Each window is looked at
+    // before the next one opens, as the general window disables the others.
+    const QStringList refused = {"ZONA\tNORTE", "ZONA\nNORTE", "NORTE\r", QString(3, QChar(0)),
+                                 QStringLiteral("A") + QChar(0x81), QStringLiteral("A\x7f")};
+    const auto check = [&refused](QLineEdit *box) {
+        for (const QString &text : refused)
+            QVERIFY2(pasteInto(box, text).isEmpty(), qPrintable(box->objectName() + ' ' + text.toUtf8().toHex()));
+        QCOMPARE(pasteInto(box, QStringLiteral("ZONA NORTE")), QStringLiteral("ZONA NORTE"));
+    };
+    QTableView *grid = FrmZon::showWindow()->GrdZon();
+    grid->edit(grid->model()->index(0, ZoneRowsModel::ColLabel));
+    check(grid->viewport()->findChild<QLineEdit *>());
+    check(FrmRel::showWindow()->TxtEti());
+    FrmConf *general = FrmConf::showWindow();
+    FrmNew *dialog = FrmNew::showDialog();
+    for (QLineEdit *box : {general->TxtCon(FieldName), general->TxtCon(FieldLabel), dialog->TxtCon(FieldName),
+                           dialog->TxtCon(FieldLabel)})
+        check(box);
 }
 
 void TestEditors::zoneBoxAndMenu()
