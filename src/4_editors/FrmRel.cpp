@@ -1,6 +1,7 @@
 #include "FrmRel.h"
 
 #include "AppState.h"
+#include "Cp1252.h"
 #include "EditKeys.h"
 #include "EditorHost.h"
 #include "FrmCommSys.h"
@@ -463,7 +464,8 @@ void FrmRel::showRow(const RelayRow &row)
     const QString number = QString::number(row.IDREL);
     m_datRel->setCaption(number, spoken(Str(4402)) + QLatin1Char(' ') + number);
     BoxTexts texts;
-    texts[Eti] = row.ETIREL;
+    // A label stored with control characters shows them as blanks.
+    texts[Eti] = controlsAsBlanks(row.ETIREL);
     texts[RetMin] = QString::number(row.RMIN);
     texts[RetSeg] = QString::number(row.RSEC);
     for (int n = 0; n < 4; ++n) {
@@ -598,7 +600,10 @@ RelayRow FrmRel::shownRow() const
         applyLeaveRule(Box(m_editing), texts);
     RelayRow row = m_stored;
     row.TIP = boxNumber(m_txtTip->text()) & 0xFF;
-    row.ETIREL = texts[Eti];
+    // A label left as it shows keeps what is stored, control characters and
+    // all; an edited one is stored as the user sees it.
+    if (texts[Eti] != controlsAsBlanks(m_stored.ETIREL))
+        row.ETIREL = texts[Eti];
     row.RMIN = boxNumber(texts[RetMin]) & 0xFF;
     row.RSEC = boxNumber(texts[RetSeg]) & 0xFF;
     int *codes[4] = {&row.DDIA, &row.DNOCH, &row.PDIA, &row.PNOCH};
@@ -737,11 +742,11 @@ bool FrmRel::eventFilter(QObject *watched, QEvent *event)
 
 void FrmRel::CmdSendConfRel_Click()
 {
-    // The panel gets what the window shows: the row is stored first, and a
-    // row that cannot be stored is not sent.
+    // The panel gets the relay as stored, with what the window shows stored
+    // first: a row that cannot be stored is not sent.
     if (m_busy || m_position < 0 || !storeShown())
         return;
-    writeRelay(*this, m_txtEti->text());
+    writeRelay(*this, m_stored.ETIREL);
 }
 
 void FrmRel::CmdRecConfRel_Click()
@@ -756,7 +761,7 @@ void FrmRel::CmdRecConfRel_Click()
 void FrmRel::labelReceived(const QString &label)
 {
     m_showing = true;
-    m_txtEti->setText(label);
+    m_txtEti->setText(controlsAsBlanks(label));
     m_showing = false;
 }
 

@@ -51,6 +51,8 @@ private slots:
     void generalPartAgainstThePanel();
     void labelsAreEditedWithinThePanelsLimits();
     void namesAndLabelsRefuseControlCharacters();
+    void labelsStoredWithControlCharacters_data();
+    void labelsStoredWithControlCharacters();
     void zoneBoxAndMenu();
     void zoneLabelsAgainstThePanel_data();
     void zoneLabelsAgainstThePanel();
@@ -511,6 +513,69 @@ void TestEditors::namesAndLabelsRefuseControlCharacters()
     for (QLineEdit *box : {general->TxtCon(FieldName), general->TxtCon(FieldLabel), dialog->TxtCon(FieldName),
                            dialog->TxtCon(FieldLabel)})
         check(box);
+}
+
+void TestEditors::labelsStoredWithControlCharacters_data()
+{
+    QTest::addColumn<QString>("window");
+    QTest::addColumn<bool>("edited");
+    for (const char *window : {"zone", "relay", "general"}) {
+        QTest::addRow("%s, left as it shows", window) << QString::fromLatin1(window) << false;
+        QTest::addRow("%s, edited", window) << QString::fromLatin1(window) << true;
+    }
+}
+
+void TestEditors::labelsStoredWithControlCharacters()
+{
+    QFETCH(QString, window);
+    QFETCH(bool, edited);
+    // A document made before reads from the panel turned NUL characters
+    // into blanks: zone 1, relay 1 and the panel label hold 16 of them.
+    m_fx.start(12, 2);
+    const QString nuls(16, QChar(0));
+    const QString blanks(16, QLatin1Char(' '));
+    QVERIFY(execBound(QStringLiteral("UPDATE CONFZONAS SET ETIZON = ? WHERE IDZON = 1"), {nuls}));
+    QVERIFY(execBound(QStringLiteral("UPDATE CONFRELES SET ETIREL = ? WHERE IDREL = 1"), {nuls}));
+    QVERIFY(execBound(QStringLiteral("UPDATE CONFCENTRAL SET ETIINI = ?"), {nuls}));
+    appState().EtiIni = nuls;
+
+    // The label shows blanks; left so it stays as stored, and an edit
+    // stores what the user sees (here the first blank typed over).
+    QLineEdit *box = nullptr;
+    QString stored;
+    if (window == QLatin1String("zone")) {
+        QTableView *grid = FrmZon::showWindow()->GrdZon();
+        const QModelIndex cell = grid->model()->index(0, ZoneRowsModel::ColLabel);
+        QCOMPARE(cell.data().toString(), blanks);
+        grid->edit(cell);
+        box = grid->viewport()->findChild<QLineEdit *>();
+        stored = QStringLiteral("SELECT ETIZON FROM CONFZONAS WHERE IDZON = 1");
+    } else if (window == QLatin1String("relay")) {
+        box = FrmRel::showWindow()->TxtEti();
+        stored = QStringLiteral("SELECT ETIREL FROM CONFRELES WHERE IDREL = 1");
+    } else {
+        FrmConf *general = FrmConf::showWindow();
+        QCOMPARE(general->LblCon(FieldLabel)->text(), blanks);
+        box = general->TxtCon(FieldLabel);
+        stored = QStringLiteral("SELECT ETIINI FROM CONFCENTRAL");
+    }
+    QVERIFY(box);
+    QCOMPARE(box->text(), blanks);
+    if (edited) {
+        box->setSelection(0, 1);
+        typeInto(box, QStringLiteral("X"));
+    }
+    if (window == QLatin1String("zone")) {
+        const QPointer<QLineEdit> editor = box;
+        QTest::keyClick(box, Qt::Key_Return);
+        QTRY_VERIFY(!editor);   // committed and closed once the key is handled
+    } else if (window == QLatin1String("relay")) {
+        QVERIFY(frameOf(FrmRel::loaded())->close());
+    } else {
+        FrmConf::loaded()->CmdWrConf()->click();
+    }
+    QCOMPARE(rows(stored), QStringList{edited ? QStringLiteral("X") + QString(15, QLatin1Char(' ')) : nuls});
+    QVERIFY(m_fx.boxes->shown.isEmpty());
 }
 
 void TestEditors::zoneBoxAndMenu()
