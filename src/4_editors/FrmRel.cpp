@@ -419,7 +419,7 @@ void FrmRel::closeEvent(QCloseEvent *event)
 
 int FrmRel::relayNumber() const { return m_position >= 0 ? m_relays.at(m_position) : 0; }
 
-bool FrmRel::moveTo(RelayNavigator::Step step)
+bool FrmRel::moveTo(RelayNavigator::Step step, bool byKey)
 {
     if (m_busy || m_relays.isEmpty())
         return false;
@@ -436,6 +436,7 @@ bool FrmRel::moveTo(RelayNavigator::Step step)
     if (!storeShown())
         return false;
     m_step = step;
+    m_stepByKey = byKey;
     showPosition(target);
     return m_position == target;
 }
@@ -500,10 +501,11 @@ void FrmRel::showType()
         lists << m_boxes[b];
     // A control about to be disabled hands the focus to the navigator
     // first. Left to itself, the focus would pass on along the tab order,
-    // as far as the button that writes to the panel.
+    // as far as the button that writes to the panel. After a move by key
+    // the button shows that it has the focus, as after the Tab key.
     QWidget *focus = window()->focusWidget();
     if ((!enabling.programming && programming.contains(focus)) || (!enabling.lists && lists.contains(focus)))
-        m_datRel->button(m_step)->setFocus(Qt::OtherFocusReason);
+        m_datRel->button(m_step)->setFocus(m_stepByKey ? Qt::ShortcutFocusReason : Qt::OtherFocusReason);
     for (QWidget *w : std::as_const(programming))
         w->setEnabled(enabling.programming);
     for (QWidget *w : std::as_const(lists))
@@ -670,9 +672,9 @@ bool FrmRel::stepKey(QEvent *event)
     if ((key->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier)
         return false;
     if (key->key() == Qt::Key_PageUp)
-        moveTo(RelayNavigator::Previous);
+        moveTo(RelayNavigator::Previous, true);
     else if (key->key() == Qt::Key_PageDown)
-        moveTo(RelayNavigator::Next);
+        moveTo(RelayNavigator::Next, true);
     else
         return false;
     return true;
