@@ -1,5 +1,6 @@
 #include "Cp1252.h"
 
+#include <algorithm>
 #include <array>
 
 namespace orb {
@@ -62,6 +63,20 @@ QString fromCp1252(const QByteArray &bytes)
             text.append(QChar(kHigh[byte - 0x80]));
         else
             text.append(QChar(char16_t(byte)));
+    }
+    return text;
+}
+
+bool hasControlCharacters(const QString &text)
+{
+    return std::any_of(text.cbegin(), text.cend(), [](QChar ch) { return ch.category() == QChar::Other_Control; });
+}
+
+QString controlsAsBlanks(QString text)
+{
+    for (QChar &ch : text) {
+        if (ch.category() == QChar::Other_Control)
+            ch = QLatin1Char(' ');
     }
     return text;
 }

@@ -24,4 +24,11 @@ QByteArray toCp1252(const QString &text);
 // characters of the same value, so every byte survives the round trip.
 QString fromCp1252(const QByteArray &bytes);
 
+// Whether a text holds a control character (a tab, a line break, NUL, ...).
+// The editors refuse them: a label or name is one line of visible text.
+bool hasControlCharacters(const QString &text);
+// The text with each control character shown as a blank. Labels stored by
+// earlier versions may hold NUL characters where the panel had nothing.
+QString controlsAsBlanks(QString text);
+
 } // namespace orb

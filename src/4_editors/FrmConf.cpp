@@ -3,6 +3,7 @@
 #include "AppState.h"
 #include "Captions.h"
 #include "ConfTransfers.h"
+#include "Cp1252.h"
 #include "EditorHost.h"
 #include "FrmComm.h"
 #include "FrmCommSys.h"
@@ -35,6 +36,25 @@ QRect pixels(const Place &p) { return QRect(twips(p.left), twips(p.top), twips(p
 // A stored number as the window shows it at load: after one blank, the
 // place of a sign.
 QString shownNumber(int value) { return QLatin1Char(' ') + QString::number(value); }
+
+// The six texts as the window shows them: a name or label stored with
+// control characters (NUL where the panel had nothing) shows blanks.
+GeneralTexts shownTexts(GeneralTexts texts)
+{
+    for (int i : {FieldName, FieldLabel})
+        texts[i] = controlsAsBlanks(texts[i]);
+    return texts;
+}
+
+// One exchange with the panel at a time: a command of this window that
+// would start another, or close a window whose transfer waits, says so.
+void tellTransferUnderWay()
+{
+    AppState &s = appState();
+    s.TituloMsg = Str(109);
+    s.Mensaje = Str(9205);
+    MsgBox(s.Mensaje, MsgExclamation, s.TituloMsg);
+}
 
 } // namespace
 
@@ -136,11 +156,9 @@ void FrmConf::onLoad()
     editorHost().Chk_PrnBut();
     enableOthers(false);
 
-    const GeneralTexts stored = {s.NomCon,           shownNumber(s.NumZon), shownNumber(s.NumRel),
-                                 shownNumber(s.IniDia), shownNumber(s.IniNit), s.EtiIni};
-    m_fields->setTexts(stored);
-    for (int i = 0; i < kGeneralFieldCount; ++i)
-        m_lblCon[i]->setText(stored[i]);
+    setStored({s.NomCon, shownNumber(s.NumZon), shownNumber(s.NumRel), shownNumber(s.IniDia), shownNumber(s.IniNit),
+               s.EtiIni});
+    m_fields->setTexts(shownTexts(m_stored));
 
     // Centred on the main window's size.
     const QSize main = editorHost().mainWindowSize();
@@ -149,7 +167,7 @@ void FrmConf::onLoad()
         frame->move(main.width() / 2 - frame->width() / 2, main.height() / 2 - frame->height() / 2);
     }
 
-    setWindowTitle(Str(807) + s.NomCon);
+    setWindowTitle(Str(807) + controlsAsBlanks(s.NomCon));
     const QString captions[8] = {Str(808), Str(809), Str(810), Str(827), Str(828), Str(813), Str(814), Str(815)};
     for (int i = 0; i < 8; ++i)
         m_lblCon[6 + i]->setText(captions[i]);
@@ -191,12 +209,30 @@ void FrmConf::enableOthers(bool enabled)
     editorHost().setCommandEnabled(QStringLiteral("MnuPrgZon"), 15, enabled);
 }
 
-void FrmConf::CmdWrConf_Click() { store(); }
+void FrmConf::CmdWrConf_Click()
+{
+    // A name or label left as it shows keeps what is stored, control
+    // characters and all; an edited one is stored as the user sees it.
+    GeneralTexts values = texts();
+    const GeneralTexts shown = shownTexts(m_stored);
+    for (int i : {FieldName, FieldLabel}) {
+        if (values[i] == shown[i])
+            values[i] = m_stored[i];
+    }
+    store(values);
+}
 
-bool FrmConf::store()
+void FrmConf::setStored(const GeneralTexts &stored)
+{
+    m_stored = stored;
+    const GeneralTexts shown = shownTexts(stored);
+    for (int i = 0; i < kGeneralFieldCount; ++i)
+        m_lblCon[i]->setText(shown[i]);
+}
+
+bool FrmConf::store(const GeneralTexts &values)
 {
     AppState &s = appState();
-    const GeneralTexts values = texts();
     if (firstEmptyField(values) >= 0) {
         s.Mensaje = Str(801);
         s.TituloMsg = Str(802);
@@ -208,13 +244,16 @@ bool FrmConf::store()
     if (!m_fields->TxtCon_LostFocus())
         return false;
     // The zone and relay windows show rows the store may add or delete:
-    // they close first, and a window that stays open stops the store.
-    if (!closeChildWindow(QStringLiteral("FrmZon")) || !closeChildWindow(QStringLiteral("FrmRel")))
+    // they close first. One whose transfer waits for the panel stays open,
+    // and nothing is stored while any transfer waits.
+    if (frmComm().waiting() || !closeChildWindow(QStringLiteral("FrmZon"))
+        || !closeChildWindow(QStringLiteral("FrmRel"))) {
+        tellTransferUnderWay();
         return false;
+    }
     if (!storeGeneralPart(values))
         return false;   // told; nothing changed
-    for (int i = 0; i < kGeneralFieldCount; ++i)
-        m_lblCon[i]->setText(values[i]);
+    setStored(values);
     return true;
 }
 
@@ -223,8 +262,10 @@ void FrmConf::CmdCan_Click() { frameOf(this)->close(); }
 void FrmConf::CmdLeerConf_Click()
 {
     // One exchange at a time.
-    if (m_busy || frmComm().waiting())
+    if (m_busy || frmComm().waiting()) {
+        tellTransferUnderWay();
         return;
+    }
     unloadPortSettings();
     closeChildWindow(QStringLiteral("FrmRel"));
     m_busy = true;
@@ -233,24 +274,27 @@ void FrmConf::CmdLeerConf_Click()
     if (read) {
         // The name is not on the panel: the stored one stays. The labels
         // take the panel's values once they are stored.
-        m_fields->setTexts({m_lblCon[FieldName]->text(), QString::number(read->numZon),
-                            QString::number(read->numRel), QString::number(read->iniDia),
-                            QString::number(read->iniNit), read->etiIni});
-        store();
+        const GeneralTexts values = {m_stored[FieldName],          QString::number(read->numZon),
+                                     QString::number(read->numRel), QString::number(read->iniDia),
+                                     QString::number(read->iniNit), read->etiIni};
+        m_fields->setTexts(shownTexts(values));
+        store(values);
     }
     orb::bringForward(this);
 }
 
 void FrmConf::CmdSendConf_Click()
 {
-    if (m_busy || frmComm().waiting())
+    if (m_busy || frmComm().waiting()) {
+        tellTransferUnderWay();
         return;
+    }
     closeChildWindow(QStringLiteral("FrmRel"));
     unloadPortSettings();
     // The stored values go, not the edit boxes.
-    const auto number = [this](int index) { return int(leadingNumber(m_lblCon[index]->text())); };
+    const auto number = [this](int index) { return int(leadingNumber(m_stored[index])); };
     const PanelGeneral values{number(FieldZones), number(FieldRelays), number(FieldDayHour), number(FieldNightHour),
-                              m_lblCon[FieldLabel]->text()};
+                              m_stored[FieldLabel]};
     m_busy = true;
     writeGeneralPart(values, progressBox());
     m_busy = false;

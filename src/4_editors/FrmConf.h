@@ -54,13 +54,17 @@ private:
     friend W *showOneChild();
     explicit FrmConf(QWidget *parent);
     void onLoad();
-    bool store();
+    // Stores `values` (the boxes show them) after the checks of the boxes.
+    bool store(const GeneralTexts &values);
+    // The values last stored, shown in LblCon(0)..LblCon(5).
+    void setStored(const GeneralTexts &stored);
     // The zone and relay windows, their menu items and toolbar buttons.
     void enableOthers(bool enabled);
 
     QFrame *m_pnlTop;
     GeneralFieldBoxes *m_fields = nullptr;
     std::array<QLabel *, 14> m_lblCon{};
+    GeneralTexts m_stored;   // as stored: the source of a write to the panel
     QPushButton *m_cmdWrConf;
     QPushButton *m_cmdCan;
     QPushButton *m_cmdSendConf;

@@ -1,6 +1,7 @@
 #include "FrmRel.h"
 
 #include "AppState.h"
+#include "Cp1252.h"
 #include "EditKeys.h"
 #include "EditorHost.h"
 #include "FrmCommSys.h"
@@ -418,7 +419,7 @@ void FrmRel::closeEvent(QCloseEvent *event)
 
 int FrmRel::relayNumber() const { return m_position >= 0 ? m_relays.at(m_position) : 0; }
 
-bool FrmRel::moveTo(RelayNavigator::Step step)
+bool FrmRel::moveTo(RelayNavigator::Step step, bool byKey)
 {
     if (m_busy || m_relays.isEmpty())
         return false;
@@ -434,6 +435,8 @@ bool FrmRel::moveTo(RelayNavigator::Step step)
         return false;
     if (!storeShown())
         return false;
+    m_step = step;
+    m_stepByKey = byKey;
     showPosition(target);
     return m_position == target;
 }
@@ -462,7 +465,8 @@ void FrmRel::showRow(const RelayRow &row)
     const QString number = QString::number(row.IDREL);
     m_datRel->setCaption(number, spoken(Str(4402)) + QLatin1Char(' ') + number);
     BoxTexts texts;
-    texts[Eti] = row.ETIREL;
+    // A label stored with control characters shows them as blanks.
+    texts[Eti] = controlsAsBlanks(row.ETIREL);
     texts[RetMin] = QString::number(row.RMIN);
     texts[RetSeg] = QString::number(row.RSEC);
     for (int n = 0; n < 4; ++n) {
@@ -489,13 +493,23 @@ void FrmRel::showType()
     m_cmbTip->setCurrentIndex(typeRowShown(m_types, tip));
     m_chkGen->setChecked(tip & TipRelActGen);
     const RelayEnabling enabling = relayEnabling(tip);
-    for (QWidget *w : {static_cast<QWidget *>(m_txtRetMin), static_cast<QWidget *>(m_txtRetSeg),
-                       static_cast<QWidget *>(m_chkGen)})
-        w->setEnabled(enabling.programming);
+    QWidgetList programming = {m_txtRetMin, m_txtRetSeg, m_chkGen};
     for (QComboBox *list : m_responseLists)
-        list->setEnabled(enabling.programming);
+        programming << list;
+    QWidgetList lists;
     for (int b = Ini1; b <= Fi4; ++b)
-        m_boxes[b]->setEnabled(enabling.lists);
+        lists << m_boxes[b];
+    // A control about to be disabled hands the focus to the navigator
+    // first. Left to itself, the focus would pass on along the tab order,
+    // as far as the button that writes to the panel. After a move by key
+    // the button shows that it has the focus, as after the Tab key.
+    QWidget *focus = window()->focusWidget();
+    if ((!enabling.programming && programming.contains(focus)) || (!enabling.lists && lists.contains(focus)))
+        m_datRel->button(m_step)->setFocus(m_stepByKey ? Qt::ShortcutFocusReason : Qt::OtherFocusReason);
+    for (QWidget *w : std::as_const(programming))
+        w->setEnabled(enabling.programming);
+    for (QWidget *w : std::as_const(lists))
+        w->setEnabled(enabling.lists);
 }
 
 void FrmRel::showResponse(Response response)
@@ -588,7 +602,10 @@ RelayRow FrmRel::shownRow() const
         applyLeaveRule(Box(m_editing), texts);
     RelayRow row = m_stored;
     row.TIP = boxNumber(m_txtTip->text()) & 0xFF;
-    row.ETIREL = texts[Eti];
+    // A label left as it shows keeps what is stored, control characters and
+    // all; an edited one is stored as the user sees it.
+    if (texts[Eti] != controlsAsBlanks(m_stored.ETIREL))
+        row.ETIREL = texts[Eti];
     row.RMIN = boxNumber(texts[RetMin]) & 0xFF;
     row.RSEC = boxNumber(texts[RetSeg]) & 0xFF;
     int *codes[4] = {&row.DDIA, &row.DNOCH, &row.PDIA, &row.PNOCH};
@@ -655,9 +672,9 @@ bool FrmRel::stepKey(QEvent *event)
     if ((key->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier)
         return false;
     if (key->key() == Qt::Key_PageUp)
-        moveTo(RelayNavigator::Previous);
+        moveTo(RelayNavigator::Previous, true);
     else if (key->key() == Qt::Key_PageDown)
-        moveTo(RelayNavigator::Next);
+        moveTo(RelayNavigator::Next, true);
     else
         return false;
     return true;
@@ -727,11 +744,11 @@ bool FrmRel::eventFilter(QObject *watched, QEvent *event)
 
 void FrmRel::CmdSendConfRel_Click()
 {
-    // The panel gets what the window shows: the row is stored first, and a
-    // row that cannot be stored is not sent.
+    // The panel gets the relay as stored, with what the window shows stored
+    // first: a row that cannot be stored is not sent.
     if (m_busy || m_position < 0 || !storeShown())
         return;
-    writeRelay(*this, m_txtEti->text());
+    writeRelay(*this, m_stored.ETIREL);
 }
 
 void FrmRel::CmdRecConfRel_Click()
@@ -746,7 +763,7 @@ void FrmRel::CmdRecConfRel_Click()
 void FrmRel::labelReceived(const QString &label)
 {
     m_showing = true;
-    m_txtEti->setText(label);
+    m_txtEti->setText(controlsAsBlanks(label));
     m_showing = false;
 }
 

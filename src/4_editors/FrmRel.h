@@ -63,7 +63,8 @@ public:
     int relayNumber() const override;
     // Moves to a navigator step, storing the relay shown first. False when
     // the window stays (its store failed, or the move is not possible).
-    bool moveTo(RelayNavigator::Step step);
+    // `byKey`: Page Up or Page Down asked for it.
+    bool moveTo(RelayNavigator::Step step, bool byKey = false);
     // Stores the relay shown as moving away does: the rule of the box being
     // edited, then the row. False when the store failed (reported).
     bool storeShown();
@@ -144,6 +145,8 @@ private:
     int m_position = -1;          // of the relay shown in m_relays
     RelayRow m_stored;            // the relay shown as it is stored
     int m_editing = -1;           // the typed box being edited, until it is left for another control
+    RelayNavigator::Step m_step = RelayNavigator::Next;   // the last move, whose button takes the focus
+    bool m_stepByKey = false;                              // the last move was asked for by a key
     bool m_showing = false;       // boxes being filled by the program
     bool m_busy = false;          // a panel transfer runs
     bool m_unloaded = false;

@@ -29,13 +29,14 @@ namespace orb {
 
 namespace {
 
-// A label may take only what the panel can hold, typed or pasted.
+// A label may take, typed or pasted, only what the other label boxes take:
+// what the panel can hold, without control characters.
 class LabelValidator : public QValidator {
 public:
     using QValidator::QValidator;
     State validate(QString &input, int &) const override
     {
-        return ZoneRowsModel::labelAcceptable(input) ? Acceptable : Invalid;
+        return generalTextAcceptable(FieldLabel, input) ? Acceptable : Invalid;
     }
 };
 

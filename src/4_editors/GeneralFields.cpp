@@ -87,6 +87,10 @@ bool generalTextAcceptable(int index, const QString &text, bool signBlank)
             ++digits;
         return std::all_of(digits, text.cend(), isAsciiDigit);
     }
+    // A name or label is one line of visible text: a pasted tab or line
+    // break is refused with the rest.
+    if (hasControlCharacters(text))
+        return false;
     if (index == FieldName)
         return text.size() <= LenNomCon;
     if (index == FieldLabel)

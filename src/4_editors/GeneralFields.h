@@ -35,7 +35,7 @@ bool generalKeyAccepted(int index, QChar key, int length, int selectionLength);
 // Whether a field may hold a text, however it got there (typed or pasted):
 // number fields only digits (after blanks, with `signBlank`), the name at
 // most LenNomCon characters, the label at most LenEtiqueta characters the
-// panel can show.
+// panel can show; neither a control character (tab, line break, NUL).
 bool generalTextAcceptable(int index, const QString &text, bool signBlank = false);
 
 // Value of a number field: the leading decimal number of its text, 0 when

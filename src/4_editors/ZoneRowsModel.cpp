@@ -37,7 +37,8 @@ QVariant ZoneRowsModel::data(const QModelIndex &index, int role) const
     if (role != Qt::DisplayRole && role != Qt::EditRole)
         return {};
     const ZoneRow &row = m_rows.at(index.row());
-    return index.column() == ColZone ? QVariant(row.IDZON) : QVariant(row.ETIZON);
+    // A label stored with control characters shows them as blanks.
+    return index.column() == ColZone ? QVariant(row.IDZON) : QVariant(controlsAsBlanks(row.ETIZON));
 }
 
 QVariant ZoneRowsModel::headerData(int section, Qt::Orientation orientation, int role) const
@@ -59,7 +60,13 @@ bool ZoneRowsModel::setData(const QModelIndex &index, const QVariant &value, int
 {
     if (!index.isValid() || index.column() != ColLabel || role != Qt::EditRole || index.row() >= m_rows.size())
         return false;
-    return setLabel(m_rows.at(index.row()).IDZON, value.toString());
+    // A label left as it shows keeps what is stored, control characters and
+    // all; an edited one is stored as the user sees it.
+    const ZoneRow &row = m_rows.at(index.row());
+    const QString label = value.toString();
+    if (label == controlsAsBlanks(row.ETIZON))
+        return true;
+    return setLabel(row.IDZON, label);
 }
 
 int ZoneRowsModel::rowOf(int zone) const

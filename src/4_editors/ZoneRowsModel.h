@@ -1,7 +1,7 @@
 #pragma once
 // DatZon: the zone rows of the open configuration in zone order, as the
 // zone grid shows them: column 0 the zone number (read-only), column 1 its
-// label. A label edited here goes straight into the working database; rows
+// label, with any control character of the stored label shown as a blank. A label edited here goes straight into the working database; rows
 // are never added or deleted here, since the zone transfers rely on one row
 // per zone. No windows here.
 
@@ -28,13 +28,14 @@ public:
     QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
     Qt::ItemFlags flags(const QModelIndex &index) const override;
-    // An edit of a label: setLabel().
+    // An edit of a label: setLabel(), unless it leaves the label as shown.
     bool setData(const QModelIndex &index, const QVariant &value, int role = Qt::EditRole) override;
 
     // The row of a zone, -1 when there is none; the zone of a row, 0 when
     // there is none.
     int rowOf(int zone) const;
     int zoneAt(int row) const;
+    // A zone's label as stored.
     std::optional<QString> label(int zone) const;
 
     // Stores a zone's label in the working database, then shows it; a

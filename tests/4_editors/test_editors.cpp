@@ -14,6 +14,7 @@
 #include "FrmConf.h"
 #include "FrmLoad.h"
 #include "FrmNew.h"
+#include "FrmRel.h"
 #include "FrmZon.h"
 #include "MainWindowFixture.h"
 #include "ZoneRowsModel.h"
@@ -49,6 +50,9 @@ private slots:
     void generalPartAgainstThePanel_data();
     void generalPartAgainstThePanel();
     void labelsAreEditedWithinThePanelsLimits();
+    void namesAndLabelsRefuseControlCharacters();
+    void labelsStoredWithControlCharacters_data();
+    void labelsStoredWithControlCharacters();
     void zoneBoxAndMenu();
     void zoneLabelsAgainstThePanel_data();
     void zoneLabelsAgainstThePanel();
@@ -486,6 +490,94 @@ void TestEditors::labelsAreEditedWithinThePanelsLimits()
     QVERIFY(appState().ConfModif);
 }
 
+void TestEditors::namesAndLabelsRefuseControlCharacters()
+{
+    m_fx.start(12, 2);
+    // A tab, a line break or another control character pasted into any box
+    // that takes a name or label is refused with the rest of the text (the
+    // Edit menu's Paste is the box's own paste). Each window is looked at
+    // before the next one opens, as the general window disables the others.
+    const QStringList refused = {"ZONA\tNORTE", "ZONA\nNORTE", "NORTE\r", QString(3, QChar(0)),
+                                 QStringLiteral("A") + QChar(0x81), QStringLiteral("A\x7f")};
+    const auto check = [&refused](QLineEdit *box) {
+        for (const QString &text : refused)
+            QVERIFY2(pasteInto(box, text).isEmpty(), qPrintable(box->objectName() + ' ' + text.toUtf8().toHex()));
+        QCOMPARE(pasteInto(box, QStringLiteral("ZONA NORTE")), QStringLiteral("ZONA NORTE"));
+    };
+    QTableView *grid = FrmZon::showWindow()->GrdZon();
+    grid->edit(grid->model()->index(0, ZoneRowsModel::ColLabel));
+    check(grid->viewport()->findChild<QLineEdit *>());
+    check(FrmRel::showWindow()->TxtEti());
+    FrmConf *general = FrmConf::showWindow();
+    FrmNew *dialog = FrmNew::showDialog();
+    for (QLineEdit *box : {general->TxtCon(FieldName), general->TxtCon(FieldLabel), dialog->TxtCon(FieldName),
+                           dialog->TxtCon(FieldLabel)})
+        check(box);
+}
+
+void TestEditors::labelsStoredWithControlCharacters_data()
+{
+    QTest::addColumn<QString>("window");
+    QTest::addColumn<bool>("edited");
+    for (const char *window : {"zone", "relay", "general"}) {
+        QTest::addRow("%s, left as it shows", window) << QString::fromLatin1(window) << false;
+        QTest::addRow("%s, edited", window) << QString::fromLatin1(window) << true;
+    }
+}
+
+void TestEditors::labelsStoredWithControlCharacters()
+{
+    QFETCH(QString, window);
+    QFETCH(bool, edited);
+    // A document made before reads from the panel turned NUL characters
+    // into blanks: zone 1, relay 1 and the panel label hold 16 of them.
+    m_fx.start(12, 2);
+    const QString nuls(16, QChar(0));
+    const QString blanks(16, QLatin1Char(' '));
+    QVERIFY(execBound(QStringLiteral("UPDATE CONFZONAS SET ETIZON = ? WHERE IDZON = 1"), {nuls}));
+    QVERIFY(execBound(QStringLiteral("UPDATE CONFRELES SET ETIREL = ? WHERE IDREL = 1"), {nuls}));
+    QVERIFY(execBound(QStringLiteral("UPDATE CONFCENTRAL SET ETIINI = ?"), {nuls}));
+    appState().EtiIni = nuls;
+
+    // The label shows blanks; left so it stays as stored, and an edit
+    // stores what the user sees (here the first blank typed over).
+    QLineEdit *box = nullptr;
+    QString stored;
+    if (window == QLatin1String("zone")) {
+        QTableView *grid = FrmZon::showWindow()->GrdZon();
+        const QModelIndex cell = grid->model()->index(0, ZoneRowsModel::ColLabel);
+        QCOMPARE(cell.data().toString(), blanks);
+        grid->edit(cell);
+        box = grid->viewport()->findChild<QLineEdit *>();
+        stored = QStringLiteral("SELECT ETIZON FROM CONFZONAS WHERE IDZON = 1");
+    } else if (window == QLatin1String("relay")) {
+        box = FrmRel::showWindow()->TxtEti();
+        stored = QStringLiteral("SELECT ETIREL FROM CONFRELES WHERE IDREL = 1");
+    } else {
+        FrmConf *general = FrmConf::showWindow();
+        QCOMPARE(general->LblCon(FieldLabel)->text(), blanks);
+        box = general->TxtCon(FieldLabel);
+        stored = QStringLiteral("SELECT ETIINI FROM CONFCENTRAL");
+    }
+    QVERIFY(box);
+    QCOMPARE(box->text(), blanks);
+    if (edited) {
+        box->setSelection(0, 1);
+        typeInto(box, QStringLiteral("X"));
+    }
+    if (window == QLatin1String("zone")) {
+        const QPointer<QLineEdit> editor = box;
+        QTest::keyClick(box, Qt::Key_Return);
+        QTRY_VERIFY(!editor);   // committed and closed once the key is handled
+    } else if (window == QLatin1String("relay")) {
+        QVERIFY(frameOf(FrmRel::loaded())->close());
+    } else {
+        FrmConf::loaded()->CmdWrConf()->click();
+    }
+    QCOMPARE(rows(stored), QStringList{edited ? QStringLiteral("X") + QString(15, QLatin1Char(' ')) : nuls});
+    QVERIFY(m_fx.boxes->shown.isEmpty());
+}
+
 void TestEditors::zoneBoxAndMenu()
 {
     m_fx.start(0, 1);
@@ -599,16 +691,26 @@ void TestEditors::noSecondExchangeWhileOneWaits()
     m_fx.sim->setMemory(zoneLabel(2), toCp1252(panelLabel(2)));
     FrmZon *window = FrmZon::showWindow();
     window->TxZon1()->setText(QStringLiteral("2"));
-    // While the read of zone 2 waits, every other transfer is asked for.
+    // While the read of zone 2 waits, every other transfer is asked for and
+    // a general part is stored: the general window says why it does nothing.
     QTimer::singleShot(10, window, [window] {
         for (QPushButton *button : {window->CmdRd1(), window->CmdWr1(), window->CmdRd(), window->CmdWr2()})
             button->click();
-        FrmConf::showWindow()->CmdLeerConf()->click();
+        FrmConf *general = FrmConf::showWindow();
+        general->TxtCon(FieldZones)->setText(QStringLiteral("20"));
+        for (QPushButton *button : {general->CmdLeerConf(), general->CmdSendConf(), general->CmdWrConf()})
+            button->click();
     });
     window->CmdRd1()->click();
     QCOMPARE(m_fx.sim->framesReceived(), 1);
-    m_fx.checkOnlyBox(432, Str(414));
+    QStringList shown;
+    for (const ShownBox &box : std::as_const(m_fx.boxes->shown))
+        shown << box.title + QLatin1Char('|') + box.prompt;
+    const QString busy = Str(109) + QLatin1Char('|') + Str(9205);
+    QCOMPARE(shown, (QStringList{busy, busy, busy, Str(414) + QLatin1Char('|') + Str(432)}));
     QCOMPARE(labels().value(1), panelLabel(2));
+    QCOMPARE(FrmZon::loaded(), window);
+    QCOMPARE(rows(QStringLiteral("SELECT NUMZON FROM CONFCENTRAL")), QStringList{QStringLiteral("12")});
 }
 
 QTEST_MAIN(TestEditors)

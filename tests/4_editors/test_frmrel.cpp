@@ -203,16 +203,34 @@ void TestFrmRel::movingCarriesNothingIntoAnotherRelay()
     QVERIFY(execBound(QStringLiteral("UPDATE CONFRELES SET TIP = 96, RSEC = 9 WHERE IDREL = 3")));
     const QStringList before = {stored(1), stored(2), stored(3), stored(4)};
     FrmRel *window = open();
+    // The focus that a move takes from a box stays in the window, on an
+    // enabled control, and never on a button that starts a transfer.
+    const auto focusIsSafe = [window] {
+        const QWidget *focus = QApplication::focusWidget();
+        return focus && window->isAncestorOf(focus) && focus->isEnabled() && focus != window->CmdSendConfRel()
+               && focus != window->CmdRecConfRel();
+    };
     window->TxtIniLL(2)->setFocus();
     QTRY_VERIFY(window->TxtIniLL(2)->hasFocus());
-    for (Qt::Key key : {Qt::Key_PageDown, Qt::Key_PageDown, Qt::Key_PageDown, Qt::Key_PageUp})
+    for (Qt::Key key : {Qt::Key_PageDown, Qt::Key_PageDown, Qt::Key_PageDown, Qt::Key_PageUp}) {
         QTest::keyClick(QApplication::focusWidget(), key);
+        QVERIFY(focusIsSafe());
+    }
     QCOMPARE(window->DatRel()->caption(), QStringLiteral("3"));
     QVERIFY(window->ChkGen()->isChecked());
     window->DatRel()->button(RelayNavigator::First)->click();
     QCOMPARE(window->DatRel()->caption(), QStringLiteral("1"));
     QVERIFY(!window->ChkGen()->isChecked());
     QCOMPARE(window->TxtIniLL(2)->text(), QStringLiteral("3"));
+    // A click on the navigator does the same; Space then moves on again
+    // and sends nothing to the panel.
+    window->TxtRetMin()->setFocus();
+    QTRY_VERIFY(window->TxtRetMin()->hasFocus());
+    QTest::mouseClick(window->DatRel()->button(RelayNavigator::Next), Qt::LeftButton);
+    QVERIFY(focusIsSafe());
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
+    QCOMPARE(window->relayNumber(), 3);
+    QCOMPARE(m_fx.sim->framesReceived(), 0);
     window->DatRel()->button(RelayNavigator::Last)->click();
     QCOMPARE(window->relayNumber(), 4);
     QCOMPARE((QStringList{stored(1), stored(2), stored(3), stored(4)}), before);
