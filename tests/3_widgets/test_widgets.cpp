@@ -29,6 +29,9 @@ private slots:
     void init()
     {
         appState() = AppState{};
+        // As the main window has it: the area scrolls to windows beyond it.
+        m_area.setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+        m_area.setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
         m_area.resize(800, 600);
         m_area.show();
         setMdiArea(&m_area);
@@ -235,11 +238,26 @@ void TestWidgets::arrangements()
     }
     subs.last()->showMinimized();
     const QRect room = m_area.viewport()->rect();
+    // The windows show whole, without scroll bars, the open ones from the
+    // top-left corner of the area.
+    const auto shownWhole = [this, &subs] {
+        QRect reach;
+        for (int i = 0; i < 3; ++i)
+            reach |= subs[i]->geometry();
+        return reach.topLeft() == QPoint(0, 0) && m_area.viewport()->rect().contains(reach | subs[3]->geometry())
+               && !m_area.horizontalScrollBar()->isVisible() && !m_area.verticalScrollBar()->isVisible();
+    };
 
     // The minimised one lies at the bottom, whatever the arrangement; three
-    // tiles, one above the other or side by side, share the rest.
+    // tiles, one above the other or side by side, share the rest. Each
+    // arrangement starts from the area scrolled away to a window far off.
     for (Arrangement arrangement : {Arrangement::Cascade, Arrangement::TileHorizontally, Arrangement::TileVertically}) {
+        subs[1]->move(1500, 1200);
+        m_area.horizontalScrollBar()->setValue(m_area.horizontalScrollBar()->maximum());
+        m_area.verticalScrollBar()->setValue(m_area.verticalScrollBar()->maximum());
+        QVERIFY(m_area.verticalScrollBar()->value() > 0);
         arrangeChildren(arrangement);
+        QVERIFY(shownWhole());
         QCOMPARE(subs[3]->geometry().bottom(), room.bottom());
         const QRect rest(0, 0, room.width(), subs[3]->y());
         QRegion covered;
@@ -253,11 +271,12 @@ void TestWidgets::arrangements()
     }
 
     // A window of fixed size is neither cut nor stretched by a tile; the
-    // next tile starts after it.
+    // next tile starts after it, and the others share the room it leaves.
     subs[0]->widget()->setFixedSize(500, 50);
     arrangeChildren(Arrangement::TileVertically);
     QVERIFY(subs[0]->size().width() >= 500 && subs[0]->widget()->size() == QSize(500, 50));
     QCOMPARE(subs[1]->x(), subs[0]->geometry().right() + 1);
+    QVERIFY(shownWhole());
 }
 
 QTEST_MAIN(TestWidgets)
