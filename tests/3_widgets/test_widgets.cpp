@@ -4,9 +4,10 @@
 // Show_Sync for an exchange, and taken away by End_Comm. The message boxes
 // the program shows: every line of the prompt shows whole (a long prompt
 // wraps) and the box is wide enough for its whole title in a window
-// manager's title bar, in both languages. The Edit menu's commands on the
-// focused box of a child window (the Delete key is checked with the
-// editors), and the Window menu's arrangements of the child windows.
+// manager's title bar, in both languages, and belongs to the program's
+// window. The Edit menu's commands on the focused box of a child window (the
+// Delete key is checked with the editors), and the Window menu's
+// arrangements of the child windows.
 
 #include "AppState.h"
 #include "EditCommands.h"
@@ -47,6 +48,7 @@ private slots:
     void showLoadAndShowSyncSetUpTheBox();
     void boxShowsWholeTextAndTitle_data();
     void boxShowsWholeTextAndTitle();
+    void boxBelongsToTheProgramsWindow();
     void commandOnTheFocusedBox_data();
     void commandOnTheFocusedBox();
     void arrangements();
@@ -167,6 +169,34 @@ void TestWidgets::boxShowsWholeTextAndTitle()
     bold.setBold(true);
     const QFontMetrics metrics(bold);
     QVERIFY2(box->width() >= metrics.horizontalAdvance(title) + 8 * metrics.height(), "the title is cut");
+}
+
+void TestWidgets::boxBelongsToTheProgramsWindow()
+{
+    // Shown while another window of the program is active, the box is that
+    // window's; while none is (the desktop has another program in front),
+    // the main window's, the one holding the document area.
+    installQtSeams();
+    QWidget other;
+    for (QWidget *active : {static_cast<QWidget *>(&other), static_cast<QWidget *>(nullptr)}) {
+        other.show();
+        other.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&other));
+        if (!active)
+            other.hide();
+        QCOMPARE(QApplication::activeWindow(), active);
+        QPointer<QWidget> parent;
+        QTimer::singleShot(0, [&parent] {
+            QWidget *box = QApplication::activeModalWidget();
+            parent = box->parentWidget();
+            box->close();
+        });
+        MsgBox(QStringLiteral("Comunication Error"), MsgExclamation);
+        QCOMPARE(parent.data(), active ? active : m_area.window());
+    }
+    setMsgBoxHandler({});
+    setPointerHandler({});
+    setFileDialogHandler({});
 }
 
 void TestWidgets::commandOnTheFocusedBox_data()
