@@ -6,10 +6,11 @@
 // wraps) and the box is wide enough for its whole title in a window
 // manager's title bar, in both languages, and belongs to the program's
 // window. The Edit menu's commands on the focused box of a child window (the
-// Delete key is checked with the editors), and the Window menu's
-// arrangements of the child windows.
+// Delete key is checked with the editors), tool tips without mnemonic marks,
+// and the Window menu's arrangements of the child windows.
 
 #include "AppState.h"
+#include "Captions.h"
 #include "EditCommands.h"
 #include "FrmLoad.h"
 #include "MdiHost.h"
@@ -49,6 +50,8 @@ private slots:
     void boxShowsWholeTextAndTitle_data();
     void boxShowsWholeTextAndTitle();
     void boxBelongsToTheProgramsWindow();
+    void toolTipShowsNoMarks_data();
+    void toolTipShowsNoMarks();
     void commandOnTheFocusedBox_data();
     void commandOnTheFocusedBox();
     void arrangements();
@@ -197,6 +200,22 @@ void TestWidgets::boxBelongsToTheProgramsWindow()
     setMsgBoxHandler({});
     setPointerHandler({});
     setFileDialogHandler({});
+}
+
+void TestWidgets::toolTipShowsNoMarks_data()
+{
+    QTest::addColumn<QString>("caption");
+    QTest::addColumn<QString>("tip");
+    QTest::newRow("first letter") << "&Print" << "Print";
+    QTest::newRow("inner letter") << "C&opy" << "Copy";
+    QTest::newRow("doubled mark") << "Salt && &Pepper" << "Salt & Pepper";
+    QTest::newRow("mark at the end") << "Save As...&" << "Save As...";
+}
+
+void TestWidgets::toolTipShowsNoMarks()
+{
+    QFETCH(QString, caption);
+    QTEST(toolTipText(caption), "tip");
 }
 
 void TestWidgets::commandOnTheFocusedBox_data()
