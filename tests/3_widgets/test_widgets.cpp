@@ -220,6 +220,7 @@ void TestWidgets::toolTipShowsNoMarks()
 
 void TestWidgets::commandOnTheFocusedBox_data()
 {
+    QTest::addColumn<bool>("combo");    // the box is a combo box that can be typed into
     QTest::addColumn<EditCommand>("command");
     QTest::addColumn<QString>("text");
     QTest::addColumn<int>("from");      // selection start; -1 for no selection (caret at 2)
@@ -228,19 +229,26 @@ void TestWidgets::commandOnTheFocusedBox_data()
     QTest::addColumn<QString>("textAfter");
     QTest::addColumn<QString>("clipboardAfter");
     using C = EditCommand;
-    // The box takes digits only, at most six.
-    QTest::newRow("copy") << C::Copy << "123456" << 1 << 3 << "x" << "123456" << "234";
-    QTest::newRow("copy of nothing empties the clipboard") << C::Copy << "123456" << -1 << 0 << "x" << "123456" << "";
-    QTest::newRow("cut") << C::Cut << "123456" << 0 << 2 << "x" << "3456" << "12";
-    QTest::newRow("cut of nothing") << C::Cut << "123456" << -1 << 0 << "x" << "123456" << "";
-    QTest::newRow("delete leaves the clipboard") << C::Delete << "123456" << 4 << 2 << "x" << "1234" << "x";
-    // Paste is the box's own: its validator judges the text.
-    QTest::newRow("paste over the selection") << C::Paste << "123456" << 1 << 4 << "9" << "196" << "9";
-    QTest::newRow("paste the box refuses") << C::Paste << "1234" << -1 << 0 << "ab" << "1234" << "ab";
+    // The box takes digits only, at most six; a text box and a combo box
+    // alike.
+    for (bool combo : {false, true}) {
+        const auto row = [combo](const char *name) -> QTestData & {
+            return QTest::addRow("%s%s", name, combo ? " (combo box)" : "") << combo;
+        };
+        row("copy") << C::Copy << "123456" << 1 << 3 << "x" << "123456" << "234";
+        row("copy of nothing empties the clipboard") << C::Copy << "123456" << -1 << 0 << "x" << "123456" << "";
+        row("cut") << C::Cut << "123456" << 0 << 2 << "x" << "3456" << "12";
+        row("cut of nothing") << C::Cut << "123456" << -1 << 0 << "x" << "123456" << "";
+        row("delete leaves the clipboard") << C::Delete << "123456" << 4 << 2 << "x" << "1234" << "x";
+        // Paste is the box's own: its validator judges the text.
+        row("paste over the selection") << C::Paste << "123456" << 1 << 4 << "9" << "196" << "9";
+        row("paste the box refuses") << C::Paste << "1234" << -1 << 0 << "ab" << "1234" << "ab";
+    }
 }
 
 void TestWidgets::commandOnTheFocusedBox()
 {
+    QFETCH(bool, combo);
     QFETCH(EditCommand, command);
     QFETCH(QString, text);
     QFETCH(int, from);
@@ -251,14 +259,29 @@ void TestWidgets::commandOnTheFocusedBox()
 
     QWidget child;
     auto *layout = new QVBoxLayout(&child);
-    auto *box = new QLineEdit(text, &child);
-    box->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]{0,6}")), box));
-    auto *button = new QPushButton(QStringLiteral("OK"), &child);
-    layout->addWidget(box);
-    layout->addWidget(button);
+    auto *validator = new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]{0,6}")), &child);
+    QWidget *focused = nullptr;
+    QLineEdit *box = nullptr;
+    if (combo) {
+        auto *list = new QComboBox(&child);
+        list->setEditable(true);
+        list->setValidator(validator);
+        list->setCurrentText(text);
+        focused = list;
+        box = list->lineEdit();
+    } else {
+        box = new QLineEdit(text, &child);
+        box->setValidator(validator);
+        focused = box;
+    }
+    // A list that cannot be typed into is no text box.
+    auto *choice = new QComboBox(&child);
+    choice->addItem(QStringLiteral("N-None"));
+    layout->addWidget(focused);
+    layout->addWidget(choice);
     child.show();
     QVERIFY(QTest::qWaitForWindowActive(&child));
-    box->setFocus();
+    focused->setFocus();
     if (from >= 0)
         box->setSelection(from, length);
     else
@@ -270,10 +293,10 @@ void TestWidgets::commandOnTheFocusedBox()
     QCOMPARE(QGuiApplication::clipboard()->text(), clipboardAfter);
 
     // A focused control that is no text box, and no child at all: nothing.
-    button->setFocus();
+    choice->setFocus();
     runEditCommand(EditCommand::Cut, &child);
     runEditCommand(EditCommand::Paste, nullptr);
-    QCOMPARE(box->text(), textAfter);
+    QCOMPARE(box->text() + choice->currentText(), textAfter + QStringLiteral("N-None"));
     QCOMPARE(QGuiApplication::clipboard()->text(), clipboardAfter);
 }
 
