@@ -70,4 +70,17 @@ void setButtonCaption(QPushButton *button, const QString &caption)
     button->setText(text);
 }
 
+QString toolTipText(const QString &caption)
+{
+    QString text;
+    text.reserve(caption.size());
+    for (qsizetype i = 0; i < caption.size(); ++i) {
+        // A mark takes the character after it as its own; "&&" is an "&".
+        if (caption.at(i) == QLatin1Char('&') && ++i == caption.size())
+            break;
+        text += caption.at(i);
+    }
+    return text;
+}
+
 } // namespace orb

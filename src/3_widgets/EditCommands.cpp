@@ -1,17 +1,32 @@
 #include "EditCommands.h"
 
 #include <QClipboard>
+#include <QComboBox>
 #include <QGuiApplication>
 #include <QLineEdit>
 #include <QWidget>
 
 namespace orb {
 
+namespace {
+
+// The text box the commands act on: the focused one, or the text of a
+// focused combo box that can be typed into (its own validator judges what
+// goes in).
+QLineEdit *textBoxOf(QWidget *focused)
+{
+    if (auto *combo = qobject_cast<QComboBox *>(focused))
+        return combo->isEditable() ? combo->lineEdit() : nullptr;
+    return qobject_cast<QLineEdit *>(focused);
+}
+
+} // namespace
+
 void runEditCommand(EditCommand command, QWidget *child)
 {
     if (!child)
         return;
-    auto *box = qobject_cast<QLineEdit *>(child->focusWidget());
+    QLineEdit *box = textBoxOf(child->focusWidget());
     if (!box || !box->isEnabled())
         return;
     QClipboard *clipboard = QGuiApplication::clipboard();

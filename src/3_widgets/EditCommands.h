@@ -1,8 +1,8 @@
 #pragma once
 // The Edit menu's commands on the selected text of the focused box of the
-// active child window (a text box, or the editor of a grid cell), through
-// the desktop's clipboard. A box that is not a text box, or no box at all,
-// makes the command do nothing. Whatever the box refuses as typed or pasted
+// active child window (a text box, the editor of a grid cell, or a combo box
+// that can be typed into), through the desktop's clipboard. Any other box,
+// or no box at all, makes the command do nothing. Whatever the box refuses as typed or pasted
 // text (its limits and character rules) it refuses here too.
 
 class QWidget;

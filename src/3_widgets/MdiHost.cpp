@@ -4,6 +4,8 @@
 
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QScrollBar>
+#include <QStyle>
 #include <QWidget>
 
 namespace orb {
@@ -37,14 +39,14 @@ bool closeChildWindow(const QString &name)
 
 namespace {
 
-// The minimised child windows in a row along the bottom of the area, from
-// the left, wrapping upwards; returns the height the rows take.
-int arrangeIcons(QMdiArea &area, const QList<QMdiSubWindow *> &icons)
+// The minimised child windows in a row along the bottom of `room`, from the
+// left, wrapping upwards; returns the height the rows take.
+int arrangeIcons(const QList<QMdiSubWindow *> &icons, QSize room)
 {
-    int x = 0, y = area.viewport()->height(), rowHeight = 0;
+    int x = 0, y = room.height(), rowHeight = 0;
     for (QMdiSubWindow *sub : icons) {
         const QSize size = sub->size();
-        if (x > 0 && x + size.width() > area.viewport()->width()) {
+        if (x > 0 && x + size.width() > room.width()) {
             x = 0;
             y -= rowHeight;
             rowHeight = 0;
@@ -53,24 +55,100 @@ int arrangeIcons(QMdiArea &area, const QList<QMdiSubWindow *> &icons)
         sub->move(x, y - size.height());
         x += size.width();
     }
-    return icons.isEmpty() ? 0 : area.viewport()->height() - (y - rowHeight);
+    return icons.isEmpty() ? 0 : room.height() - (y - rowHeight);
 }
 
-// The size a child window's frame takes for a tile of `share`: no smaller
-// than what the window needs to show all of it, and no bigger than the
-// window can grow (a window of fixed size keeps its size).
-QSize tileSize(QMdiSubWindow *sub, QSize share)
+// The sizes a child window's frame may take: no smaller than what the window
+// needs to show all of it, and no bigger than the window can grow (a window
+// of fixed size has one size only).
+struct SizeRange {
+    QSize least, most;
+};
+
+SizeRange sizeRange(const QMdiSubWindow *sub)
 {
     const QWidget *window = sub->widget();
     if (!window)
-        return share;
+        return {sub->minimumSizeHint().expandedTo(sub->minimumSize()), sub->maximumSize()};
     const QMargins edges = sub->contentsMargins();
     const QSize frame(edges.left() + edges.right(), edges.top() + edges.bottom());
     const QSize least = window->minimumSizeHint().expandedTo(window->minimumSize()) + frame;
-    QSize most = window->maximumSize();
-    most = QSize(qMin(most.width(), QWIDGETSIZE_MAX - frame.width()), qMin(most.height(), QWIDGETSIZE_MAX - frame.height()))
-           + frame;
-    return share.expandedTo(least).boundedTo(most);
+    const QSize most = window->maximumSize();
+    return {least, QSize(qMin(most.width(), QWIDGETSIZE_MAX - frame.width()),
+                         qMin(most.height(), QWIDGETSIZE_MAX - frame.height()))
+                       + frame};
+}
+
+// Shares `room` out among windows that may each take from least[i] to
+// most[i]: every window gets an equal part, except that one which cannot
+// grow to it keeps its most and leaves the rest to the others, and one which
+// needs more takes its least (the parts then add up to more than the room).
+QList<int> shareOut(int room, const QList<int> &least, const QList<int> &most)
+{
+    const int count = int(least.size());
+    QList<int> parts(count, -1);   // -1: not settled yet
+    int left = room, open = count;
+    // Settles at their bound the windows whose bound lies beyond the share
+    // (below it for `most`, above it for `least`); true when there were any.
+    const auto settle = [&](const QList<int> &bounds, bool below) {
+        const int share = left / open;
+        bool any = false;
+        for (int i = 0; i < count; ++i) {
+            if (parts.at(i) < 0 && (below ? bounds.at(i) < share : bounds.at(i) > share)) {
+                parts[i] = bounds.at(i);
+                left -= bounds.at(i);
+                --open;
+                any = true;
+            }
+        }
+        return any;
+    };
+    // Those that cannot grow to their share first: what they leave over may
+    // give the others their least.
+    while (open > 0 && (settle(most, true) || settle(least, false))) {
+    }
+    // The rest share what is left (each can take its share); the odd
+    // pixels go to the first that can grow by one.
+    if (open > 0) {
+        left = qMax(left, 0);
+        int odd = left % open;
+        for (int i = 0; i < count; ++i) {
+            if (parts.at(i) >= 0)
+                continue;
+            parts[i] = left / open;
+            if (odd > 0 && parts.at(i) < most.at(i)) {
+                ++parts[i];
+                --odd;
+            }
+        }
+    }
+    return parts;
+}
+
+// The child windows one above the other (`stacked`) or side by side in
+// `room`, each as wide (or as high) as the room within its size range.
+// Returns how far the tiles reach along the row.
+int tile(const QList<QMdiSubWindow *> &open, bool stacked, QSize room)
+{
+    QList<int> least, most;
+    for (const QMdiSubWindow *sub : open) {
+        const SizeRange range = sizeRange(sub);
+        least << (stacked ? range.least.height() : range.least.width());
+        most << (stacked ? range.most.height() : range.most.width());
+    }
+    const QList<int> parts = shareOut(stacked ? room.height() : room.width(), least, most);
+    int offset = 0;
+    for (int i = 0; i < open.size(); ++i) {
+        QMdiSubWindow *sub = open.at(i);
+        if (sub->isMaximized())
+            sub->showNormal();
+        const SizeRange range = sizeRange(sub);
+        const QSize across = room.expandedTo(range.least).boundedTo(range.most);
+        const QSize size = stacked ? QSize(across.width(), parts.at(i)) : QSize(parts.at(i), across.height());
+        sub->setGeometry(QRect(stacked ? QPoint(0, offset) : QPoint(offset, 0), size));
+        offset += parts.at(i);
+    }
+    return offset;
 }
 
 } // namespace
@@ -86,37 +164,31 @@ void arrangeChildren(Arrangement arrangement)
             continue;
         (sub->isMinimized() ? icons : open) << sub;
     }
-    const int iconRows = arrangeIcons(*area, icons);
-    switch (arrangement) {
-    case Arrangement::ArrangeIcons:
+    if (arrangement == Arrangement::ArrangeIcons) {
+        arrangeIcons(icons, area->viewport()->size());
         return;
-    case Arrangement::Cascade:
+    }
+    // The arrangement starts at the top-left corner of the area as it shows
+    // with nothing scrolled, and takes the room the area has without scroll
+    // bars: windows that fit it show without them.
+    area->horizontalScrollBar()->setValue(0);
+    area->verticalScrollBar()->setValue(0);
+    QSize room = area->contentsRect().size();
+    const int iconRows = arrangeIcons(icons, room);
+    room.rheight() = qMax(1, room.height() - iconRows);
+    if (arrangement == Arrangement::Cascade) {
         area->cascadeSubWindows();
-        arrangeIcons(*area, icons);
         return;
-    case Arrangement::TileHorizontally:
-    case Arrangement::TileVertically:
-        break;
     }
     if (open.isEmpty())
         return;
     const bool stacked = arrangement == Arrangement::TileHorizontally;
-    const int width = area->viewport()->width();
-    const int height = qMax(1, area->viewport()->height() - iconRows);
-    const int count = int(open.size());
-    int offset = 0;   // where the next tile starts: below (or beside) the last
-    for (int i = 0; i < count; ++i) {
-        QMdiSubWindow *sub = open.at(i);
-        if (sub->isMaximized())
-            sub->showNormal();
-        // A tile never cuts a window's controls off: it is at least as big
-        // as what the window holds, and the area scrolls when the tiles
-        // need more room than it has.
-        const QSize share = stacked ? QSize(width, height * (i + 1) / count - height * i / count)
-                                    : QSize(width * (i + 1) / count - width * i / count, height);
-        const QSize size = tileSize(sub, share);
-        sub->setGeometry(QRect(stacked ? QPoint(0, offset) : QPoint(offset, 0), size));
-        offset += stacked ? size.height() : size.width();
+    // Tiles that need more room than the area has along the row make it
+    // scroll that way; the scroll bar then takes its part of the room across.
+    if (tile(open, stacked, room) > (stacked ? room.height() : room.width())) {
+        const int bar = area->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, area);
+        (stacked ? room.rwidth() : room.rheight()) -= bar;
+        tile(open, stacked, room);
     }
 }
 

@@ -40,7 +40,9 @@ enum class Arrangement {
 // their icon row at the bottom; the tiles share the room above it, one after
 // the other. A tile is never smaller than its window needs (the area then
 // scrolls) nor bigger than the window can grow: a window of fixed size keeps
-// its size and takes its place in the order.
+// its size and takes its place in the order, and the others share the room
+// it leaves, so windows that fit the area show without scroll bars. Cascade
+// and the tiles start at the area's top-left corner with nothing scrolled.
 void arrangeChildren(Arrangement arrangement);
 
 // Takes a child window away at once, without a close event: hidden now,

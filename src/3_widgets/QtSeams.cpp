@@ -1,10 +1,12 @@
 #include "QtSeams.h"
 
+#include "MdiHost.h"
 #include "Seams.h"
 
 #include <QApplication>
 #include <QFileDialog>
 #include <QLayout>
+#include <QMdiArea>
 #include <QMessageBox>
 #include <QScreen>
 
@@ -69,7 +71,7 @@ private:
 
 int showMessageBox(const QString &prompt, int style, const QString &title)
 {
-    const auto box = buildMessageBox(prompt, style, title, QApplication::activeWindow());
+    const auto box = buildMessageBox(prompt, style, title, dialogParent());
     switch (box->exec()) {
     case QMessageBox::Yes: return AnsYes;
     case QMessageBox::No: return AnsNo;
@@ -88,7 +90,7 @@ void setPointer(Pointer pointer)
 
 QString showFileDialog(const FileDialogRequest &request)
 {
-    QFileDialog dialog(QApplication::activeWindow(), request.title, request.directory, request.filter);
+    QFileDialog dialog(dialogParent(), request.title, request.directory, request.filter);
     dialog.setAcceptMode(request.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setFileMode(request.save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
     // The program asks its own replace question after a save dialog.
@@ -101,6 +103,14 @@ QString showFileDialog(const FileDialogRequest &request)
 }
 
 } // namespace
+
+QWidget *dialogParent()
+{
+    if (QWidget *active = QApplication::activeWindow())
+        return active;
+    const QMdiArea *area = mdiArea();
+    return area ? area->window() : nullptr;
+}
 
 std::unique_ptr<QMessageBox> buildMessageBox(const QString &prompt, int style, const QString &title, QWidget *parent)
 {

@@ -13,6 +13,12 @@ namespace orb {
 
 void installQtSeams();
 
+// The window a box or dialog belongs to: the program's active window, or
+// else the main window (the window that holds the document area). A box
+// without one would be a window of its own to the desktop, which could
+// minimise it, or leave it behind the window it blocks.
+QWidget *dialogParent();
+
 // The message box the seam shows for a prompt, style and title, set up but
 // not yet shown. Once shown it is as wide as its text needs (a long text
 // wraps) and at least as wide as its title in the title bar, with room for

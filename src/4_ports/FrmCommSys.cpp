@@ -120,6 +120,9 @@ FrmCommSys::FrmCommSys(QWidget *parent)
     auto *top = new QVBoxLayout(this);
     top->addLayout(columns);
     top->addLayout(buttons);
+    // A dialog of one size, the one its captions need in the language in
+    // force: no arrangement of the child windows stretches or cuts it.
+    top->setSizeConstraint(QLayout::SetFixedSize);
 
     Form_Load();
 }

@@ -1,6 +1,7 @@
 #include "PrintDialog.h"
 
-#include <QApplication>
+#include "QtSeams.h"
+
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QRadioButton>
@@ -18,7 +19,7 @@ PrintDialogHandler &handler()
 
 bool showPrintDialog(QPrinter &printer, const QString &title)
 {
-    QPrintDialog dialog(&printer, QApplication::activeWindow());
+    QPrintDialog dialog(&printer, dialogParent());
     dialog.setWindowTitle(title);
     dialog.setOptions(QAbstractPrintDialog::PrintToFile | QAbstractPrintDialog::PrintShowPageSize
                       | QAbstractPrintDialog::PrintCollateCopies);

@@ -1,6 +1,7 @@
 #include "FrmMain.h"
 
 #include "AppState.h"
+#include "Captions.h"
 #include "ConfigTables.h"
 #include "DocumentCommands.h"
 #include "EditCommands.h"
@@ -423,7 +424,7 @@ void FrmMain::setCaptions()
     caption("MnuHelpAbt", Str(1150));
 
     const auto tip = [this](int index, const QString &text) {
-        toolButton(index)->setToolTip(text);
+        toolButton(index)->setToolTip(toolTipText(text));
         toolButton(index)->setText(text);
     };
     tip(1, Str(1151));

@@ -4,11 +4,13 @@
 // Show_Sync for an exchange, and taken away by End_Comm. The message boxes
 // the program shows: every line of the prompt shows whole (a long prompt
 // wraps) and the box is wide enough for its whole title in a window
-// manager's title bar, in both languages. The Edit menu's commands on the
-// focused box of a child window (the Delete key is checked with the
-// editors), and the Window menu's arrangements of the child windows.
+// manager's title bar, in both languages, and belongs to the program's
+// window. The Edit menu's commands on the focused box of a child window (the
+// Delete key is checked with the editors), tool tips without mnemonic marks,
+// and the Window menu's arrangements of the child windows.
 
 #include "AppState.h"
+#include "Captions.h"
 #include "EditCommands.h"
 #include "FrmLoad.h"
 #include "MdiHost.h"
@@ -29,6 +31,9 @@ private slots:
     void init()
     {
         appState() = AppState{};
+        // As the main window has it: the area scrolls to windows beyond it.
+        m_area.setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+        m_area.setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
         m_area.resize(800, 600);
         m_area.show();
         setMdiArea(&m_area);
@@ -44,6 +49,9 @@ private slots:
     void showLoadAndShowSyncSetUpTheBox();
     void boxShowsWholeTextAndTitle_data();
     void boxShowsWholeTextAndTitle();
+    void boxBelongsToTheProgramsWindow();
+    void toolTipShowsNoMarks_data();
+    void toolTipShowsNoMarks();
     void commandOnTheFocusedBox_data();
     void commandOnTheFocusedBox();
     void arrangements();
@@ -166,8 +174,53 @@ void TestWidgets::boxShowsWholeTextAndTitle()
     QVERIFY2(box->width() >= metrics.horizontalAdvance(title) + 8 * metrics.height(), "the title is cut");
 }
 
+void TestWidgets::boxBelongsToTheProgramsWindow()
+{
+    // Shown while another window of the program is active, the box is that
+    // window's; while none is (the desktop has another program in front),
+    // the main window's, the one holding the document area.
+    installQtSeams();
+    QWidget other;
+    for (QWidget *active : {static_cast<QWidget *>(&other), static_cast<QWidget *>(nullptr)}) {
+        other.show();
+        other.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&other));
+        if (!active)
+            other.hide();
+        QCOMPARE(QApplication::activeWindow(), active);
+        QPointer<QWidget> parent;
+        QTimer::singleShot(0, [&parent] {
+            QWidget *box = QApplication::activeModalWidget();
+            parent = box->parentWidget();
+            box->close();
+        });
+        MsgBox(QStringLiteral("Comunication Error"), MsgExclamation);
+        QCOMPARE(parent.data(), active ? active : m_area.window());
+    }
+    setMsgBoxHandler({});
+    setPointerHandler({});
+    setFileDialogHandler({});
+}
+
+void TestWidgets::toolTipShowsNoMarks_data()
+{
+    QTest::addColumn<QString>("caption");
+    QTest::addColumn<QString>("tip");
+    QTest::newRow("first letter") << "&Print" << "Print";
+    QTest::newRow("inner letter") << "C&opy" << "Copy";
+    QTest::newRow("doubled mark") << "Salt && &Pepper" << "Salt & Pepper";
+    QTest::newRow("mark at the end") << "Save As...&" << "Save As...";
+}
+
+void TestWidgets::toolTipShowsNoMarks()
+{
+    QFETCH(QString, caption);
+    QTEST(toolTipText(caption), "tip");
+}
+
 void TestWidgets::commandOnTheFocusedBox_data()
 {
+    QTest::addColumn<bool>("combo");    // the box is a combo box that can be typed into
     QTest::addColumn<EditCommand>("command");
     QTest::addColumn<QString>("text");
     QTest::addColumn<int>("from");      // selection start; -1 for no selection (caret at 2)
@@ -176,19 +229,26 @@ void TestWidgets::commandOnTheFocusedBox_data()
     QTest::addColumn<QString>("textAfter");
     QTest::addColumn<QString>("clipboardAfter");
     using C = EditCommand;
-    // The box takes digits only, at most six.
-    QTest::newRow("copy") << C::Copy << "123456" << 1 << 3 << "x" << "123456" << "234";
-    QTest::newRow("copy of nothing empties the clipboard") << C::Copy << "123456" << -1 << 0 << "x" << "123456" << "";
-    QTest::newRow("cut") << C::Cut << "123456" << 0 << 2 << "x" << "3456" << "12";
-    QTest::newRow("cut of nothing") << C::Cut << "123456" << -1 << 0 << "x" << "123456" << "";
-    QTest::newRow("delete leaves the clipboard") << C::Delete << "123456" << 4 << 2 << "x" << "1234" << "x";
-    // Paste is the box's own: its validator judges the text.
-    QTest::newRow("paste over the selection") << C::Paste << "123456" << 1 << 4 << "9" << "196" << "9";
-    QTest::newRow("paste the box refuses") << C::Paste << "1234" << -1 << 0 << "ab" << "1234" << "ab";
+    // The box takes digits only, at most six; a text box and a combo box
+    // alike.
+    for (bool combo : {false, true}) {
+        const auto row = [combo](const char *name) -> QTestData & {
+            return QTest::addRow("%s%s", name, combo ? " (combo box)" : "") << combo;
+        };
+        row("copy") << C::Copy << "123456" << 1 << 3 << "x" << "123456" << "234";
+        row("copy of nothing empties the clipboard") << C::Copy << "123456" << -1 << 0 << "x" << "123456" << "";
+        row("cut") << C::Cut << "123456" << 0 << 2 << "x" << "3456" << "12";
+        row("cut of nothing") << C::Cut << "123456" << -1 << 0 << "x" << "123456" << "";
+        row("delete leaves the clipboard") << C::Delete << "123456" << 4 << 2 << "x" << "1234" << "x";
+        // Paste is the box's own: its validator judges the text.
+        row("paste over the selection") << C::Paste << "123456" << 1 << 4 << "9" << "196" << "9";
+        row("paste the box refuses") << C::Paste << "1234" << -1 << 0 << "ab" << "1234" << "ab";
+    }
 }
 
 void TestWidgets::commandOnTheFocusedBox()
 {
+    QFETCH(bool, combo);
     QFETCH(EditCommand, command);
     QFETCH(QString, text);
     QFETCH(int, from);
@@ -199,14 +259,29 @@ void TestWidgets::commandOnTheFocusedBox()
 
     QWidget child;
     auto *layout = new QVBoxLayout(&child);
-    auto *box = new QLineEdit(text, &child);
-    box->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]{0,6}")), box));
-    auto *button = new QPushButton(QStringLiteral("OK"), &child);
-    layout->addWidget(box);
-    layout->addWidget(button);
+    auto *validator = new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]{0,6}")), &child);
+    QWidget *focused = nullptr;
+    QLineEdit *box = nullptr;
+    if (combo) {
+        auto *list = new QComboBox(&child);
+        list->setEditable(true);
+        list->setValidator(validator);
+        list->setCurrentText(text);
+        focused = list;
+        box = list->lineEdit();
+    } else {
+        box = new QLineEdit(text, &child);
+        box->setValidator(validator);
+        focused = box;
+    }
+    // A list that cannot be typed into is no text box.
+    auto *choice = new QComboBox(&child);
+    choice->addItem(QStringLiteral("N-None"));
+    layout->addWidget(focused);
+    layout->addWidget(choice);
     child.show();
     QVERIFY(QTest::qWaitForWindowActive(&child));
-    box->setFocus();
+    focused->setFocus();
     if (from >= 0)
         box->setSelection(from, length);
     else
@@ -218,10 +293,10 @@ void TestWidgets::commandOnTheFocusedBox()
     QCOMPARE(QGuiApplication::clipboard()->text(), clipboardAfter);
 
     // A focused control that is no text box, and no child at all: nothing.
-    button->setFocus();
+    choice->setFocus();
     runEditCommand(EditCommand::Cut, &child);
     runEditCommand(EditCommand::Paste, nullptr);
-    QCOMPARE(box->text(), textAfter);
+    QCOMPARE(box->text() + choice->currentText(), textAfter + QStringLiteral("N-None"));
     QCOMPARE(QGuiApplication::clipboard()->text(), clipboardAfter);
 }
 
@@ -235,11 +310,26 @@ void TestWidgets::arrangements()
     }
     subs.last()->showMinimized();
     const QRect room = m_area.viewport()->rect();
+    // The windows show whole, without scroll bars, the open ones from the
+    // top-left corner of the area.
+    const auto shownWhole = [this, &subs] {
+        QRect reach;
+        for (int i = 0; i < 3; ++i)
+            reach |= subs[i]->geometry();
+        return reach.topLeft() == QPoint(0, 0) && m_area.viewport()->rect().contains(reach | subs[3]->geometry())
+               && !m_area.horizontalScrollBar()->isVisible() && !m_area.verticalScrollBar()->isVisible();
+    };
 
     // The minimised one lies at the bottom, whatever the arrangement; three
-    // tiles, one above the other or side by side, share the rest.
+    // tiles, one above the other or side by side, share the rest. Each
+    // arrangement starts from the area scrolled away to a window far off.
     for (Arrangement arrangement : {Arrangement::Cascade, Arrangement::TileHorizontally, Arrangement::TileVertically}) {
+        subs[1]->move(1500, 1200);
+        m_area.horizontalScrollBar()->setValue(m_area.horizontalScrollBar()->maximum());
+        m_area.verticalScrollBar()->setValue(m_area.verticalScrollBar()->maximum());
+        QVERIFY(m_area.verticalScrollBar()->value() > 0);
         arrangeChildren(arrangement);
+        QVERIFY(shownWhole());
         QCOMPARE(subs[3]->geometry().bottom(), room.bottom());
         const QRect rest(0, 0, room.width(), subs[3]->y());
         QRegion covered;
@@ -253,11 +343,12 @@ void TestWidgets::arrangements()
     }
 
     // A window of fixed size is neither cut nor stretched by a tile; the
-    // next tile starts after it.
+    // next tile starts after it, and the others share the room it leaves.
     subs[0]->widget()->setFixedSize(500, 50);
     arrangeChildren(Arrangement::TileVertically);
     QVERIFY(subs[0]->size().width() >= 500 && subs[0]->widget()->size() == QSize(500, 50));
     QCOMPARE(subs[1]->x(), subs[0]->geometry().right() + 1);
+    QVERIFY(shownWhole());
 }
 
 QTEST_MAIN(TestWidgets)

@@ -143,6 +143,12 @@ void TestPortSettings::windowShowsAndStores()
     QVERIFY(port.CommPort() == 1 && port.Settings() == QLatin1String("9600,N,8,1") && port.Handshaking() == 0);
     FrmCommSys *w = openPortSettings();
     QCOMPARE(openPortSettings(), w);   // one window only
+    // A dialog of one size: no arrangement of the child windows stretches it.
+    const QSize designed = frameOf(w)->size();
+    for (Arrangement arrangement : {Arrangement::TileHorizontally, Arrangement::TileVertically, Arrangement::Cascade}) {
+        arrangeChildren(arrangement);
+        QCOMPARE(frameOf(w)->size(), designed);
+    }
     child<QComboBox>(w, "CmbPort")->setCurrentIndex(1);
     child<QComboBox>(w, "CmbBaud")->setCurrentText(QStringLiteral("4800"));
     child<QComboBox>(w, "CmbParity")->setCurrentIndex(0);

@@ -2,6 +2,7 @@
 // gives them with and without an open configuration, the print commands
 // following the editing windows, the status texts and the window list.
 
+#include "Captions.h"
 #include "FrmLoad.h"
 #include "MainWindowFixture.h"
 
@@ -41,7 +42,8 @@ void TestMainWindow::menusToolbarAndStatusPanelLayout()
 
 void TestMainWindow::captionsFollowTheLanguageButTheTimeCommand()
 {
-    // Every menu caption and toolbar tool tip by its string number.
+    // Every menu caption and toolbar tool tip by its string number (a tool
+    // tip without the mnemonic marks).
     const QList<std::pair<const char *, int>> captions = {
         {"MnuArx", 1116},    {"MnuArxNew", 1119},  {"MnuArxOpen", 1120}, {"MnuArxClose", 1217},
         {"MnuArxSav", 1122}, {"MnuArxSavAs", 1218}, {"MnuArxVis", 1205}, {"MnuArxImp", 1118},
@@ -64,7 +66,7 @@ void TestMainWindow::captionsFollowTheLanguageButTheTimeCommand()
         // Sixteen positions, gaps at 4, 7, 11 and 13; each button with its icon.
         QCOMPARE(main.TolBarBut()->actions().size(), 16);
         for (const auto &[index, id] : tips) {
-            QCOMPARE(main.toolButton(index)->toolTip(), Str(id, language));
+            QCOMPARE(main.toolButton(index)->toolTip(), toolTipText(Str(id, language)));
             QVERIFY(!main.toolButton(index)->icon().isNull());
         }
         // The time command keeps its own caption in every language.
