@@ -52,16 +52,16 @@ bool outputRefused(const QSqlError &error)
 }
 
 // Runs an integrity check (quick: the pages and records only) on db. On
-// failure fills error with the engine's error or its verdict, and cantOpen
-// with whether the engine could not open the file at all.
-bool soundDatabase(QSqlDatabase &db, bool quick, QString *error, bool *cantOpen = nullptr)
+// failure fills error with the engine's error or its verdict, and code with
+// the engine's result code when it could not run the check at all.
+bool soundDatabase(QSqlDatabase &db, bool quick, QString *error, int *code = nullptr)
 {
     QSqlQuery check(db);
     check.setForwardOnly(true);
     if (!check.exec(quick ? QStringLiteral("PRAGMA quick_check") : QStringLiteral("PRAGMA integrity_check"))) {
         *error = numberedError(check.lastError(), kSqliteNotADb);
-        if (cantOpen)
-            *cantOpen = primaryCode(check.lastError()) == kSqliteCantOpen;
+        if (code)
+            *code = primaryCode(check.lastError());
         return false;
     }
     if (!check.next()) {
@@ -133,22 +133,12 @@ QString tempPrefix(const QString &targetFileName)
     return QLatin1Char('.') + targetFileName.left(kTempNameChars) + QLatin1Char('.');
 }
 
-// The journal SQLite keeps beside a file while it writes it.
-const char *const kJournalSuffixes[] = {"-journal", "-wal", "-shm"};
-
-void removeWithJournals(const QString &path)
-{
-    QFile::remove(path);
-    for (const char *suffix : kJournalSuffixes)
-        QFile::remove(path + QLatin1String(suffix));
-}
-
 // A temporary file of the target, or the journal of one.
 bool isTempOf(QString fileName, const QString &targetFileName)
 {
-    for (const char *suffix : kJournalSuffixes) {
-        if (fileName.endsWith(QLatin1String(suffix))) {
-            fileName.chop(qsizetype(std::strlen(suffix)));
+    for (const QString &journal : journalsOf(QString())) {
+        if (fileName.endsWith(journal)) {
+            fileName.chop(journal.size());
             break;
         }
     }
@@ -253,16 +243,22 @@ bool documentFile(const QString &path, QString *error, OpenDocumentResult *resul
 
 // Opens the document read-only and checks that the engine reads it whole.
 // A file the engine cannot open at all could not be copied; one it opens
-// but cannot read is no database (or a damaged one).
+// but cannot read is no database (or a damaged one). A read that would have
+// to write is one that finds a journal still to be applied: another program
+// ended while writing the document, and reading it without that would give
+// neither its old nor its new contents.
 OpenDocumentResult openSound(QSqlDatabase &db, QString *error)
 {
     if (!db.open()) {
         *error = numberedError(db.lastError(), kSqliteCantOpen);
         return OpenDocumentResult::CopyFailed;
     }
-    bool cantOpen = false;
-    if (!soundDatabase(db, true, error, &cantOpen))
-        return cantOpen ? OpenDocumentResult::CopyFailed : OpenDocumentResult::Invalid;
+    int code = 0;
+    if (!soundDatabase(db, true, error, &code)) {
+        if (code == kSqliteReadOnly)
+            *error = numberedError(kSqliteReadOnly, Str(9019));
+        return code == kSqliteCantOpen ? OpenDocumentResult::CopyFailed : OpenDocumentResult::Invalid;
+    }
     return OpenDocumentResult::Opened;
 }
 
@@ -280,7 +276,7 @@ bool storeDocument(const QString &documentPath, QString *error, StoreFailure *fa
 
     const auto fail = [&](StoreStep step, StoreFault fault, const QString &message) {
         if (!temp.isEmpty())
-            removeWithJournals(temp);
+            removeDatabaseFile(temp);
         if (error)
             *error = message;
         if (failure)
@@ -333,9 +329,11 @@ bool storeDocument(const QString &documentPath, QString *error, StoreFailure *fa
     if (const int code = syncPath(temp, false))
         return fail(StoreStep::SyncFile, StoreFault::Target, errnoError(code));
 
+    // The old document's journals go first: left beside the new document, a
+    // journal of the old one would be applied to it by the next reader.
     if (simulated(StoreStep::Rename))
         return fail(StoreStep::Rename, StoreFault::Target, errnoError(EIO));
-    if (::rename(native(temp).constData(), native(target).constData()) != 0)
+    if (!replaceDatabaseFile(temp, target))
         return fail(StoreStep::Rename, StoreFault::Target, errnoError(errno));
     temp.clear(); // it is the document now
 
@@ -383,7 +381,7 @@ OpenDocumentResult openDocument(const QString &path, QString *error, const OpenS
     QString message;
     const auto fail = [&](OpenDocumentResult result, const QString &text) {
         if (!temp.isEmpty())
-            removeWithJournals(temp);
+            removeDatabaseFile(temp);
         if (error)
             *error = text;
         if (wasOpen && !BaseDatos().isOpen())
@@ -437,12 +435,10 @@ OpenDocumentResult openDocument(const QString &path, QString *error, const OpenS
 
     Close_DB();
     // A journal beside the old working database belongs to that file, never
-    // to the one replacing it.
-    for (const char *suffix : kJournalSuffixes)
-        QFile::remove(working + QLatin1String(suffix));
+    // to the one replacing it (replaceDatabaseFile removes it).
     if (simulated(OpenStep::Rename))
         return fail(OpenDocumentResult::CopyFailed, errnoError(EIO));
-    if (::rename(native(temp).constData(), native(working).constData()) != 0)
+    if (!replaceDatabaseFile(temp, working))
         return fail(OpenDocumentResult::CopyFailed, errnoError(errno));
     temp.clear();
     syncPath(folder, true);

@@ -4,10 +4,11 @@
 // Storing never touches the working database: on a separate read-only
 // connection it is checked (sound, and a whole configuration,
 // ConfigurationCheck.h) and copied in compacted form (VACUUM INTO) into a
-// new temporary file beside the document, the copy is flushed to disk and
-// renamed over the document in one step, then the folder is flushed. After a
-// crash at any moment the document is either the old one or the new one,
-// whole.
+// new temporary file beside the document, the copy is flushed to disk, the
+// old document's journals are removed (applied to the new document they
+// would turn it back into the old one) and the copy is renamed over the
+// document in one step, then the folder is flushed. After a crash at any
+// moment the document is either the old one or the new one, whole.
 //
 // Opening reads the document through the engine on a read-only connection
 // (so a document in WAL mode comes with the changes still in its -wal file)

@@ -67,7 +67,7 @@ private slots:
     void documentsThatHoldAWholeConfigurationOpen();
     void failedStoreLeavesTheOldDocument_data();
     void failedStoreLeavesTheOldDocument();
-    void storeKeepsPermissionsAndLinksAndSparesTheWorkingDatabase();
+    void storeReplacesTheDocumentAndNothingElse();
 
 private:
     QString doc(const QString &name) const { return m_dir->filePath(name); }
@@ -142,6 +142,9 @@ void TestDocuments::failedOpenLeavesTheOpenConfigurationAsItWas_data()
     QTest::newRow("empty file") << "empty" << "" << -1 << invalid << "26 (The file is empty)";
     QTest::newRow("truncated document") << "truncated" << "" << -1 << invalid << "";
     QTest::newRow("missing file") << "missing" << "" << -1 << copy << "";
+    QTest::newRow("left half-written by another program")
+        << "hot" << "" << -1 << invalid
+        << "8 (Another program left the document half-written, and it cannot be read safely)";
     QTest::newRow("copy fails") << "sql" << "" << int(OpenStep::Copy) << copy << "";
     QTest::newRow("rename fails") << "sql" << "" << int(OpenStep::Rename) << copy << "";
     bad("no CONFCENTRAL", "DROP TABLE CONFCENTRAL", "26 (Table CONFCENTRAL is missing)");
@@ -191,6 +194,8 @@ void TestDocuments::failedOpenLeavesTheOpenConfigurationAsItWas()
         QVERIFY(spoilt.isEmpty() || spoil(path, spoilt));
         if (kind == QLatin1String("truncated"))
             QVERIFY(writeFile(path, fileBytes(path).left(int(QFileInfo(path).size() / 2))));
+        if (kind == QLatin1String("hot"))
+            QVERIFY(leaveHotJournal(path, QStringLiteral("UPDATE CONFRELES SET ETIREL = 'half ' || IDREL")));
         QVERIFY(makeConfiguration(4, 2));
         QVERIFY(Open_Conf() == OpenResult::Opened);
         m_boxes->shown.clear();
@@ -218,6 +223,7 @@ void TestDocuments::failedOpenLeavesTheOpenConfigurationAsItWas()
     QCOMPARE(dumpAllTables(), rowsBefore);
     QCOMPARE(header(), headerBefore);
     QCOMPARE(fileBytes(path), documentBefore);
+    QCOMPARE(QFile::exists(path + QStringLiteral("-journal")), kind == QLatin1String("hot"));
     QCOMPARE(tempFilesIn(dataFolder()), QStringList());
     QVERIFY(m_boxes->shown.isEmpty()); // the caller shows the failure
 }
@@ -325,7 +331,7 @@ void TestDocuments::failedStoreLeavesTheOldDocument()
         QCOMPARE(fileBytes(document), old);
 }
 
-void TestDocuments::storeKeepsPermissionsAndLinksAndSparesTheWorkingDatabase()
+void TestDocuments::storeReplacesTheDocumentAndNothingElse()
 {
     const QString document = doc(QStringLiteral("Hotel.vcs"));
     QVERIFY(storeDocument(document));
@@ -342,6 +348,16 @@ void TestDocuments::storeKeepsPermissionsAndLinksAndSparesTheWorkingDatabase()
     QVERIFY(storeDocument(link));
     QVERIFY(QFileInfo(link).isSymLink());
     QCOMPARE(dumpDocument(document), dumpAllTables());
+
+    // A journal another program left hot beside the old document goes with
+    // it: the next reader would apply it to the new one.
+    QVERIFY(leaveHotJournal(document, QStringLiteral("UPDATE CONFZONAS SET ETIZON = 'old'; "
+                                                     "UPDATE CONFRELES SET ETIREL = 'old'")));
+    QVERIFY(relabel(5));
+    const QStringList stored = dumpAllTables();
+    QVERIFY(storeDocument(document));
+    QCOMPARE(openDocument(document), OpenDocumentResult::Opened);
+    QCOMPARE(dumpAllTables(), stored);
 
     // A store into a folder that is gone fails against the document, with
     // the reason in the language in force.
