@@ -1,8 +1,10 @@
 #include "Documents.h"
 
 #include "AppState.h"
+#include "ConfigTables.h"
 #include "ConfigurationCheck.h"
 #include "ModBas.h"
+#include "Schema.h"
 #include "Seams.h"
 #include "Strings.h"
 
@@ -12,6 +14,7 @@
 #include <QRandomGenerator>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QUrl>
 
 #include <cerrno>
 #include <cstring>
@@ -99,18 +102,20 @@ public:
     BusyPointer &operator=(const BusyPointer &) = delete;
 };
 
-// A private read-only connection to a database file, removed on scope exit.
-class ReadOnlyConnection {
+// A private connection to a database file, removed on scope exit: read-only
+// unless it is given other options.
+class PrivateConnection {
 public:
-    explicit ReadOnlyConnection(const QString &path)
+    explicit PrivateConnection(const QString &path,
+                               const QString &options = QStringLiteral("QSQLITE_OPEN_READONLY"))
     {
         static quint64 counter = 0;
         m_name = QStringLiteral("orb_document_%1").arg(++counter);
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_name);
         db.setDatabaseName(path);
-        db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY"));
+        db.setConnectOptions(options);
     }
-    ~ReadOnlyConnection()
+    ~PrivateConnection()
     {
         {
             QSqlDatabase db = QSqlDatabase::database(m_name, false);
@@ -118,8 +123,8 @@ public:
         }
         QSqlDatabase::removeDatabase(m_name);
     }
-    ReadOnlyConnection(const ReadOnlyConnection &) = delete;
-    ReadOnlyConnection &operator=(const ReadOnlyConnection &) = delete;
+    PrivateConnection(const PrivateConnection &) = delete;
+    PrivateConnection &operator=(const PrivateConnection &) = delete;
 
     QSqlDatabase db() const { return QSqlDatabase::database(m_name, false); }
 
@@ -262,6 +267,76 @@ OpenDocumentResult openSound(QSqlDatabase &db, QString *error)
     return OpenDocumentResult::Opened;
 }
 
+// Fills the empty file temp with the configuration of the document at
+// path: the tables as the program makes them, and the document's rows
+// copied into them (copyConfigurationRows). The document is attached
+// read-only, so it is never written. The copy is private until it is
+// flushed and checked, so it is written without a journal.
+OpenDocumentResult importDocument(const QString &path, const QString &temp, QString *error)
+{
+    PrivateConnection copy(temp, QStringLiteral("QSQLITE_OPEN_URI"));
+    QSqlDatabase db = copy.db();
+    QSqlQuery query(db);
+    const auto failed = [error](const QSqlError &engineError, OpenDocumentResult result) {
+        *error = numberedError(engineError, kSqliteError);
+        return result;
+    };
+    if (!db.open())
+        return failed(db.lastError(), OpenDocumentResult::CopyFailed);
+    if (!query.exec(QStringLiteral("PRAGMA journal_mode = OFF"))
+        || !query.exec(QStringLiteral("PRAGMA synchronous = OFF")))
+        return failed(query.lastError(), OpenDocumentResult::CopyFailed);
+    const QString source = QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath()).toString(QUrl::FullyEncoded)
+                           + QStringLiteral("?mode=ro");
+    if (!query.prepare(QStringLiteral("ATTACH DATABASE ? AS document")))
+        return failed(query.lastError(), OpenDocumentResult::CopyFailed);
+    query.addBindValue(source);
+    if (!query.exec())
+        return failed(query.lastError(), OpenDocumentResult::CopyFailed);
+
+    QSqlError copyError;
+    const bool copied = [&] {
+        Transaction transaction(db);
+        if (!transaction.started()) {
+            copyError = transaction.error();
+            return false;
+        }
+        for (const TableDef *table : allTables()) {
+            if (!query.exec(createTableSql(*table))) {
+                copyError = query.lastError();
+                return false;
+            }
+        }
+        if (!copyConfigurationRows(db, QStringLiteral("document"), &copyError))
+            return false;
+        if (!transaction.commit()) {
+            copyError = transaction.error();
+            return false;
+        }
+        return true;
+    }();
+    query.exec(QStringLiteral("DETACH DATABASE document"));
+    // A row the program's tables refuse, or a table that cannot be read so,
+    // makes the document unfit; a copy that could not be written, a failed
+    // copy.
+    if (!copied)
+        return failed(copyError,
+                      outputRefused(copyError) ? OpenDocumentResult::CopyFailed : OpenDocumentResult::Invalid);
+    return OpenDocumentResult::Opened;
+}
+
+// Reads the document read-only: sound to the engine (openSound), and one
+// whole configuration (checkConfiguration).
+OpenDocumentResult checkDocument(const QString &path, QString *error)
+{
+    PrivateConnection connection(path);
+    QSqlDatabase db = connection.db();
+    const OpenDocumentResult read = openSound(db, error);
+    if (read != OpenDocumentResult::Opened)
+        return read;
+    return checkConfiguration(db, error) ? OpenDocumentResult::Opened : OpenDocumentResult::Invalid;
+}
+
 } // namespace
 
 bool storeDocument(const QString &documentPath, QString *error, StoreFailure *failure,
@@ -296,7 +371,7 @@ bool storeDocument(const QString &documentPath, QString *error, StoreFailure *fa
     if (sameFile(target, working))
         return fail(StoreStep::CreateTemp, StoreFault::Target, errnoError(EINVAL));
 
-    ReadOnlyConnection source(working);
+    PrivateConnection source(working);
     QSqlDatabase db = source.db();
     if (!db.open())
         return fail(StoreStep::Read, StoreFault::Working, numberedError(db.lastError(), kSqliteError));
@@ -361,9 +436,7 @@ bool validateDocument(const QString &path, QString *error)
     OpenDocumentResult result = OpenDocumentResult::Opened;
     bool valid = documentFile(path, &message, &result);
     if (valid) {
-        ReadOnlyConnection connection(path);
-        QSqlDatabase db = connection.db();
-        valid = openSound(db, &message) == OpenDocumentResult::Opened && checkConfiguration(db, &message);
+        valid = checkDocument(path, &message) == OpenDocumentResult::Opened;
     }
     if (!valid && error)
         *error = message;
@@ -404,19 +477,17 @@ OpenDocumentResult openDocument(const QString &path, QString *error, const OpenS
         return fail(OpenDocumentResult::CopyFailed, errnoError(errno));
 
     // The document is read through the engine, never written: what its
-    // journal still holds comes with it.
-    {
-        ReadOnlyConnection source(path);
-        QSqlDatabase db = source.db();
-        const OpenDocumentResult read = openSound(db, &message);
-        if (read != OpenDocumentResult::Opened)
-            return fail(read, message);
-        if (simulated(OpenStep::Copy))
-            return fail(OpenDocumentResult::CopyFailed, errnoError(EIO));
-        QSqlError copyError;
-        if (!compactInto(db, temp, &copyError))
-            return fail(OpenDocumentResult::CopyFailed, numberedError(copyError, kSqliteError));
-    }
+    // journal still holds comes with it. Only its rows come, into the
+    // program's own tables: a document is input from outside, and its schema
+    // would otherwise go on acting on every later edit.
+    const OpenDocumentResult read = checkDocument(path, &message);
+    if (read != OpenDocumentResult::Opened)
+        return fail(read, message);
+    if (simulated(OpenStep::Copy))
+        return fail(OpenDocumentResult::CopyFailed, errnoError(EIO));
+    const OpenDocumentResult imported = importDocument(path, temp, &message);
+    if (imported != OpenDocumentResult::Opened)
+        return fail(imported, message);
 
     if (simulated(OpenStep::SyncFile))
         return fail(OpenDocumentResult::CopyFailed, errnoError(EIO));
@@ -427,7 +498,7 @@ OpenDocumentResult openDocument(const QString &path, QString *error, const OpenS
     if (simulated(OpenStep::Validate))
         return fail(OpenDocumentResult::Invalid, numberedError(kSqliteNotADb, QStringLiteral("simulated")));
     {
-        ReadOnlyConnection copy(temp);
+        PrivateConnection copy(temp);
         QSqlDatabase db = copy.db();
         if (openSound(db, &message) != OpenDocumentResult::Opened || !checkConfiguration(db, &message))
             return fail(OpenDocumentResult::Invalid, message);

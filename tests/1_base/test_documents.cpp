@@ -2,6 +2,7 @@
 // document into the working database, and what a failure of each step
 // leaves behind.
 
+#include "ConfigTables.h"
 #include "Documents.h"
 #include "ScriptedBoxes.h"
 #include "Strings.h"
@@ -22,13 +23,13 @@ QStringList dumpDocument(const QString &path)
     return onSideConnection(path, true, [](QSqlDatabase &db) { return dumpAllTables(db); });
 }
 
-// Runs the statements, separated by ";", on a document through a connection
-// of its own that does not enforce the tables' checks.
-bool spoil(const QString &path, const QString &statements)
+// Runs the statements on a document through a connection of its own that
+// does not enforce the tables' checks.
+bool spoil(const QString &path, const QStringList &statements)
 {
     return onSideConnection(path, false, [&statements](QSqlDatabase &db) {
         bool ok = QSqlQuery(db).exec(QStringLiteral("PRAGMA ignore_check_constraints = ON"));
-        for (const QString &statement : statements.split(QLatin1Char(';'))) {
+        for (const QString &statement : statements) {
             QSqlQuery query(db);
             if (ok && !query.exec(statement)) {
                 qWarning("%s: %s", qPrintable(statement), qPrintable(query.lastError().text()));
@@ -38,6 +39,9 @@ bool spoil(const QString &path, const QString &statements)
         return ok;
     });
 }
+
+// The same with the statements separated by ";".
+bool spoil(const QString &path, const QString &statements) { return spoil(path, statements.split(QLatin1Char(';'))); }
 
 // The open configuration as the status panel shows it.
 QString header()
@@ -65,6 +69,8 @@ private slots:
     void failedOpenLeavesTheOpenConfigurationAsItWas_data();
     void failedOpenLeavesTheOpenConfigurationAsItWas();
     void documentsThatHoldAWholeConfigurationOpen();
+    void openTakesOnlyTheRowsOfADocument_data();
+    void openTakesOnlyTheRowsOfADocument();
     void failedStoreLeavesTheOldDocument_data();
     void failedStoreLeavesTheOldDocument();
     void storeReplacesTheDocumentAndNothingElse();
@@ -106,10 +112,10 @@ void TestDocuments::storedAndReopenedDocumentGivesBackEveryRow()
     QCOMPARE(before.size(), 3 + 6 + 1 + 1 + 128 + 128 + 1);
     const QByteArray workingBefore = fileBytes(workingDatabasePath());
 
-    const QString document = doc(QStringLiteral("Planta Baja ñ"));
+    const QString document = doc(QStringLiteral("Planta Baja ñ #2 ¿50%?"));
     QString error;
     QVERIFY2(storeDocument(document, &error), qPrintable(error));
-    QCOMPARE(folderEntries(m_dir->path()), QStringList{QStringLiteral("Planta Baja ñ")});
+    QCOMPARE(folderEntries(m_dir->path()), QStringList{QStringLiteral("Planta Baja ñ #2 ¿50%?")});
     QCOMPARE(fileBytes(workingDatabasePath()), workingBefore); // a store never alters the working database
     QCOMPARE(currentPointer(), Pointer::Default);
 
@@ -266,6 +272,55 @@ void TestDocuments::documentsThatHoldAWholeConfigurationOpen()
     // The working database keeps its own journal, not the document's WAL.
     QVERIFY(query.exec(QStringLiteral("PRAGMA journal_mode")) && query.next());
     QCOMPARE(query.value(0).toString(), QStringLiteral("delete"));
+}
+
+void TestDocuments::openTakesOnlyTheRowsOfADocument_data()
+{
+    QTest::addColumn<QStringList>("statements"); // run on a document of a 128-relay configuration
+    QTest::addColumn<QString>("zone3");          // the label of zone 3 once it is open
+    const QString plain = QStringLiteral("ETI ZONA 3");
+    QTest::newRow("trigger deleting every relay")
+        << QStringList{"CREATE TRIGGER wipe AFTER UPDATE OF ETIZON ON CONFZONAS BEGIN DELETE FROM CONFRELES; END"}
+        << plain;
+    QTest::newRow("view") << QStringList{"CREATE VIEW ZONAS AS SELECT * FROM CONFZONAS"} << plain;
+    QTest::newRow("label column declared INT")
+        << QStringList{"CREATE TABLE Z (IDCON INT NOT NULL, IDZON TINYINT NOT NULL, ETIZON INT, "
+                       "PRIMARY KEY (IDCON, IDZON))",
+                       "INSERT INTO Z SELECT * FROM CONFZONAS", "DROP TABLE CONFZONAS",
+                       "ALTER TABLE Z RENAME TO CONFZONAS"}
+        << plain;
+    // The print tables are refilled before every report.
+    QTest::newRow("print row the program's table cannot hold")
+        << QStringList{"INSERT INTO IMPCONFRELES (IDCON, IDREL, ETIREL) VALUES (0, 1, 'longer than twenty chars')"}
+        << plain;
+    // Read from a blank panel: shown and printed as blanks elsewhere.
+    QTest::newRow("control characters in a label")
+        << QStringList{"UPDATE CONFZONAS SET ETIZON = 'A' || char(0, 7) || 'B' WHERE IDZON = 3"}
+        << QStringLiteral("A") + QChar(0) + QChar(7) + QStringLiteral("B");
+}
+
+void TestDocuments::openTakesOnlyTheRowsOfADocument()
+{
+    QFETCH(QStringList, statements);
+    const QString path = doc(QStringLiteral("foreign.vcs"));
+    QVERIFY(storeDocument(path));
+    QVERIFY(spoil(path, statements));
+    QVERIFY(makeConfiguration(4, 2, QStringLiteral("Otra")));
+    QVERIFY(Open_Conf() == OpenResult::Opened);
+
+    QString error;
+    QCOMPARE(openDocument(path, &error), OpenDocumentResult::Opened);
+    // The tables exactly as the program makes them, and nothing else.
+    QStringList schema;
+    for (const TableDef *table : allTables())
+        schema << createTableSql(*table);
+    QCOMPARE(rows(QStringLiteral("SELECT sql FROM sqlite_master WHERE sql IS NOT NULL ORDER BY rowid")), schema);
+    QTEST(zoneRowLabel(3).value_or(QString()), "zone3");
+    // So an edit is stored as typed and touches nothing else.
+    QVERIFY(setZoneLabel(0, 3, QStringLiteral("0123")));
+    QCOMPARE(rows(QStringLiteral("SELECT typeof(ETIZON) || ETIZON FROM CONFZONAS WHERE IDZON = 3")),
+             QStringList(QStringLiteral("text0123")));
+    QCOMPARE(rowCount(tabConfReles()), 128);
 }
 
 void TestDocuments::failedStoreLeavesTheOldDocument_data()
