@@ -467,4 +467,24 @@ bool replacePrintRows(const TableDef &table, const QList<QList<std::pair<QString
     return true;
 }
 
+// ---- Documents -----------------------------------------------------------
+
+bool copyConfigurationRows(QSqlDatabase db, const QString &schema, QSqlError *error)
+{
+    const QString from = QLatin1Char('"') + schema + QLatin1Char('"');
+    QSqlQuery query(db);
+    for (const TableDef *table : allTables()) {
+        QStringList columns{QStringLiteral("rowid")};
+        for (const FieldDef &field : table->fields)
+            columns << columnName(*table, QLatin1String(field.name));
+        const bool printTable = table == &tabImpConfCentral() || table == &tabImpConfReles();
+        const QString name = QLatin1Char('"') + QLatin1String(table->name) + QLatin1Char('"');
+        const QString list = columns.join(QStringLiteral(", "));
+        if (!query.exec(QStringLiteral("INSERT %1INTO main.%2 (%3) SELECT %3 FROM %4.%2")
+                            .arg(printTable ? QStringLiteral("OR IGNORE ") : QString(), name, list, from)))
+            return fail(query, error);
+    }
+    return true;
+}
+
 } // namespace orb

@@ -175,4 +175,17 @@ QList<QVariantMap> reportRows(const TableDef &table, QSqlError *error = nullptr)
 bool replacePrintRows(const TableDef &table, const QList<QList<std::pair<QString, QVariant>>> &rows,
                       QSqlError *error = nullptr);
 
+// ---- Documents -----------------------------------------------------------
+
+// Copies every row of the seven tables of a configuration from the database
+// attached to db under the name `schema` into db's own tables, which are
+// empty and made as the program makes them. Each row keeps its row id (the
+// order the rows were added in) and only the columns the program's table
+// has, converted by that table's column types; the attached database's own
+// schema (its column types, triggers, views, other tables and columns)
+// plays no part. A row the program's table refuses fails the copy, except
+// in the print tables, which are refilled before every report: such a row
+// is left out there. Run it inside a transaction.
+bool copyConfigurationRows(QSqlDatabase db, const QString &schema, QSqlError *error = nullptr);
+
 } // namespace orb

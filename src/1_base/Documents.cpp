@@ -1,8 +1,10 @@
 #include "Documents.h"
 
 #include "AppState.h"
+#include "ConfigTables.h"
 #include "ConfigurationCheck.h"
 #include "ModBas.h"
+#include "Schema.h"
 #include "Seams.h"
 #include "Strings.h"
 
@@ -12,6 +14,7 @@
 #include <QRandomGenerator>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QUrl>
 
 #include <cerrno>
 #include <cstring>
@@ -52,16 +55,16 @@ bool outputRefused(const QSqlError &error)
 }
 
 // Runs an integrity check (quick: the pages and records only) on db. On
-// failure fills error with the engine's error or its verdict, and cantOpen
-// with whether the engine could not open the file at all.
-bool soundDatabase(QSqlDatabase &db, bool quick, QString *error, bool *cantOpen = nullptr)
+// failure fills error with the engine's error or its verdict, and code with
+// the engine's result code when it could not run the check at all.
+bool soundDatabase(QSqlDatabase &db, bool quick, QString *error, int *code = nullptr)
 {
     QSqlQuery check(db);
     check.setForwardOnly(true);
     if (!check.exec(quick ? QStringLiteral("PRAGMA quick_check") : QStringLiteral("PRAGMA integrity_check"))) {
         *error = numberedError(check.lastError(), kSqliteNotADb);
-        if (cantOpen)
-            *cantOpen = primaryCode(check.lastError()) == kSqliteCantOpen;
+        if (code)
+            *code = primaryCode(check.lastError());
         return false;
     }
     if (!check.next()) {
@@ -99,18 +102,20 @@ public:
     BusyPointer &operator=(const BusyPointer &) = delete;
 };
 
-// A private read-only connection to a database file, removed on scope exit.
-class ReadOnlyConnection {
+// A private connection to a database file, removed on scope exit: read-only
+// unless it is given other options.
+class PrivateConnection {
 public:
-    explicit ReadOnlyConnection(const QString &path)
+    explicit PrivateConnection(const QString &path,
+                               const QString &options = QStringLiteral("QSQLITE_OPEN_READONLY"))
     {
         static quint64 counter = 0;
         m_name = QStringLiteral("orb_document_%1").arg(++counter);
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_name);
         db.setDatabaseName(path);
-        db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY"));
+        db.setConnectOptions(options);
     }
-    ~ReadOnlyConnection()
+    ~PrivateConnection()
     {
         {
             QSqlDatabase db = QSqlDatabase::database(m_name, false);
@@ -118,8 +123,8 @@ public:
         }
         QSqlDatabase::removeDatabase(m_name);
     }
-    ReadOnlyConnection(const ReadOnlyConnection &) = delete;
-    ReadOnlyConnection &operator=(const ReadOnlyConnection &) = delete;
+    PrivateConnection(const PrivateConnection &) = delete;
+    PrivateConnection &operator=(const PrivateConnection &) = delete;
 
     QSqlDatabase db() const { return QSqlDatabase::database(m_name, false); }
 
@@ -133,22 +138,12 @@ QString tempPrefix(const QString &targetFileName)
     return QLatin1Char('.') + targetFileName.left(kTempNameChars) + QLatin1Char('.');
 }
 
-// The journal SQLite keeps beside a file while it writes it.
-const char *const kJournalSuffixes[] = {"-journal", "-wal", "-shm"};
-
-void removeWithJournals(const QString &path)
-{
-    QFile::remove(path);
-    for (const char *suffix : kJournalSuffixes)
-        QFile::remove(path + QLatin1String(suffix));
-}
-
 // A temporary file of the target, or the journal of one.
 bool isTempOf(QString fileName, const QString &targetFileName)
 {
-    for (const char *suffix : kJournalSuffixes) {
-        if (fileName.endsWith(QLatin1String(suffix))) {
-            fileName.chop(qsizetype(std::strlen(suffix)));
+    for (const QString &journal : journalsOf(QString())) {
+        if (fileName.endsWith(journal)) {
+            fileName.chop(journal.size());
             break;
         }
     }
@@ -253,17 +248,93 @@ bool documentFile(const QString &path, QString *error, OpenDocumentResult *resul
 
 // Opens the document read-only and checks that the engine reads it whole.
 // A file the engine cannot open at all could not be copied; one it opens
-// but cannot read is no database (or a damaged one).
+// but cannot read is no database (or a damaged one). A read that would have
+// to write is one that finds a journal still to be applied: another program
+// ended while writing the document, and reading it without that would give
+// neither its old nor its new contents.
 OpenDocumentResult openSound(QSqlDatabase &db, QString *error)
 {
     if (!db.open()) {
         *error = numberedError(db.lastError(), kSqliteCantOpen);
         return OpenDocumentResult::CopyFailed;
     }
-    bool cantOpen = false;
-    if (!soundDatabase(db, true, error, &cantOpen))
-        return cantOpen ? OpenDocumentResult::CopyFailed : OpenDocumentResult::Invalid;
+    int code = 0;
+    if (!soundDatabase(db, true, error, &code)) {
+        if (code == kSqliteReadOnly)
+            *error = numberedError(kSqliteReadOnly, Str(9019));
+        return code == kSqliteCantOpen ? OpenDocumentResult::CopyFailed : OpenDocumentResult::Invalid;
+    }
     return OpenDocumentResult::Opened;
+}
+
+// Fills the empty file temp with the configuration of the document at
+// path: the tables as the program makes them, and the document's rows
+// copied into them (copyConfigurationRows). The document is attached
+// read-only, so it is never written. The copy is private until it is
+// flushed and checked, so it is written without a journal.
+OpenDocumentResult importDocument(const QString &path, const QString &temp, QString *error)
+{
+    PrivateConnection copy(temp, QStringLiteral("QSQLITE_OPEN_URI"));
+    QSqlDatabase db = copy.db();
+    QSqlQuery query(db);
+    const auto failed = [error](const QSqlError &engineError, OpenDocumentResult result) {
+        *error = numberedError(engineError, kSqliteError);
+        return result;
+    };
+    if (!db.open())
+        return failed(db.lastError(), OpenDocumentResult::CopyFailed);
+    if (!query.exec(QStringLiteral("PRAGMA journal_mode = OFF"))
+        || !query.exec(QStringLiteral("PRAGMA synchronous = OFF")))
+        return failed(query.lastError(), OpenDocumentResult::CopyFailed);
+    const QString source = QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath()).toString(QUrl::FullyEncoded)
+                           + QStringLiteral("?mode=ro");
+    if (!query.prepare(QStringLiteral("ATTACH DATABASE ? AS document")))
+        return failed(query.lastError(), OpenDocumentResult::CopyFailed);
+    query.addBindValue(source);
+    if (!query.exec())
+        return failed(query.lastError(), OpenDocumentResult::CopyFailed);
+
+    QSqlError copyError;
+    const bool copied = [&] {
+        Transaction transaction(db);
+        if (!transaction.started()) {
+            copyError = transaction.error();
+            return false;
+        }
+        for (const TableDef *table : allTables()) {
+            if (!query.exec(createTableSql(*table))) {
+                copyError = query.lastError();
+                return false;
+            }
+        }
+        if (!copyConfigurationRows(db, QStringLiteral("document"), &copyError))
+            return false;
+        if (!transaction.commit()) {
+            copyError = transaction.error();
+            return false;
+        }
+        return true;
+    }();
+    query.exec(QStringLiteral("DETACH DATABASE document"));
+    // A row the program's tables refuse, or a table that cannot be read so,
+    // makes the document unfit; a copy that could not be written, a failed
+    // copy.
+    if (!copied)
+        return failed(copyError,
+                      outputRefused(copyError) ? OpenDocumentResult::CopyFailed : OpenDocumentResult::Invalid);
+    return OpenDocumentResult::Opened;
+}
+
+// Reads the document read-only: sound to the engine (openSound), and one
+// whole configuration (checkConfiguration).
+OpenDocumentResult checkDocument(const QString &path, QString *error)
+{
+    PrivateConnection connection(path);
+    QSqlDatabase db = connection.db();
+    const OpenDocumentResult read = openSound(db, error);
+    if (read != OpenDocumentResult::Opened)
+        return read;
+    return checkConfiguration(db, error) ? OpenDocumentResult::Opened : OpenDocumentResult::Invalid;
 }
 
 } // namespace
@@ -280,7 +351,7 @@ bool storeDocument(const QString &documentPath, QString *error, StoreFailure *fa
 
     const auto fail = [&](StoreStep step, StoreFault fault, const QString &message) {
         if (!temp.isEmpty())
-            removeWithJournals(temp);
+            removeDatabaseFile(temp);
         if (error)
             *error = message;
         if (failure)
@@ -300,7 +371,7 @@ bool storeDocument(const QString &documentPath, QString *error, StoreFailure *fa
     if (sameFile(target, working))
         return fail(StoreStep::CreateTemp, StoreFault::Target, errnoError(EINVAL));
 
-    ReadOnlyConnection source(working);
+    PrivateConnection source(working);
     QSqlDatabase db = source.db();
     if (!db.open())
         return fail(StoreStep::Read, StoreFault::Working, numberedError(db.lastError(), kSqliteError));
@@ -333,9 +404,11 @@ bool storeDocument(const QString &documentPath, QString *error, StoreFailure *fa
     if (const int code = syncPath(temp, false))
         return fail(StoreStep::SyncFile, StoreFault::Target, errnoError(code));
 
+    // The old document's journals go first: left beside the new document, a
+    // journal of the old one would be applied to it by the next reader.
     if (simulated(StoreStep::Rename))
         return fail(StoreStep::Rename, StoreFault::Target, errnoError(EIO));
-    if (::rename(native(temp).constData(), native(target).constData()) != 0)
+    if (!replaceDatabaseFile(temp, target))
         return fail(StoreStep::Rename, StoreFault::Target, errnoError(errno));
     temp.clear(); // it is the document now
 
@@ -363,9 +436,7 @@ bool validateDocument(const QString &path, QString *error)
     OpenDocumentResult result = OpenDocumentResult::Opened;
     bool valid = documentFile(path, &message, &result);
     if (valid) {
-        ReadOnlyConnection connection(path);
-        QSqlDatabase db = connection.db();
-        valid = openSound(db, &message) == OpenDocumentResult::Opened && checkConfiguration(db, &message);
+        valid = checkDocument(path, &message) == OpenDocumentResult::Opened;
     }
     if (!valid && error)
         *error = message;
@@ -383,7 +454,7 @@ OpenDocumentResult openDocument(const QString &path, QString *error, const OpenS
     QString message;
     const auto fail = [&](OpenDocumentResult result, const QString &text) {
         if (!temp.isEmpty())
-            removeWithJournals(temp);
+            removeDatabaseFile(temp);
         if (error)
             *error = text;
         if (wasOpen && !BaseDatos().isOpen())
@@ -406,19 +477,17 @@ OpenDocumentResult openDocument(const QString &path, QString *error, const OpenS
         return fail(OpenDocumentResult::CopyFailed, errnoError(errno));
 
     // The document is read through the engine, never written: what its
-    // journal still holds comes with it.
-    {
-        ReadOnlyConnection source(path);
-        QSqlDatabase db = source.db();
-        const OpenDocumentResult read = openSound(db, &message);
-        if (read != OpenDocumentResult::Opened)
-            return fail(read, message);
-        if (simulated(OpenStep::Copy))
-            return fail(OpenDocumentResult::CopyFailed, errnoError(EIO));
-        QSqlError copyError;
-        if (!compactInto(db, temp, &copyError))
-            return fail(OpenDocumentResult::CopyFailed, numberedError(copyError, kSqliteError));
-    }
+    // journal still holds comes with it. Only its rows come, into the
+    // program's own tables: a document is input from outside, and its schema
+    // would otherwise go on acting on every later edit.
+    const OpenDocumentResult read = checkDocument(path, &message);
+    if (read != OpenDocumentResult::Opened)
+        return fail(read, message);
+    if (simulated(OpenStep::Copy))
+        return fail(OpenDocumentResult::CopyFailed, errnoError(EIO));
+    const OpenDocumentResult imported = importDocument(path, temp, &message);
+    if (imported != OpenDocumentResult::Opened)
+        return fail(imported, message);
 
     if (simulated(OpenStep::SyncFile))
         return fail(OpenDocumentResult::CopyFailed, errnoError(EIO));
@@ -429,7 +498,7 @@ OpenDocumentResult openDocument(const QString &path, QString *error, const OpenS
     if (simulated(OpenStep::Validate))
         return fail(OpenDocumentResult::Invalid, numberedError(kSqliteNotADb, QStringLiteral("simulated")));
     {
-        ReadOnlyConnection copy(temp);
+        PrivateConnection copy(temp);
         QSqlDatabase db = copy.db();
         if (openSound(db, &message) != OpenDocumentResult::Opened || !checkConfiguration(db, &message))
             return fail(OpenDocumentResult::Invalid, message);
@@ -437,12 +506,10 @@ OpenDocumentResult openDocument(const QString &path, QString *error, const OpenS
 
     Close_DB();
     // A journal beside the old working database belongs to that file, never
-    // to the one replacing it.
-    for (const char *suffix : kJournalSuffixes)
-        QFile::remove(working + QLatin1String(suffix));
+    // to the one replacing it (replaceDatabaseFile removes it).
     if (simulated(OpenStep::Rename))
         return fail(OpenDocumentResult::CopyFailed, errnoError(EIO));
-    if (::rename(native(temp).constData(), native(working).constData()) != 0)
+    if (!replaceDatabaseFile(temp, working))
         return fail(OpenDocumentResult::CopyFailed, errnoError(errno));
     temp.clear();
     syncPath(folder, true);

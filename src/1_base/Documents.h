@@ -4,19 +4,23 @@
 // Storing never touches the working database: on a separate read-only
 // connection it is checked (sound, and a whole configuration,
 // ConfigurationCheck.h) and copied in compacted form (VACUUM INTO) into a
-// new temporary file beside the document, the copy is flushed to disk and
-// renamed over the document in one step, then the folder is flushed. After a
-// crash at any moment the document is either the old one or the new one,
-// whole.
+// new temporary file beside the document, the copy is flushed to disk, the
+// old document's journals are removed (applied to the new document they
+// would turn it back into the old one) and the copy is renamed over the
+// document in one step, then the folder is flushed. After a crash at any
+// moment the document is either the old one or the new one, whole.
 //
-// Opening reads the document through the engine on a read-only connection
-// (so a document in WAL mode comes with the changes still in its -wal file)
-// and copies it compacted into a temporary file beside the working
-// database, checks that the copy holds one whole configuration
-// (ConfigurationCheck.h) and only then renames it over the working database
-// and opens it with Open_Conf. A bad file leaves the working database and
-// the open configuration exactly as they were, and the document is never
-// written.
+// Opening reads the document through the engine, read-only (so a document
+// in WAL mode comes with the changes still in its -wal file), checks it,
+// and copies its rows into a temporary file beside the working database
+// whose tables are made as the program makes them: the document's own
+// schema (column types, triggers, views, other tables) never comes along.
+// A document the engine could only read by applying a journal another
+// program left is refused. The copy is checked to hold one whole
+// configuration (ConfigurationCheck.h), and only then renamed over the
+// working database (whose journals go first) and opened with Open_Conf. A
+// bad file leaves the working database and the open configuration exactly
+// as they were, and the document is never written.
 //
 // Temporary files are named "." + the first 50 characters of the target's
 // file name + "." + eight random letters or digits + ".orbtmp": hidden, never
@@ -49,7 +53,7 @@ enum class StoreStep {
 // The steps of an open, in order.
 enum class OpenStep {
     CreateTemp, // a new temporary file beside the working database
-    Copy,       // the document read through the engine and copied into it
+    Copy,       // the document checked, read through the engine and its rows copied into it
     SyncFile,   // the copy flushed to disk
     Validate,   // the copy checked to be a whole configuration
     Rename,     // the copy put in place of the working database

@@ -85,6 +85,46 @@ QString marksBesideDatabasePath() { return dataFolder() + QStringLiteral("/ORBIT
 
 QString previousDatabasePath() { return workingDatabasePath() + QStringLiteral(".prev"); }
 
+void setWorkingDatabaseAside()
+{
+    const QString working = workingDatabasePath();
+    const QString previous = previousDatabasePath();
+    removeDatabaseFile(previous);
+    if (!QFile::exists(working))
+        return;
+    if (!renameFile(working, previous))
+        return;
+    const QStringList from = journalsOf(working);
+    const QStringList to = journalsOf(previous);
+    for (qsizetype i = 0; i < from.size(); ++i) {
+        if (QFile::exists(from.at(i)))
+            renameFile(from.at(i), to.at(i));
+    }
+}
+
+bool putPreviousDatabaseBack()
+{
+    const QString working = workingDatabasePath();
+    const QString previous = previousDatabasePath();
+    if (!QFile::exists(previous))
+        return false;
+    // A working database in place is the half-made new one, and so are the
+    // journals of its name. Without one, those journals are the previous
+    // one's, left where they were when the set-aside was cut short.
+    if (QFile::exists(working))
+        removeDatabaseFile(working);
+    const QStringList from = journalsOf(previous);
+    const QStringList to = journalsOf(working);
+    for (qsizetype i = 0; i < from.size(); ++i) {
+        if (QFile::exists(from.at(i)))
+            renameFile(from.at(i), to.at(i));
+    }
+    renameFile(previous, working);
+    return true;
+}
+
+void dropPreviousDatabase() { removeDatabaseFile(previousDatabasePath()); }
+
 void endOpenConfiguration()
 {
     AppState &s = appState();
@@ -95,7 +135,7 @@ void endOpenConfiguration()
     clearWorkingMarks();
     Close_DB();
     if (!s.RutaBD.isEmpty())
-        QFile::remove(s.RutaBD);
+        removeDatabaseFile(s.RutaBD);
 }
 
 } // namespace orb

@@ -29,13 +29,30 @@ void clearWorkingMarks();
 QString marksBesideDatabasePath();
 
 // Where the previous working database waits while a new configuration is
-// made, so that a failed creation can put it back. Found at start-up in
-// place of the working database, it is what an end during that creation
-// left: the restore takes it back.
+// made, so that a failed creation can put it back. Found at start-up, it is
+// what an end during that creation left: the restore takes it back.
 QString previousDatabasePath();
 
+// The previous working database moves with its own journals. While it is
+// aside and no working database stands in its place, its journals may still
+// carry the working database's names (the end came while they were being
+// moved); once a new working database exists, journals of that name are the
+// new one's. Every step below keeps that true, so an end between any two
+// steps leaves each journal with the file it belongs to.
+
+// Sets the working database aside (the database first, then its journals),
+// after removing an earlier previous one. Nothing happens without one.
+void setWorkingDatabaseAside();
+// Puts the previous working database back in place of the working
+// database: whatever stands there (a half-made new one) is removed with its
+// journals, then the previous one's journals move back, then the database.
+// False when there is no previous one; nothing is touched then.
+bool putPreviousDatabaseBack();
+// Removes the previous working database and its journals.
+void dropPreviousDatabase();
+
 // The orderly end of the open configuration: the document state and the
-// marks emptied, the working database closed and deleted.
+// marks emptied, the working database closed and deleted with its journals.
 void endOpenConfiguration();
 
 } // namespace orb

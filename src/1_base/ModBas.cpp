@@ -14,6 +14,7 @@
 #include <QSqlRecord>
 #include <QStandardPaths>
 #include <cmath>
+#include <cstdio>
 #include <limits>
 #include <optional>
 
@@ -23,6 +24,22 @@ namespace {
 
 // SQLite's result code for a file that cannot be opened.
 const QString kCantOpen = QStringLiteral("14");
+
+DatabaseFileHook &databaseFileHook()
+{
+    static DatabaseFileHook hook;
+    return hook;
+}
+
+// Removes one file that exists, telling the test seam first.
+void removeFile(const QString &path)
+{
+    if (!QFileInfo::exists(path))
+        return;
+    if (databaseFileHook())
+        databaseFileHook()("remove", path);
+    QFile::remove(path);
+}
 
 // Error code of the last failing step while a database is made, for the
 // message that reports it.
@@ -108,6 +125,34 @@ bool probeDatabase(QSqlDatabase &db, QString *errorCode, QString *errorText)
     return false;
 }
 
+QStringList journalsOf(const QString &path)
+{
+    return {path + QStringLiteral("-journal"), path + QStringLiteral("-wal"), path + QStringLiteral("-shm")};
+}
+
+void removeDatabaseFile(const QString &path)
+{
+    for (const QString &journal : journalsOf(path))
+        removeFile(journal);
+    removeFile(path);
+}
+
+bool renameFile(const QString &from, const QString &to)
+{
+    if (databaseFileHook() && QFileInfo::exists(from))
+        databaseFileHook()("rename", from);
+    return std::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0;
+}
+
+bool replaceDatabaseFile(const QString &from, const QString &to)
+{
+    for (const QString &journal : journalsOf(to))
+        removeFile(journal);
+    return renameFile(from, to);
+}
+
+void setDatabaseFileHook(DatabaseFileHook hook) { databaseFileHook() = std::move(hook); }
+
 void showDatabaseFailure(const QString &path, const QString &errorCode)
 {
     AppState &s = appState();
@@ -149,7 +194,7 @@ bool Create_DB()
     AppState &s = appState();
     s.RutaBD = workingDatabasePath();
     Close_DB();
-    QFile::remove(s.RutaBD);
+    removeDatabaseFile(s.RutaBD);
 
     QSqlDatabase db = BaseDatos();
     db.setDatabaseName(s.RutaBD);
@@ -174,7 +219,7 @@ bool Create_DB()
         code = made || failedStepCode().isEmpty() ? errorCodeOf(db.lastError()) : failedStepCode();
         db.rollback();
         db.close();
-        QFile::remove(s.RutaBD);
+        removeDatabaseFile(s.RutaBD);
         showDatabaseFailure(s.RutaBD, code);
         return false;
     }

@@ -9,7 +9,9 @@
 
 #include <QSqlDatabase>
 #include <QString>
+#include <QStringList>
 #include <QVariant>
+#include <functional>
 
 namespace orb {
 
@@ -24,8 +26,8 @@ QString workingDatabasePath();
 // The connection of the working database (open or not).
 QSqlDatabase BaseDatos();
 
-// Deletes and recreates the working database with every table and lookup
-// row, then closes it. Sets RutaBD. Returns false, after showing the
+// Deletes (with its journals) and recreates the working database with every
+// table and lookup row, then closes it. Sets RutaBD. Returns false, after showing the
 // database-failure message, when the file cannot be made; the program goes
 // on and the caller keeps what it had.
 bool Create_DB();
@@ -58,6 +60,34 @@ void Close_DB();
 // not a text file the driver would open lazily). Fills errorCode and
 // errorText when not.
 bool probeDatabase(QSqlDatabase &db, QString *errorCode = nullptr, QString *errorText = nullptr);
+
+// The files SQLite keeps beside a database while it writes it: its rollback
+// journal, its write-ahead log and the log's index ("-journal", "-wal",
+// "-shm" after the database's own name). They belong to that one file:
+// applied to another database, a journal turns it into a mix of both. So a
+// database file is never removed, moved or replaced without its own, and
+// never meets those of another file.
+QStringList journalsOf(const QString &path);
+
+// Removes a database file and its journals, the journals first (a database
+// left without them is one nothing uses any more; journals left without it
+// would wait for whatever takes its name next).
+void removeDatabaseFile(const QString &path);
+
+// Renames a file over another in one step (an existing target is
+// replaced). False with errno set when it fails.
+bool renameFile(const QString &from, const QString &to);
+
+// Puts the database file `from`, written whole and closed (it has no
+// journal), in place of the database file `to` in one step, after removing
+// the journals of the file it replaces. False with errno set when the
+// rename fails; `to` is then as it was, without its journals.
+bool replaceDatabaseFile(const QString &from, const QString &to);
+
+// Test seam: called before each removal or rename of a database file or
+// journal that exists, with "remove" or "rename" and the file's path.
+using DatabaseFileHook = std::function<void(const char *operation, const QString &path)>;
+void setDatabaseFileHook(DatabaseFileHook hook);
 
 // Shows the database-failure message: string 1001, the path, string 1, two
 // line feeds, the error code, two line feeds, string 1002.

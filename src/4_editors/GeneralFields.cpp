@@ -8,7 +8,6 @@
 #include "Seams.h"
 #include "Strings.h"
 
-#include <QFile>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <algorithm>
@@ -23,16 +22,14 @@ bool isNumberField(int index) { return index >= FieldZones && index <= FieldNigh
 
 // The previous working database is kept aside while the new one is made, and
 // put back when making it fails.
-QString asidePath() { return previousDatabasePath(); }
-
 void putPreviousBack()
 {
     const QString path = workingDatabasePath();
     Close_DB();
-    QFile::remove(path);
-    if (!QFile::exists(asidePath()))
+    if (!putPreviousDatabaseBack()) {
+        removeDatabaseFile(path);
         return;
-    QFile::rename(asidePath(), path);
+    }
     if (appState().ConfCargada) {
         QSqlDatabase db = BaseDatos();
         db.setDatabaseName(path);
@@ -130,9 +127,7 @@ bool createConfiguration(const GeneralTexts &texts)
     // The previous working database goes aside first, so that a failure
     // further on can put it back.
     Close_DB();
-    QFile::remove(asidePath());
-    if (QFile::exists(s.RutaBD))
-        QFile::rename(s.RutaBD, asidePath());
+    setWorkingDatabaseAside();
 
     if (!Create_DB()) {   // reports its own failure
         putPreviousBack();
@@ -169,7 +164,6 @@ bool createConfiguration(const GeneralTexts &texts)
         showDatabaseFailure(s.RutaBD, errorCodeOf(error));
         return false;
     }
-    QFile::remove(asidePath());
 
     s.IdCon = idCon;
     setHeader(texts);
@@ -179,6 +173,9 @@ bool createConfiguration(const GeneralTexts &texts)
     s.WorkingName = Str(4924) + number;
     s.WorkingFile = dataFolder() + QLatin1Char('/') + Str(4924) + number;
     writeWorkingMarks(s.WorkingFile, s.WorkingName);
+    // Only now that the marks name the new configuration is the previous one
+    // dropped: an end before this point restores the previous one.
+    dropPreviousDatabase();
     s.ConfCargada = true;
     s.ConfModif = true;
     return true;

@@ -5,31 +5,32 @@
 #include "Seams.h"
 #include "Strings.h"
 
-#include <QFile>
-
 namespace orb {
 
 RestoreOutcome restoreUnsaved()
 {
     AppState &s = appState();
     const WorkingMarks marks = readWorkingMarks();
-    if (marks.file.isEmpty())
+    // A previous working database kept aside means the last run ended while
+    // a new configuration was being made. With nothing to restore it must
+    // not wait either: a later restore would put it back over whatever
+    // configuration is open by then.
+    if (marks.file.isEmpty()) {
+        dropPreviousDatabase();
         return RestoreOutcome::NothingToRestore;
+    }
 
     s.Mensaje = Str(1042);
     s.TituloMsg = Str(1043);
     if (MsgBox(s.Mensaje, MsgYesNoExclamation, s.TituloMsg) != AnsYes) {
         clearWorkingMarks();
+        dropPreviousDatabase();
         return RestoreOutcome::Declined;
     }
 
-    // A previous working database kept aside means the last run ended while
-    // a new configuration was being made: the marks still name the previous
-    // one, and what stands in its place (if anything) is the half-made new one.
-    if (QFile::exists(previousDatabasePath())) {
-        QFile::remove(workingDatabasePath());
-        QFile::rename(previousDatabasePath(), workingDatabasePath());
-    }
+    // The configuration that was open is the previous one, and what stands
+    // in its place (if anything) is the half-made new one.
+    putPreviousDatabaseBack();
 
     // Open_Conf reports a database it cannot open or a missing general row
     // itself. Either way the marks stay, so the question comes again at the

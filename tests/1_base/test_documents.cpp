@@ -2,6 +2,7 @@
 // document into the working database, and what a failure of each step
 // leaves behind.
 
+#include "ConfigTables.h"
 #include "Documents.h"
 #include "ScriptedBoxes.h"
 #include "Strings.h"
@@ -22,13 +23,13 @@ QStringList dumpDocument(const QString &path)
     return onSideConnection(path, true, [](QSqlDatabase &db) { return dumpAllTables(db); });
 }
 
-// Runs the statements, separated by ";", on a document through a connection
-// of its own that does not enforce the tables' checks.
-bool spoil(const QString &path, const QString &statements)
+// Runs the statements on a document through a connection of its own that
+// does not enforce the tables' checks.
+bool spoil(const QString &path, const QStringList &statements)
 {
     return onSideConnection(path, false, [&statements](QSqlDatabase &db) {
         bool ok = QSqlQuery(db).exec(QStringLiteral("PRAGMA ignore_check_constraints = ON"));
-        for (const QString &statement : statements.split(QLatin1Char(';'))) {
+        for (const QString &statement : statements) {
             QSqlQuery query(db);
             if (ok && !query.exec(statement)) {
                 qWarning("%s: %s", qPrintable(statement), qPrintable(query.lastError().text()));
@@ -38,6 +39,9 @@ bool spoil(const QString &path, const QString &statements)
         return ok;
     });
 }
+
+// The same with the statements separated by ";".
+bool spoil(const QString &path, const QString &statements) { return spoil(path, statements.split(QLatin1Char(';'))); }
 
 // The open configuration as the status panel shows it.
 QString header()
@@ -65,9 +69,11 @@ private slots:
     void failedOpenLeavesTheOpenConfigurationAsItWas_data();
     void failedOpenLeavesTheOpenConfigurationAsItWas();
     void documentsThatHoldAWholeConfigurationOpen();
+    void openTakesOnlyTheRowsOfADocument_data();
+    void openTakesOnlyTheRowsOfADocument();
     void failedStoreLeavesTheOldDocument_data();
     void failedStoreLeavesTheOldDocument();
-    void storeKeepsPermissionsAndLinksAndSparesTheWorkingDatabase();
+    void storeReplacesTheDocumentAndNothingElse();
 
 private:
     QString doc(const QString &name) const { return m_dir->filePath(name); }
@@ -106,10 +112,10 @@ void TestDocuments::storedAndReopenedDocumentGivesBackEveryRow()
     QCOMPARE(before.size(), 3 + 6 + 1 + 1 + 128 + 128 + 1);
     const QByteArray workingBefore = fileBytes(workingDatabasePath());
 
-    const QString document = doc(QStringLiteral("Planta Baja ñ"));
+    const QString document = doc(QStringLiteral("Planta Baja ñ #2 ¿50%?"));
     QString error;
     QVERIFY2(storeDocument(document, &error), qPrintable(error));
-    QCOMPARE(folderEntries(m_dir->path()), QStringList{QStringLiteral("Planta Baja ñ")});
+    QCOMPARE(folderEntries(m_dir->path()), QStringList{QStringLiteral("Planta Baja ñ #2 ¿50%?")});
     QCOMPARE(fileBytes(workingDatabasePath()), workingBefore); // a store never alters the working database
     QCOMPARE(currentPointer(), Pointer::Default);
 
@@ -142,6 +148,9 @@ void TestDocuments::failedOpenLeavesTheOpenConfigurationAsItWas_data()
     QTest::newRow("empty file") << "empty" << "" << -1 << invalid << "26 (The file is empty)";
     QTest::newRow("truncated document") << "truncated" << "" << -1 << invalid << "";
     QTest::newRow("missing file") << "missing" << "" << -1 << copy << "";
+    QTest::newRow("left half-written by another program")
+        << "hot" << "" << -1 << invalid
+        << "8 (Another program left the document half-written, and it cannot be read safely)";
     QTest::newRow("copy fails") << "sql" << "" << int(OpenStep::Copy) << copy << "";
     QTest::newRow("rename fails") << "sql" << "" << int(OpenStep::Rename) << copy << "";
     bad("no CONFCENTRAL", "DROP TABLE CONFCENTRAL", "26 (Table CONFCENTRAL is missing)");
@@ -191,6 +200,8 @@ void TestDocuments::failedOpenLeavesTheOpenConfigurationAsItWas()
         QVERIFY(spoilt.isEmpty() || spoil(path, spoilt));
         if (kind == QLatin1String("truncated"))
             QVERIFY(writeFile(path, fileBytes(path).left(int(QFileInfo(path).size() / 2))));
+        if (kind == QLatin1String("hot"))
+            QVERIFY(leaveHotJournal(path, QStringLiteral("UPDATE CONFRELES SET ETIREL = 'half ' || IDREL")));
         QVERIFY(makeConfiguration(4, 2));
         QVERIFY(Open_Conf() == OpenResult::Opened);
         m_boxes->shown.clear();
@@ -218,6 +229,7 @@ void TestDocuments::failedOpenLeavesTheOpenConfigurationAsItWas()
     QCOMPARE(dumpAllTables(), rowsBefore);
     QCOMPARE(header(), headerBefore);
     QCOMPARE(fileBytes(path), documentBefore);
+    QCOMPARE(QFile::exists(path + QStringLiteral("-journal")), kind == QLatin1String("hot"));
     QCOMPARE(tempFilesIn(dataFolder()), QStringList());
     QVERIFY(m_boxes->shown.isEmpty()); // the caller shows the failure
 }
@@ -260,6 +272,55 @@ void TestDocuments::documentsThatHoldAWholeConfigurationOpen()
     // The working database keeps its own journal, not the document's WAL.
     QVERIFY(query.exec(QStringLiteral("PRAGMA journal_mode")) && query.next());
     QCOMPARE(query.value(0).toString(), QStringLiteral("delete"));
+}
+
+void TestDocuments::openTakesOnlyTheRowsOfADocument_data()
+{
+    QTest::addColumn<QStringList>("statements"); // run on a document of a 128-relay configuration
+    QTest::addColumn<QString>("zone3");          // the label of zone 3 once it is open
+    const QString plain = QStringLiteral("ETI ZONA 3");
+    QTest::newRow("trigger deleting every relay")
+        << QStringList{"CREATE TRIGGER wipe AFTER UPDATE OF ETIZON ON CONFZONAS BEGIN DELETE FROM CONFRELES; END"}
+        << plain;
+    QTest::newRow("view") << QStringList{"CREATE VIEW ZONAS AS SELECT * FROM CONFZONAS"} << plain;
+    QTest::newRow("label column declared INT")
+        << QStringList{"CREATE TABLE Z (IDCON INT NOT NULL, IDZON TINYINT NOT NULL, ETIZON INT, "
+                       "PRIMARY KEY (IDCON, IDZON))",
+                       "INSERT INTO Z SELECT * FROM CONFZONAS", "DROP TABLE CONFZONAS",
+                       "ALTER TABLE Z RENAME TO CONFZONAS"}
+        << plain;
+    // The print tables are refilled before every report.
+    QTest::newRow("print row the program's table cannot hold")
+        << QStringList{"INSERT INTO IMPCONFRELES (IDCON, IDREL, ETIREL) VALUES (0, 1, 'longer than twenty chars')"}
+        << plain;
+    // Read from a blank panel: shown and printed as blanks elsewhere.
+    QTest::newRow("control characters in a label")
+        << QStringList{"UPDATE CONFZONAS SET ETIZON = 'A' || char(0, 7) || 'B' WHERE IDZON = 3"}
+        << QStringLiteral("A") + QChar(0) + QChar(7) + QStringLiteral("B");
+}
+
+void TestDocuments::openTakesOnlyTheRowsOfADocument()
+{
+    QFETCH(QStringList, statements);
+    const QString path = doc(QStringLiteral("foreign.vcs"));
+    QVERIFY(storeDocument(path));
+    QVERIFY(spoil(path, statements));
+    QVERIFY(makeConfiguration(4, 2, QStringLiteral("Otra")));
+    QVERIFY(Open_Conf() == OpenResult::Opened);
+
+    QString error;
+    QCOMPARE(openDocument(path, &error), OpenDocumentResult::Opened);
+    // The tables exactly as the program makes them, and nothing else.
+    QStringList schema;
+    for (const TableDef *table : allTables())
+        schema << createTableSql(*table);
+    QCOMPARE(rows(QStringLiteral("SELECT sql FROM sqlite_master WHERE sql IS NOT NULL ORDER BY rowid")), schema);
+    QTEST(zoneRowLabel(3).value_or(QString()), "zone3");
+    // So an edit is stored as typed and touches nothing else.
+    QVERIFY(setZoneLabel(0, 3, QStringLiteral("0123")));
+    QCOMPARE(rows(QStringLiteral("SELECT typeof(ETIZON) || ETIZON FROM CONFZONAS WHERE IDZON = 3")),
+             QStringList(QStringLiteral("text0123")));
+    QCOMPARE(rowCount(tabConfReles()), 128);
 }
 
 void TestDocuments::failedStoreLeavesTheOldDocument_data()
@@ -325,7 +386,7 @@ void TestDocuments::failedStoreLeavesTheOldDocument()
         QCOMPARE(fileBytes(document), old);
 }
 
-void TestDocuments::storeKeepsPermissionsAndLinksAndSparesTheWorkingDatabase()
+void TestDocuments::storeReplacesTheDocumentAndNothingElse()
 {
     const QString document = doc(QStringLiteral("Hotel.vcs"));
     QVERIFY(storeDocument(document));
@@ -342,6 +403,16 @@ void TestDocuments::storeKeepsPermissionsAndLinksAndSparesTheWorkingDatabase()
     QVERIFY(storeDocument(link));
     QVERIFY(QFileInfo(link).isSymLink());
     QCOMPARE(dumpDocument(document), dumpAllTables());
+
+    // A journal another program left hot beside the old document goes with
+    // it: the next reader would apply it to the new one.
+    QVERIFY(leaveHotJournal(document, QStringLiteral("UPDATE CONFZONAS SET ETIZON = 'old'; "
+                                                     "UPDATE CONFRELES SET ETIREL = 'old'")));
+    QVERIFY(relabel(5));
+    const QStringList stored = dumpAllTables();
+    QVERIFY(storeDocument(document));
+    QCOMPARE(openDocument(document), OpenDocumentResult::Opened);
+    QCOMPARE(dumpAllTables(), stored);
 
     // A store into a folder that is gone fails against the document, with
     // the reason in the language in force.

@@ -1,11 +1,14 @@
 // Start-up: the restore question after an unclean end (asked before the main
 // window shows, once), what Yes and No do with good and broken working
-// databases, and the one-copy-per-user lock.
+// databases and after a New killed at each of its steps (a child process of
+// this test), and the one-copy-per-user lock.
 
 #include "FrmWel.h"
 #include "InstanceLock.h"
 #include "MainWindowFixture.h"
 #include "SettingsStore.h"
+
+#include <csignal>
 
 namespace {
 
@@ -18,6 +21,30 @@ void leaveWorkingDatabase(const QString &name, int zones, const QString &file = 
     writeWorkingMarks(file, QFileInfo(file).fileName());
 }
 
+// The child of the killed New: New of a 128-zone, 128-relay configuration
+// over the working database as it lies (opened first unless it must stay as
+// it lies), killed just before `operation` on the file named `fileName`;
+// with `hot`, once a write into the new database has spilled into its file.
+int newKilledAt(const QString &operation, const QString &fileName, bool hot, bool open)
+{
+    if (open && Open_Conf() == OpenResult::Opened)
+        appState().ConfCargada = true;
+    setDatabaseFileHook([&](const char *op, const QString &path) {
+        if (operation != QLatin1String(op) || QFileInfo(path).fileName() != fileName)
+            return;
+        if (hot) {
+            QSqlQuery q(BaseDatos());
+            if (!q.exec(QStringLiteral("PRAGMA cache_size = 1")) || !BaseDatos().transaction()
+                || !q.exec(QStringLiteral("UPDATE CONFZONAS SET ETIZON = 'NUEVA'"))
+                || !q.exec(QStringLiteral("UPDATE CONFRELES SET ETIREL = 'NUEVA'")))
+                std::_Exit(4);
+        }
+        std::raise(SIGKILL);
+    });
+    createConfiguration({"Nueva", "128", "128", "8", "20", "NUEVA"});
+    return 3; // never killed
+}
+
 } // namespace
 
 class TestRecovery : public QObject {
@@ -25,7 +52,8 @@ class TestRecovery : public QObject {
 private slots:
     void init();
     void cleanup();
-    void yesAfterAnEndDuringACreateTakesThePreviousBack();
+    void restoreAfterAKilledNewGivesBackTheOpenConfiguration_data();
+    void restoreAfterAKilledNewGivesBackTheOpenConfiguration();
     void yesThatCannotRestoreGoesOnAndAsksAgain_data();
     void yesThatCannotRestoreGoesOnAndAsksAgain();
     void questionComesOnceBeforeTheMainWindowShows();
@@ -55,23 +83,65 @@ void TestRecovery::cleanup()
     Close_DB();
 }
 
-void TestRecovery::yesAfterAnEndDuringACreateTakesThePreviousBack()
+void TestRecovery::restoreAfterAKilledNewGivesBackTheOpenConfiguration_data()
 {
-    // The run ended while a new configuration was being made: the previous
-    // working database is still aside, with nothing or a half-made one in
-    // its place.
-    leaveWorkingDatabase(QStringLiteral("Before the new one"), 5);
-    for (bool halfMade : {false, true}) {
-        Close_DB();
-        appState() = AppState{};
-        QVERIFY(QFile::rename(workingDatabasePath(), previousDatabasePath()));
-        QVERIFY(!halfMade || Create_DB());
-        m_boxes->answers = {AnsYes};
-        QCOMPARE(restoreUnsaved(), RestoreOutcome::Restored);
-        QCOMPARE(appState().NomCon, QStringLiteral("Before the new one"));
-        QCOMPARE(appState().NumZon, quint8(5));
+    QTest::addColumn<bool>("ownJournal"); // the working database left with a hot journal of its own
+    QTest::addColumn<QString>("operation");
+    QTest::addColumn<QString>("fileName"); // New is killed just before this operation on it
+    QTest::addColumn<bool>("hot");         // while the new database is being written
+    QTest::addColumn<int>("answer");
+    const QString working = QStringLiteral("Vuvurov.mdb");
+    const QString previous = QStringLiteral("Vuvurov.mdb.prev");
+    QTest::newRow("before the set-aside") << false << "rename" << working << false << int(AnsYes);
+    QTest::newRow("previous aside, new one written") << false << "remove" << previous << false << int(AnsYes);
+    QTest::newRow("previous aside, new one being written") << false << "remove" << previous << true << int(AnsYes);
+    QTest::newRow("own journal, halfway aside") << true << "rename" << working + "-journal" << false << int(AnsYes);
+    QTest::newRow("own journal, previous aside, new one being written")
+        << true << "remove" << previous + "-journal" << true << int(AnsYes);
+    QTest::newRow("new one being written, answered No") << false << "remove" << previous << true << int(AnsNo);
+}
+
+void TestRecovery::restoreAfterAKilledNewGivesBackTheOpenConfiguration()
+{
+    QFETCH(bool, ownJournal);
+    QFETCH(QString, operation);
+    QFETCH(QString, fileName);
+    QFETCH(bool, hot);
+    QFETCH(int, answer);
+    // The configuration that was open, with its own labels; an own journal
+    // holds an edit that never completed, which must be undone.
+    QVERIFY(makeConfiguration(128, 128, QStringLiteral("Before")));
+    QVERIFY(execBound(QStringLiteral("UPDATE CONFZONAS SET ETIZON = 'ANTES ' || IDZON")));
+    Close_DB();
+    writeWorkingMarks(QStringLiteral("/plans/Hotel.vcs"), QStringLiteral("Hotel.vcs"));
+    if (ownJournal)
+        QVERIFY(leaveHotJournal(workingDatabasePath(), QStringLiteral("UPDATE CONFZONAS SET ETIZON = 'A MEDIAS'; "
+                                                                      "UPDATE CONFRELES SET ETIREL = 'A MEDIAS'")));
+
+    QProcess child;
+    child.setProcessChannelMode(QProcess::ForwardedChannels);
+    child.start(QCoreApplication::applicationFilePath(),
+                {QStringLiteral("--new-killed-at"), operation, fileName, QString::number(hot),
+                 QString::number(!ownJournal)});
+    QVERIFY(child.waitForFinished(60000));
+    QVERIFY2(child.exitStatus() == QProcess::CrashExit, "New was not killed");
+
+    appState() = AppState{};
+    m_boxes->answers = {answer};
+    if (answer == AnsNo) {
+        // Nothing is left to come back later over another configuration.
+        QCOMPARE(restoreUnsaved(), RestoreOutcome::Declined);
         QVERIFY(!QFile::exists(previousDatabasePath()));
+        return;
     }
+    QCOMPARE(restoreUnsaved(), RestoreOutcome::Restored);
+    QCOMPARE(appState().NomCon, QStringLiteral("Before"));
+    QCOMPARE(rows(QStringLiteral("PRAGMA integrity_check")), QStringList(QStringLiteral("ok")));
+    QCOMPARE(rows(QStringLiteral("SELECT (SELECT count(*) FROM CONFZONAS WHERE ETIZON = 'ANTES ' || IDZON), "
+                                 "(SELECT count(*) FROM CONFRELES WHERE ETIREL = 'ETI RELE ' || IDREL)")),
+             QStringList(QStringLiteral("128|128")));
+    const QStringList left = QDir(dataFolder()).entryList(QDir::Files | QDir::Hidden);
+    QCOMPARE(left.filter(QRegularExpression(QStringLiteral("prev|journal|wal$|shm$"))), QStringList());
 }
 
 void TestRecovery::yesThatCannotRestoreGoesOnAndAsksAgain_data()
@@ -219,5 +289,15 @@ void TestRecovery::secondInstanceIsRefusedUntilTheFirstEnds()
     QVERIFY(acquireInstanceLock(second));
 }
 
-QTEST_MAIN(TestRecovery)
+int main(int argc, char **argv)
+{
+    if (argc == 6 && qstrcmp(argv[1], "--new-killed-at") == 0) {
+        QCoreApplication app(argc, argv);
+        return newKilledAt(QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]), qstrcmp(argv[4], "1") == 0,
+                           qstrcmp(argv[5], "1") == 0);
+    }
+    QApplication app(argc, argv);
+    TestRecovery test;
+    return QTest::qExec(&test, argc, argv);
+}
 #include "test_recovery.moc"

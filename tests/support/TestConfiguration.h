@@ -74,6 +74,27 @@ inline bool writeFile(const QString &path, const QByteArray &bytes)
     return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
 }
 
+// Leaves the database file at path as a program killed while writing it
+// leaves it: the statements (separated by ";") ran in a transaction that
+// spilled into the file, and the file and its journal are what they were
+// at that moment, the journal hot (the next writer applies it).
+inline bool leaveHotJournal(const QString &path, const QString &statements)
+{
+    const QString image = path + QStringLiteral(".image");
+    const bool taken = onSideConnection(path, false, [&](QSqlDatabase &db) {
+        QSqlQuery q(db);
+        bool ok = q.exec(QStringLiteral("PRAGMA cache_size = 1")) && db.transaction();
+        for (const QString &statement : statements.split(QLatin1Char(';')))
+            ok = ok && q.exec(statement);
+        ok = ok && QFile::copy(path, image)
+             && QFile::copy(path + QStringLiteral("-journal"), image + QStringLiteral("-journal"));
+        db.rollback();
+        return ok;
+    });
+    return taken && QFile::remove(path) && QFile::rename(image, path)
+           && QFile::rename(image + QStringLiteral("-journal"), path + QStringLiteral("-journal"));
+}
+
 // Creates the working database anew, opens it (without loading the header)
 // and fills a configuration of the given size with the default rows (zones
 // "ETI ZONA n", relays "ETI RELE n" with TIP 192). Returns false on any
