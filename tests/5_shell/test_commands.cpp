@@ -2,9 +2,9 @@
 // buttons, each running its menu command; the Communication menu against the
 // simulated panel (what the transfers disable while they run, what they give
 // back, the port settings inside the main window); print and preview of the
-// report of the active child window, titled with the status panel's
-// configuration caption as it stands, and nothing for any other child
-// window; and the About box.
+// report of the editing window active last (or of the preview in front),
+// titled with the status panel's configuration caption as it stands, and
+// nothing without an editing window; and the About box.
 
 #include "FrmAbt.h"
 #include "FrmCommSys.h"
@@ -13,6 +13,7 @@
 #include "FrmWel.h"
 #include "MainWindowFixture.h"
 #include "PrintDialog.h"
+#include "ReportCommands.h"
 
 #include <QPrinter>
 
@@ -151,37 +152,45 @@ void TestCommands::portSettingsOpenInsideTheMainWindow()
 
 void TestCommands::printFollowsTheActiveChild_data()
 {
-    QTest::addColumn<QString>("active");
+    QTest::addColumn<QString>("behind");   // the editing window behind; empty: none
+    QTest::addColumn<QString>("active");   // the window in front; "preview": the relay report's
     QTest::addColumn<int>("button");
     QTest::addColumn<QString>("report");   // title of what is printed or previewed; empty: nothing
-    QTest::newRow("general, print") << "FrmConf" << 5 << "General Report of Planta 2";
-    QTest::newRow("zones, preview") << "FrmZon" << 6 << "Zones Report of Planta 2";
-    QTest::newRow("relays, preview") << "FrmRel" << 6 << "Relays Report of Planta 2";
-    QTest::newRow("new configuration") << "FrmNew" << 5 << "";
-    QTest::newRow("name in other case") << "frmconf" << 6 << "";
+    QTest::newRow("general, print") << "FrmZon" << "FrmConf" << 5 << "General Report of Planta 2";
+    QTest::newRow("zones, preview") << "" << "FrmZon" << 6 << "Zones Report of Planta 2";
+    QTest::newRow("relays, preview") << "FrmZon" << "FrmRel" << 6 << "Relays Report of Planta 2";
+    // Another window in front: the editing window active last, or the
+    // report a preview in front shows.
+    QTest::newRow("About box in front") << "FrmZon" << "FrmAbt" << 5 << "Zones Report of Planta 2";
+    QTest::newRow("preview in front") << "FrmZon" << "preview" << 5 << "Relays Report of Planta 2";
+    QTest::newRow("port settings, no editing window") << "" << "FrmCommSys" << 6 << "";
+    QTest::newRow("name in other case") << "" << "frmconf" << 6 << "";
 }
 
 void TestCommands::printFollowsTheActiveChild()
 {
+    QFETCH(QString, behind);
     QFETCH(QString, active);
     QFETCH(int, button);
     QFETCH(QString, report);
-    QList<Pointer> pointer;
-    setPointerHandler([&pointer](Pointer p) { pointer << p; });
     setPrintDialogHandler([this](QPrinter &printer, const QString &) {
         printer.setOutputFormat(QPrinter::PdfFormat);
         printer.setOutputFileName(m_dir.filePath("menu.pdf"));
         return true;
     });
-    // The caption as it stands, whatever the configuration is named; a zone
-    // window behind the active one.
+    // The caption as it stands, whatever the configuration is named.
     m_fx.main->LblCon(0)->setText(QStringLiteral("Planta 2"));
-    auto *behind = new QWidget;
-    behind->setObjectName(QStringLiteral("FrmZon"));
-    showAsChild(behind);
-    auto *front = new QWidget;
-    front->setObjectName(active);
-    m_fx.main->documentArea()->setActiveSubWindow(showAsChild(front));
+    for (const QString &name : {behind, active}) {
+        if (name == QLatin1String("preview")) {
+            QVERIFY(runReport(ReportKind::Relays, ReportOutput::Preview));
+        } else if (!name.isEmpty()) {
+            auto *window = new QWidget;
+            window->setObjectName(name);
+            m_fx.main->documentArea()->setActiveSubWindow(showAsChild(window));
+        }
+    }
+    QList<Pointer> pointer;
+    setPointerHandler([&pointer](Pointer p) { pointer << p; });
 
     m_fx.main->TolBarBut_ButtonClick(button);
     const QMdiSubWindow *current = m_fx.main->documentArea()->currentSubWindow();
