@@ -4,7 +4,8 @@
 // back, the port settings inside the main window); print and preview of the
 // report of the editing window active last (or of the preview in front),
 // titled with the status panel's configuration caption as it stands, and
-// nothing without an editing window; and the About box.
+// nothing without an editing window; the preview's keys working at once;
+// and the About box.
 
 #include "FrmAbt.h"
 #include "FrmCommSys.h"
@@ -41,6 +42,7 @@ private slots:
     void portSettingsOpenInsideTheMainWindow();
     void printFollowsTheActiveChild_data();
     void printFollowsTheActiveChild();
+    void previewTakesTheKeys();
     void aboutBox();
 
 private:
@@ -205,6 +207,31 @@ void TestCommands::printFollowsTheActiveChild()
     QCOMPARE(pointer.isEmpty(), report.isEmpty());
     QVERIFY(pointer.isEmpty() || (pointer.first() == Pointer::Hourglass && pointer.last() == Pointer::Default));
     QVERIFY(m_fx.boxes->shown.isEmpty());
+}
+
+void TestCommands::previewTakesTheKeys()
+{
+    // The relay report of two relays on two pages. Its keys work without a
+    // click on the page: when the preview opens, when it is brought forward
+    // again, and when it was minimised (it comes back to its size).
+    QApplication::setActiveWindow(m_fx.main.get());
+    m_fx.main->MnuPrgRel_Click();
+    QWidget *relays = m_fx.main->activeChild();
+    FrmPreview *preview = nullptr;
+    for (const char *step : {"opens", "forward again", "minimised"}) {
+        if (qstrcmp(step, "forward again") == 0)
+            bringForward(relays);
+        if (qstrcmp(step, "minimised") == 0)
+            frameOf(preview)->showMinimized();
+        m_fx.main->MnuArxVis_Click();
+        preview = qobject_cast<FrmPreview *>(m_fx.main->activeChild());
+        QVERIFY2(preview && !frameOf(preview)->isMinimized(), step);
+        QTRY_COMPARE(preview->pageCount(), 2);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_End, Qt::ControlModifier);
+        QVERIFY2(preview->currentPage() == 2, step);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_PageUp);
+        QVERIFY2(preview->currentPage() == 1, step);
+    }
 }
 
 void TestCommands::aboutBox()
