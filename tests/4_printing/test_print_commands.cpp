@@ -403,8 +403,7 @@ void TestPrintCommands::reportsFromTheWorkingDatabase_data()
                                            R"(ACTIVATION LIST\s+General Activation\s+YES\s+List Nr\s+List Begining)",
                                            R"(^\s*1\s+2\s+HALL\s+9\s*$)", R"(^\s*1\s+3\s+0\s*$)",
                                            R"(General Delay:\s+2minutes\s+30seconds)",
-                                           R"(NO_PRG\s+Without Delay\s+With Delay\s+Inactive)",
-                                           R"(Relays Report of Configuration: Hotel\s+Page 2 of 2)"};
+                                           R"(NO_PRG\s+Without Delay\s+With Delay\s+Inactive)"};
     QTest::newRow("relays, Spanish") << ReportKind::Relays << Language::Spanish << ""
                                      << QStringList{R"(Relé Número:\s+2\s+Tipo:\s+PREALARMA EXTINCIÓN\s+Etiqueta\s+ETI RELE 2)",
                                                     R"(Retraso General:\s+0minutos\s+0segundos\s+RESPUESTAS\s+A Detector Día\s+)"
