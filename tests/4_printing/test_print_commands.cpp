@@ -341,7 +341,6 @@ void TestPrintCommands::words_data()
                         const char *spanish) { QTest::newRow(name) << kind << value << word << spanish; };
     // The general-activation bit is no part of the type.
     row("type 192", "type", 192, "NOT CONFIGURED", "NO CONFIGURADA");
-    row("type 70", "type", 70, "EXTINTION PREALARM", "PREALARMA EXTINCIÓN");
     row("type 134", "type", 134, "NO_PRG", "NO_PRG");
     row("type missing", "type", QVariant(), "NO_PRG", "NO_PRG");
     row("general 128", "general", 128, "NO", "NO");
