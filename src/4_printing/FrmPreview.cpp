@@ -47,10 +47,13 @@ FrmPreview *FrmPreview::showReport(ReportKind kind, std::shared_ptr<Report> repo
         window->m_preview->show();
     } else {
         window->setReport(std::move(report));
-        if (auto *sub = qobject_cast<QMdiSubWindow *>(window->parentWidget()); sub && mdiArea())
-            mdiArea()->setActiveSubWindow(sub);
+        bringForward(window);
+        if (QWidget *frame = frameOf(window); frame->isMinimized())
+            frame->showNormal();
         window->m_preview->updatePreview();
     }
+    // The page keys work at once, without a click on the page first.
+    window->setFocus(Qt::OtherFocusReason);
     return window;
 }
 
@@ -67,6 +70,10 @@ FrmPreview::FrmPreview(ReportKind kind, QWidget *parent)
 
     m_preview = new QPrintPreviewWidget(m_printer.get(), this);
     m_preview->setObjectName(QStringLiteral("PreviewPages"));
+    // The window hands the keyboard to its pages, also when it is activated
+    // again.
+    setFocusPolicy(Qt::StrongFocus);
+    setFocusProxy(m_preview);
     m_preview->setAccessibleName(Str(5601));
     m_preview->fitToWidth();
 

@@ -3,7 +3,9 @@
 // the report's pages as they will print, with page navigation, zoom and a
 // print button. It is shown without blocking and titled with the report's
 // caption. Each report has at most one preview window: previewing it again
-// brings that window forward with the report read afresh.
+// brings that window forward (out of its icon, if minimised) with the report
+// read afresh. It takes the keyboard focus whenever it is shown, so its page
+// keys work at once.
 
 #include "ReportCommands.h"
 

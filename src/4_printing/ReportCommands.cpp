@@ -99,9 +99,20 @@ bool runReport(ReportKind kind, ReportOutput output, const std::function<void()>
     return done;
 }
 
-void runReportOfWindow(const QString &windowName, ReportOutput output)
+std::optional<ReportKind> reportOfChildren(const QList<QWidget *> &windows)
 {
-    if (const std::optional<ReportKind> kind = reportOfWindow(windowName))
+    if (const auto *preview = windows.isEmpty() ? nullptr : qobject_cast<const FrmPreview *>(windows.first()))
+        return preview->kind();
+    for (const QWidget *window : windows) {
+        if (const std::optional<ReportKind> kind = reportOfWindow(window->objectName()))
+            return kind;
+    }
+    return std::nullopt;
+}
+
+void runReportOfChildren(const QList<QWidget *> &windows, ReportOutput output)
+{
+    if (const std::optional<ReportKind> kind = reportOfChildren(windows))
         runReport(*kind, output);
 }
 

@@ -1,15 +1,18 @@
 #pragma once
 // The print and preview commands: a report is prepared from the open
 // configuration and then shown in a preview window or printed through the
-// print dialog. The main window runs the report of its active editing window;
-// the report choosers run the report chosen from their list.
+// print dialog. The main window runs the report of the editing window active
+// last; the report choosers run the report chosen from their list.
 
 #include "PrintHost.h"
 
+#include <QList>
 #include <QString>
 #include <functional>
 #include <memory>
 #include <optional>
+
+class QWidget;
 
 namespace orb {
 
@@ -44,9 +47,15 @@ bool printReport(const Report &report, const std::function<void()> &handedOut = 
 // True when the report was shown or printed.
 bool runReport(ReportKind kind, ReportOutput output, const std::function<void()> &handedOut = {});
 
-// The main window's print and preview commands: runs the report of the
-// editing window of that name; for any other name does nothing, the pointer
-// included.
-void runReportOfWindow(const QString &windowName, ReportOutput output);
+// The report of the main window's print and preview commands, given its
+// child windows from the one in front back to the one active longest ago:
+// the report a preview in front shows, else that of the editing window
+// active last (whatever else is in front: the About box, the port settings,
+// a chooser); nullopt when no editing window is open.
+std::optional<ReportKind> reportOfChildren(const QList<QWidget *> &windows);
+
+// The main window's print and preview commands: runs that report; without
+// one does nothing, the pointer included.
+void runReportOfChildren(const QList<QWidget *> &windows, ReportOutput output);
 
 } // namespace orb

@@ -10,6 +10,8 @@
 #include <QPdfWriter>
 #include <QPrintPreviewWidget>
 #include <QPrinter>
+#include <QTextBoundaryFinder>
+#include <QTextLayout>
 #include <algorithm>
 #include <cmath>
 #include <limits>
@@ -39,12 +41,86 @@ bool isText(const ReportControl &c)
     return c.kind == ControlKind::Label || c.kind == ControlKind::TextBox;
 }
 
-// A text wraps at its control's width when the control may grow or is tall
-// enough for two lines; otherwise it stays on one line. Either way what does
-// not fit the control is cut off.
-int textFlags(const ReportControl &c, bool wrap)
+// What a text shows: a control character (a label read from a blank panel
+// holds sixteen NULs) shows as a blank.
+QString printable(QString text)
 {
-    return int(c.alignment) | Qt::AlignTop | (wrap ? Qt::TextWordWrap : Qt::TextSingleLine);
+    for (QChar &ch : text) {
+        if (ch.category() == QChar::Other_Control)
+            ch = QLatin1Char(' ');
+    }
+    return text;
+}
+
+// How wide a text's ink is: its advance, less the blank the font leaves
+// after its last letter and any blanks that end it.
+qreal inkWidth(const QString &text, const QFontMetricsF &metrics)
+{
+    qsizetype end = text.size();
+    while (end > 0 && text.at(end - 1) == QLatin1Char(' '))
+        --end;
+    return end > 0 ? metrics.horizontalAdvance(text.left(end)) - metrics.rightBearing(text.at(end - 1)) : 0;
+}
+
+// One line cut to the width. A caption is cut after the last whole word
+// that fits; a value (and a caption whose first word does not fit) after
+// the last whole letter, so that values that differ only at their ends
+// still print differently.
+QString fitLine(const QString &text, const QFontMetricsF &metrics, qreal width, bool words)
+{
+    if (inkWidth(text, metrics) <= width)
+        return text;
+    QString fits;
+    for (qsizetype i = 1; words && i < text.size(); ++i) {
+        if (text.at(i) != QLatin1Char(' ') || text.at(i - 1) == QLatin1Char(' '))
+            continue;
+        if (inkWidth(text.left(i), metrics) > width)
+            break;
+        fits = text.left(i);
+    }
+    if (!fits.isEmpty())
+        return fits;
+    QTextBoundaryFinder letters(QTextBoundaryFinder::Grapheme, text);
+    for (qsizetype end = letters.toNextBoundary(); end > 0; end = letters.toNextBoundary()) {
+        if (inkWidth(text.left(end), metrics) > width)
+            break;
+        fits = text.left(end);
+    }
+    return fits;
+}
+
+// The lines a text shows in a control: broken between words at the
+// control's width (a word wider than the control between letters) when it
+// wraps, else one line cut to the width (see fitLine). A text never runs
+// out of its control, so it is drawn unclipped: a clip recorded into a
+// preview's page loses the frames drawn after it there.
+QStringList textLines(const QString &text, const QFont &font, qreal width, bool wrap, bool words)
+{
+    const QString shown = printable(text);
+    if (!wrap)
+        return {fitLine(shown, QFontMetricsF(font), width, words)};
+    QTextLayout layout(shown, font);
+    QTextOption option;
+    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    layout.setTextOption(option);
+    QStringList lines;
+    layout.beginLayout();
+    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+        line.setLineWidth(width);
+        QString part = shown.mid(line.textStart(), line.textLength());
+        while (part.size() > 1 && part.endsWith(QLatin1Char(' ')))
+            part.chop(1);
+        lines << part;
+    }
+    layout.endLayout();
+    return lines;
+}
+
+// The height that the first `count` lines take, each whole, descenders
+// included.
+qreal linesHeight(const QFontMetricsF &metrics, qsizetype count)
+{
+    return count > 0 ? (count - 1) * metrics.lineSpacing() + metrics.height() : 0;
 }
 
 // One printing of a section: its controls relative to the band's top (left
@@ -107,9 +183,9 @@ private:
                 const int page = int(m_layout.pages.size());
                 const QString shown = c.kind == ControlKind::Label
                     ? expandPlaceholders(p.text, m_report.Title, page, page) : p.text;
-                const QRectF needed = QFontMetricsF(fontOf(c.font))
-                    .boundingRect(QRectF(0, 0, c.width, std::numeric_limits<int>::max() / 2), textFlags(c, true), shown);
-                const int height = int(std::ceil(needed.height()));
+                const QFont font = fontOf(c.font);
+                const QStringList lines = textLines(shown, font, c.width, true, true);
+                const int height = int(std::ceil(linesHeight(QFontMetricsF(font), lines.size())));
                 if (height > c.height) {
                     growths.append({c.top + c.height, height - c.height});
                     p.rect.setHeight(height);
@@ -241,7 +317,18 @@ void paintControl(QPainter &painter, const PlacedControl &p, const QString &titl
             const QFont font = fontOf(c.font);
             if (painter.font() != font)   // a font change is a record of its own in a PDF or preview
                 painter.setFont(font);
-            painter.drawText(QRectF(p.rect.topLeft(), QSizeF(p.rect.width(), p.rect.height())), textFlags(c, p.wrap), text);
+            // The lines that fit the control's height, each whole, the first
+            // always.
+            const QFontMetricsF metrics(font);
+            const QStringList lines = textLines(text, font, p.rect.width(), p.wrap, c.kind == ControlKind::Label);
+            qsizetype shown = lines.size();
+            while (shown > 1 && linesHeight(metrics, shown) > p.rect.height())
+                --shown;
+            const int flags = int(c.alignment) | Qt::AlignTop | Qt::TextSingleLine | Qt::TextDontClip;
+            for (qsizetype i = 0; i < shown; ++i) {
+                const QRectF line(p.rect.left(), p.rect.top() + i * metrics.lineSpacing(), p.rect.width(), metrics.height());
+                painter.drawText(line, flags, lines.at(i));
+            }
         }
         if (c.heading)
             painter.drawRect(p.rect.x(), p.rect.y(), p.rect.width(), p.rect.height());

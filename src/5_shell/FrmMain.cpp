@@ -146,11 +146,17 @@ const QStringList &editingWindowNames()
     return names;
 }
 
-// The name of the child window in front; empty when there is none.
-QString activeChildName(const QMdiArea &area)
+// The open child windows from the one in front back to the one active
+// longest ago (a closed one waits hidden for its deletion).
+QList<QWidget *> childrenByActivation(const QMdiArea &area)
 {
-    const QMdiSubWindow *sub = area.currentSubWindow();
-    return sub && sub->widget() ? sub->widget()->objectName() : QString();
+    QList<QWidget *> windows;
+    const QList<QMdiSubWindow *> subs = area.subWindowList(QMdiArea::ActivationHistoryOrder);
+    for (auto sub = subs.crbegin(); sub != subs.crend(); ++sub) {
+        if ((*sub)->widget() && !(*sub)->isHidden())
+            windows << (*sub)->widget();
+    }
+    return windows;
 }
 
 } // namespace
@@ -571,9 +577,10 @@ void FrmMain::MnuArxOpen_Click() { documentCommands(*this).Open(); }
 void FrmMain::MnuArxClose_Click() { documentCommands(*this).Close(); }
 void FrmMain::MnuArxSav_Click() { documentCommands(*this).Save(); }
 void FrmMain::MnuArxSavAs_Click() { documentCommands(*this).SaveAs(); }
-// Print and preview run the report of the active editing window.
-void FrmMain::MnuArxVis_Click() { runReportOfWindow(activeChildName(*m_area), ReportOutput::Preview); }
-void FrmMain::MnuArxImp_Click() { runReportOfWindow(activeChildName(*m_area), ReportOutput::Print); }
+// Print and preview run the report of the editing window active last, or
+// of the preview in front.
+void FrmMain::MnuArxVis_Click() { runReportOfChildren(childrenByActivation(*m_area), ReportOutput::Preview); }
+void FrmMain::MnuArxImp_Click() { runReportOfChildren(childrenByActivation(*m_area), ReportOutput::Print); }
 
 QString FrmMain::configurationCaption() const { return m_lblCon[0]->text(); }
 

@@ -2,9 +2,11 @@
 // texts, the order of the five sections on printed pages, and placeholders.
 // The print rows: the words codes turn into in both languages. The reports
 // made from the working database and where they go: every caption and value
-// where its report prints it, relay blocks that never split across pages,
-// the refill of the print tables (and its refusal), the print dialog answered
-// or cancelled, the preview window, and the choosers' dispatch by their Tag.
+// where its report prints it in both languages (captions too wide for their
+// box cut at a whole word), relay blocks that never split across pages, the
+// refill of the print tables (and its refusal), the print dialog answered or
+// cancelled, the preview window and every page it shows whole whatever the
+// labels hold, and the choosers' dispatch by their Tag.
 
 #include "ConfigTables.h"
 #include "FrmPreview.h"
@@ -23,6 +25,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPrintPreviewWidget>
 #include <QPrinter>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -77,6 +80,58 @@ bool matches(const QString &text, const QString &pattern)
     return QRegularExpression(pattern, QRegularExpression::MultilineOption).match(text).hasMatch();
 }
 
+// A picture of the page a preview shows, fitted to its width: the first
+// paper along the middle column of the picture that shows whole.
+class PreviewPage {
+public:
+    explicit PreviewPage(const QImage &shot) : m_image(shot.convertToFormat(QImage::Format_RGB32))
+    {
+        const QRgb background = m_image.pixel(3, 3), white = qRgb(255, 255, 255);
+        const int middle = m_image.width() / 2;
+        for (int top = 1; top + 5 < m_image.height() && !wholePageShown(); ++top) {
+            if (m_image.pixel(middle, top - 1) != background || m_image.pixel(middle, top) == background)
+                continue;
+            // Along the top margin, where nothing prints, from border to border.
+            int left = middle, right = middle;
+            while (left > 0 && m_image.pixel(left - 1, top + 5) == white)
+                --left;
+            while (right + 1 < m_image.width() && m_image.pixel(right + 1, top + 5) == white)
+                ++right;
+            m_corner = QPointF(left, top + 1);
+            m_scale = (right - left + 1) / 11906.0;   // A4 is 11906 twips wide
+        }
+    }
+    bool wholePageShown() const { return m_scale > 0 && m_corner.y() + 16838 * m_scale < m_image.height(); }
+    // Whether anything is drawn inside an area of the paper (twips).
+    bool inked(QRect twips) const
+    {
+        const QRect area = QRectF(m_corner + twips.topLeft() * m_scale, twips.size() * m_scale).toRect();
+        for (int y = area.top(); y <= area.bottom(); ++y) {
+            for (int x = area.left(); x <= area.right(); ++x) {
+                if (qGray(m_image.pixel(x, y)) < 160)
+                    return true;
+            }
+        }
+        return false;
+    }
+    // Whether the middle half of a control's left edge is drawn: its frame,
+    // or the line of a shape without width.
+    bool leftEdgeDrawn(QRect twips) const
+    {
+        int drawn = 0;
+        for (int i = 0; i < 20; ++i) {
+            const int y = twips.top() + twips.height() / 4 + twips.height() * i / 40;
+            drawn += inked(QRect(twips.left() - 30, y - 20, 60, 40)) ? 1 : 0;
+        }
+        return drawn >= 16;
+    }
+
+private:
+    QImage m_image;
+    QPointF m_corner;
+    double m_scale = 0;
+};
+
 } // namespace
 
 class TestPrintCommands : public QObject {
@@ -97,6 +152,7 @@ private slots:
     void failedRefillShowsNoReport_data();
     void failedRefillShowsNoReport();
     void previewWindowIsReusedAndReadsAfresh();
+    void previewOfBlankLabelsShowsEveryPageWhole();
     void choosersRunTheReportOfTheirTag_data();
     void choosersRunTheReportOfTheirTag();
 
@@ -285,7 +341,6 @@ void TestPrintCommands::words_data()
                         const char *spanish) { QTest::newRow(name) << kind << value << word << spanish; };
     // The general-activation bit is no part of the type.
     row("type 192", "type", 192, "NOT CONFIGURED", "NO CONFIGURADA");
-    row("type 70", "type", 70, "EXTINTION PREALARM", "PREALARMA EXTINCIÓN");
     row("type 134", "type", 134, "NO_PRG", "NO_PRG");
     row("type missing", "type", QVariant(), "NO_PRG", "NO_PRG");
     row("general 128", "general", 128, "NO", "NO");
@@ -312,43 +367,59 @@ void TestPrintCommands::words()
 void TestPrintCommands::reportsFromTheWorkingDatabase_data()
 {
     QTest::addColumn<ReportKind>("kind");
+    QTest::addColumn<Language>("language");
     QTest::addColumn<QString>("change");   // made to the working database first
     QTest::addColumn<QStringList>("lines");
     // The name is cut to its column behind its blank; the title ends with
-    // the status caption, not with the name.
-    QTest::newRow("general") << ReportKind::General << ""
+    // the status caption, not with the name. A caption wider than its box
+    // ends with its last whole word that fits, clear of the value beside it.
+    QTest::newRow("general") << ReportKind::General << Language::English << ""
                              << QStringList{R"(General Report of\s+Configuration: Hotel)",
                                             R"(Config Name:\s+Hotel Plaza, ala norte, plantas baja a cuarta 012$)",
                                             R"(Number of Zones:\s+4\s+Number of Relays:\s+3\s+Panel Label:\s+PANEL 1)",
-                                            R"(Day Mode Beginning:\s+8\s+Night Mode Beginning:\s+20\s+COMMUNICATIONS)",
+                                            R"(Day Mode\s+8\s+Night Mode\s+20\s+COMMUNICATIONS)",
                                             R"(19200 Bauds\s+8 Data bits\s+1 Stop Bits\s+Even Parity)",
                                             R"(Port: 1\s+RTS HandShaking)"};
+    QTest::newRow("general, Spanish") << ReportKind::General << Language::Spanish << ""
+                                      << QStringList{R"(^\s*Informe General de\s+Configuration: Hotel\s+Nombre de la Configuración:)",
+                                                     R"(Número de zonas:\s+4\s+Número de Reles:\s+3\s+Etiqueta Inicial:\s+PANEL 1)",
+                                                     R"(Inicio modo día:\s+8\s+Inicio modo noche:\s+20\s+COMUNICACIONES CON LA CENTRAL:)",
+                                                     R"(19200 Baudios\s+8 Data bits\s+1 Stop Bits\s+Paridad Par)",
+                                                     R"(Puerto: 1\s+Control Flujo RTS\s*\z)"};
     // Zones by number, whatever order they were stored in; the captions stay
     // Spanish in an English session.
-    QTest::newRow("zones") << ReportKind::Zones << ""
+    QTest::newRow("zones") << ReportKind::Zones << Language::English << ""
                            << QStringList{R"(Punto\s+Etiqueta\s+1\s+ENTRADA\s+2\s+HALL\s+3\s+4\s+ETI ZONA 4)",
                                           R"(Zones Report of Configuration: Hotel\s+Página 1 de 1)"};
-    QTest::newRow("no zones") << ReportKind::Zones << "DELETE FROM CONFZONAS"
+    QTest::newRow("no zones") << ReportKind::Zones << Language::English << "DELETE FROM CONFZONAS"
                               << QStringList{R"(^Zones Report of Configuration: Hotel Punto Etiqueta Zones Report of )"
                                              R"(Configuration: Hotel Página 1 de 1\z)"};
     // Zone labels looked up beside the bounds; a bound without a zone has none.
-    QTest::newRow("relays") << ReportKind::Relays << ""
-                            << QStringList{R"(Relay Number:\s+2\s+Type:\s+EXTINTION PREALARM\s+Label:\s+ETI RELE 2)",
+    QTest::newRow("relays") << ReportKind::Relays << Language::English << ""
+                            << QStringList{R"(Relay\s+2\s+Type:\s+EXTINTION PREALARM\s+Label:\s+ETI RELE 2)",
                                            R"(General Delay:\s+0minutes\s+0seconds\s+REPLY\s+To Day Detector\s+)"
                                            R"(To Night Detector\s+To Day Call Point\s+To Night Call Point)",
                                            R"(ACTIVATION LIST\s+General Activation\s+YES\s+List Nr\s+List Begining)",
                                            R"(^\s*1\s+2\s+HALL\s+9\s*$)", R"(^\s*1\s+3\s+0\s*$)",
                                            R"(General Delay:\s+2minutes\s+30seconds)",
-                                           R"(NO_PRG\s+Without Delay\s+With Delay\s+Inactive)",
-                                           R"(Relays Report of Configuration: Hotel\s+Page 2 of 2)"};
+                                           R"(NO_PRG\s+Without Delay\s+With Delay\s+Inactive)"};
+    QTest::newRow("relays, Spanish") << ReportKind::Relays << Language::Spanish << ""
+                                     << QStringList{R"(Relé Número:\s+2\s+Tipo:\s+PREALARMA EXTINCIÓN\s+Etiqueta\s+ETI RELE 2)",
+                                                    R"(Retraso General:\s+0minutos\s+0segundos\s+RESPUESTAS\s+A Detector Día\s+)"
+                                                    R"(A Detector Noche\s+A Pulsador Día\s+A Pulsador Noche)",
+                                                    R"(LISTAS DE ACTIVACION\s+Activación General\s+SI\s+NºLista\s+Inicio Lista\s+Fin Lista)",
+                                                    R"(Informe de Relés de Configuration: Hotel\s+Página 1 de 2\s+)",
+                                                    R"(Informe de Relés de Configuration: Hotel\s+Página 2 de 2\s*\z)"};
 }
 
 void TestPrintCommands::reportsFromTheWorkingDatabase()
 {
     QFETCH(ReportKind, kind);
+    QFETCH(Language, language);
     QFETCH(QString, change);
     QFETCH(QStringList, lines);
     QVERIFY(change.isEmpty() || execBound(change));
+    setCurrentLanguage(language);
     const auto printTables = [] { return reportRows(tabImpConfCentral()) + reportRows(tabImpConfReles()); };
     const QList<QVariantMap> before = printTables();
     QVERIFY(runReport(kind, ReportOutput::Print));
@@ -371,9 +442,9 @@ void TestPrintCommands::relaysRunOnInWholeBlocks()
     QVERIFY(runReport(ReportKind::Relays, ReportOutput::Print));
     const QStringList pages = printedPages();
     QCOMPARE(pages.size(), 65);
-    QVERIFY(matches(pages.first().simplified(), "Relay Number: 1 Type: NOT CONFIGURED.* 1 0 200 2 0 0 3 0 0 4 0 0 "));
+    QVERIFY(matches(pages.first().simplified(), "Relay 1 Type: NOT CONFIGURED.* 1 0 200 2 0 0 3 0 0 4 0 0 "));
     int next = 1;
-    const QRegularExpression number(QStringLiteral(R"(Relay Number:\s+(\d+))"));
+    const QRegularExpression number(QStringLiteral(R"(Relay\s+(\d+)\s+Type:)"));
     const QRegularExpression blockEnd(QStringLiteral(R"(^\s*4\s+0\s+0\s*$)"), QRegularExpression::MultilineOption);
     for (int p = 0; p < pages.size(); ++p) {
         const QString page = pages.at(p);
@@ -434,6 +505,41 @@ void TestPrintCommands::previewWindowIsReusedAndReadsAfresh()
     window->CmdPrint_Click();
     QCOMPARE(m_dialogs, 1);
     QCOMPARE(printedPages().size(), 3);
+}
+
+void TestPrintCommands::previewOfBlankLabelsShowsEveryPageWhole()
+{
+    // Labels read from a blank panel: sixteen NUL characters each. On every
+    // page of the preview each frame, heading and caption shows, and the
+    // labels show as blanks.
+    const QString blank(16, QChar(0));
+    QVERIFY(execBound("DELETE FROM CONFRELES") && addDefaultRelayRows(0, 1, 6));
+    QVERIFY(execBound("UPDATE CONFRELES SET ETIREL = ?, IL1 = 1, FL1 = 2", {blank}));
+    QVERIFY(execBound("UPDATE CONFZONAS SET ETIZON = ?", {blank}));
+    QVERIFY(runReport(ReportKind::Relays, ReportOutput::Preview));
+    FrmPreview *window = FrmPreview::of(ReportKind::Relays);
+    window->resize(800, 1250);   // a whole page at the width of the window
+    QTRY_COMPARE(window->pageCount(), 4);
+    const Report &report = window->report();
+    const ReportLayout layout = layoutReport(report, report.source->rows(), QSize(11906, 16838));
+    QCOMPARE(layout.pages.size(), 4);
+    for (int page = 1; page <= 4; ++page) {
+        window->command(page == 1 ? "CmdFirst" : "CmdNext")->trigger();
+        QCoreApplication::processEvents();
+        const PreviewPage shown(window->preview()->grab().toImage());
+        QVERIFY(shown.wholePageShown());
+        for (const PlacedControl &p : layout.pages.at(page - 1).controls) {
+            const ReportControl &c = *p.control;
+            const QString where = QStringLiteral("%1 on page %2").arg(c.name).arg(page);
+            if (c.kind == ControlKind::Shape || c.heading)
+                QVERIFY2(shown.leftEdgeDrawn(p.rect), qPrintable(where));
+            if (c.kind == ControlKind::Label || c.kind == ControlKind::TextBox) {
+                const QString text = expandPlaceholders(p.text, report.Title, page, 4);
+                const bool letters = std::any_of(text.begin(), text.end(), [](QChar ch) { return ch.isLetterOrNumber(); });
+                QVERIFY2(shown.inked(p.rect.adjusted(20, 20, -20, -20)) == letters, qPrintable(where));
+            }
+        }
+    }
 }
 
 void TestPrintCommands::choosersRunTheReportOfTheirTag_data()

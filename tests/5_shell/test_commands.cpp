@@ -2,9 +2,10 @@
 // buttons, each running its menu command; the Communication menu against the
 // simulated panel (what the transfers disable while they run, what they give
 // back, the port settings inside the main window); print and preview of the
-// report of the active child window, titled with the status panel's
-// configuration caption as it stands, and nothing for any other child
-// window; and the About box.
+// report of the editing window active last (or of the preview in front),
+// titled with the status panel's configuration caption as it stands, and
+// nothing without an editing window; the preview's keys working at once;
+// and the About box.
 
 #include "FrmAbt.h"
 #include "FrmCommSys.h"
@@ -13,6 +14,7 @@
 #include "FrmWel.h"
 #include "MainWindowFixture.h"
 #include "PrintDialog.h"
+#include "ReportCommands.h"
 
 #include <QPrinter>
 
@@ -40,6 +42,7 @@ private slots:
     void portSettingsOpenInsideTheMainWindow();
     void printFollowsTheActiveChild_data();
     void printFollowsTheActiveChild();
+    void previewTakesTheKeys();
     void aboutBox();
 
 private:
@@ -54,8 +57,6 @@ void TestCommands::toolbarButtonsRunTheirCommands()
         dialogs << request.save;
         return QString();
     });
-    int printDialogs = 0;
-    setPrintDialogHandler([&printDialogs](QPrinter &, const QString &) { return ++printDialogs, false; });
     const auto child = [this] { return m_fx.main->activeChild() ? m_fx.main->activeChild()->objectName() : QString(); };
     // A box of the general window with "123" in it, its "2" selected.
     const auto selectInBox = [] {
@@ -75,8 +76,6 @@ void TestCommands::toolbarButtonsRunTheirCommands()
         {1, [&] { return child() == QLatin1String("FrmNew"); }},
         {2, [&] { return dialogs == QList<bool>{false}; }},
         {3, [&] { return dialogs == QList<bool>{false, true}; }},
-        {5, [&] { return printDialogs == 1; }},
-        {6, [&] { return child() == QLatin1String("FrmPreview"); }},
         {8, [&] { return box->text() == QLatin1String("13") && QGuiApplication::clipboard()->text() == "2"; }},
         {9, [&] { return box->text() == QLatin1String("123") && QGuiApplication::clipboard()->text() == "2"; }},
         {10, [&] { return box->text() == QLatin1String("143"); }},
@@ -89,8 +88,9 @@ void TestCommands::toolbarButtonsRunTheirCommands()
         QVERIFY(m_fx.main->closeEditingWindows());
         closeChildWindow(QStringLiteral("FrmCommSys"));
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        // Print, preview and the edit commands act on the general window.
-        if (row.button == 5 || row.button == 6 || (row.button >= 8 && row.button <= 10))
+        // The edit commands act on the general window. (Print and preview:
+        // printFollowsTheActiveChild.)
+        if (row.button >= 8 && row.button <= 10)
             box = selectInBox();
         QAction *button = m_fx.main->toolButton(row.button);
         QVERIFY2(button && button->isEnabled(), qPrintable(QString::number(row.button)));
@@ -151,37 +151,45 @@ void TestCommands::portSettingsOpenInsideTheMainWindow()
 
 void TestCommands::printFollowsTheActiveChild_data()
 {
-    QTest::addColumn<QString>("active");
+    QTest::addColumn<QString>("behind");   // the editing window behind; empty: none
+    QTest::addColumn<QString>("active");   // the window in front; "preview": the relay report's
     QTest::addColumn<int>("button");
     QTest::addColumn<QString>("report");   // title of what is printed or previewed; empty: nothing
-    QTest::newRow("general, print") << "FrmConf" << 5 << "General Report of Planta 2";
-    QTest::newRow("zones, preview") << "FrmZon" << 6 << "Zones Report of Planta 2";
-    QTest::newRow("relays, preview") << "FrmRel" << 6 << "Relays Report of Planta 2";
-    QTest::newRow("new configuration") << "FrmNew" << 5 << "";
-    QTest::newRow("name in other case") << "frmconf" << 6 << "";
+    QTest::newRow("general, print") << "FrmZon" << "FrmConf" << 5 << "General Report of Planta 2";
+    QTest::newRow("zones, preview") << "" << "FrmZon" << 6 << "Zones Report of Planta 2";
+    QTest::newRow("relays, preview") << "FrmZon" << "FrmRel" << 6 << "Relays Report of Planta 2";
+    // Another window in front: the editing window active last, or the
+    // report a preview in front shows.
+    QTest::newRow("About box in front") << "FrmZon" << "FrmAbt" << 5 << "Zones Report of Planta 2";
+    QTest::newRow("preview in front") << "FrmZon" << "preview" << 5 << "Relays Report of Planta 2";
+    QTest::newRow("port settings, no editing window") << "" << "FrmCommSys" << 6 << "";
+    QTest::newRow("name in other case") << "" << "frmconf" << 6 << "";
 }
 
 void TestCommands::printFollowsTheActiveChild()
 {
+    QFETCH(QString, behind);
     QFETCH(QString, active);
     QFETCH(int, button);
     QFETCH(QString, report);
-    QList<Pointer> pointer;
-    setPointerHandler([&pointer](Pointer p) { pointer << p; });
     setPrintDialogHandler([this](QPrinter &printer, const QString &) {
         printer.setOutputFormat(QPrinter::PdfFormat);
         printer.setOutputFileName(m_dir.filePath("menu.pdf"));
         return true;
     });
-    // The caption as it stands, whatever the configuration is named; a zone
-    // window behind the active one.
+    // The caption as it stands, whatever the configuration is named.
     m_fx.main->LblCon(0)->setText(QStringLiteral("Planta 2"));
-    auto *behind = new QWidget;
-    behind->setObjectName(QStringLiteral("FrmZon"));
-    showAsChild(behind);
-    auto *front = new QWidget;
-    front->setObjectName(active);
-    m_fx.main->documentArea()->setActiveSubWindow(showAsChild(front));
+    for (const QString &name : {behind, active}) {
+        if (name == QLatin1String("preview")) {
+            QVERIFY(runReport(ReportKind::Relays, ReportOutput::Preview));
+        } else if (!name.isEmpty()) {
+            auto *window = new QWidget;
+            window->setObjectName(name);
+            m_fx.main->documentArea()->setActiveSubWindow(showAsChild(window));
+        }
+    }
+    QList<Pointer> pointer;
+    setPointerHandler([&pointer](Pointer p) { pointer << p; });
 
     m_fx.main->TolBarBut_ButtonClick(button);
     const QMdiSubWindow *current = m_fx.main->documentArea()->currentSubWindow();
@@ -196,6 +204,31 @@ void TestCommands::printFollowsTheActiveChild()
     QCOMPARE(pointer.isEmpty(), report.isEmpty());
     QVERIFY(pointer.isEmpty() || (pointer.first() == Pointer::Hourglass && pointer.last() == Pointer::Default));
     QVERIFY(m_fx.boxes->shown.isEmpty());
+}
+
+void TestCommands::previewTakesTheKeys()
+{
+    // The relay report of two relays on two pages. Its keys work without a
+    // click on the page: when the preview opens, when it is brought forward
+    // again, and when it was minimised (it comes back to its size).
+    QApplication::setActiveWindow(m_fx.main.get());
+    m_fx.main->MnuPrgRel_Click();
+    QWidget *relays = m_fx.main->activeChild();
+    FrmPreview *preview = nullptr;
+    for (const char *step : {"opens", "forward again", "minimised"}) {
+        if (qstrcmp(step, "forward again") == 0)
+            bringForward(relays);
+        if (qstrcmp(step, "minimised") == 0)
+            frameOf(preview)->showMinimized();
+        m_fx.main->MnuArxVis_Click();
+        preview = qobject_cast<FrmPreview *>(m_fx.main->activeChild());
+        QVERIFY2(preview && !frameOf(preview)->isMinimized(), step);
+        QTRY_COMPARE(preview->pageCount(), 2);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_End, Qt::ControlModifier);
+        QVERIFY2(preview->currentPage() == 2, step);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_PageUp);
+        QVERIFY2(preview->currentPage() == 1, step);
+    }
 }
 
 void TestCommands::aboutBox()
