@@ -417,16 +417,16 @@ void TestEditors::generalPartAgainstThePanel()
     m_fx.start(64, 3);
     PanelSim &sim = *m_fx.sim;
     // Day 9, night 21 (or 30), 40 zones (or 200), 2 relays.
-    sim.setMemory(AdrIniDia, QByteArray::fromHex(panel == NightHour30 ? "091E2802" : panel == Zones200 ? "0915C802"
-                                                                                                        : "09152802"));
-    sim.setMemory(AdrEtiIni, QByteArray("PANEL NORTE     "));
+    sim.setMemory(PanelSim::kDayHour, QByteArray::fromHex(panel == NightHour30 ? "091E2802"
+                                                          : panel == Zones200 ? "0915C802"
+                                                                              : "09152802"));
+    sim.setMemory(PanelSim::kLabel, QByteArray("PANEL NORTE     "));
     if (panel == Silent)
         sim.misbehave(PanelSim::Misbehaviour::Silent, PanelSim::kAlways);
     if (panel == SilentAtLabel)
-        sim.misbehave(PanelSim::Misbehaviour::Silent, PanelSim::kAlways, AdrEtiIni);
+        sim.misbehave(PanelSim::Misbehaviour::Silent, PanelSim::kAlways, PanelSim::kLabel);
     if (panel == NoPort)
         test::pointCom1At(QStringLiteral("/dev/orbitarsis-no-such-port"));
-    const QByteArray memory = sim.memory(0, kMemorySize);
     FrmConf *window = FrmConf::showWindow();
     fill(window, {"Hotel Plaza", "50", "3", "8", "20", "BOX LABEL"});
     (command == 'R' ? window->CmdLeerConf() : window->CmdSendConf())->click();
@@ -442,10 +442,13 @@ void TestEditors::generalPartAgainstThePanel()
     QCOMPARE(appState().EtiIni, stored ? QStringLiteral("PANEL NORTE     ") : QStringLiteral("PANEL 1"));
     QCOMPARE(window->TxtCon(FieldZones)->text(), stored ? QStringLiteral("40") : QStringLiteral("50"));
     QCOMPARE(window->LblCon(FieldLabel)->text(), stored ? QStringLiteral("PANEL NORTE     ") : QStringLiteral("PANEL 1"));
-    const QByteArray written = command == 'W' && message == 432 ? QByteArray::fromHex("08144003") : memory.mid(AdrIniDia, 4);
-    QCOMPARE(sim.memory(AdrIniDia, 4), written);
-    QCOMPARE(sim.memory(AdrEtiIni, 16), command == 'W' && message == 432 ? QByteArray("PANEL 1         ")
-                                                                          : memory.mid(AdrEtiIni, 16));
+    // A complete write sends the stored values, zone count, relay count, day
+    // and night hours and the label blank-padded, in these five frames.
+    if (command == 'W' && message == 432)
+        QCOMPARE(sim.receivedFrames(), (QList<QByteArray>{
+                     QByteArray::fromHex("10 C0 57 03 00 22 40 BC"), QByteArray::fromHex("10 C0 57 03 00 23 03 80"),
+                     QByteArray::fromHex("10 C0 57 03 00 20 08 82"), QByteArray::fromHex("10 C0 57 03 00 21 14 8F"),
+                     QByteArray::fromHex("10 C0 57 12 00 10 50 41 4E 45 4C 20 31 20 20 20 20 20 20 20 20 20 5A")}));
 }
 
 void TestEditors::labelsAreEditedWithinThePanelsLimits()
@@ -551,15 +554,15 @@ void TestEditors::zoneLabelsAgainstThePanel()
     m_fx.start(12, 1);
     PanelSim &sim = *m_fx.sim;
     for (int z = 1; z <= 12; ++z)
-        sim.setMemory(zoneLabel(z), toCp1252(panelLabel(z)));
+        sim.setMemory(PanelSim::zoneLabel(z), toCp1252(panelLabel(z)));
     if (panel == SilentAtZone5)
-        sim.misbehave(PanelSim::Misbehaviour::Silent, PanelSim::kAlways, zoneLabel(5));
+        sim.misbehave(PanelSim::Misbehaviour::Silent, PanelSim::kAlways, PanelSim::zoneLabel(5));
     if (panel == NoPort)
         test::pointCom1At(QStringLiteral("/dev/orbitarsis-no-such-port"));
     if (panel == Unstorable)
         QVERIFY(orbtest::execBound(QStringLiteral("CREATE TRIGGER refuse BEFORE UPDATE ON CONFZONAS "
                                                   "BEGIN SELECT RAISE(ABORT, 'refused'); END")));
-    const QByteArray memory = sim.memory(0, kMemorySize);
+    const QByteArray memory = sim.memory(0, PanelSim::kMemorySize);
     const QStringList before = labels();
     FrmZon *window = FrmZon::showWindow();
     window->GrdZon()->setCurrentIndex(window->DatZon()->index(0, 1));
@@ -581,8 +584,8 @@ void TestEditors::zoneLabelsAgainstThePanel()
         if (read && across)
             expected[z - 1] = panelLabel(z);   // as it came, trailing blanks kept
         if (!read)
-            QCOMPARE(sim.memory(zoneLabel(z), 16),
-                     across ? toCp1252(before.at(z - 1).leftJustified(16)) : memory.mid(zoneLabel(z), 16));
+            QCOMPARE(sim.memory(PanelSim::zoneLabel(z), 16),
+                     across ? toCp1252(before.at(z - 1).leftJustified(16)) : memory.mid(PanelSim::zoneLabel(z), 16));
     }
     QCOMPARE(labels(), expected);
     // The grid shows what is stored.
@@ -596,7 +599,7 @@ void TestEditors::noSecondExchangeWhileOneWaits()
     m_fx.start(12, 1);
     m_fx.sim->setLateDelayMs(40);   // within the reply time
     m_fx.sim->misbehave(PanelSim::Misbehaviour::Late);
-    m_fx.sim->setMemory(zoneLabel(2), toCp1252(panelLabel(2)));
+    m_fx.sim->setMemory(PanelSim::zoneLabel(2), toCp1252(panelLabel(2)));
     FrmZon *window = FrmZon::showWindow();
     window->TxZon1()->setText(QStringLiteral("2"));
     // While the read of zone 2 waits, every other transfer is asked for.
