@@ -2,7 +2,6 @@
 
 #include "AppState.h"
 #include "CommSys.h"
-#include "Cp1252.h"
 #include "ModCom.h"
 #include "OneInstance.h"
 #include "Seams.h"
@@ -39,8 +38,6 @@ FrmComm::~FrmComm()
     m_timCom.stop();
     m_port->setPortOpen(false);
 }
-
-QString FrmComm::DatosRxText() const { return fromCp1252(m_datosRx); }
 
 bool FrmComm::Send_Msg(const Frame &frame) { return send(frame); }
 

@@ -68,10 +68,9 @@ public:
     // The last send could not open the port: message 401 was shown and
     // nothing was written.
     bool ErrPuerto() const { return m_errPuerto; }
-    // Data bytes of the last good read reply, and the same as text (one
-    // Windows-1252 character per byte).
+    // Data bytes of the last good read reply (a label read is taken as text
+    // through labelReceived(), Exchange.h).
     QByteArray DatosRx() const { return m_datosRx; }
-    QString DatosRxText() const;
     // The last frame written to the port.
     QByteArray Trama() const { return m_trama; }
     // Station address the acknowledge must come from.

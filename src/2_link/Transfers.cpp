@@ -338,7 +338,7 @@ void Rec_AllConf(TransferHost &host)
     Outcome outcome = exchange(readText(AreaAbs, AdrEtiIni), true, MaxReint);
     if (outcome != Outcome::Ok)
         return void(stopOn(outcome, host, saved));
-    r.etiIni = comm.DatosRxText();
+    r.etiIni = labelReceived();
     progress.itemDone();
 
     for (int z = 1; z <= r.numZon; ++z) {
@@ -346,7 +346,7 @@ void Rec_AllConf(TransferHost &host)
         outcome = exchange(readText(AreaZon, z), true, MaxReint);
         if (outcome != Outcome::Ok)
             return void(stopOn(outcome, host, saved));
-        r.zones.push_back(comm.DatosRxText());
+        r.zones.push_back(labelReceived());
         progress.itemDone();
     }
 
@@ -356,7 +356,7 @@ void Rec_AllConf(TransferHost &host)
         if (outcome != Outcome::Ok)
             return void(stopOn(outcome, host, saved));
         ReceivedRelay relay;
-        relay.label = comm.DatosRxText();
+        relay.label = labelReceived();
         outcome = exchange([rel](Frame &f) { Msg_RdRel(f, rel); return true; }, true, MaxReint);
         if (outcome != Outcome::Ok)
             return void(stopOn(outcome, host, saved));

@@ -7,13 +7,16 @@
 // write of the general part against the simulated panel. The zone-label
 // window: labels edited in the grid within the panel's limits, the zone box,
 // the Program menu's refusal of an empty zone table, and the all-zone and
-// single-zone transfers against the simulated panel.
+// single-zone transfers against the simulated panel. Every read of a label
+// (those two windows, the relay window and the whole receive) takes the
+// bytes of a blank panel as blanks.
 
 #include "Cp1252.h"
 #include "FrmCommSys.h"
 #include "FrmConf.h"
 #include "FrmLoad.h"
 #include "FrmNew.h"
+#include "FrmRel.h"
 #include "FrmZon.h"
 #include "MainWindowFixture.h"
 #include "ZoneRowsModel.h"
@@ -53,6 +56,8 @@ private slots:
     void zoneLabelsAgainstThePanel_data();
     void zoneLabelsAgainstThePanel();
     void noSecondExchangeWhileOneWaits();
+    void labelBytesThatAreNoCharacterReadAsBlanks_data();
+    void labelBytesThatAreNoCharacterReadAsBlanks();
 
 private:
     MainWindowFixture m_fx;
@@ -612,6 +617,61 @@ void TestEditors::noSecondExchangeWhileOneWaits()
     QCOMPARE(m_fx.sim->framesReceived(), 1);
     m_fx.checkOnlyBox(432, Str(414));
     QCOMPARE(labels().value(1), panelLabel(2));
+}
+
+void TestEditors::labelBytesThatAreNoCharacterReadAsBlanks_data()
+{
+    QTest::addColumn<char>("read");        // g general window, z zone window, r relay window, w whole receive
+    QTest::addColumn<QByteArray>("panel"); // at 0x0020 (hours and counts) and in every label
+    QTest::addColumn<QByteArray>("label");
+    QTest::addColumn<QString>("stored");   // every label the read stores
+    QTest::addColumn<int>("count");        // how many it stores
+    // A panel never labelled holds zero bytes (and no zones or relays).
+    const QByteArray blank(16, '\0');
+    const QByteArray control = QByteArray("\x01ZONA\tN\x1F\x7F\x80 2", 12) + QByteArray(4, '\0');
+    const QString blanks(16, ' '), shown = QStringLiteral(" ZONA N  € 2    ");
+    for (const char read : {'g', 'z', 'r', 'w'}) {
+        // The receive stores the panel label, then two zones and two relays.
+        const int count = read == 'z' ? 2 : 1;
+        QTest::addRow("%c, blank panel", read) << read << QByteArray(4, '\0') << blank << blanks << count;
+        QTest::addRow("%c, control bytes", read) << read << QByteArray::fromHex("08140202") << control << shown
+                                                 << (read == 'w' ? 5 : count);
+    }
+}
+
+void TestEditors::labelBytesThatAreNoCharacterReadAsBlanks()
+{
+    QFETCH(char, read);
+    QFETCH(QByteArray, panel);
+    QFETCH(QByteArray, label);
+    QFETCH(QString, stored);
+    QFETCH(int, count);
+    m_fx.start(2, 2);
+    PanelSim &sim = *m_fx.sim;
+    sim.setMemory(PanelSim::kDayHour, panel);
+    for (int address : {PanelSim::kLabel, PanelSim::zoneLabel(1), PanelSim::zoneLabel(2), PanelSim::relayLabel(1),
+                        PanelSim::relayLabel(2)})
+        sim.setMemory(address, label);
+    const char *labels = "SELECT ETIINI FROM CONFCENTRAL";
+    switch (read) {
+    case 'g': FrmConf::showWindow()->CmdLeerConf()->click(); break;
+    case 'z':
+        FrmZon::showWindow()->CmdRd()->click();
+        labels = "SELECT ETIZON FROM CONFZONAS";
+        break;
+    case 'r':
+        m_fx.main->toolButton(16)->trigger();
+        QVERIFY(FrmRel::loaded());
+        FrmRel::loaded()->CmdRecConfRel()->click();
+        labels = "SELECT ETIREL FROM CONFRELES WHERE IDREL = 1";
+        break;
+    default:
+        m_fx.main->menuItem(QStringLiteral("MnuComRec"))->trigger();
+        labels = "SELECT ETIINI FROM CONFCENTRAL UNION ALL SELECT ETIZON FROM CONFZONAS UNION ALL "
+                 "SELECT ETIREL FROM CONFRELES";
+    }
+    m_fx.checkOnlyBox(432, Str(414));
+    QCOMPARE(rows(QLatin1String(labels)), QStringList(count, stored));
 }
 
 QTEST_MAIN(TestEditors)
