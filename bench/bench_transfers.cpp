@@ -5,7 +5,12 @@
 // program's own cost per frame. Runs in a temporary home so that it never
 // touches the user's files.
 //
-// Usage: bench_transfers
+// With "slow" it also times how long a receive and the clock command take to
+// give up on a panel that never answers, and a receive on a panel that
+// answers every frame 2.2 s late, against the real reply time (about two
+// minutes in all).
+//
+// Usage: bench_transfers [slow]
 
 #include "BenchSupport.h"
 #include "AppState.h"
@@ -18,6 +23,7 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QThread>
 #include <cstdio>
 
 namespace {
@@ -89,6 +95,27 @@ bool run(const char *direction, bool paced, orb::test::PanelSim &sim, void (*com
     return completed == 1;
 }
 
+// Runs a command against a panel that misbehaves at every frame until it
+// gives up; true when it ended with the failure message.
+bool giveUp(const char *what, orb::test::PanelSim &sim, void (*command)(orb::TransferHost &))
+{
+    // The drain that a failed wait of the run before leaves has run out.
+    QThread::msleep(orb::FrmComm::ReplyTimeout + 100);
+    QuietHost host;
+    int failed = 0;
+    orb::setMsgBoxHandler([&failed](const QString &prompt, int, const QString &) {
+        failed += prompt == orb::Str(405) ? 1 : 0;
+        return int(orb::AnsOk);
+    });
+    QElapsedTimer timer;
+    timer.start();
+    command(host);
+    const double wall = timer.nsecsElapsed() / 1e9;
+    sim.clearMisbehaviours();
+    std::printf("%-40s gives up after %6.2f s\n", what, wall);
+    return failed == 1;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -108,6 +135,17 @@ int main(int argc, char **argv)
     for (const bool paced : {true, false}) {
         ok = run("send", paced, sim, orb::Send_AllConf) && ok;
         ok = run("receive", paced, sim, orb::Rec_AllConf) && ok;
+    }
+    if (argc > 1 && QByteArray(argv[1]) == "slow") {
+        using M = orb::test::PanelSim::Misbehaviour;
+        sim.setBaud(0);
+        sim.misbehave(M::Silent, orb::test::PanelSim::kAlways);
+        ok = giveUp("receive, panel never answers", sim, orb::Rec_AllConf) && ok;
+        sim.misbehave(M::Silent, orb::test::PanelSim::kAlways);
+        ok = giveUp("clock, panel never answers", sim, orb::SetPanelClock) && ok;
+        sim.setLateDelayMs(2200);
+        sim.misbehave(M::Late, orb::test::PanelSim::kAlways);
+        ok = giveUp("receive, every answer 2.2 s late", sim, orb::Rec_AllConf) && ok;
     }
     orb::unloadFrmComm();
     orb::Close_DB();

@@ -1,5 +1,6 @@
 #include "Exchange.h"
 
+#include "Cp1252.h"
 #include "FrmComm.h"
 #include "ModCom.h"
 
@@ -46,6 +47,16 @@ int byteReceived()
 {
     const QByteArray data = frmComm().DatosRx();
     return data.isEmpty() ? 0 : int(quint8(data.at(0)));
+}
+
+QString labelReceived()
+{
+    QByteArray data = frmComm().DatosRx();
+    for (char &byte : data) {
+        if (quint8(byte) < 0x20 || quint8(byte) == 0x7F)
+            byte = ' ';
+    }
+    return fromCp1252(data);
 }
 
 } // namespace orb

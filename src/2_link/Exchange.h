@@ -39,5 +39,10 @@ Builder readText(int area, int index);
 
 // The first data byte of the last good read reply, 0 when it had none.
 int byteReceived();
+// The data of the last good read reply as a label, every label read from the
+// panel is taken this way: one Windows-1252 character per byte, and a blank
+// for each byte that is no printable character (below 0x20, and 0x7F), such
+// as the zero bytes of a panel never labelled.
+QString labelReceived();
 
 } // namespace orb

@@ -2,7 +2,6 @@
 
 #include "AppState.h"
 #include "CommSys.h"
-#include "Cp1252.h"
 #include "ModCom.h"
 #include "OneInstance.h"
 #include "Seams.h"
@@ -22,6 +21,8 @@ FrmComm::FrmComm(QObject *parent)
     m_port->setObjectName(QStringLiteral("MSComm1"));
     m_timCom.setObjectName(QStringLiteral("TimCom"));
     m_timCom.setSingleShot(true);
+    // A coarse timer may fire up to 5 % early: 100 ms of a reply time.
+    m_timCom.setTimerType(Qt::PreciseTimer);
     connect(m_port, &MSComm::OnComm, this, &FrmComm::MSComm1_OnComm);
     connect(m_port, &MSComm::portLost, this, [this] {
         m_frameWritten = false;
@@ -37,8 +38,6 @@ FrmComm::~FrmComm()
     m_timCom.stop();
     m_port->setPortOpen(false);
 }
-
-QString FrmComm::DatosRxText() const { return fromCp1252(m_datosRx); }
 
 bool FrmComm::Send_Msg(const Frame &frame) { return send(frame); }
 
@@ -80,6 +79,8 @@ bool FrmComm::send(const Frame &frame)
         m_port->setPortOpen(false);
         return false;
     }
+    // Output returns once the last byte has left: the reply time starts now.
+    m_replyBy = QDeadlineTimer(m_replyTimeout, Qt::PreciseTimer);
     m_frameWritten = true;
     return true;
 }
@@ -114,7 +115,7 @@ quint8 FrmComm::waitFor(quint8 state)
 
     QEventLoop loop;
     m_loop = &loop;
-    m_timCom.start(m_replyTimeout);
+    m_timCom.start(int(qMax<qint64>(0, m_replyBy.remainingTime())));
     // The reply may have come in while the frame was being written.
     if (m_port->RThreshold() > 0 && m_port->InBufferCount() >= m_port->RThreshold())
         MSComm1_OnComm(MSComm::comEvReceive);
@@ -216,6 +217,17 @@ void FrmComm::MSComm1_OnComm(int commEvent)
 
 void FrmComm::TimCom_Timer()
 {
+    if (m_estadoRx == RxWaitAck || m_estadoRx == RxWaitRead) {
+        if (const qint64 left = m_replyBy.remainingTime(); left > 0) {
+            m_timCom.start(int(left));
+            return;
+        }
+        // Bytes that reached the port in time are judged before the wait
+        // gives up on them.
+        m_port->pollInput();
+        if (m_estadoRx != RxWaitAck && m_estadoRx != RxWaitRead)
+            return;   // the reply was there: the receive handler ended the wait
+    }
     appState().TimeOut = true;
     m_timCom.stop();
     endWait();

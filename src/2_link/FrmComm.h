@@ -16,6 +16,12 @@
 // exchange is thrown away before each send, and a frame has left the PC
 // before its wait starts.
 //
+// The reply time runs on the monotonic clock from the moment the frame's
+// last byte has left the PC, whenever the wait itself starts. The timer that
+// ends a wait is only a wake-up: the wait ends once that deadline has passed,
+// after a last look at the line, so a reply whose last byte arrived in time
+// counts even when its receive event had not yet been handled.
+//
 // A reply must be the answer to the frame just sent. A read reply names its
 // function, length and address, and anything else that arrives during a
 // read wait is passed over. The acknowledge names nothing, so after a wait
@@ -62,10 +68,9 @@ public:
     // The last send could not open the port: message 401 was shown and
     // nothing was written.
     bool ErrPuerto() const { return m_errPuerto; }
-    // Data bytes of the last good read reply, and the same as text (one
-    // Windows-1252 character per byte).
+    // Data bytes of the last good read reply (a label read is taken as text
+    // through labelReceived(), Exchange.h).
     QByteArray DatosRx() const { return m_datosRx; }
-    QString DatosRxText() const;
     // The last frame written to the port.
     QByteArray Trama() const { return m_trama; }
     // Station address the acknowledge must come from.
@@ -81,11 +86,11 @@ public:
     bool Send_Msg(const Frame &frame);
 
     // Waits for the acknowledge / for the read reply of the frame just
-    // sent, up to ReplyTimeout. Ends with EstadoRx RxOk or RxFail, which is
-    // also returned. A wait with no frame written before it (the port could
-    // not be opened, was lost, or the frame was refused) ends with RxFail at
-    // once. A wait started while another runs returns RxFail and leaves the
-    // running one's state alone.
+    // sent, until ReplyTimeout after the frame was written. Ends with
+    // EstadoRx RxOk or RxFail, which is also returned. A wait with no frame
+    // written before it (the port could not be opened, was lost, or the
+    // frame was refused) ends with RxFail at once. A wait started while
+    // another runs returns RxFail and leaves the running one's state alone.
     quint8 Wait_Ack();
     quint8 Wait_Answer();
 
@@ -97,7 +102,10 @@ public:
     // Closes the port (ends a sequence); a running wait ends with RxFail.
     void Form_Unload();
 
-    // The receive handler and the time-out tick.
+    // The receive handler and the time-out tick. The tick ends the wait only
+    // once the reply time has run out (it starts the timer again for what
+    // is left when it comes early), and only after the bytes that reached
+    // the port by then have been looked at.
     void MSComm1_OnComm(int commEvent);
     void TimCom_Timer();
 
@@ -124,6 +132,7 @@ private:
     bool m_frameWritten = false;   // a frame went out and awaits its wait
     bool m_unsettled = false;      // a wait failed: its reply may still come
     bool m_settling = false;       // the line is being drained
+    QDeadlineTimer m_replyBy;      // end of the reply time of the frame written
     QDeadlineTimer m_settleBy;     // end of the drain at the latest
     QElapsedTimer m_lastArrival;   // since bytes last came in; invalid: none yet
     QByteArray m_datosRx;

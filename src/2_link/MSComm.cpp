@@ -239,6 +239,17 @@ void MSComm::receiveBytes(const QByteArray &bytes)
         emit OnComm(comEvReceive);
 }
 
+void MSComm::pollInput()
+{
+    if (!m_serial->isOpen())
+        return;
+    // Asked only when the device holds bytes, so that nothing is waited for
+    // (and no time-out is raised on the port).
+    int pending = 0;
+    if (::ioctl(int(m_serial->handle()), FIONREAD, &pending) == 0 && pending > 0)
+        m_serial->waitForReadyRead(0);
+}
+
 void MSComm::onReadyRead() { receiveBytes(m_serial->readAll()); }
 
 void MSComm::onError(int error)

@@ -77,6 +77,10 @@ public:
     // Everything received so far; empties the receive buffer.
     QByteArray Input();
     int InBufferCount() const { return int(m_buffer.size()); }
+    // Takes at once, without waiting, what the device has received and not
+    // yet handed over (with the receive event when the threshold is then
+    // reached).
+    void pollInput();
     // Throws away whatever was received and not yet taken.
     void discardInput();
     // Puts bytes taken with Input() back in front of the receive buffer (the

@@ -307,12 +307,14 @@ void Rec_AllConf(TransferHost &host)
         QString text;
         Builder build;
         int *target;
+        int limit;         // the largest value the configuration can hold
+        QString refused;   // the message of a value above it
     };
     const Item general[] = {
-        {Str(589), readByte(AdrNumZon), &r.numZon},
-        {Str(590), readByte(AdrNumRel), &r.numRel},
-        {Str(591), readByte(AdrIniDia), &r.iniDia},
-        {Str(592), readByte(AdrIniNit), &r.iniNit},
+        {Str(589), readByte(AdrNumZon), &r.numZon, kZoneSlots, Str(839)},
+        {Str(590), readByte(AdrNumRel), &r.numRel, kRelaySlots, Str(840)},
+        {Str(591), readByte(AdrIniDia), &r.iniDia, MaxHora, Str(841)},
+        {Str(592), readByte(AdrIniNit), &r.iniNit, MaxHora, Str(842)},
     };
     for (const Item &item : general) {
         progress.label(item.text);
@@ -320,13 +322,12 @@ void Rec_AllConf(TransferHost &host)
         if (outcome != Outcome::Ok)
             return void(stopOn(outcome, host, saved));
         *item.target = byteReceived();
-        // Counts beyond the panel's zone or relay area are refused as they
-        // arrive: no label or record outside it is asked for, and nothing
-        // is stored.
-        if (item.target == &r.numZon && r.numZon > kZoneSlots)
-            return messageStop(host, saved, Str(839));
-        if (item.target == &r.numRel && r.numRel > kRelaySlots)
-            return messageStop(host, saved, Str(840));
+        // A value the configuration cannot hold is refused as it arrives:
+        // no label or record outside the panel's zone or relay area is
+        // asked for, no hour that every later check of the configuration
+        // would refuse is taken, and nothing is stored.
+        if (*item.target > item.limit)
+            return messageStop(host, saved, item.refused);
         // From the relay count on, progress is measured against the panel's
         // counts.
         if (item.target == &r.numRel)
@@ -337,7 +338,7 @@ void Rec_AllConf(TransferHost &host)
     Outcome outcome = exchange(readText(AreaAbs, AdrEtiIni), true, MaxReint);
     if (outcome != Outcome::Ok)
         return void(stopOn(outcome, host, saved));
-    r.etiIni = comm.DatosRxText();
+    r.etiIni = labelReceived();
     progress.itemDone();
 
     for (int z = 1; z <= r.numZon; ++z) {
@@ -345,7 +346,7 @@ void Rec_AllConf(TransferHost &host)
         outcome = exchange(readText(AreaZon, z), true, MaxReint);
         if (outcome != Outcome::Ok)
             return void(stopOn(outcome, host, saved));
-        r.zones.push_back(comm.DatosRxText());
+        r.zones.push_back(labelReceived());
         progress.itemDone();
     }
 
@@ -355,7 +356,7 @@ void Rec_AllConf(TransferHost &host)
         if (outcome != Outcome::Ok)
             return void(stopOn(outcome, host, saved));
         ReceivedRelay relay;
-        relay.label = comm.DatosRxText();
+        relay.label = labelReceived();
         outcome = exchange([rel](Frame &f) { Msg_RdRel(f, rel); return true; }, true, MaxReint);
         if (outcome != Outcome::Ok)
             return void(stopOn(outcome, host, saved));

@@ -7,7 +7,9 @@
 //    database.
 //  - Rec_AllConf reads the same items from the panel and, once every one of
 //    them has arrived, rewrites the working database with them in one
-//    transaction. A receive that stops part-way changes nothing.
+//    transaction. A receive that stops part-way changes nothing; one that
+//    reads a count above 128 or an hour above 23 stops there with the
+//    message of that field (839-842).
 //  - SetPanelClock sends the PC's time, then its date.
 // Each item is tried up to 10 times (11 for the clock frames); a port that
 // cannot be opened at any item (the line lost) stops the transfer with that

@@ -82,7 +82,7 @@ std::optional<PanelGeneral> readGeneralPart(ProgressSink &progress)
         stopOn(outcome, progress);
         return std::nullopt;
     }
-    read.etiIni = frmComm().DatosRxText();
+    read.etiIni = labelReceived();
     progress.setValue(++step);
     completed(progress);
     return read;

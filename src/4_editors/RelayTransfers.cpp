@@ -85,7 +85,7 @@ RelayTransferResult readRelay(RelayTransferHost &host)
     if (result != Result::Completed)
         return result;
     run.labelDone();
-    host.labelReceived(frmComm().DatosRxText());
+    host.labelReceived(labelReceived());
 
     result = run.phase(
         [&host](Frame &f) {

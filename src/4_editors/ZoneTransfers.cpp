@@ -49,7 +49,7 @@ bool transferAllZones(ZoneDirection direction, int numZon, ZoneRowsModel &zones,
         // The label shows at once; the labels read are stored together at
         // the end, so the line does not wait for the disk at every zone.
         if (read)
-            zones.setPendingLabel(zone, frmComm().DatosRxText());
+            zones.setPendingLabel(zone, labelReceived());
         view.zoneDone();
     }
     view.stopTicker();
@@ -87,7 +87,7 @@ bool transferOneZone(ZoneDirection direction, int zone, ZoneRowsModel &zones, Zo
         return false;
     }
     // A label the database refuses has been told.
-    if (direction == ZoneDirection::Read && !zones.setLabel(zone, frmComm().DatosRxText())) {
+    if (direction == ZoneDirection::Read && !zones.setLabel(zone, labelReceived())) {
         End_Comm(progress);
         return false;
     }

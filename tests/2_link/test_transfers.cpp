@@ -16,6 +16,7 @@ using namespace orb;
 using orb::test::PanelSim;
 using orbtest::execBound;
 using orbtest::rows;
+using Map = PanelSim;   // the panel's memory map
 
 namespace {
 
@@ -36,6 +37,9 @@ struct Run {
     int dateFrames;   // date frames the panel saw
     int written;      // the panel memory below this address holds the configuration, the rest is as it was
     int message;      // the one message shown; 0 for none
+    // What the panel holds at 0x0020-0x0023: day and night hours, zone and
+    // relay counts.
+    const char *general = "09150A64";   // day 9, night 21, 10 zones, 100 relays
 };
 
 // Records what the transfers ask of the main window, and every value the
@@ -94,25 +98,25 @@ QByteArray padded(const QString &text) { return toCp1252(text).left(16).leftJust
 // The panel memory a complete send of the working database must leave.
 QByteArray expectedImage()
 {
-    QByteArray image(kMemorySize, '\0');
+    QByteArray image(Map::kMemorySize, '\0');
     QSqlQuery q(BaseDatos());
     q.exec(QStringLiteral("SELECT INIDIA, ININIT, NUMZON, NUMREL, ETIINI FROM CONFCENTRAL"));
     q.next();
-    for (int i = 0; i < 4; ++i)   // AdrIniDia, AdrIniNit, AdrNumZon, AdrNumRel
-        image[AdrIniDia + i] = char(q.value(i).toInt());
-    image.replace(AdrEtiIni, 16, padded(q.value(4).toString()));
+    for (int address : {Map::kDayHour, Map::kNightHour, Map::kZoneCount, Map::kRelayCount})
+        image[address] = char(q.value(address - Map::kDayHour).toInt());
+    image.replace(Map::kLabel, 16, padded(q.value(4).toString()));
     q.exec(QStringLiteral("SELECT IDZON, ETIZON FROM CONFZONAS"));
     while (q.next())
-        image.replace(zoneLabel(q.value(0).toInt()), 16, padded(q.value(1).toString()));
+        image.replace(Map::zoneLabel(q.value(0).toInt()), 16, padded(q.value(1).toString()));
     q.exec(QStringLiteral("SELECT IDREL, ETIREL, TIP, DDIA, DNOCH, PDIA, PNOCH, RMIN, RSEC, IL1, FL1, IL2, FL2, IL3, "
                           "FL3, IL4, FL4 FROM CONFRELES"));
     while (q.next()) {
         const auto at = [&q](int c) { return q.value(c).toInt(); };
-        image.replace(relayLabel(at(0)), 16, padded(q.value(1).toString()));
+        image.replace(Map::relayLabel(at(0)), 16, padded(q.value(1).toString()));
         QByteArray record = QByteArray(1, char(at(2))) + char(ModeByte(at(3), at(4), at(5), at(6)));
         for (int c = 7; c <= 16; ++c)
             record.append(char(at(c)));
-        image.replace(AdrRecRel(at(0)), 12, record);
+        image.replace(Map::relayRecord(at(0)), 12, record);
     }
     return image;
 }
@@ -219,13 +223,12 @@ void TestTransfers::arrange(Stop stop, FakeHost &host)
         m_sim->setLateDelayMs(frmComm().replyTimeout() * 3 / 2);
     }
     if (stop == SilentAtRelay77)
-        m_sim->misbehave(PanelSim::Misbehaviour::Silent, PanelSim::kAlways, AdrRecRel(77));
+        m_sim->misbehave(PanelSim::Misbehaviour::Silent, PanelSim::kAlways, Map::relayRecord(77));
     if (stop == SilentAtDate)
         m_sim->misbehave(PanelSim::Misbehaviour::Silent, PanelSim::kAlways, PanelSim::kAnyAddress, ';');
     // The engine refuses every new relay row; the counts claim fewer rows
     // than there are; counts and row numbers beyond the panel's zone and
-    // relay areas (in the database for a send, from the panel for a
-    // receive).
+    // relay areas.
     const QMap<Stop, const char *> statements{
         {Unstorable, "CREATE TRIGGER refuse BEFORE INSERT ON CONFRELES BEGIN SELECT RAISE(ABORT, 'refused'); END"},
         {CountsShort, "UPDATE CONFCENTRAL SET NUMZON = 1, NUMREL = 1"},
@@ -237,12 +240,8 @@ void TestTransfers::arrange(Stop stop, FakeHost &host)
         QVERIFY(execBound(QLatin1String(statements.value(stop))));
         QCOMPARE(Open_Conf(), OpenResult::Opened);
     }
-    if (stop == ZonesOver128)
-        m_sim->setMemory(AdrNumZon, QByteArray(1, char(200)));
-    if (stop == RelaysOver128)
-        m_sim->setMemory(AdrNumRel, QByteArray(1, char(129)));
     if (stop == LineClosed)
-        m_sim->misbehave(PanelSim::Misbehaviour::HangUp, 1, zoneLabel(2));
+        m_sim->misbehave(PanelSim::Misbehaviour::HangUp, 1, Map::zoneLabel(2));
     if (stop == NoPort)
         test::pointCom1At(QStringLiteral("/dev/orbitarsis-no-such-port"));
     // Relay 1 done (item 5 + 2 + 1 of 10): relay 2's row goes away before
@@ -258,16 +257,16 @@ void TestTransfers::commandAgainstThePanel_data()
 {
     QTest::addColumn<Run>("run");
     // command, zones, relays, stop, frames, date frames, written, message
-    QTest::newRow("send") << Run{'W', 128, 128, Completes, 5 + 128 + 2 * 128, 0, kMemorySize, 432};
+    QTest::newRow("send") << Run{'W', 128, 128, Completes, 5 + 128 + 2 * 128, 0, Map::kMemorySize, 432};
     // Every row goes out, and the bar, measured against the claimed counts,
     // stops at 100.
-    QTest::newRow("send, rows outrun the counts") << Run{'W', 4, 2, CountsShort, 5 + 4 + 2 * 2, 0, kMemorySize, 432};
-    QTest::newRow("send, no zone") << Run{'W', 0, 3, Completes, 5, 0, zoneLabel(1), 120};
-    QTest::newRow("send, zones, no relay") << Run{'W', 4, 0, Completes, 5 + 4, 0, kMemorySize, 120};
+    QTest::newRow("send, rows outrun the counts") << Run{'W', 4, 2, CountsShort, 5 + 4 + 2 * 2, 0, Map::kMemorySize, 432};
+    QTest::newRow("send, no zone") << Run{'W', 0, 3, Completes, 5, 0, Map::zoneLabel(1), 120};
+    QTest::newRow("send, zones, no relay") << Run{'W', 4, 0, Completes, 5 + 4, 0, Map::kMemorySize, 120};
     // Relay 1 whole, relay 2's label, no record of relay 2 and nothing after.
-    QTest::newRow("send, relay row gone") << Run{'W', 2, 3, RowGone, 5 + 2 + 2 + 1, 0, AdrRecRel(2), 120};
+    QTest::newRow("send, relay row gone") << Run{'W', 2, 3, RowGone, 5 + 2 + 2 + 1, 0, Map::relayRecord(2), 120};
     QTest::newRow("send, panel never answers") << Run{'W', 3, 3, Silent, 10, 0, 0, 405};
-    QTest::newRow("send, line closed at zone 2") << Run{'W', 3, 2, LineClosed, 5 + 2, 0, zoneLabel(2), 401};
+    QTest::newRow("send, line closed at zone 2") << Run{'W', 3, 2, LineClosed, 5 + 2, 0, Map::zoneLabel(2), 401};
     // Nothing goes when anything would be written outside the zone or relay
     // area.
     QTest::newRow("send, 129 zones") << Run{'W', 3, 2, ZonesOver128, 0, 0, 0, 839};
@@ -282,9 +281,13 @@ void TestTransfers::commandAgainstThePanel_data()
     QTest::newRow("receive, cannot be stored") << Run{'R', 4, 2, Unstorable, 5 + 10 + 2 * 100, 0, 0, 120};
     QTest::newRow("receive, line closed at zone 2") << Run{'R', 4, 2, LineClosed, 5 + 2, 0, 0, 401};
     QTest::newRow("receive, every reply late") << Run{'R', 4, 2, Late, 10, 0, 0, 405};
-    // Refused as soon as the count arrives.
-    QTest::newRow("receive, 200 zones") << Run{'R', 4, 2, ZonesOver128, 1, 0, 0, 839};
-    QTest::newRow("receive, 129 relays") << Run{'R', 4, 2, RelaysOver128, 2, 0, 0, 840};
+    // A count or an hour the configuration cannot hold is refused as soon
+    // as it arrives.
+    QTest::newRow("receive, 200 zones") << Run{'R', 4, 2, Completes, 1, 0, 0, 839, "0915C864"};
+    QTest::newRow("receive, 129 relays") << Run{'R', 4, 2, Completes, 2, 0, 0, 840, "09150A81"};
+    QTest::newRow("receive, day hour 24") << Run{'R', 4, 2, Completes, 3, 0, 0, 841, "18150A64"};
+    QTest::newRow("receive, night hour 99") << Run{'R', 4, 2, Completes, 4, 0, 0, 842, "09630A64"};
+    QTest::newRow("receive, day hour 255") << Run{'R', 4, 2, Completes, 3, 0, 0, 841, "FF150A64"};
     QTest::newRow("clock") << Run{':', 1, 1, Completes, 1, 1, 0, 432};
     QTest::newRow("clock, panel never answers") << Run{':', 1, 1, Silent, 11, 0, 0, 405};
     QTest::newRow("clock, date fails") << Run{':', 1, 1, SilentAtDate, 1, 11, 0, 405};
@@ -295,7 +298,7 @@ void TestTransfers::commandAgainstThePanel()
 {
     QFETCH(Run, run);
     makeConfiguration(run.zones, run.relays);
-    m_sim->setMemory(AdrIniDia, QByteArray::fromHex("09150A64"));   // day 9, night 21, 10 zones, 100 relays
+    m_sim->setMemory(Map::kDayHour, QByteArray::fromHex(run.general));
     FakeHost host;
     arrange(run.stop, host);
     // Started with the hourglass already up, a command leaves it up.
@@ -303,7 +306,7 @@ void TestTransfers::commandAgainstThePanel()
     SetPointer(pointer);
     const QStringList before = state();
     const QByteArray image = expectedImage();
-    const QByteArray initial = m_sim->memory(0, kMemorySize);
+    const QByteArray initial = m_sim->memory(0, Map::kMemorySize);
     const QDateTime start = QDateTime::currentDateTime();
     (run.command == 'W' ? Send_AllConf : run.command == 'R' ? Rec_AllConf : SetPanelClock)(host);
     const QDateTime end = QDateTime::currentDateTime();
@@ -319,7 +322,7 @@ void TestTransfers::commandAgainstThePanel()
         QCOMPARE(state(), before);
     QCOMPARE(host.refreshed, 0);
     QCOMPARE(host.editorsClosed, run.command == 'R' ? 1 : 0);
-    const QByteArray memory = m_sim->memory(0, kMemorySize);
+    const QByteArray memory = m_sim->memory(0, Map::kMemorySize);
     QCOMPARE(memory.left(run.written), image.left(run.written));
     QCOMPARE(memory.mid(run.written), initial.mid(run.written));
     // A whole send ends at 100.
@@ -366,7 +369,7 @@ void TestTransfers::statusTextOfEachItem()
     }
 
     // A panel without zones and relays empties both tables.
-    m_sim->setMemory(AdrNumZon, QByteArray(2, '\0'));
+    m_sim->setMemory(Map::kZoneCount, QByteArray(2, '\0'));
     m_sim->resetCounters();
     FakeHost empty;
     Rec_AllConf(empty);
@@ -394,14 +397,14 @@ void TestTransfers::receiveRewritesTheWorkingDatabase()
     makeConfiguration(5, 5);
     QVERIFY(execBound(QStringLiteral("UPDATE CONFCENTRAL SET NOMCON = 'Kept name', BAUD = 4800")));
     // Day 8, night 20, the zones, 3 relays.
-    m_sim->setMemory(AdrIniDia, QByteArray::fromHex("0814") + char(zones) + '\x03');
-    m_sim->setMemory(AdrEtiIni, QByteArray("PANEL OESTE     "));
+    m_sim->setMemory(Map::kDayHour, QByteArray::fromHex("0814") + char(zones) + '\x03');
+    m_sim->setMemory(Map::kLabel, QByteArray("PANEL OESTE     "));
     for (int z = 1; z <= zones; ++z)
-        m_sim->setMemory(zoneLabel(z), padded(QStringLiteral("Zona %1 ñ").arg(z)));
-    m_sim->setMemory(relayLabel(2), QByteArray("EXTINCION       "));
-    m_sim->setMemory(AdrRecRel(1), QByteArray::fromHex("E0AD05061020304050607080"));
-    m_sim->setMemory(AdrRecRel(2), QByteArray::fromHex("0A2000000101020203030404"));
-    m_sim->setMemory(AdrRecRel(3), QByteArray::fromHex("20FF3B3B0000000000000000"));
+        m_sim->setMemory(Map::zoneLabel(z), padded(QStringLiteral("Zona %1 ñ").arg(z)));
+    m_sim->setMemory(Map::relayLabel(2), QByteArray("EXTINCION       "));
+    m_sim->setMemory(Map::relayRecord(1), QByteArray::fromHex("E0AD05061020304050607080"));
+    m_sim->setMemory(Map::relayRecord(2), QByteArray::fromHex("0A2000000101020203030404"));
+    m_sim->setMemory(Map::relayRecord(3), QByteArray::fromHex("20FF3B3B0000000000000000"));
     FakeHost host;
     arrange(Completes, host);
     if (previousRead) {

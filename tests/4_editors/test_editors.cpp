@@ -7,7 +7,9 @@
 // write of the general part against the simulated panel. The zone-label
 // window: labels edited in the grid within the panel's limits, the zone box,
 // the Program menu's refusal of an empty zone table, and the all-zone and
-// single-zone transfers against the simulated panel.
+// single-zone transfers against the simulated panel. Every read of a label
+// (those two windows, the relay window and the whole receive) takes the
+// bytes of a blank panel as blanks.
 
 #include "Cp1252.h"
 #include "FrmCommSys.h"
@@ -57,6 +59,8 @@ private slots:
     void zoneLabelsAgainstThePanel_data();
     void zoneLabelsAgainstThePanel();
     void noSecondExchangeWhileOneWaits();
+    void labelBytesThatAreNoCharacterReadAsBlanks_data();
+    void labelBytesThatAreNoCharacterReadAsBlanks();
 
 private:
     MainWindowFixture m_fx;
@@ -421,16 +425,16 @@ void TestEditors::generalPartAgainstThePanel()
     m_fx.start(64, 3);
     PanelSim &sim = *m_fx.sim;
     // Day 9, night 21 (or 30), 40 zones (or 200), 2 relays.
-    sim.setMemory(AdrIniDia, QByteArray::fromHex(panel == NightHour30 ? "091E2802" : panel == Zones200 ? "0915C802"
-                                                                                                        : "09152802"));
-    sim.setMemory(AdrEtiIni, QByteArray("PANEL NORTE     "));
+    sim.setMemory(PanelSim::kDayHour, QByteArray::fromHex(panel == NightHour30 ? "091E2802"
+                                                          : panel == Zones200 ? "0915C802"
+                                                                              : "09152802"));
+    sim.setMemory(PanelSim::kLabel, QByteArray("PANEL NORTE     "));
     if (panel == Silent)
         sim.misbehave(PanelSim::Misbehaviour::Silent, PanelSim::kAlways);
     if (panel == SilentAtLabel)
-        sim.misbehave(PanelSim::Misbehaviour::Silent, PanelSim::kAlways, AdrEtiIni);
+        sim.misbehave(PanelSim::Misbehaviour::Silent, PanelSim::kAlways, PanelSim::kLabel);
     if (panel == NoPort)
         test::pointCom1At(QStringLiteral("/dev/orbitarsis-no-such-port"));
-    const QByteArray memory = sim.memory(0, kMemorySize);
     FrmConf *window = FrmConf::showWindow();
     fill(window, {"Hotel Plaza", "50", "3", "8", "20", "BOX LABEL"});
     (command == 'R' ? window->CmdLeerConf() : window->CmdSendConf())->click();
@@ -446,10 +450,13 @@ void TestEditors::generalPartAgainstThePanel()
     QCOMPARE(appState().EtiIni, stored ? QStringLiteral("PANEL NORTE     ") : QStringLiteral("PANEL 1"));
     QCOMPARE(window->TxtCon(FieldZones)->text(), stored ? QStringLiteral("40") : QStringLiteral("50"));
     QCOMPARE(window->LblCon(FieldLabel)->text(), stored ? QStringLiteral("PANEL NORTE     ") : QStringLiteral("PANEL 1"));
-    const QByteArray written = command == 'W' && message == 432 ? QByteArray::fromHex("08144003") : memory.mid(AdrIniDia, 4);
-    QCOMPARE(sim.memory(AdrIniDia, 4), written);
-    QCOMPARE(sim.memory(AdrEtiIni, 16), command == 'W' && message == 432 ? QByteArray("PANEL 1         ")
-                                                                          : memory.mid(AdrEtiIni, 16));
+    // A complete write sends the stored values, zone count, relay count, day
+    // and night hours and the label blank-padded, in these five frames.
+    if (command == 'W' && message == 432)
+        QCOMPARE(sim.receivedFrames(), (QList<QByteArray>{
+                     QByteArray::fromHex("10 C0 57 03 00 22 40 BC"), QByteArray::fromHex("10 C0 57 03 00 23 03 80"),
+                     QByteArray::fromHex("10 C0 57 03 00 20 08 82"), QByteArray::fromHex("10 C0 57 03 00 21 14 8F"),
+                     QByteArray::fromHex("10 C0 57 12 00 10 50 41 4E 45 4C 20 31 20 20 20 20 20 20 20 20 20 5A")}));
 }
 
 void TestEditors::labelsAreEditedWithinThePanelsLimits()
@@ -643,15 +650,15 @@ void TestEditors::zoneLabelsAgainstThePanel()
     m_fx.start(12, 1);
     PanelSim &sim = *m_fx.sim;
     for (int z = 1; z <= 12; ++z)
-        sim.setMemory(zoneLabel(z), toCp1252(panelLabel(z)));
+        sim.setMemory(PanelSim::zoneLabel(z), toCp1252(panelLabel(z)));
     if (panel == SilentAtZone5)
-        sim.misbehave(PanelSim::Misbehaviour::Silent, PanelSim::kAlways, zoneLabel(5));
+        sim.misbehave(PanelSim::Misbehaviour::Silent, PanelSim::kAlways, PanelSim::zoneLabel(5));
     if (panel == NoPort)
         test::pointCom1At(QStringLiteral("/dev/orbitarsis-no-such-port"));
     if (panel == Unstorable)
         QVERIFY(orbtest::execBound(QStringLiteral("CREATE TRIGGER refuse BEFORE UPDATE ON CONFZONAS "
                                                   "BEGIN SELECT RAISE(ABORT, 'refused'); END")));
-    const QByteArray memory = sim.memory(0, kMemorySize);
+    const QByteArray memory = sim.memory(0, PanelSim::kMemorySize);
     const QStringList before = labels();
     FrmZon *window = FrmZon::showWindow();
     window->GrdZon()->setCurrentIndex(window->DatZon()->index(0, 1));
@@ -673,8 +680,8 @@ void TestEditors::zoneLabelsAgainstThePanel()
         if (read && across)
             expected[z - 1] = panelLabel(z);   // as it came, trailing blanks kept
         if (!read)
-            QCOMPARE(sim.memory(zoneLabel(z), 16),
-                     across ? toCp1252(before.at(z - 1).leftJustified(16)) : memory.mid(zoneLabel(z), 16));
+            QCOMPARE(sim.memory(PanelSim::zoneLabel(z), 16),
+                     across ? toCp1252(before.at(z - 1).leftJustified(16)) : memory.mid(PanelSim::zoneLabel(z), 16));
     }
     QCOMPARE(labels(), expected);
     // The grid shows what is stored.
@@ -688,7 +695,7 @@ void TestEditors::noSecondExchangeWhileOneWaits()
     m_fx.start(12, 1);
     m_fx.sim->setLateDelayMs(40);   // within the reply time
     m_fx.sim->misbehave(PanelSim::Misbehaviour::Late);
-    m_fx.sim->setMemory(zoneLabel(2), toCp1252(panelLabel(2)));
+    m_fx.sim->setMemory(PanelSim::zoneLabel(2), toCp1252(panelLabel(2)));
     FrmZon *window = FrmZon::showWindow();
     window->TxZon1()->setText(QStringLiteral("2"));
     // While the read of zone 2 waits, every other transfer is asked for and
@@ -711,6 +718,61 @@ void TestEditors::noSecondExchangeWhileOneWaits()
     QCOMPARE(labels().value(1), panelLabel(2));
     QCOMPARE(FrmZon::loaded(), window);
     QCOMPARE(rows(QStringLiteral("SELECT NUMZON FROM CONFCENTRAL")), QStringList{QStringLiteral("12")});
+}
+
+void TestEditors::labelBytesThatAreNoCharacterReadAsBlanks_data()
+{
+    QTest::addColumn<char>("read");        // g general window, z zone window, r relay window, w whole receive
+    QTest::addColumn<QByteArray>("panel"); // at 0x0020 (hours and counts) and in every label
+    QTest::addColumn<QByteArray>("label");
+    QTest::addColumn<QString>("stored");   // every label the read stores
+    QTest::addColumn<int>("count");        // how many it stores
+    // A panel never labelled holds zero bytes (and no zones or relays).
+    const QByteArray blank(16, '\0');
+    const QByteArray control = QByteArray("\x01ZONA\tN\x1F\x7F\x80 2", 12) + QByteArray(4, '\0');
+    const QString blanks(16, ' '), shown = QStringLiteral(" ZONA N  € 2    ");
+    for (const char read : {'g', 'z', 'r', 'w'}) {
+        // The receive stores the panel label, then two zones and two relays.
+        const int count = read == 'z' ? 2 : 1;
+        QTest::addRow("%c, blank panel", read) << read << QByteArray(4, '\0') << blank << blanks << count;
+        QTest::addRow("%c, control bytes", read) << read << QByteArray::fromHex("08140202") << control << shown
+                                                 << (read == 'w' ? 5 : count);
+    }
+}
+
+void TestEditors::labelBytesThatAreNoCharacterReadAsBlanks()
+{
+    QFETCH(char, read);
+    QFETCH(QByteArray, panel);
+    QFETCH(QByteArray, label);
+    QFETCH(QString, stored);
+    QFETCH(int, count);
+    m_fx.start(2, 2);
+    PanelSim &sim = *m_fx.sim;
+    sim.setMemory(PanelSim::kDayHour, panel);
+    for (int address : {PanelSim::kLabel, PanelSim::zoneLabel(1), PanelSim::zoneLabel(2), PanelSim::relayLabel(1),
+                        PanelSim::relayLabel(2)})
+        sim.setMemory(address, label);
+    const char *labels = "SELECT ETIINI FROM CONFCENTRAL";
+    switch (read) {
+    case 'g': FrmConf::showWindow()->CmdLeerConf()->click(); break;
+    case 'z':
+        FrmZon::showWindow()->CmdRd()->click();
+        labels = "SELECT ETIZON FROM CONFZONAS";
+        break;
+    case 'r':
+        m_fx.main->toolButton(16)->trigger();
+        QVERIFY(FrmRel::loaded());
+        FrmRel::loaded()->CmdRecConfRel()->click();
+        labels = "SELECT ETIREL FROM CONFRELES WHERE IDREL = 1";
+        break;
+    default:
+        m_fx.main->menuItem(QStringLiteral("MnuComRec"))->trigger();
+        labels = "SELECT ETIINI FROM CONFCENTRAL UNION ALL SELECT ETIZON FROM CONFZONAS UNION ALL "
+                 "SELECT ETIREL FROM CONFRELES";
+    }
+    m_fx.checkOnlyBox(432, Str(414));
+    QCOMPARE(rows(QLatin1String(labels)), QStringList(count, stored));
 }
 
 QTEST_MAIN(TestEditors)

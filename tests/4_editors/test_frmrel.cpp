@@ -318,15 +318,15 @@ void TestFrmRel::transfersOfTheRelayShown()
     QFETCH(int, setup);
     QFETCH(QString, shown);
     PanelSim &sim = *m_fx.sim;
-    sim.setMemory(relayLabel(2), toCp1252(QStringLiteral("PLANTA 2 ñ      ")));
-    sim.setMemory(AdrRecRel(2), QByteArray::fromHex(setup == Type67 ? "430000000000000000000000"
+    sim.setMemory(PanelSim::relayLabel(2), toCp1252(QStringLiteral("PLANTA 2 ñ      ")));
+    sim.setMemory(PanelSim::relayRecord(2), QByteArray::fromHex(setup == Type67 ? "430000000000000000000000"
                                                                     : "60AD051E0102030405060708"));
     if (setup == SilentLabel || setup == SilentRecord) {
-        const int address = setup == SilentLabel ? relayLabel(2) : AdrRecRel(2);
+        const int address = setup == SilentLabel ? PanelSim::relayLabel(2) : PanelSim::relayRecord(2);
         sim.misbehave(PanelSim::Misbehaviour::Silent, PanelSim::kAlways, address);
     }
     if (setup == LineLostAtRecord)
-        sim.misbehave(PanelSim::Misbehaviour::HangUp, 1, AdrRecRel(2));
+        sim.misbehave(PanelSim::Misbehaviour::HangUp, 1, PanelSim::relayRecord(2));
     if (setup == NoPort)
         test::pointCom1At(QStringLiteral("/dev/orbitarsis-no-such-port"));
     FrmRel *window = open();
@@ -335,7 +335,7 @@ void TestFrmRel::transfersOfTheRelayShown()
         // The row goes while the label's late reply is awaited.
         frmComm().setReplyTimeout(2000);
         sim.setLateDelayMs(200);
-        sim.misbehave(PanelSim::Misbehaviour::Late, 1, relayLabel(2));
+        sim.misbehave(PanelSim::Misbehaviour::Late, 1, PanelSim::relayLabel(2));
         QTimer::singleShot(50, window, [] { QVERIFY(execBound("DELETE FROM CONFRELES WHERE IDREL = 2")); });
     }
     QVERIFY(openPortSettings());
@@ -344,8 +344,10 @@ void TestFrmRel::transfersOfTheRelayShown()
     (button == 'r' ? window->CmdRecConfRel() : window->CmdSendConfRel())->click();
 
     QString frames;
-    for (const QByteArray &frame : sim.receivedFrames())
-        frames += (quint8(frame.at(4)) << 8 | quint8(frame.at(5))) == relayLabel(2) ? 'L' : 'R';
+    for (const QByteArray &frame : sim.receivedFrames()) {
+        const int address = quint8(frame.at(4)) << 8 | quint8(frame.at(5));
+        frames += address == PanelSim::relayLabel(2) ? 'L' : address == PanelSim::relayRecord(2) ? 'R' : '?';
+    }
     QTEST(frames, "frames");
     QFETCH(int, message);
     m_fx.checkOnlyBox(message, message == 405 || message == 432 ? exchangeMessageTitle() : applicationTitle());
@@ -359,8 +361,8 @@ void TestFrmRel::transfersOfTheRelayShown()
                               window->responseList(FrmRel::DetDia)->currentText(),
                               window->responseList(FrmRel::PulDia)->currentText()}).join('|'), shown);
     if (button == 'w' && message == 432) {
-        QCOMPARE(sim.memory(relayLabel(2), 16), QByteArray("ESCRITA         "));
-        QCOMPARE(sim.memory(AdrRecRel(2), 12).toHex(), QByteArray("c00000000000000000000000"));
+        QCOMPARE(sim.memory(PanelSim::relayLabel(2), 16), QByteArray("ESCRITA         "));
+        QCOMPARE(sim.memory(PanelSim::relayRecord(2), 12).toHex(), QByteArray("c00000000000000000000000"));
     }
 }
 

@@ -42,7 +42,7 @@ void writeAll(int fd, QByteArray bytes)
 } // namespace
 
 PanelSim::PanelSim()
-    : m_memory(0x2000, '\0')
+    : m_memory(kMemorySize, '\0')
 {
     char name[256] = {};
     if (::openpty(&m_master, &m_slave, name, nullptr, nullptr) != 0) {

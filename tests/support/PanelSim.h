@@ -45,6 +45,19 @@ public:
     static constexpr int kAnyAddress = -1;
     static constexpr int kAlways = -1;
 
+    // Where the panel keeps what the program reads and writes, stated as
+    // the panel has it rather than taken from the program, so that a wrong
+    // address in the program shows in the tests.
+    static constexpr int kLabel = 0x0010;        // panel label, 16 bytes
+    static constexpr int kDayHour = 0x0020;      // the hours and counts one byte each
+    static constexpr int kNightHour = 0x0021;
+    static constexpr int kZoneCount = 0x0022;
+    static constexpr int kRelayCount = 0x0023;
+    static constexpr int zoneLabel(int zone) { return 0x0800 + 16 * (zone - 1); }
+    static constexpr int relayLabel(int relay) { return 0x1000 + 32 * (relay - 1); }
+    static constexpr int relayRecord(int relay) { return relayLabel(relay) + 16; }   // 12 bytes
+    static constexpr int kMemorySize = 0x2000;
+
     struct Clock {
         int hour = 0, minute = 0, second = 0;
         int day = 1, month = 1, year = 2000;
@@ -74,7 +87,7 @@ public:
     }
     void clearMisbehaviours() { m_rules.clear(); }
 
-    // Panel memory (0x2000 bytes, zero at start) and clock.
+    // Panel memory (kMemorySize bytes, zero at start) and clock.
     QByteArray memory(int address, int length) const { return m_memory.mid(address, length); }
     quint8 byteAt(int address) const { return quint8(m_memory.at(address)); }
     void setMemory(int address, const QByteArray &bytes) { m_memory.replace(address, bytes.size(), bytes); }
