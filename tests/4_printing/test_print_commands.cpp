@@ -1,6 +1,6 @@
 // Printing. The report engine: bands that do not fit on their page, growing
 // texts, the order of the five sections on printed pages, and placeholders.
-// The print rows: the words codes turn into in both languages. The reports
+// The print rows: the words of codes the reports below do not hold. The reports
 // made from the working database and where they go: every caption and value
 // where its report prints it in both languages (captions too wide for their
 // box cut at a whole word), relay blocks that never split across pages, the
@@ -23,7 +23,6 @@
 #include <QtPrintSupport>
 #include <QtTest>
 #include <QtWidgets>
-#include <map>
 
 using namespace orb;
 using namespace orbtest;
@@ -150,8 +149,7 @@ private slots:
     void bandsThatDoNotFit();
     void growingTextPushesWhatLiesBelow();
     void sectionsPrintInTheirOrderOnEveryPage();
-    void words_data();
-    void words();
+    void wordsOfUnusualCodes();
     void reportsFromTheWorkingDatabase_data();
     void reportsFromTheWorkingDatabase();
     void relaysRunOnInWholeBlocks();
@@ -322,36 +320,18 @@ void TestPrintCommands::sectionsPrintInTheirOrderOnEveryPage()
     QCOMPARE(shown, (QStringList{first + QStringLiteral("Sheet 1/2,"), second + QStringLiteral("THE END 50% %x %,Sheet 2/2,")}));
 }
 
-void TestPrintCommands::words_data()
+void TestPrintCommands::wordsOfUnusualCodes()
 {
-    QTest::addColumn<QString>("kind");
-    QTest::addColumn<QVariant>("value");
-    QTest::addColumn<QString>("word");
-    QTest::addColumn<QString>("spanish");
-    const auto row = [](const char *name, const char *kind, const QVariant &value, const char *word,
-                        const char *spanish) { QTest::newRow(name) << kind << value << word << spanish; };
-    // Bit 7 stays part of the type: 134 is no extinction pre-alarm. (The
-    // general-activation bit is no part of it: 192 prints as not configured
-    // in relaysRunOnInWholeBlocks.)
-    row("type 134", "type", 134, "NO_PRG", "NO_PRG");
-    row("type missing", "type", QVariant(), "NO_PRG", "NO_PRG");
-    row("general 128", "general", 128, "NO", "NO");
-    row("response missing", "response", QVariant(), "NO_PRG", "NO_PRG");
-    row("parity empty", "parity", "", "Parity not Conf..", "Paridad Sin Conf.");
-    row("flow missing", "flow", QVariant(), "HandShaking not Conf.", "Control Flujo Sin Conf.");
-}
-
-void TestPrintCommands::words()
-{
-    QFETCH(QString, kind);
-    QFETCH(QVariant, value);
-    const std::map<QString, QString (*)(const QVariant &)> functions{
-        {"type", relayTypeWord}, {"general", generalActivationWord}, {"response", responseWord},
-        {"parity", parityWord},  {"flow", flowWord}};
-    const auto word = functions.at(kind);
-    QTEST(word(value), "word");
-    setCurrentLanguage(Language::Spanish);
-    QTEST(word(value), "spanish");
+    // Bit 7 stays part of the type: 134 is no extinction pre-alarm, and no
+    // general activation. (The general-activation bit is no part of the
+    // type: 192 prints as not configured in relaysRunOnInWholeBlocks.) A
+    // missing code is no code. The reports print the other words in both
+    // languages.
+    QCOMPARE(relayTypeWord(134), QStringLiteral("NO_PRG"));
+    QCOMPARE(generalActivationWord(134), QStringLiteral("NO"));
+    QCOMPARE(responseWord(QVariant()), QStringLiteral("NO_PRG"));
+    QCOMPARE(parityWord(QString()), QStringLiteral("Parity not Conf.."));
+    QCOMPARE(flowWord(QVariant()), QStringLiteral("HandShaking not Conf."));
 }
 
 void TestPrintCommands::reportsFromTheWorkingDatabase_data()
