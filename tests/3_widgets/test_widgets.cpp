@@ -5,9 +5,10 @@
 // the program shows: every line of the prompt shows whole (a long prompt
 // wraps) and the box is wide enough for its whole title in a window
 // manager's title bar, in both languages, and belongs to the program's
-// window. The Edit menu's commands on the focused box of a child window (the
-// Delete key is checked with the editors), tool tips without mnemonic marks,
-// and the Window menu's arrangements of the child windows.
+// window. The Edit menu's commands on the focused combo box of a child
+// window that can be typed into (on a text box: the main window's toolbar
+// test; the Delete key is checked with the editors), tool tips without
+// mnemonic marks, and the Window menu's arrangements of the child windows.
 
 #include "AppState.h"
 #include "Captions.h"
