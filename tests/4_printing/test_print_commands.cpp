@@ -216,10 +216,8 @@ void TestPrintCommands::init()
 
 void TestPrintCommands::cleanup()
 {
-    for (ReportKind kind : {ReportKind::General, ReportKind::Zones, ReportKind::Relays}) {
-        if (FrmPreview *window = FrmPreview::of(kind))
-            delete window;
-    }
+    for (ReportKind kind : {ReportKind::General, ReportKind::Zones, ReportKind::Relays})
+        delete FrmPreview::of(kind);
     for (ReportOutput output : {ReportOutput::Preview, ReportOutput::Print})
         delete ReportChooser::loaded(output);
     setPrintDialogHandler({});
