@@ -5,9 +5,10 @@
 // the program shows: every line of the prompt shows whole (a long prompt
 // wraps) and the box is wide enough for its whole title in a window
 // manager's title bar, in both languages, and belongs to the program's
-// window. The Edit menu's commands on the focused box of a child window (the
-// Delete key is checked with the editors), tool tips without mnemonic marks,
-// and the Window menu's arrangements of the child windows.
+// window. The Edit menu's commands on the focused combo box of a child
+// window that can be typed into (on a text box: the main window's toolbar
+// test; the Delete key is checked with the editors), tool tips without
+// mnemonic marks, and the Window menu's arrangements of the child windows.
 
 #include "AppState.h"
 #include "Captions.h"
@@ -44,9 +45,7 @@ private slots:
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         qDeleteAll(m_area.subWindowList());
     }
-    void firstUseLoadsTheDisabledBox();
-    void loadedFlagFollowsTheBox();
-    void showLoadAndShowSyncSetUpTheBox();
+    void progressBoxFromLoadToEndComm();
     void boxShowsWholeTextAndTitle_data();
     void boxShowsWholeTextAndTitle();
     void boxBelongsToTheProgramsWindow();
@@ -60,42 +59,29 @@ private:
     QMdiArea m_area;
 };
 
-void TestWidgets::firstUseLoadsTheDisabledBox()
-{
-    FrmLoad *box = FrmLoad::load();
-    QCOMPARE(FrmLoad::load(), box); // one box, however often it is used
-    QVERIFY(appState().FrmLoadCargado && box->ProBar()->maximum() == 100);
-    QVERIFY2(!box->isEnabled(), "the box takes no input until a one-relay transfer enables it");
-    // A child window of the document area, shown at once, centred in it
-    // (Show_Load centres it on the main window: see the main window's test).
-    auto *sub = qobject_cast<QMdiSubWindow *>(box->parentWidget());
-    QVERIFY(sub && m_area.subWindowList().contains(sub) && sub->isVisible());
-    QVERIFY((sub->geometry().center() - m_area.rect().center()).manhattanLength() <= 2);
-}
-
-void TestWidgets::loadedFlagFollowsTheBox()
+void TestWidgets::progressBoxFromLoadToEndComm()
 {
     FrmLoad::unload(); // nothing loaded: harmless
     QVERIFY(!appState().FrmLoadCargado);
     QPointer<FrmLoad> first = FrmLoad::load();
+    QCOMPARE(FrmLoad::load(), first.data()); // one box, however often it is used
+    QVERIFY(appState().FrmLoadCargado && first->ProBar()->maximum() == 100);
+    QVERIFY2(!first->isEnabled(), "the box takes no input until a one-relay transfer enables it");
+    // A child window of the document area, shown at once, centred in it
+    // (Show_Load centres it on the main window: see the main window's test).
+    auto *sub = qobject_cast<QMdiSubWindow *>(first->parentWidget());
+    QVERIFY(sub && m_area.subWindowList().contains(sub) && sub->isVisible());
+    QVERIFY((sub->geometry().center() - m_area.rect().center()).manhattanLength() <= 2);
     FrmLoad::unload();
     QVERIFY(!appState().FrmLoadCargado && !FrmLoad::loaded());
 
     // Used again before the old box is gone: the new box's flag stays set
     // when the old one is finally deleted.
-    FrmLoad *second = FrmLoad::load();
+    FrmLoad *box = FrmLoad::load();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     QVERIFY2(first.isNull(), "the unloaded box is deleted");
-    QVERIFY(appState().FrmLoadCargado && FrmLoad::loaded() == second && m_area.subWindowList().size() == 1);
+    QVERIFY(appState().FrmLoadCargado && FrmLoad::loaded() == box && m_area.subWindowList().size() == 1);
 
-    FrmLoad::unload();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    QVERIFY(!appState().FrmLoadCargado && m_area.subWindowList().isEmpty());
-}
-
-void TestWidgets::showLoadAndShowSyncSetUpTheBox()
-{
-    FrmLoad *box = FrmLoad::load();
     box->ProBar()->setValue(60);
     appState().MaxProg = 40;
     Show_Load();
@@ -109,7 +95,9 @@ void TestWidgets::showLoadAndShowSyncSetUpTheBox()
     QVERIFY(appState().PuertoOk && !appState().TimeOut && box->ProBar()->maximum() == 100);
     QCOMPARE(box->windowTitle() + '|' + box->lblLoad()->text(), Str(567) + '|' + Str(402) + Str(403));
     End_Comm();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     QVERIFY(!appState().PuertoOk && !appState().FrmLoadCargado && !FrmLoad::loaded());
+    QVERIFY(m_area.subWindowList().isEmpty());
 }
 
 void TestWidgets::boxShowsWholeTextAndTitle_data()
@@ -131,8 +119,6 @@ void TestWidgets::boxShowsWholeTextAndTitle_data()
         QTest::addRow("%s port failure", tag)
             << Str(401, language) + QStringLiteral("1 No such file or directory") << int(MsgCritical)
             << Str(109, language);
-        QTest::addRow("%s transfer failure", tag)
-            << Str(405, language) << int(MsgOkCancelExclamation) << Str(109, language);
         QTest::addRow("%s short prompt, long title", tag)
             << QStringLiteral("OK") << int(MsgOk) << Str(1109, language);
     }
@@ -220,7 +206,6 @@ void TestWidgets::toolTipShowsNoMarks()
 
 void TestWidgets::commandOnTheFocusedBox_data()
 {
-    QTest::addColumn<bool>("combo");    // the box is a combo box that can be typed into
     QTest::addColumn<EditCommand>("command");
     QTest::addColumn<QString>("text");
     QTest::addColumn<int>("from");      // selection start; -1 for no selection (caret at 2)
@@ -229,26 +214,20 @@ void TestWidgets::commandOnTheFocusedBox_data()
     QTest::addColumn<QString>("textAfter");
     QTest::addColumn<QString>("clipboardAfter");
     using C = EditCommand;
-    // The box takes digits only, at most six; a text box and a combo box
-    // alike.
-    for (bool combo : {false, true}) {
-        const auto row = [combo](const char *name) -> QTestData & {
-            return QTest::addRow("%s%s", name, combo ? " (combo box)" : "") << combo;
-        };
-        row("copy") << C::Copy << "123456" << 1 << 3 << "x" << "123456" << "234";
-        row("copy of nothing empties the clipboard") << C::Copy << "123456" << -1 << 0 << "x" << "123456" << "";
-        row("cut") << C::Cut << "123456" << 0 << 2 << "x" << "3456" << "12";
-        row("cut of nothing") << C::Cut << "123456" << -1 << 0 << "x" << "123456" << "";
-        row("delete leaves the clipboard") << C::Delete << "123456" << 4 << 2 << "x" << "1234" << "x";
-        // Paste is the box's own: its validator judges the text.
-        row("paste over the selection") << C::Paste << "123456" << 1 << 4 << "9" << "196" << "9";
-        row("paste the box refuses") << C::Paste << "1234" << -1 << 0 << "ab" << "1234" << "ab";
-    }
+    // A combo box that can be typed into, digits only, at most six. (The
+    // commands on a plain text box: the main window's toolbar test.)
+    QTest::newRow("copy") << C::Copy << "123456" << 1 << 3 << "x" << "123456" << "234";
+    QTest::newRow("copy of nothing empties the clipboard") << C::Copy << "123456" << -1 << 0 << "x" << "123456" << "";
+    QTest::newRow("cut") << C::Cut << "123456" << 0 << 2 << "x" << "3456" << "12";
+    QTest::newRow("cut of nothing") << C::Cut << "123456" << -1 << 0 << "x" << "123456" << "";
+    QTest::newRow("delete leaves the clipboard") << C::Delete << "123456" << 4 << 2 << "x" << "1234" << "x";
+    // Paste is the box's own: its validator judges the text.
+    QTest::newRow("paste over the selection") << C::Paste << "123456" << 1 << 4 << "9" << "196" << "9";
+    QTest::newRow("paste the box refuses") << C::Paste << "1234" << -1 << 0 << "ab" << "1234" << "ab";
 }
 
 void TestWidgets::commandOnTheFocusedBox()
 {
-    QFETCH(bool, combo);
     QFETCH(EditCommand, command);
     QFETCH(QString, text);
     QFETCH(int, from);
@@ -259,29 +238,19 @@ void TestWidgets::commandOnTheFocusedBox()
 
     QWidget child;
     auto *layout = new QVBoxLayout(&child);
-    auto *validator = new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]{0,6}")), &child);
-    QWidget *focused = nullptr;
-    QLineEdit *box = nullptr;
-    if (combo) {
-        auto *list = new QComboBox(&child);
-        list->setEditable(true);
-        list->setValidator(validator);
-        list->setCurrentText(text);
-        focused = list;
-        box = list->lineEdit();
-    } else {
-        box = new QLineEdit(text, &child);
-        box->setValidator(validator);
-        focused = box;
-    }
+    auto *list = new QComboBox(&child);
+    list->setEditable(true);
+    list->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]{0,6}")), &child));
+    list->setCurrentText(text);
+    QLineEdit *box = list->lineEdit();
     // A list that cannot be typed into is no text box.
     auto *choice = new QComboBox(&child);
     choice->addItem(QStringLiteral("N-None"));
-    layout->addWidget(focused);
+    layout->addWidget(list);
     layout->addWidget(choice);
     child.show();
     QVERIFY(QTest::qWaitForWindowActive(&child));
-    focused->setFocus();
+    list->setFocus();
     if (from >= 0)
         box->setSelection(from, length);
     else
