@@ -71,10 +71,7 @@ QStringList folderEntries(const QString &folder)
 }
 
 // Every row of every table of a document, read on a connection of its own.
-QStringList dumpDocument(const QString &path)
-{
-    return onSideConnection(path, true, [](QSqlDatabase &db) { return dumpAllTables(db); });
-}
+QStringList dumpDocument(const QString &path) { return onSideConnection(path, true, dumpAllTables); }
 
 // Runs the statements on a document through a connection of its own that
 // does not enforce the tables' checks.
@@ -92,9 +89,6 @@ bool spoil(const QString &path, const QStringList &statements)
         return ok;
     });
 }
-
-// The same with the statements separated by ";".
-bool spoil(const QString &path, const QString &statements) { return spoil(path, statements.split(QLatin1Char(';'))); }
 
 // The open configuration as the status panel shows it.
 QString header()
@@ -140,7 +134,7 @@ private slots:
     void storedAndReopenedDocumentGivesBackEveryRow();
     void failedOpenLeavesTheOpenConfigurationAsItWas_data();
     void failedOpenLeavesTheOpenConfigurationAsItWas();
-    void documentsThatHoldAWholeConfigurationOpen();
+    void documentInWalModeOpensWithItsLastChange();
     void openTakesOnlyTheRowsOfADocument_data();
     void openTakesOnlyTheRowsOfADocument();
     void failedStoreLeavesTheOldDocument_data();
@@ -270,7 +264,7 @@ void TestDocuments::failedOpenLeavesTheOpenConfigurationAsItWas()
         // A document of another configuration, spoilt as the row says.
         QVERIFY(makeConfiguration(128, 128, QStringLiteral("Otra")));
         QVERIFY(storeDocument(path));
-        QVERIFY(spoilt.isEmpty() || spoil(path, spoilt));
+        QVERIFY(spoilt.isEmpty() || spoil(path, spoilt.split(QLatin1Char(';'))));
         if (kind == QLatin1String("truncated"))
             QVERIFY(writeFile(path, fileBytes(path).left(int(QFileInfo(path).size() / 2))));
         if (kind == QLatin1String("hot"))
@@ -307,18 +301,8 @@ void TestDocuments::failedOpenLeavesTheOpenConfigurationAsItWas()
     QVERIFY(m_boxes->shown.isEmpty()); // the caller shows the failure
 }
 
-void TestDocuments::documentsThatHoldAWholeConfigurationOpen()
+void TestDocuments::documentInWalModeOpensWithItsLastChange()
 {
-    // Written by the program's own way: Nulls where port settings were never
-    // looked at and in relay programming, and every row of another IDCON.
-    const QString plain = doc(QStringLiteral("plain.vcs"));
-    QVERIFY(storeDocument(plain));
-    QVERIFY(spoil(plain, QStringLiteral("UPDATE CONFCENTRAL SET BAUD = NULL, PAR = NULL, PORT = NULL, IDCON = 5; "
-                                        "UPDATE CONFRELES SET RMIN = NULL, IL1 = NULL, ETIREL = NULL, IDCON = 5; "
-                                        "UPDATE CONFZONAS SET IDCON = 5")));
-    QCOMPARE(openDocument(plain), OpenDocumentResult::Opened);
-    QCOMPARE(appState().IdCon, qint16(5));
-
     // A document in WAL mode whose last change is still in its -wal file,
     // copied as it lay beside a program that was still writing it.
     const QString source = doc(QStringLiteral("source.vcs"));
@@ -352,6 +336,13 @@ void TestDocuments::openTakesOnlyTheRowsOfADocument_data()
     QTest::addColumn<QStringList>("statements"); // run on a document of a 128-relay configuration
     QTest::addColumn<QString>("zone3");          // the label of zone 3 once it is open
     const QString plain = QStringLiteral("ETI ZONA 3");
+    // Written by the program's own way: Nulls where port settings were never
+    // looked at and in relay programming, and every row of another IDCON.
+    QTest::newRow("Nulls, and another IDCON")
+        << QStringList{"UPDATE CONFCENTRAL SET BAUD = NULL, PAR = NULL, PORT = NULL, IDCON = 5",
+                       "UPDATE CONFRELES SET RMIN = NULL, IL1 = NULL, ETIREL = NULL, IDCON = 5",
+                       "UPDATE CONFZONAS SET IDCON = 5"}
+        << plain;
     QTest::newRow("trigger deleting every relay")
         << QStringList{"CREATE TRIGGER wipe AFTER UPDATE OF ETIZON ON CONFZONAS BEGIN DELETE FROM CONFRELES; END"}
         << plain;
@@ -389,8 +380,9 @@ void TestDocuments::openTakesOnlyTheRowsOfADocument()
         schema << createTableSql(*table);
     QCOMPARE(rows(QStringLiteral("SELECT sql FROM sqlite_master WHERE sql IS NOT NULL ORDER BY rowid")), schema);
     QTEST(zoneRowLabel(3).value_or(QString()), "zone3");
-    // So an edit is stored as typed and touches nothing else.
-    QVERIFY(setZoneLabel(0, 3, QStringLiteral("0123")));
+    // So an edit of the document's configuration is stored as typed and
+    // touches nothing else.
+    QVERIFY(setZoneLabel(appState().IdCon, 3, QStringLiteral("0123")));
     QCOMPARE(rows(QStringLiteral("SELECT typeof(ETIZON) || ETIZON FROM CONFZONAS WHERE IDZON = 3")),
              QStringList(QStringLiteral("text0123")));
     QCOMPARE(rowCount(tabConfReles()), 128);
