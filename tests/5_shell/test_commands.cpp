@@ -107,7 +107,6 @@ void TestCommands::commandTakesAwayAndGivesBack()
         frames += QLatin1Char(frame.at(2));
     QTEST(frames, "frames");
     // A receive shows the panel's counts in the status panel at once.
-    QCOMPARE(m_fx.main->LblCon(2)->text(), confInfoTexts().at(2));
     QCOMPARE(m_fx.main->LblCon(2)->text().endsWith(QLatin1Char('7')), command == QLatin1String("MnuComRec"));
 }
 
