@@ -101,12 +101,17 @@ void TestMainWindow::printFollowsTheEditingWindows()
                                 main.menuItem("MnuArxVis")->isEnabled(), main.toolButton(6)->isEnabled()};
         return state.count(true) == 4 ? 1 : state.count(false) == 4 ? 0 : -1;
     };
+    AppState &s = appState();
+    for (bool *flag : {&s.FrmConfCargado, &s.FrmZonCargado, &s.FrmRelCargado}) {
+        for (bool on : {true, false}) {
+            *flag = on;
+            main.Chk_PrnBut();
+            QCOMPARE(printOn(), int(on));
+        }
+    }
     // Chk_PrnBut runs last in LOAD_MAIN: with nothing open but an editing
     // window still loaded, print stays on. The progress box is no editing
-    // window. (The general and relay windows turn print on and off in their
-    // own tests.)
-    AppState &s = appState();
-    QCOMPARE(printOn(), 0);
+    // window.
     s.FrmZonCargado = true;
     main.LOAD_MAIN();
     QVERIFY(printOn() == 1 && !main.menuItem("MnuArxSav")->isEnabled());
