@@ -1,27 +1,77 @@
 // Documents: storing the working database into a document and opening a
-// document into the working database, and what a failure of each step
-// leaves behind.
+// document into the working database, what a failure of each step leaves
+// behind, and stores killed at any moment.
 
 #include "ConfigTables.h"
 #include "Documents.h"
+#include "Schema.h"
 #include "ScriptedBoxes.h"
 #include "Strings.h"
-#include "test_documents_config.h"
+#include "TestConfiguration.h"
 
+#include <QDir>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QSet>
 #include <QSqlError>
 #include <QTemporaryDir>
+#include <QThread>
 #include <QtTest>
+#include <cstdio>
 
 using namespace orb;
 using namespace orbtest;
 
 namespace {
 
-// Every row of every table of a document, read on a connection of its own.
-QStringList dumpDocument(const QString &path)
+// The names and label prefixes of generation g, so that a configuration read
+// back shows whether all of it comes from one store.
+QString generationName(qint64 g) { return QStringLiteral("GEN %1").arg(g); }
+QString zonePrefix(qint64 g) { return QStringLiteral("G%1 Z").arg(g); }
+QString relayPrefix(qint64 g) { return QStringLiteral("G%1 R").arg(g); }
+
+// Relabels the whole open configuration as generation g in one transaction:
+// its name, and every label its prefix and its number.
+bool relabel(qint64 g)
 {
-    return onSideConnection(path, true, [](QSqlDatabase &db) { return dumpAllTables(db); });
+    QSqlDatabase db = BaseDatos();
+    if (!db.transaction())
+        return false;
+    if (execBound(QStringLiteral("UPDATE CONFCENTRAL SET NOMCON = ?"), {generationName(g)})
+        && execBound(QStringLiteral("UPDATE CONFZONAS SET ETIZON = ? || IDZON"), {zonePrefix(g)})
+        && execBound(QStringLiteral("UPDATE CONFRELES SET ETIREL = ? || IDREL"), {relayPrefix(g)}))
+        return db.commit();
+    db.rollback();
+    return false;
 }
+
+// Every row of every configuration table, in key order, as text.
+QStringList dumpAllTables(QSqlDatabase db = BaseDatos())
+{
+    QStringList rows;
+    for (const TableDef *table : allTables()) {
+        QSqlQuery q(db);
+        if (!q.exec(QStringLiteral("SELECT * FROM \"%1\" ORDER BY rowid").arg(QLatin1String(table->name))))
+            rows << QStringLiteral("unreadable %1").arg(QLatin1String(table->name));
+        while (q.next()) {
+            QStringList fields{QLatin1String(table->name)};
+            for (int i = 0; i < q.record().count(); ++i)
+                fields << (q.value(i).isNull() ? QStringLiteral("<null>") : q.value(i).toString());
+            rows << fields.join(QLatin1Char('|'));
+        }
+    }
+    return rows;
+}
+
+// Names in a folder, hidden ones included, sorted.
+QStringList folderEntries(const QString &folder)
+{
+    return QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System | QDir::Dirs | QDir::NoDotAndDotDot,
+                                  QDir::Name);
+}
+
+// Every row of every table of a document, read on a connection of its own.
+QStringList dumpDocument(const QString &path) { return onSideConnection(path, true, dumpAllTables); }
 
 // Runs the statements on a document through a connection of its own that
 // does not enforce the tables' checks.
@@ -40,9 +90,6 @@ bool spoil(const QString &path, const QStringList &statements)
     });
 }
 
-// The same with the statements separated by ";".
-bool spoil(const QString &path, const QString &statements) { return spoil(path, statements.split(QLatin1Char(';'))); }
-
 // The open configuration as the status panel shows it.
 QString header()
 {
@@ -57,6 +104,25 @@ QStringList tempFilesIn(const QString &folder)
     return folderEntries(folder).filter(QRegularExpression(QStringLiteral("\\.orbtmp$")));
 }
 
+// The child of killedStoresLeaveAWholeDocument: makes the configuration in
+// its own working database and stores it into the document over and over, a
+// new generation each time, writing a line after each completed store, until
+// it is killed.
+int storeForever(const QString &document, qint64 generation)
+{
+    if (!makeConfiguration(128, 128) || Open_Conf() != OpenResult::Opened)
+        return 3;
+    for (;; ++generation) {
+        QString error;
+        if (!relabel(generation) || !storeDocument(document, &error)) {
+            std::fprintf(stderr, "store failed: %s\n", qPrintable(error));
+            return 4;
+        }
+        std::printf("stored %lld\n", static_cast<long long>(generation));
+        std::fflush(stdout);
+    }
+}
+
 } // namespace
 
 class TestDocuments : public QObject {
@@ -68,12 +134,13 @@ private slots:
     void storedAndReopenedDocumentGivesBackEveryRow();
     void failedOpenLeavesTheOpenConfigurationAsItWas_data();
     void failedOpenLeavesTheOpenConfigurationAsItWas();
-    void documentsThatHoldAWholeConfigurationOpen();
+    void documentInWalModeOpensWithItsLastChange();
     void openTakesOnlyTheRowsOfADocument_data();
     void openTakesOnlyTheRowsOfADocument();
     void failedStoreLeavesTheOldDocument_data();
     void failedStoreLeavesTheOldDocument();
     void storeReplacesTheDocumentAndNothingElse();
+    void killedStoresLeaveAWholeDocument();
 
 private:
     QString doc(const QString &name) const { return m_dir->filePath(name); }
@@ -197,7 +264,7 @@ void TestDocuments::failedOpenLeavesTheOpenConfigurationAsItWas()
         // A document of another configuration, spoilt as the row says.
         QVERIFY(makeConfiguration(128, 128, QStringLiteral("Otra")));
         QVERIFY(storeDocument(path));
-        QVERIFY(spoilt.isEmpty() || spoil(path, spoilt));
+        QVERIFY(spoilt.isEmpty() || spoil(path, spoilt.split(QLatin1Char(';'))));
         if (kind == QLatin1String("truncated"))
             QVERIFY(writeFile(path, fileBytes(path).left(int(QFileInfo(path).size() / 2))));
         if (kind == QLatin1String("hot"))
@@ -234,18 +301,8 @@ void TestDocuments::failedOpenLeavesTheOpenConfigurationAsItWas()
     QVERIFY(m_boxes->shown.isEmpty()); // the caller shows the failure
 }
 
-void TestDocuments::documentsThatHoldAWholeConfigurationOpen()
+void TestDocuments::documentInWalModeOpensWithItsLastChange()
 {
-    // Written by the program's own way: Nulls where port settings were never
-    // looked at and in relay programming, and every row of another IDCON.
-    const QString plain = doc(QStringLiteral("plain.vcs"));
-    QVERIFY(storeDocument(plain));
-    QVERIFY(spoil(plain, QStringLiteral("UPDATE CONFCENTRAL SET BAUD = NULL, PAR = NULL, PORT = NULL, IDCON = 5; "
-                                        "UPDATE CONFRELES SET RMIN = NULL, IL1 = NULL, ETIREL = NULL, IDCON = 5; "
-                                        "UPDATE CONFZONAS SET IDCON = 5")));
-    QCOMPARE(openDocument(plain), OpenDocumentResult::Opened);
-    QCOMPARE(appState().IdCon, qint16(5));
-
     // A document in WAL mode whose last change is still in its -wal file,
     // copied as it lay beside a program that was still writing it.
     const QString source = doc(QStringLiteral("source.vcs"));
@@ -279,6 +336,13 @@ void TestDocuments::openTakesOnlyTheRowsOfADocument_data()
     QTest::addColumn<QStringList>("statements"); // run on a document of a 128-relay configuration
     QTest::addColumn<QString>("zone3");          // the label of zone 3 once it is open
     const QString plain = QStringLiteral("ETI ZONA 3");
+    // Written by the program's own way: Nulls where port settings were never
+    // looked at and in relay programming, and every row of another IDCON.
+    QTest::newRow("Nulls, and another IDCON")
+        << QStringList{"UPDATE CONFCENTRAL SET BAUD = NULL, PAR = NULL, PORT = NULL, IDCON = 5",
+                       "UPDATE CONFRELES SET RMIN = NULL, IL1 = NULL, ETIREL = NULL, IDCON = 5",
+                       "UPDATE CONFZONAS SET IDCON = 5"}
+        << plain;
     QTest::newRow("trigger deleting every relay")
         << QStringList{"CREATE TRIGGER wipe AFTER UPDATE OF ETIZON ON CONFZONAS BEGIN DELETE FROM CONFRELES; END"}
         << plain;
@@ -316,8 +380,9 @@ void TestDocuments::openTakesOnlyTheRowsOfADocument()
         schema << createTableSql(*table);
     QCOMPARE(rows(QStringLiteral("SELECT sql FROM sqlite_master WHERE sql IS NOT NULL ORDER BY rowid")), schema);
     QTEST(zoneRowLabel(3).value_or(QString()), "zone3");
-    // So an edit is stored as typed and touches nothing else.
-    QVERIFY(setZoneLabel(0, 3, QStringLiteral("0123")));
+    // So an edit of the document's configuration is stored as typed and
+    // touches nothing else.
+    QVERIFY(setZoneLabel(appState().IdCon, 3, QStringLiteral("0123")));
     QCOMPARE(rows(QStringLiteral("SELECT typeof(ETIZON) || ETIZON FROM CONFZONAS WHERE IDZON = 3")),
              QStringList(QStringLiteral("text0123")));
     QCOMPARE(rowCount(tabConfReles()), 128);
@@ -326,7 +391,7 @@ void TestDocuments::openTakesOnlyTheRowsOfADocument()
 void TestDocuments::failedStoreLeavesTheOldDocument_data()
 {
     QTest::addColumn<int>("failingStep"); // a store step made to fail with EIO, or -1: the working database spoilt
-    QTest::addColumn<QString>("spoilt");  // how
+    QTest::addColumn<QString>("spoilt");  // how: "damaged" or "emptied"
     QTest::addColumn<int>("fault");
     QTest::addColumn<QString>("reason");  // the error exactly, where it is the program's own
     const int check = int(StoreFault::Check);
@@ -360,8 +425,6 @@ void TestDocuments::failedStoreLeavesTheOldDocument()
         f.write(QByteArray(int(f.size() / 4), '\x5a'));
     } else if (spoilt == QLatin1String("emptied")) {
         QVERIFY(QFile::resize(workingDatabasePath(), 0));
-    } else if (!spoilt.isEmpty()) {
-        QVERIFY(execBound(spoilt));
     }
     const QByteArray workingBefore = fileBytes(workingDatabasePath());
 
@@ -434,5 +497,101 @@ void TestDocuments::storeReplacesTheDocumentAndNothingElse()
     QVERIFY(BaseDatos().isOpen());
 }
 
-QTEST_GUILESS_MAIN(TestDocuments)
+// A child process (this test, started with "--store-forever") stores a
+// 128-zone, 128-relay configuration into one document over and over,
+// relabelling all of it with a new generation before each store, and is
+// killed (SIGKILL) at moments drawn from a fixed seed. After each kill the
+// document must open, hold one configuration whose every row carries the
+// same generation, never go back to an older generation, and at most the one
+// temporary file the killed store was writing may be left beside it. The next
+// store into the document removes that file.
+void TestDocuments::killedStoresLeaveAWholeDocument()
+{
+    constexpr int kills = 30;
+    constexpr qint64 generationsPerRound = 1000000;
+    const QString folder = doc(QStringLiteral("docs"));
+    QVERIFY(QDir().mkpath(folder));
+    const QString document = folder + QStringLiteral("/Planta.vcs");
+    const auto besideTheDocument = [&folder] {
+        QStringList names = folderEntries(folder);
+        names.removeAll(QStringLiteral("Planta.vcs"));
+        return names;
+    };
+
+    const QRegularExpression tempName(QStringLiteral("^\\.Planta\\.vcs\\.[a-z0-9]{8}\\.orbtmp(-journal)?$"));
+    QRandomGenerator random(20240611u);
+    qint64 lastGeneration = -1;
+    int killedMidStore = 0;
+    for (int round = 0; round < kills; ++round) {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("XDG_DATA_HOME"), doc(QStringLiteral("child%1").arg(round)));
+
+        QProcess child;
+        child.setProcessEnvironment(env);
+        child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        child.start(QCoreApplication::applicationFilePath(),
+                    {QStringLiteral("--store-forever"), document, QString::number(round * generationsPerRound)});
+        QVERIFY2(child.waitForStarted(), qPrintable(child.errorString()));
+        if (round == 0) {
+            // The first round runs until a document exists.
+            while (!child.canReadLine())
+                QVERIFY2(child.waitForReadyRead(60000), "the writer stored nothing");
+        } else {
+            // Anywhere from the child's start-up to many stores in.
+            QThread::usleep(random.bounded(0, 250000));
+        }
+        child.kill();
+        QVERIFY(child.waitForFinished(60000));
+        QVERIFY2(child.exitStatus() == QProcess::CrashExit,
+                 qPrintable(QStringLiteral("the writer ended by itself with %1").arg(child.exitCode())));
+
+        // At most the file being written and its journal.
+        QSet<QString> written;
+        for (const QString &name : besideTheDocument()) {
+            QVERIFY2(tempName.match(name).hasMatch(), qPrintable(name));
+            written.insert(name.section(QLatin1Char('-'), 0, 0));
+        }
+        QVERIFY(written.size() <= 1);
+        killedMidStore += int(written.size());
+
+        QString error;
+        QVERIFY2(openDocument(document, &error) == OpenDocumentResult::Opened, qPrintable(error));
+        const QString name = appState().NomCon;
+        QVERIFY2(name.startsWith(QLatin1String("GEN ")), qPrintable(name));
+        const qint64 generation = name.mid(4).toLongLong();
+        QVERIFY2(generation >= lastGeneration, "the document went back to an older configuration");
+        lastGeneration = generation;
+        // Opening checked that the document holds 128 zones and 128 relays.
+        QCOMPARE(appState().NumZon, quint8(128));
+        // Every label its generation's prefix and its number.
+        QCOMPARE(rows("SELECT (SELECT count(*) FROM CONFZONAS WHERE ETIZON = ? || IDZON), "
+                      "(SELECT count(*) FROM CONFRELES WHERE ETIREL = ? || IDREL)",
+                      {zonePrefix(generation), relayPrefix(generation)}),
+                 QStringList("128|128"));
+    }
+    qInfo("%d of %d kills left a temporary file behind; last generation %lld", killedMidStore, kills,
+          static_cast<long long>(lastGeneration));
+
+    // The next store cleans up after the last kill, and only that: files
+    // that merely look like its temporary files, or belong to another
+    // document, stay.
+    const QStringList others{QStringLiteral(".Other.vcs.k3j9x0a1.orbtmp"), QStringLiteral(".Planta.vcs.short.orbtmp"),
+                             QStringLiteral("Pl.mdb"), QStringLiteral("Planta.vcs.k3j9x0a1.orbtmp")};
+    for (const QString &other : others)
+        QVERIFY(writeFile(folder + QLatin1Char('/') + other, other.toUtf8()));
+    QString error;
+    QVERIFY2(storeDocument(document, &error), qPrintable(error));
+    QCOMPARE(besideTheDocument(), others);
+    QVERIFY(m_boxes->shown.isEmpty());
+}
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    const QStringList args = QCoreApplication::arguments();
+    if (args.size() == 4 && args.at(1) == QLatin1String("--store-forever"))
+        return storeForever(args.at(2), args.at(3).toLongLong());
+    TestDocuments test;
+    return QTest::qExec(&test, argc, argv);
+}
 #include "test_documents.moc"

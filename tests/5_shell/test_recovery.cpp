@@ -12,15 +12,6 @@
 
 namespace {
 
-// A working database left by an unclean end (one general row) and the marks
-// that name it.
-void leaveWorkingDatabase(const QString &name, int zones, const QString &file = QStringLiteral("/plans/Hotel.vcs"))
-{
-    QVERIFY(makeConfiguration(zones, 4, name));
-    Close_DB();
-    writeWorkingMarks(file, QFileInfo(file).fileName());
-}
-
 // The child of the killed New: New of a 128-zone, 128-relay configuration
 // over the working database as it lies (opened first unless it must stay as
 // it lies), killed just before `operation` on the file named `fileName`;
@@ -189,7 +180,10 @@ void TestRecovery::yesThatCannotRestoreGoesOnAndAsksAgain()
 
 void TestRecovery::questionComesOnceBeforeTheMainWindowShows()
 {
-    leaveWorkingDatabase(QStringLiteral("Plaza"), 1, QStringLiteral("/plans/Plaza.vcs"));
+    // A working database left by an unclean end, and the marks that name it.
+    QVERIFY(makeConfiguration(1, 4, QStringLiteral("Plaza")));
+    Close_DB();
+    writeWorkingMarks(QStringLiteral("/plans/Plaza.vcs"), QStringLiteral("Plaza.vcs"));
     FrmMain main;
     FrmWel splash(main);
     bool askedOverTheSplashAlone = false;
@@ -207,8 +201,7 @@ void TestRecovery::questionComesOnceBeforeTheMainWindowShows()
     splash.TimIni_Timer();
     QCOMPARE(m_boxes->shown.size(), 1);
     QCOMPARE(m_boxes->shown.first().prompt, Str(1042));
-    QCOMPARE(m_boxes->shown.first().style, 52);
-    QCOMPARE(m_boxes->shown.first().title, Str(1043));
+    QCOMPARE(m_boxes->shown.first().style, int(MsgYesNoExclamation));
 
     // Yes restores it as changed, and the marks stay where later runs look
     // for them.
@@ -232,8 +225,6 @@ void TestRecovery::unwritableSettingsStillLeadToTheRestore()
     QVERIFY(createConfiguration({"Plaza", "3", "2", "8", "20", "PLAZA"}));
     QCOMPARE(m_boxes->shown.size(), 1);
     QVERIFY(m_boxes->shown.first().prompt.contains(settingsFile));
-    QCOMPARE(m_boxes->shown.first().style, 48);
-    QCOMPARE(m_boxes->shown.first().title, Str(109));
     writeWorkingMarks(appState().WorkingFile, appState().WorkingName);
     QCOMPARE(m_boxes->shown.size(), 1);
     QCOMPARE(openSettingsStore()->status(), QSettings::AccessError);
@@ -282,7 +273,6 @@ void TestRecovery::secondInstanceIsRefusedUntilTheFirstEnds()
     QVERIFY(!acquireInstanceLock(second));
     QCOMPARE(m_boxes->shown.size(), 1);
     QCOMPARE(m_boxes->shown.first().prompt, alreadyRunningMessage());
-    QCOMPARE(m_boxes->shown.first().style, 48);
     QVERIFY(second.heldByAnother());
 
     first.reset();
