@@ -148,11 +148,10 @@ void TestEditors::rangeAndEmptyFieldChecks()
     // Whichever field is left, the four numbers are tested in order: each
     // time the first one above its limit is reported and emptied.
     fill(dialog, {"Hotel", "200", "300", "24", "24", "LABEL"});
-    const QString messages[4] = {Str(839), Str(840), Str(841), Str(842)};
     for (int i = 0; i < 4; ++i) {
         QVERIFY(!dialog->TxtCon_LostFocus(i == 0 ? FieldName : FieldLabel));
         QCOMPARE(m_fx.boxes->shown.size(), i + 1);
-        QCOMPARE(m_fx.boxes->shown.last().prompt, messages[i]);
+        QCOMPARE(m_fx.boxes->shown.last().prompt, Str(839 + i));
         QCOMPARE(m_fx.boxes->shown.last().title, Str(109));
         QVERIFY(dialog->TxtCon(FieldZones + i)->text().isEmpty());
         QCOMPARE(dialog->TxtCon(FieldNightHour)->text().isEmpty(), i == 3);
@@ -273,9 +272,7 @@ void TestEditors::createReplacesTheConfigurationOnlyWhenAllGoesWell()
 
     // The windows of the configuration it replaces close first, and so do
     // the port settings and the progress box.
-    QPointer<QWidget> zones = new QWidget;
-    zones->setObjectName(QStringLiteral("FrmZon"));
-    showAsChild(zones);
+    const QPointer<FrmZon> zones = FrmZon::showWindow();
     QVERIFY(openPortSettings());
     FrmLoad::load();
     QVERIFY(!createInDialog({"New", "3", "3", "8", "20", "NEW"}));
@@ -357,9 +354,7 @@ void TestEditors::storeClosesAndDisablesTheOtherWindowsAndFailsWhole()
     m_fx.start(3, 3);
     FrmMain &main = *m_fx.main;
     FrmZon::showWindow();
-    auto *relays = new QWidget;
-    relays->setObjectName(QStringLiteral("FrmRel"));
-    showAsChild(relays);
+    FrmRel *relays = FrmRel::showWindow();
     const auto commands = [&main] {
         return QList<bool>{main.menuItem(QStringLiteral("MnuPrgZon"))->isEnabled(), main.toolButton(15)->isEnabled(),
                            main.menuItem(QStringLiteral("MnuPrgRel"))->isEnabled(), main.toolButton(16)->isEnabled()};
@@ -712,20 +707,27 @@ void TestEditors::noSecondExchangeWhileOneWaits()
 void TestEditors::labelBytesThatAreNoCharacterReadAsBlanks_data()
 {
     QTest::addColumn<char>("read");        // g general window, z zone window, r relay window, w whole receive
+    QTest::addColumn<QString>("labels");   // the query of every label the read stores
     QTest::addColumn<QByteArray>("panel"); // at 0x0020 (hours and counts) and in every label
     QTest::addColumn<QByteArray>("label");
-    QTest::addColumn<QString>("stored");   // every label the read stores
-    QTest::addColumn<int>("count");        // how many it stores
+    QTest::addColumn<QStringList>("stored");
     // A panel never labelled holds zero bytes (and no zones or relays).
     const QByteArray blank(16, '\0');
     const QByteArray control = QByteArray("\x01ZONA\tN\x1F\x7F\x80 2", 12) + QByteArray(4, '\0');
     const QString blanks(16, ' '), shown = QStringLiteral(" ZONA N  € 2    ");
-    for (const char read : {'g', 'z', 'r', 'w'}) {
+    const QList<std::pair<char, QString>> reads = {
+        {'g', "SELECT ETIINI FROM CONFCENTRAL"},
+        {'z', "SELECT ETIZON FROM CONFZONAS"},
+        {'r', "SELECT ETIREL FROM CONFRELES WHERE IDREL = 1"},
+        {'w', "SELECT ETIINI FROM CONFCENTRAL UNION ALL SELECT ETIZON FROM CONFZONAS UNION ALL "
+              "SELECT ETIREL FROM CONFRELES"}};
+    for (const auto &[read, labels] : reads) {
         // The receive stores the panel label, then two zones and two relays.
         const int count = read == 'z' ? 2 : 1;
-        QTest::addRow("%c, blank panel", read) << read << QByteArray(4, '\0') << blank << blanks << count;
-        QTest::addRow("%c, control bytes", read) << read << QByteArray::fromHex("08140202") << control << shown
-                                                 << (read == 'w' ? 5 : count);
+        QTest::addRow("%c, blank panel", read) << read << labels << QByteArray(4, '\0') << blank
+                                               << QStringList(count, blanks);
+        QTest::addRow("%c, control bytes", read) << read << labels << QByteArray::fromHex("08140202") << control
+                                                 << QStringList(read == 'w' ? 5 : count, shown);
     }
 }
 
@@ -734,34 +736,22 @@ void TestEditors::labelBytesThatAreNoCharacterReadAsBlanks()
     QFETCH(char, read);
     QFETCH(QByteArray, panel);
     QFETCH(QByteArray, label);
-    QFETCH(QString, stored);
-    QFETCH(int, count);
     m_fx.start(2, 2);
-    PanelSim &sim = *m_fx.sim;
-    sim.setMemory(PanelSim::kDayHour, panel);
+    m_fx.sim->setMemory(PanelSim::kDayHour, panel);
     for (int address : {PanelSim::kLabel, PanelSim::zoneLabel(1), PanelSim::zoneLabel(2), PanelSim::relayLabel(1),
                         PanelSim::relayLabel(2)})
-        sim.setMemory(address, label);
-    const char *labels = "SELECT ETIINI FROM CONFCENTRAL";
-    switch (read) {
-    case 'g': FrmConf::showWindow()->CmdLeerConf()->click(); break;
-    case 'z':
+        m_fx.sim->setMemory(address, label);
+    if (read == 'g')
+        FrmConf::showWindow()->CmdLeerConf()->click();
+    else if (read == 'z')
         FrmZon::showWindow()->CmdRd()->click();
-        labels = "SELECT ETIZON FROM CONFZONAS";
-        break;
-    case 'r':
-        m_fx.main->toolButton(16)->trigger();
-        QVERIFY(FrmRel::loaded());
-        FrmRel::loaded()->CmdRecConfRel()->click();
-        labels = "SELECT ETIREL FROM CONFRELES WHERE IDREL = 1";
-        break;
-    default:
+    else if (read == 'r')
+        FrmRel::showWindow()->CmdRecConfRel()->click();
+    else
         m_fx.main->menuItem(QStringLiteral("MnuComRec"))->trigger();
-        labels = "SELECT ETIINI FROM CONFCENTRAL UNION ALL SELECT ETIZON FROM CONFZONAS UNION ALL "
-                 "SELECT ETIREL FROM CONFRELES";
-    }
     m_fx.checkOnlyBox(432, Str(414));
-    QCOMPARE(rows(QLatin1String(labels)), QStringList(count, stored));
+    QFETCH(QString, labels);
+    QTEST(rows(labels), "stored");
 }
 
 QTEST_MAIN(TestEditors)
