@@ -45,6 +45,8 @@ private slots:
     void transfersOfTheRelayShown();
 
 private:
+    // Opens the relay window from the toolbar, in the main window shown and
+    // active.
     FrmRel *open();
 
     MainWindowFixture m_fx;
@@ -115,13 +117,10 @@ void TestFrmRel::leavingListBoxes()
 
 FrmRel *TestFrmRel::open()
 {
+    m_fx.main->show();
+    QApplication::setActiveWindow(m_fx.main.get());
     m_fx.main->toolButton(16)->trigger();
-    FrmRel *window = FrmRel::loaded();
-    if (window) {
-        m_fx.main->show();
-        QApplication::setActiveWindow(m_fx.main.get());
-    }
-    return window;
+    return FrmRel::loaded();
 }
 
 void TestFrmRel::openedFromTheProgramMenu()
