@@ -73,6 +73,8 @@ void TestFrmRel::picksKeyFiltersAndDelayBoxes()
         {'5', "", true}, {'9', "5", true}, {'1', "59", false}, {QChar(8), "59", true}, {' ', "", false}};
     for (const auto &[key, before, accepted] : delay)
         QVERIFY2(delayKeyAccepted(key, before) == accepted, qPrintable(before + key));
+    // Label: a 17th character only over a selection.
+    QVERIFY(labelKeyAccepted('A', 15, 0) && !labelKeyAccepted('A', 16, 0) && labelKeyAccepted('A', 16, 3));
     // A delay box left above its limit, minutes or seconds, holds 0.
     const QList<std::tuple<QString, int, QString>> left = {
         {"12", MaxRetMin, "0"}, {"9", MaxRetMin, "9"}, {"10", MaxRetMin, "0"}, {"75", MaxRetSeg, "0"},
