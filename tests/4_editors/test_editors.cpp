@@ -1,15 +1,16 @@
 // The editors of the general part and of the zone labels. The
-// new-configuration dialog: what its fields take (typed and pasted), the
-// range check on leaving a field, the empty-field message, the rows and names
-// of new configurations, cancel, and failures that leave the dialog and the
-// previous configuration in place. The general-configuration window: the
-// store with its row changes, what it closes and disables, and the read and
-// write of the general part against the simulated panel. The zone-label
-// window: labels edited in the grid within the panel's limits, the zone box,
-// the Program menu's refusal of an empty zone table, and the all-zone and
-// single-zone transfers against the simulated panel. Every read of a label
-// (those two windows, the relay window and the whole receive) takes the
-// bytes of a blank panel as blanks.
+// new-configuration dialog: what its number fields take (typed and pasted),
+// its keys, the range check on leaving a field, the empty-field message, the
+// rows and names of new configurations, cancel, and failures that leave the
+// dialog and the previous configuration in place. The general-configuration
+// window: the store with its row changes, what it closes and disables, and
+// the read and write of the general part against the simulated panel. Every
+// box that takes a name or label, in any window: what it takes typed and
+// pasted, and labels stored with control characters. The zone-label window:
+// labels edited in the grid, the zone box, the Program menu's refusal of an
+// empty zone table, and the all-zone and single-zone transfers against the
+// simulated panel. Every read of a label (those two windows, the relay
+// window and the whole receive) takes the bytes of a blank panel as blanks.
 
 #include "Cp1252.h"
 #include "FrmCommSys.h"
@@ -34,14 +35,42 @@ QString panelLabel(int zone) { return QStringLiteral("PANEL ZONA %1").arg(zone).
 // The stored label of every zone, in zone order.
 QStringList labels() { return rows(QStringLiteral("SELECT ETIZON FROM CONFZONAS ORDER BY IDZON")); }
 
+// Fills the new-configuration dialog and asks it to create: the dialog when
+// it stays open (nothing was made), null once it made the configuration.
+FrmNew *createInDialog(const GeneralTexts &texts)
+{
+    FrmNew *dialog = FrmNew::showDialog();
+    fill(dialog, texts);
+    dialog->CmdWrConf_Click();
+    return FrmNew::loaded();
+}
+
+// Opens the window of a box that takes a name or label and gives the box:
+// "zone label" (the grid's editor on zone 1), "relay label" (relay 1),
+// "general name" or "general label" (the general window), "new name" or
+// "new label" (the new-configuration dialog).
+QLineEdit *openBox(const QString &which)
+{
+    if (which == QLatin1String("zone label")) {
+        QTableView *grid = FrmZon::showWindow()->GrdZon();
+        grid->edit(grid->model()->index(0, ZoneRowsModel::ColLabel));
+        return grid->viewport()->findChild<QLineEdit *>();
+    }
+    if (which == QLatin1String("relay label"))
+        return FrmRel::showWindow()->TxtEti();
+    const int field = which.endsWith(QLatin1String("name")) ? FieldName : FieldLabel;
+    if (which.startsWith(QLatin1String("general")))
+        return FrmConf::showWindow()->TxtCon(field);
+    return FrmNew::showDialog()->TxtCon(field);
+}
+
 } // namespace
 
 class TestEditors : public QObject {
     Q_OBJECT
 private slots:
     void cleanup() { m_fx.stop(); }
-    void typedAndPastedTextMustFitTheField();
-    void deleteAndTabKeys();
+    void numberFieldsAndKeysOfTheDialog();
     void rangeAndEmptyFieldChecks();
     void onlyLeavingAFieldRunsTheCheck();
     void twoCreatesAndACancelInOneRun();
@@ -51,11 +80,11 @@ private slots:
     void storeClosesAndDisablesTheOtherWindowsAndFailsWhole();
     void generalPartAgainstThePanel_data();
     void generalPartAgainstThePanel();
-    void labelsAreEditedWithinThePanelsLimits();
+    void namesAndLabelsRefuseControlCharacters_data();
     void namesAndLabelsRefuseControlCharacters();
     void labelsStoredWithControlCharacters_data();
     void labelsStoredWithControlCharacters();
-    void zoneBoxAndMenu();
+    void zoneGridAndZoneBox();
     void zoneLabelsAgainstThePanel_data();
     void zoneLabelsAgainstThePanel();
     void noSecondExchangeWhileOneWaits();
@@ -66,40 +95,22 @@ private:
     MainWindowFixture m_fx;
 };
 
-void TestEditors::typedAndPastedTextMustFitTheField()
+void TestEditors::numberFieldsAndKeysOfTheDialog()
 {
     m_fx.start();
     FrmNew *dialog = FrmNew::showDialog();
-    // Number fields take plain digits only; names and labels stop at their
-    // limit unless a selection is typed over; labels take only what the
-    // panel's code page holds.
+    // Number fields take plain digits only; pasted text goes in whole or not
+    // at all. (Names and labels: namesAndLabelsRefuseControlCharacters.)
     QLineEdit *zones = dialog->TxtCon(FieldZones);
     QCOMPARE(typeInto(zones, QString::fromUtf8("1a2.- ٣3")), QStringLiteral("123"));
     QTest::keyClick(zones, Qt::Key_Backspace);
     QCOMPARE(typeInto(zones, QStringLiteral("0")), QStringLiteral("120"));
-    QLineEdit *name = dialog->TxtCon(FieldName);
-    QCOMPARE(typeInto(name, QString(49, 'n') + QString::fromUtf8("Ωx")), QString(49, 'n') + QString::fromUtf8("Ω"));
-    QTest::keyClick(name, Qt::Key_Backspace);
-    QCOMPARE(typeInto(name, QStringLiteral("yz")), QString(49, 'n') + QStringLiteral("y"));
-    name->setSelection(0, 5);
-    QCOMPARE(typeInto(name, QStringLiteral("H")), QStringLiteral("H") + QString(44, 'n') + QStringLiteral("y"));
-    QCOMPARE(typeInto(dialog->TxtCon(FieldLabel), QString::fromUtf8("CAÑÓN€Ω0123456789X")),
-             QString::fromUtf8("CAÑÓN€0123456789"));
-
-    // Pasted text goes in whole or not at all.
-    const QList<std::tuple<int, QString, bool>> pastes = {
-        {FieldRelays, "12x", false},         {FieldRelays, "-5", false},             {FieldRelays, " 7", false},
-        {FieldDayHour, "٣", false},          {FieldRelays, "64", true},              {FieldName, QString(51, 'a'), false},
-        {FieldName, QString(50, 'a'), true}, {FieldLabel, QString(17, 'L'), false}, {FieldLabel, "ΑΘΗΝΑ", false},
-        {FieldLabel, "ZONA «NORTE» ½", true}};
+    const QList<std::tuple<int, QString, bool>> pastes = {{FieldRelays, "12x", false}, {FieldRelays, "-5", false},
+                                                          {FieldRelays, " 7", false},  {FieldDayHour, "٣", false},
+                                                          {FieldRelays, "64", true}};
     for (const auto &[index, text, taken] : pastes)
         QCOMPARE(pasteInto(dialog->TxtCon(index), text), taken ? text : QString());
-}
 
-void TestEditors::deleteAndTabKeys()
-{
-    m_fx.start();
-    FrmNew *dialog = FrmNew::showDialog();
     QLineEdit *name = dialog->TxtCon(FieldName);
     // Delete takes the character after the caret, nothing at the end; over
     // a selection it takes the selection and then the character after it.
@@ -137,11 +148,10 @@ void TestEditors::rangeAndEmptyFieldChecks()
     // Whichever field is left, the four numbers are tested in order: each
     // time the first one above its limit is reported and emptied.
     fill(dialog, {"Hotel", "200", "300", "24", "24", "LABEL"});
-    const QString messages[4] = {Str(839), Str(840), Str(841), Str(842)};
     for (int i = 0; i < 4; ++i) {
         QVERIFY(!dialog->TxtCon_LostFocus(i == 0 ? FieldName : FieldLabel));
         QCOMPARE(m_fx.boxes->shown.size(), i + 1);
-        QCOMPARE(m_fx.boxes->shown.last().prompt, messages[i]);
+        QCOMPARE(m_fx.boxes->shown.last().prompt, Str(839 + i));
         QCOMPARE(m_fx.boxes->shown.last().title, Str(109));
         QVERIFY(dialog->TxtCon(FieldZones + i)->text().isEmpty());
         QCOMPARE(dialog->TxtCon(FieldNightHour)->text().isEmpty(), i == 3);
@@ -212,9 +222,7 @@ void TestEditors::twoCreatesAndACancelInOneRun()
 {
     m_fx.start();
     appState().IdCon = 5; // a document of configuration 5 was open: the new one is 0 throughout
-    FrmNew *dialog = FrmNew::showDialog();
-    fill(dialog, {"Hotel Plaza", "12", "3", "8", "20", "PLAZA NORTE"});
-    dialog->CmdWrConf()->click();
+    QVERIFY(!createInDialog({"Hotel Plaza", "12", "3", "8", "20", "PLAZA NORTE"}));
     QVERIFY(appState().ConfCargada && appState().ConfModif && appState().IdCon == 0);
     QCOMPARE(appState().WorkingFile, dataFolder() + QStringLiteral("/Config1"));
     QCOMPARE(m_fx.main->windowTitle(), QStringLiteral("Config1 - ") + Str(1109));
@@ -225,20 +233,14 @@ void TestEditors::twoCreatesAndACancelInOneRun()
              (QStringList{"0|Hotel Plaza|12|3|8|20|PLAZA NORTE", "0|12|12|ETI ZONA 1|ETI ZONA 9|0|0",
                           "0|3|3|192|192|ETI RELE 1|0"}));
     // Cancel changes nothing and gives the main window back.
-    m_fx.main->toolButton(1)->trigger();   // toolbar New
-    QVERIFY((dialog = FrmNew::loaded()));
-    QCOMPARE(dialog->windowTitle(), QStringLiteral("Configuration of: Hotel Plaza"));
-    QCOMPARE(FrmNew::showDialog(), dialog);   // shown again, the same one
+    FrmNew *dialog = FrmNew::showDialog();
     fill(dialog, {"Other", "5", "5", "1", "1", "OTHER"});
     dialog->CmdCan()->click();
     QCOMPARE(m_fx.enabledCommands().filter(kHeld).size(), 7);
     QCOMPARE(rows("SELECT NOMCON FROM CONFCENTRAL"), QStringList("Hotel Plaza"));
 
     // The second one of the run: Config2, replacing the first.
-    m_fx.main->menuItem(QStringLiteral("MnuArxNew"))->trigger();
-    QVERIFY((dialog = FrmNew::loaded()));
-    fill(dialog, {"Station", "128", "128", "0", "23", "ESTACION"});
-    dialog->CmdWrConf_Click();
+    QVERIFY(!createInDialog({"Station", "128", "128", "0", "23", "ESTACION"}));
     QCOMPARE(readWorkingMarks().name, QStringLiteral("Config2"));
     QCOMPARE(rows("SELECT NOMCON, (SELECT count(DISTINCT IDZON) || '/' || max(IDZON) FROM CONFZONAS), "
                   "(SELECT count(*) FROM CONFRELES) FROM CONFCENTRAL"),
@@ -257,11 +259,9 @@ void TestEditors::createReplacesTheConfigurationOnlyWhenAllGoesWell()
     // stays open with its texts.
     QVERIFY(QDir().mkpath(workingDatabasePath() + QStringLiteral("/inside")));
     QVERIFY(QDir().mkpath(previousDatabasePath() + QStringLiteral("/inside")));
-    FrmNew *dialog = FrmNew::showDialog();
-    fill(dialog, {"Old", "2", "2", "8", "20", "OLD"});
-    dialog->CmdWrConf_Click();
+    FrmNew *dialog = createInDialog({"Old", "2", "2", "8", "20", "OLD"});
+    QVERIFY(dialog);
     QVERIFY(m_fx.boxes->shown.value(0).prompt.startsWith(Str(1001) + workingDatabasePath() + Str(1)));
-    QCOMPARE(FrmNew::loaded(), dialog);
     QVERIFY(!appState().ConfCargada);
     QCOMPARE(appState().NumNuevas, 0.0);
     // With the way clear, the same dialog makes it.
@@ -271,14 +271,10 @@ void TestEditors::createReplacesTheConfigurationOnlyWhenAllGoesWell()
 
     // The windows of the configuration it replaces close first, and so do
     // the port settings and the progress box.
-    QPointer<QWidget> zones = new QWidget;
-    zones->setObjectName(QStringLiteral("FrmZon"));
-    showAsChild(zones);
+    const QPointer<FrmZon> zones = FrmZon::showWindow();
     QVERIFY(openPortSettings());
     FrmLoad::load();
-    dialog = FrmNew::showDialog();
-    fill(dialog, {"New", "3", "3", "8", "20", "NEW"});
-    dialog->CmdWrConf_Click();
+    QVERIFY(!createInDialog({"New", "3", "3", "8", "20", "NEW"}));
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     QVERIFY(zones.isNull());
     QVERIFY2(!portSettingsWindow(), "the old configuration's port settings are not stored into the new one");
@@ -291,10 +287,7 @@ void TestEditors::createReplacesTheConfigurationOnlyWhenAllGoesWell()
     auto *stubborn = new Stubborn;
     stubborn->setObjectName(QStringLiteral("FrmConf"));
     showAsChild(stubborn);
-    dialog = FrmNew::showDialog();
-    fill(dialog, {"Newer", "3", "3", "8", "20", "NEWER"});
-    dialog->CmdWrConf_Click();
-    QCOMPARE(FrmNew::loaded(), dialog);
+    QVERIFY(createInDialog({"Newer", "3", "3", "8", "20", "NEWER"}));
     QCOMPARE(rows("SELECT NOMCON FROM CONFCENTRAL"), QStringList("New"));
 
     // A store the database refuses (a name the dialog never lets through)
@@ -360,9 +353,7 @@ void TestEditors::storeClosesAndDisablesTheOtherWindowsAndFailsWhole()
     m_fx.start(3, 3);
     FrmMain &main = *m_fx.main;
     FrmZon::showWindow();
-    auto *relays = new QWidget;
-    relays->setObjectName(QStringLiteral("FrmRel"));
-    showAsChild(relays);
+    FrmRel *relays = FrmRel::showWindow();
     const auto commands = [&main] {
         return QList<bool>{main.menuItem(QStringLiteral("MnuPrgZon"))->isEnabled(), main.toolButton(15)->isEnabled(),
                            main.menuItem(QStringLiteral("MnuPrgRel"))->isEnabled(), main.toolButton(16)->isEnabled()};
@@ -459,67 +450,44 @@ void TestEditors::generalPartAgainstThePanel()
                      QByteArray::fromHex("10 C0 57 12 00 10 50 41 4E 45 4C 20 31 20 20 20 20 20 20 20 20 20 5A")}));
 }
 
-void TestEditors::labelsAreEditedWithinThePanelsLimits()
+void TestEditors::namesAndLabelsRefuseControlCharacters_data()
 {
-    m_fx.start(12, 1);
-    m_fx.main->toolButton(15)->trigger();
-    FrmZon *window = FrmZon::loaded();
-    QVERIFY(window && appState().FrmZonCargado);
-    QTableView *grid = window->GrdZon();
-    QVERIFY(!(grid->model()->flags(grid->model()->index(0, 0)) & Qt::ItemIsEditable));
-
-    // A click on a zone number: the cursor goes to its label and the zone
-    // box names the zone.
-    grid->setCurrentIndex(grid->model()->index(3, 0));
-    QCOMPARE(window->TxZon1()->text(), QStringLiteral("4"));
-    QTRY_COMPARE(grid->currentIndex().column(), 1);
-    QCOMPARE(grid->selectionModel()->selectedIndexes(), QModelIndexList{grid->currentIndex()});
-
-    // F2 opens the label; what is typed or pasted must fit the panel.
-    QTest::keyClick(grid, Qt::Key_F2);
-    auto *editor = grid->viewport()->findChild<QLineEdit *>();
-    QVERIFY(editor && editor->text() == QStringLiteral("ETI ZONA 4"));
-    QCOMPARE(pasteInto(editor, QString(17, 'P')), QString());
-    QCOMPARE(pasteInto(editor, QString::fromUtf8("ZONA Ω")), QString());
-    const QList<std::pair<QString, QString>> typed = {{QString(17, 'X'), QString(16, 'X')},
-                                                      {QString::fromUtf8("ZONA Ω NORTE"), "ZONA  NORTE"},
-                                                      {QString::fromUtf8("CAÑÓN €"), QString::fromUtf8("CAÑÓN €")}};
-    for (const auto &[keys, shown] : typed) {
-        editor->clear();
-        QCOMPARE(typeInto(editor, keys), shown);
-    }
-    // Delete takes the character after the caret.
-    editor->setText(QStringLiteral("DCAÑÓN €"));
-    editor->setCursorPosition(0);
-    QTest::keyClick(editor, Qt::Key_Delete);
-    QTest::keyClick(editor, Qt::Key_Return);
-    QTRY_COMPARE(labels().value(3), QString::fromUtf8("CAÑÓN €"));   // committed once the key is handled
-    QVERIFY(appState().ConfModif);
+    QTest::addColumn<QString>("box");
+    for (const char *box : {"zone label", "relay label", "general name", "general label", "new name", "new label"})
+        QTest::newRow(box) << QString::fromLatin1(box);
 }
 
 void TestEditors::namesAndLabelsRefuseControlCharacters()
 {
+    QFETCH(QString, box);
     m_fx.start(12, 2);
-    // A tab, a line break or another control character pasted into any box
+    QLineEdit *edit = openBox(box);
+    QVERIFY(edit);
+    const bool label = box.endsWith(QLatin1String("label"));
+    const int limit = label ? 16 : 50;
+    // A tab, a line break or another control character pasted into a box
     // that takes a name or label is refused with the rest of the text (the
-    // Edit menu's Paste is the box's own paste). Each window is looked at
-    // before the next one opens, as the general window disables the others.
-    const QStringList refused = {"ZONA\tNORTE", "ZONA\nNORTE", "NORTE\r", QString(3, QChar(0)),
-                                 QStringLiteral("A") + QChar(0x81), QStringLiteral("A\x7f")};
-    const auto check = [&refused](QLineEdit *box) {
-        for (const QString &text : refused)
-            QVERIFY2(pasteInto(box, text).isEmpty(), qPrintable(box->objectName() + ' ' + text.toUtf8().toHex()));
-        QCOMPARE(pasteInto(box, QStringLiteral("ZONA NORTE")), QStringLiteral("ZONA NORTE"));
-    };
-    QTableView *grid = FrmZon::showWindow()->GrdZon();
-    grid->edit(grid->model()->index(0, ZoneRowsModel::ColLabel));
-    check(grid->viewport()->findChild<QLineEdit *>());
-    check(FrmRel::showWindow()->TxtEti());
-    FrmConf *general = FrmConf::showWindow();
-    FrmNew *dialog = FrmNew::showDialog();
-    for (QLineEdit *box : {general->TxtCon(FieldName), general->TxtCon(FieldLabel), dialog->TxtCon(FieldName),
-                           dialog->TxtCon(FieldLabel)})
-        check(box);
+    // Edit menu's Paste is the box's own paste); so is a text too long for
+    // the box, and in a label a character the panel's code page lacks.
+    QStringList refused = {"ZONA\tNORTE", "ZONA\nNORTE", "NORTE\r", QString(3, QChar(0)),
+                           QStringLiteral("A") + QChar(0x81), QStringLiteral("A\x7f"), QString(limit + 1, 'A')};
+    if (label)
+        refused << QString::fromUtf8("ΑΘΗΝΑ");
+    for (const QString &text : std::as_const(refused))
+        QVERIFY2(pasteInto(edit, text).isEmpty(), qPrintable(text.toUtf8().toHex()));
+    for (const QString &text : {QString::fromUtf8("ZONA «NORTE» ½"), QString(limit, 'A')})
+        QCOMPARE(pasteInto(edit, text), text);
+
+    // Typed, a label drops what the panel cannot show (Ω, not Ñ or €), and
+    // nothing goes past the limit unless it replaces a selection.
+    const QString full = QString(limit - 1, QChar(0xD1)) + QString::fromUtf8(label ? "€" : "Ω");
+    edit->clear();
+    QCOMPARE(typeInto(edit, QString(limit - 1, QChar(0xD1)) + QString::fromUtf8("Ω€Y")), full);
+    QTest::keyClick(edit, Qt::Key_Backspace);
+    const QString kept = full.chopped(1) + QLatin1Char('Y');
+    QCOMPARE(typeInto(edit, QStringLiteral("YZ")), kept);
+    edit->setSelection(0, 5);
+    QCOMPARE(typeInto(edit, QStringLiteral("H")), QLatin1Char('H') + kept.mid(5));
 }
 
 void TestEditors::labelsStoredWithControlCharacters_data()
@@ -548,36 +516,26 @@ void TestEditors::labelsStoredWithControlCharacters()
 
     // The label shows blanks; left so it stays as stored, and an edit
     // stores what the user sees (here the first blank typed over).
-    QLineEdit *box = nullptr;
-    QString stored;
-    if (window == QLatin1String("zone")) {
-        QTableView *grid = FrmZon::showWindow()->GrdZon();
-        const QModelIndex cell = grid->model()->index(0, ZoneRowsModel::ColLabel);
-        QCOMPARE(cell.data().toString(), blanks);
-        grid->edit(cell);
-        box = grid->viewport()->findChild<QLineEdit *>();
-        stored = QStringLiteral("SELECT ETIZON FROM CONFZONAS WHERE IDZON = 1");
-    } else if (window == QLatin1String("relay")) {
-        box = FrmRel::showWindow()->TxtEti();
-        stored = QStringLiteral("SELECT ETIREL FROM CONFRELES WHERE IDREL = 1");
-    } else {
-        FrmConf *general = FrmConf::showWindow();
-        QCOMPARE(general->LblCon(FieldLabel)->text(), blanks);
-        box = general->TxtCon(FieldLabel);
-        stored = QStringLiteral("SELECT ETIINI FROM CONFCENTRAL");
-    }
+    QLineEdit *box = openBox(window + QStringLiteral(" label"));
     QVERIFY(box);
     QCOMPARE(box->text(), blanks);
+    if (window == QLatin1String("zone"))
+        QCOMPARE(FrmZon::loaded()->DatZon()->index(0, ZoneRowsModel::ColLabel).data().toString(), blanks);
+    if (window == QLatin1String("general"))
+        QCOMPARE(FrmConf::loaded()->LblCon(FieldLabel)->text(), blanks);
     if (edited) {
         box->setSelection(0, 1);
         typeInto(box, QStringLiteral("X"));
     }
+    QString stored = QStringLiteral("SELECT ETIINI FROM CONFCENTRAL");
     if (window == QLatin1String("zone")) {
         const QPointer<QLineEdit> editor = box;
         QTest::keyClick(box, Qt::Key_Return);
         QTRY_VERIFY(!editor);   // committed and closed once the key is handled
+        stored = QStringLiteral("SELECT ETIZON FROM CONFZONAS WHERE IDZON = 1");
     } else if (window == QLatin1String("relay")) {
         QVERIFY(frameOf(FrmRel::loaded())->close());
+        stored = QStringLiteral("SELECT ETIREL FROM CONFRELES WHERE IDREL = 1");
     } else {
         FrmConf::loaded()->CmdWrConf()->click();
     }
@@ -585,7 +543,7 @@ void TestEditors::labelsStoredWithControlCharacters()
     QVERIFY(m_fx.boxes->shown.isEmpty());
 }
 
-void TestEditors::zoneBoxAndMenu()
+void TestEditors::zoneGridAndZoneBox()
 {
     m_fx.start(0, 1);
     m_fx.main->menuItem(QStringLiteral("MnuPrgZon"))->trigger();
@@ -594,8 +552,32 @@ void TestEditors::zoneBoxAndMenu()
     m_fx.stop();
 
     m_fx.start(12, 1);
-    FrmZon *window = FrmZon::showWindow();
+    m_fx.main->toolButton(15)->trigger();
+    FrmZon *window = FrmZon::loaded();
+    QVERIFY(window && appState().FrmZonCargado);
+    QTableView *grid = window->GrdZon();
+    QVERIFY(!(grid->model()->flags(grid->model()->index(0, 0)) & Qt::ItemIsEditable));
+
+    // A click on a zone number: the cursor goes to its label and the zone
+    // box names the zone.
+    grid->setCurrentIndex(grid->model()->index(3, 0));
+    QCOMPARE(window->TxZon1()->text(), QStringLiteral("4"));
+    QTRY_COMPARE(grid->currentIndex().column(), 1);
+    QCOMPARE(grid->selectionModel()->selectedIndexes(), QModelIndexList{grid->currentIndex()});
+
+    // F2 opens the label (what it takes: namesAndLabelsRefuseControlCharacters;
+    // its Delete key works as the dialog's: numberFieldsAndKeysOfTheDialog).
+    QTest::keyClick(grid, Qt::Key_F2);
+    auto *editor = grid->viewport()->findChild<QLineEdit *>();
+    QVERIFY(editor && editor->text() == QStringLiteral("ETI ZONA 4"));
+    editor->setText(QStringLiteral("CAÑÓN €"));
+    QTest::keyClick(editor, Qt::Key_Return);
+    QTRY_COMPARE(labels().value(3), QString::fromUtf8("CAÑÓN €"));   // committed once the key is handled
+    QVERIFY(appState().ConfModif);
+
+    // The zone box takes digits, and a zone above the count is refused.
     QLineEdit *box = window->TxZon1();
+    box->clear();
     QTest::keyClicks(box, QStringLiteral("1a3"));
     QCOMPARE(box->text(), QStringLiteral("13"));
     QVERIFY(!window->TxZon1_LostFocus());
@@ -658,7 +640,6 @@ void TestEditors::zoneLabelsAgainstThePanel()
     if (panel == Unstorable)
         QVERIFY(orbtest::execBound(QStringLiteral("CREATE TRIGGER refuse BEFORE UPDATE ON CONFZONAS "
                                                   "BEGIN SELECT RAISE(ABORT, 'refused'); END")));
-    const QByteArray memory = sim.memory(0, PanelSim::kMemorySize);
     const QStringList before = labels();
     FrmZon *window = FrmZon::showWindow();
     window->GrdZon()->setCurrentIndex(window->DatZon()->index(0, 1));
@@ -674,19 +655,19 @@ void TestEditors::zoneLabelsAgainstThePanel()
     QTEST(sim.framesReceived(read ? 'R' : 'W'), "frames");
     m_fx.checkOnlyBox(message, message == 401 || message == 120 ? applicationTitle() : Str(414));
     QVERIFY(!FrmLoad::loaded() && !frmComm().MSComm1().PortOpen() && !window->TimBarCom2().isActive());
+    // A read stores the labels as they came, trailing blanks kept, and the
+    // grid shows them; a write puts the stored labels, blank-padded, where
+    // the panel keeps them.
     QStringList expected = before;
     for (int z = 1; z <= 12; ++z) {
         const bool across = moved.contains(z);
         if (read && across)
-            expected[z - 1] = panelLabel(z);   // as it came, trailing blanks kept
-        if (!read)
-            QCOMPARE(sim.memory(PanelSim::zoneLabel(z), 16),
-                     across ? toCp1252(before.at(z - 1).leftJustified(16)) : memory.mid(PanelSim::zoneLabel(z), 16));
+            expected[z - 1] = panelLabel(z);
+        const QString onPanel = !read && across ? before.at(z - 1).leftJustified(16) : panelLabel(z);
+        QCOMPARE(sim.memory(PanelSim::zoneLabel(z), 16), toCp1252(onPanel));
+        QCOMPARE(window->DatZon()->label(z), expected.at(z - 1));
     }
     QCOMPARE(labels(), expected);
-    // The grid shows what is stored.
-    for (int z = 1; z <= 12; ++z)
-        QCOMPARE(window->DatZon()->label(z), expected.at(z - 1));
     QCOMPARE(appState().ConfModif, read && !moved.isEmpty());
 }
 
@@ -723,20 +704,27 @@ void TestEditors::noSecondExchangeWhileOneWaits()
 void TestEditors::labelBytesThatAreNoCharacterReadAsBlanks_data()
 {
     QTest::addColumn<char>("read");        // g general window, z zone window, r relay window, w whole receive
+    QTest::addColumn<QString>("labels");   // the query of every label the read stores
     QTest::addColumn<QByteArray>("panel"); // at 0x0020 (hours and counts) and in every label
     QTest::addColumn<QByteArray>("label");
-    QTest::addColumn<QString>("stored");   // every label the read stores
-    QTest::addColumn<int>("count");        // how many it stores
+    QTest::addColumn<QStringList>("stored");
     // A panel never labelled holds zero bytes (and no zones or relays).
     const QByteArray blank(16, '\0');
     const QByteArray control = QByteArray("\x01ZONA\tN\x1F\x7F\x80 2", 12) + QByteArray(4, '\0');
     const QString blanks(16, ' '), shown = QStringLiteral(" ZONA N  € 2    ");
-    for (const char read : {'g', 'z', 'r', 'w'}) {
+    const QList<std::pair<char, QString>> reads = {
+        {'g', "SELECT ETIINI FROM CONFCENTRAL"},
+        {'z', "SELECT ETIZON FROM CONFZONAS"},
+        {'r', "SELECT ETIREL FROM CONFRELES WHERE IDREL = 1"},
+        {'w', "SELECT ETIINI FROM CONFCENTRAL UNION ALL SELECT ETIZON FROM CONFZONAS UNION ALL "
+              "SELECT ETIREL FROM CONFRELES"}};
+    for (const auto &[read, labels] : reads) {
         // The receive stores the panel label, then two zones and two relays.
         const int count = read == 'z' ? 2 : 1;
-        QTest::addRow("%c, blank panel", read) << read << QByteArray(4, '\0') << blank << blanks << count;
-        QTest::addRow("%c, control bytes", read) << read << QByteArray::fromHex("08140202") << control << shown
-                                                 << (read == 'w' ? 5 : count);
+        QTest::addRow("%c, blank panel", read) << read << labels << QByteArray(4, '\0') << blank
+                                               << QStringList(count, blanks);
+        QTest::addRow("%c, control bytes", read) << read << labels << QByteArray::fromHex("08140202") << control
+                                                 << QStringList(read == 'w' ? 5 : count, shown);
     }
 }
 
@@ -745,34 +733,22 @@ void TestEditors::labelBytesThatAreNoCharacterReadAsBlanks()
     QFETCH(char, read);
     QFETCH(QByteArray, panel);
     QFETCH(QByteArray, label);
-    QFETCH(QString, stored);
-    QFETCH(int, count);
     m_fx.start(2, 2);
-    PanelSim &sim = *m_fx.sim;
-    sim.setMemory(PanelSim::kDayHour, panel);
+    m_fx.sim->setMemory(PanelSim::kDayHour, panel);
     for (int address : {PanelSim::kLabel, PanelSim::zoneLabel(1), PanelSim::zoneLabel(2), PanelSim::relayLabel(1),
                         PanelSim::relayLabel(2)})
-        sim.setMemory(address, label);
-    const char *labels = "SELECT ETIINI FROM CONFCENTRAL";
-    switch (read) {
-    case 'g': FrmConf::showWindow()->CmdLeerConf()->click(); break;
-    case 'z':
+        m_fx.sim->setMemory(address, label);
+    if (read == 'g')
+        FrmConf::showWindow()->CmdLeerConf()->click();
+    else if (read == 'z')
         FrmZon::showWindow()->CmdRd()->click();
-        labels = "SELECT ETIZON FROM CONFZONAS";
-        break;
-    case 'r':
-        m_fx.main->toolButton(16)->trigger();
-        QVERIFY(FrmRel::loaded());
-        FrmRel::loaded()->CmdRecConfRel()->click();
-        labels = "SELECT ETIREL FROM CONFRELES WHERE IDREL = 1";
-        break;
-    default:
+    else if (read == 'r')
+        FrmRel::showWindow()->CmdRecConfRel()->click();
+    else
         m_fx.main->menuItem(QStringLiteral("MnuComRec"))->trigger();
-        labels = "SELECT ETIINI FROM CONFCENTRAL UNION ALL SELECT ETIZON FROM CONFZONAS UNION ALL "
-                 "SELECT ETIREL FROM CONFRELES";
-    }
     m_fx.checkOnlyBox(432, Str(414));
-    QCOMPARE(rows(QLatin1String(labels)), QStringList(count, stored));
+    QFETCH(QString, labels);
+    QTEST(rows(labels), "stored");
 }
 
 QTEST_MAIN(TestEditors)
