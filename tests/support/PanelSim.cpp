@@ -58,13 +58,19 @@ PanelSim::PanelSim()
     m_devicePath = QString::fromLocal8Bit(name);
 }
 
-PanelSim::~PanelSim()
+void PanelSim::closeLine()
 {
-    delete m_notifier;
+    // The notifier may be the one whose signal runs now: it goes later.
+    if (m_notifier) {
+        m_notifier->setEnabled(false);
+        m_notifier->deleteLater();
+        m_notifier = nullptr;
+    }
     for (int fd : {m_master, m_slave}) {
         if (fd >= 0)
             ::close(fd);
     }
+    m_master = m_slave = -1;
 }
 
 bool PanelSim::start()
@@ -84,17 +90,17 @@ int PanelSim::framesReceived(char function) const
 
 void PanelSim::sendRaw(const QByteArray &bytes) { writeAll(m_master, bytes); }
 
-bool PanelSim::takeRule(int address, char function, Misbehaviour *what)
+std::optional<PanelSim::Misbehaviour> PanelSim::takeRule(int address, char function)
 {
     for (auto it = m_rules.begin(); it != m_rules.end(); ++it) {
         if ((it->address != kAnyAddress && it->address != address) || (it->function && it->function != function))
             continue;
-        *what = it->what;
+        const Misbehaviour what = it->what;
         if (it->count != kAlways && --it->count <= 0)
             m_rules.erase(it);
-        return true;
+        return what;
     }
-    return false;
+    return std::nullopt;
 }
 
 void PanelSim::at(SteadyClock::time_point due, std::function<void()> fn)
@@ -148,26 +154,17 @@ void PanelSim::handleFrame(const QByteArray &frame)
         return;
     m_frames.append(frame);
     const int address = request ? (quint8(frame.at(4)) << 8 | quint8(frame.at(5))) : kAnyAddress;
-    Misbehaviour what{};
-    const bool misbehaving = takeRule(address, function, &what);
-    if (misbehaving && what == Misbehaviour::Silent)
+    const std::optional<Misbehaviour> what = takeRule(address, function);
+    if (what == Misbehaviour::HangUp)
+        closeLine();
+    if (what == Misbehaviour::Silent || what == Misbehaviour::HangUp)
         return;
-    if (misbehaving && what == Misbehaviour::HangUp) {
-        // Both sides of the pseudo-terminal go: the device is gone.
-        m_notifier->setEnabled(false);
-        m_notifier->deleteLater();
-        m_notifier = nullptr;
-        ::close(m_master);
-        ::close(m_slave);
-        m_master = m_slave = -1;
-        return;
-    }
     QByteArray answer = withChecksum(QByteArray::fromHex("C0105781") + '\x06');
     if (function == 'W') {
         m_memory.replace(address, length - 2, frame.mid(6, length - 2));
     } else if (function == 'R') {
         const QByteArray asked =
-            misbehaving && what == Misbehaviour::PreviousRead && !m_lastRead.isEmpty() ? m_lastRead : frame;
+            what == Misbehaviour::PreviousRead && !m_lastRead.isEmpty() ? m_lastRead : frame;
         m_lastRead = frame;
         const int count = quint8(asked.at(6));
         answer = withChecksum(QByteArray::fromHex("C01052") + char(count + 2) + asked.mid(4, 2)
@@ -181,7 +178,7 @@ void PanelSim::handleFrame(const QByteArray &frame)
         m_clock.month = frame.at(5);
         m_clock.year = 2000 + quint8(frame.at(6));
     }
-    if (misbehaving && what == Misbehaviour::Late)
+    if (what == Misbehaviour::Late)
         at(SteadyClock::now() + std::chrono::milliseconds(m_lateDelayMs), [this, answer] { send(answer); });
     else
         send(answer);

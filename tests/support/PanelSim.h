@@ -29,6 +29,7 @@
 #include <chrono>
 #include <deque>
 #include <functional>
+#include <optional>
 
 class QSocketNotifier;
 
@@ -63,10 +64,8 @@ public:
         int day = 1, month = 1, year = 2000;
     };
 
-    PanelSim();
-    ~PanelSim();
-    PanelSim(const PanelSim &) = delete;
-    PanelSim &operator=(const PanelSim &) = delete;
+    PanelSim();   // not copied: it owns the line
+    ~PanelSim() { closeLine(); }
 
     // The pseudo-terminal's device (the PC side); empty when it could not
     // be opened.
@@ -114,7 +113,9 @@ private:
     void readInput();
     void handleFrame(const QByteArray &frame);
     void send(const QByteArray &bytes);
-    bool takeRule(int address, char function, Misbehaviour *what);
+    std::optional<Misbehaviour> takeRule(int address, char function);
+    // Closes both sides of the pseudo-terminal: the device is gone.
+    void closeLine();
     // Runs fn once the event loop runs at or after `due`.
     void at(SteadyClock::time_point due, std::function<void()> fn);
 
