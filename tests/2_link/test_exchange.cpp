@@ -32,6 +32,8 @@ namespace {
 const QString kNoSuchPort = QStringLiteral("/dev/orbitarsis-no-such-port");
 const QByteArray kAck = QByteArray::fromHex("C010578106DE");
 
+constexpr auto withSum = &PanelSim::withChecksum;
+
 QByteArray hex(const char *text) { return QByteArray::fromHex(QByteArray(text).replace(' ', "")); }
 Frame wrByte(int address, int value) { Frame f; Msg_WrByte(f, address, value); return f; }
 Frame rdByte(int address) { Frame f; Msg_RdByte(f, address); return f; }
@@ -52,14 +54,6 @@ QByteArray randomBytes(QRandomGenerator &rng, int count)
     for (int i = 0; i < count; ++i)
         bytes.append(char(rng.bounded(256)));
     return bytes;
-}
-
-QByteArray withSum(QByteArray bytes)
-{
-    unsigned sum = 0;
-    for (qsizetype i = 2; i < bytes.size(); ++i)
-        sum += quint8(bytes.at(i));
-    return bytes.append(char(sum % 256));
 }
 
 // What a read reply to `request` starts with: function, length and address.
@@ -217,12 +211,10 @@ void TestExchange::modeByteAndRelayRecord()
 
     // The record from the relay's row; the same relay number in another
     // configuration is not taken.
-    QVERIFY(orbtest::makeConfiguration(0, 0));
-    const QString insert = QStringLiteral(
-        "INSERT INTO CONFRELES (IDCON, IDREL, TIP, ETIREL, RMIN, RSEC, DDIA, DNOCH, PDIA, PNOCH, "
-        "IL1, FL1, IL2, FL2, IL3, FL3, IL4, FL4) VALUES (?, ?, ?, 'R', ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
-    QVERIFY(orbtest::execBound(insert, {0, 2, 32, 1, 30, 2, 1, 0, 2, 1, 4, 0, 0, 0, 0, 0, 9}));
-    QVERIFY(orbtest::execBound(insert, {5, 3, 16, 0, 0, 1, 1, 1, 1, 9, 9, 9, 9, 9, 9, 9, 9}));
+    QVERIFY(orbtest::makeConfiguration(0, 3));
+    QVERIFY(orbtest::execBound(QStringLiteral("UPDATE CONFRELES SET TIP = 32, RMIN = 1, RSEC = 30, DDIA = 2, DNOCH = 1, "
+                                              "PNOCH = 2, IL1 = 1, FL1 = 4, FL4 = 9 WHERE IDREL = 2")));
+    QVERIFY(orbtest::execBound(QStringLiteral("UPDATE CONFRELES SET IDCON = 5, IL4 = 9 WHERE IDREL = 3")));
     appState().IdCon = 0;
     QCOMPARE(relayRecordFromDatabase(2)->toBytes(), hex("20 AD 01 1E 01 04 00 00 00 00 00 09"));
     QVERIFY(!relayRecordFromDatabase(3).has_value());

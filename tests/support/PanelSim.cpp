@@ -21,14 +21,6 @@ constexpr quint8 kPanel = 0x10;
 constexpr quint8 kPc = 0xC0;
 constexpr auto kStaleInput = std::chrono::milliseconds(500);
 
-QByteArray withChecksum(QByteArray bytes)
-{
-    unsigned sum = 0;
-    for (qsizetype i = 2; i < bytes.size(); ++i)
-        sum += quint8(bytes.at(i));
-    return bytes.append(char(sum));
-}
-
 void writeAll(int fd, QByteArray bytes)
 {
     while (fd >= 0 && !bytes.isEmpty()) {
@@ -86,6 +78,14 @@ int PanelSim::framesReceived(char function) const
 {
     return int(std::count_if(m_frames.cbegin(), m_frames.cend(),
                              [function](const QByteArray &frame) { return !function || frame.at(2) == function; }));
+}
+
+QByteArray PanelSim::withChecksum(QByteArray bytes)
+{
+    unsigned sum = 0;
+    for (qsizetype i = 2; i < bytes.size(); ++i)
+        sum += quint8(bytes.at(i));
+    return bytes.append(char(sum % 256));
 }
 
 void PanelSim::sendRaw(const QByteArray &bytes) { writeAll(m_master, bytes); }

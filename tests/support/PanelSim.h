@@ -101,6 +101,10 @@ public:
     // Writes bytes to the PC at once, outside any answer (Xoff, say).
     void sendRaw(const QByteArray &bytes);
 
+    // `bytes` with their checksum appended: the sum of every byte from the
+    // third on, modulo 256.
+    static QByteArray withChecksum(QByteArray bytes);
+
 private:
     struct Rule {
         Misbehaviour what;
