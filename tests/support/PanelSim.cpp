@@ -163,12 +163,9 @@ void PanelSim::handleFrame(const QByteArray &frame)
     if (function == 'W') {
         m_memory.replace(address, length - 2, frame.mid(6, length - 2));
     } else if (function == 'R') {
-        const QByteArray asked =
-            what == Misbehaviour::PreviousRead && !m_lastRead.isEmpty() ? m_lastRead : frame;
-        m_lastRead = frame;
-        const int count = quint8(asked.at(6));
-        answer = withChecksum(QByteArray::fromHex("C01052") + char(count + 2) + asked.mid(4, 2)
-                              + m_memory.mid(quint8(asked.at(4)) << 8 | quint8(asked.at(5)), count));
+        const int count = quint8(frame.at(6));
+        answer = withChecksum(QByteArray::fromHex("C01052") + char(count + 2) + frame.mid(4, 2)
+                              + m_memory.mid(address, count));
     } else if (function == ':') {
         m_clock.hour = frame.at(4);
         m_clock.minute = frame.at(5);

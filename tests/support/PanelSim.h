@@ -40,7 +40,6 @@ public:
     enum class Misbehaviour {
         Silent,       // no answer at all
         Late,         // the right answer, setLateDelayMs() after the frame
-        PreviousRead, // a read answered as the read before it (its address, its data now)
         HangUp,       // no answer: the simulator closes its side of the line and stops
     };
     static constexpr int kAnyAddress = -1;
@@ -133,7 +132,6 @@ private:
     int m_baud = 0;
     int m_lateDelayMs = 2500;
     std::deque<Rule> m_rules;
-    QByteArray m_lastRead;
     QByteArray m_input;
     SteadyClock::time_point m_inputSince;
     SteadyClock::time_point m_frameStart; // first byte of the frame being received
