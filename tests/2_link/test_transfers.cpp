@@ -350,7 +350,6 @@ void TestTransfers::statusTextOfEachItem()
         QVERIFY(receiving.showing && receiving.caption == Str(414) && receiving.percents.last() == 100);
     };
     Rec_AllConf(receiving);
-    m_boxes.onShow = nullptr;
     checkGivenBack(receiving);
     for (const auto &[host, first] : {std::pair{&sending, 582}, std::pair{&receiving, 589}}) {
         QCOMPARE(host->percents, QList<int>({11, 22, 33, 44, 55, 66, 77, 88, 100}));
