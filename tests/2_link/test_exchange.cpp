@@ -1,16 +1,27 @@
-// One frame at a time against the simulated panel on a pseudo-terminal:
-// answers just within the reply time and a late acknowledge, a port that is
-// missing, held or goes away, and exchanges refused while one runs.
+// The frames and one exchange at a time against the simulated panel on a
+// pseudo-terminal. Request frames byte for byte, the relay record and its mode
+// byte, and Windows-1252 texts. The panel's replies: random byte strings, split
+// at random points, fed to the receive side of a real wait, which never
+// crashes or hangs and answers RxOk only for a well-formed reply to the frame
+// sent, judged here from the protocol's own rules: the acknowledge exactly, or
+// a read reply with the request's function, length and address anywhere among
+// the bytes. Answers just within the reply time and a late acknowledge, a port
+// that is missing, held or goes away, and exchanges refused while one runs.
 
 #include "AppState.h"
+#include "Cp1252.h"
 #include "FrmComm.h"
+#include "ModBas.h"
 #include "ModCom.h"
 #include "PanelSim.h"
 #include "ScriptedBoxes.h"
 #include "Strings.h"
+#include "TestConfiguration.h"
 
+#include <QRandomGenerator>
 #include <QtTest>
 #include <memory>
+#include <optional>
 
 using namespace orb;
 using orb::test::PanelSim;
@@ -19,7 +30,11 @@ using M = PanelSim::Misbehaviour;
 namespace {
 
 const QString kNoSuchPort = QStringLiteral("/dev/orbitarsis-no-such-port");
+const QByteArray kAck = QByteArray::fromHex("C010578106DE");
 
+constexpr auto withSum = &PanelSim::withChecksum;
+
+QByteArray hex(const char *text) { return QByteArray::fromHex(QByteArray(text).replace(' ', "")); }
 Frame wrByte(int address, int value) { Frame f; Msg_WrByte(f, address, value); return f; }
 Frame rdByte(int address) { Frame f; Msg_RdByte(f, address); return f; }
 
@@ -33,6 +48,55 @@ quint8 exchange(const Frame &f)
     return f.RThreshold > 0 ? comm.Wait_Answer() : comm.Wait_Ack();
 }
 
+QByteArray randomBytes(QRandomGenerator &rng, int count)
+{
+    QByteArray bytes;
+    for (int i = 0; i < count; ++i)
+        bytes.append(char(rng.bounded(256)));
+    return bytes;
+}
+
+// What a read reply to `request` starts with: function, length and address.
+QByteArray replyHead(const QByteArray &request)
+{
+    return QByteArray::fromHex("C01052") + char(quint8(request.at(6)) + 2) + request.mid(4, 2);
+}
+
+// The data of the first well-formed read reply to `request` within `bytes`.
+std::optional<QByteArray> replyWithin(const QByteArray &bytes, const QByteArray &request)
+{
+    const int count = quint8(request.at(6));
+    for (qsizetype at = 0; at + 7 + count <= bytes.size(); ++at) {
+        const QByteArray candidate = bytes.mid(at, 7 + count);
+        if (candidate.startsWith(replyHead(request)) && withSum(candidate.chopped(1)) == candidate)
+            return candidate.mid(6, count);
+    }
+    return std::nullopt;
+}
+
+// A string near a good reply (so good ones come up often) or plain noise.
+QByteArray candidate(QRandomGenerator &rng, const QByteArray &request)
+{
+    QByteArray bytes =
+        request.at(2) != 'R' ? kAck : withSum(replyHead(request) + randomBytes(rng, quint8(request.at(6))));
+    switch (rng.bounded(9)) {
+    case 0: return bytes;
+    case 1: bytes[rng.bounded(int(bytes.size()))] = char(rng.bounded(256)); return bytes;
+    case 2: return bytes + randomBytes(rng, 1);
+    case 3: bytes.chop(1 + rng.bounded(int(bytes.size()))); return bytes;
+    case 4: return QByteArray::fromHex("10C0") + bytes;
+    case 5: { // a whole reply to another address first (for the acknowledge: a negative one)
+        QByteArray other = bytes.chopped(1);
+        const int at = request.at(2) == 'R' ? 5 : 4;
+        other[at] = char(quint8(other.at(at)) + 1 + rng.bounded(255));
+        return withSum(other) + bytes.left(rng.bounded(int(bytes.size()) + 1));
+    }
+    case 6: return request + bytes.left(rng.bounded(int(bytes.size()) + 1)); // a line that echoes
+    case 7: return kAck + bytes.left(rng.bounded(int(bytes.size()) + 1));   // an acknowledge, for a read too
+    default: return randomBytes(rng, rng.bounded(30));
+    }
+}
+
 } // namespace
 
 class TestExchange : public QObject {
@@ -40,10 +104,13 @@ class TestExchange : public QObject {
 private slots:
     void init();
     void cleanup();
-    void cleanupTestCase() { unloadFrmComm(); }
 
-    void lateAcknowledge_data();
-    void lateAcknowledge();
+    void framesByteForByte_data();
+    void framesByteForByte();
+    void everyByteOfTheCodePageComesBack();
+    void modeByteAndRelayRecord();
+    void randomRepliesNeverFool();
+    void repliesAgainstTheRealReplyTime();
     void missingPortDevice();
     void waitEndedFromOutside_data();
     void waitEndedFromOutside();
@@ -68,52 +135,183 @@ void TestExchange::init()
 
 void TestExchange::cleanup()
 {
-    frmComm().Form_Unload();
+    // Each case starts on a serial host of its own, with the program's
+    // reply time and port settings.
+    unloadFrmComm();
     m_sim.reset();
 }
 
-void TestExchange::lateAcknowledge_data()
+void TestExchange::framesByteForByte_data()
 {
-    // A silent panel, a late or out-of-step read reply are met by the
-    // transfers; a late acknowledge names no frame.
-    QTest::addColumn<int>("timeout");
-    QTest::addColumn<int>("inTime");   // how late answers still count; 0: not tried
-    QTest::newRow("short time-out") << 100 << 0;
-    // Against the real reply time: answers 1.9 s after their frame count,
-    // the acknowledge 2.2 s after it does not.
-    QTest::newRow("real time-out") << 2000 << 1900;
+    QTest::addColumn<QByteArray>("built");
+    QTest::addColumn<QByteArray>("expected");
+    // One frame value reused throughout, as the transfers do: nothing of one
+    // frame may leak into the next (the clock frames carry no address).
+    Frame f;
+    const auto row = [&f](const char *name, const char *expected) {
+        QTest::newRow(name) << (f.Completa ? f.bytes() : QByteArray("incomplete")) << hex(expected);
+    };
+    Msg_WrByte(f, AdrNumZon, 8);
+    row("zone count", "10 C0 57 03 00 22 08 84");
+    // 'W' + 3 + 0 + 0x22 + 0x84 = 0x100.
+    Msg_WrByte(f, AdrNumZon, 0x84);
+    row("checksum wraps around", "10 C0 57 03 00 22 84 00");
+    Msg_RdByte(f, AdrNumZon);
+    row("read zone count", "10 C0 52 03 00 22 01 78");
+    // A longer text is cut so that the frame keeps its length.
+    Msg_WrText(f, AreaZon, 3, QStringLiteral("ABCDEFGHIJKLMNOPXYZ"));
+    row("label cut", "10 C0 57 12 08 20 41 42 43 44 45 46 47 48 49 4A 4B 4C 4D 4E 4F 50 19");
+    // One byte per character in Windows-1252; a character outside the code
+    // page goes out as "?", never dropped, so the label keeps its 16 bytes.
+    Msg_WrText(f, AreaZon, 2, QStringLiteral("Año Ó 5€Ж"));
+    row("label in Windows-1252", "10 C0 57 12 08 10 41 F1 6F 20 D3 20 35 80 3F 20 20 20 20 20 20 20 09");
+    Msg_RdText(f, AreaRel, 128);
+    row("read relay label 128", "10 C0 52 03 1F E0 10 64");
+    Msg_RdRel(f, 128);
+    row("read relay 128", "10 C0 52 03 1F F0 0C 70");
+    Msg_WrRel(f, 2, *RelayRecord::fromBytes(hex("20 AD 01 1E 01 04 00 00 00 00 00 00")));
+    row("relay 2", "10 C0 57 0E 10 30 20 AD 01 1E 01 04 00 00 00 00 00 00 96");
+    Msg_Time(f, QTime(14, 5, 9));
+    row("time", "10 C0 3A 03 0E 05 09 59");
+    Msg_Date(f, QDate(2026, 12, 5));
+    row("date", "10 C0 3B 03 05 0C 1A 69");
+    // The year byte holds 2000-2255; another year builds no frame.
+    Msg_Date(f, QDate(2255, 12, 31));
+    row("last year", "10 C0 3B 03 1F 0C FF 68");
+    Msg_Date(f, QDate(2256, 1, 1));
+    QTest::newRow("year 2256") << (f.Completa ? f.bytes() : QByteArray()) << QByteArray();
 }
 
-void TestExchange::lateAcknowledge()
+void TestExchange::framesByteForByte()
 {
-    QFETCH(int, timeout);
-    QFETCH(int, inTime);
+    QFETCH(QByteArray, built);
+    QTEST(built, "expected");
+}
+
+void TestExchange::everyByteOfTheCodePageComesBack()
+{
+    // The undefined bytes included.
+    QByteArray all;
+    for (int i = 0; i < 256; ++i)
+        all.append(char(i));
+    QCOMPARE(toCp1252(fromCp1252(all)), all);
+    QCOMPARE(fromCp1252(hex("80 8A 9C 9F 96 85")), QStringLiteral("€ŠœŸ–…"));
+}
+
+void TestExchange::modeByteAndRelayRecord()
+{
+    for (int n = 0; n < 81; ++n) { // every combination of valid codes
+        const ModeCodes codes{n % 3, n / 3 % 3, n / 9 % 3, n / 27};
+        QCOMPARE(decodeModeByte(ModeByte(codes)), codes);
+    }
+    QCOMPARE(ModeByte(3, 3, 3, 3), quint8(0x00));
+    QVERIFY(!RelayRecord::fromBytes(QByteArray(11, '\0')).has_value());
+
+    // The record from the relay's row; the same relay number in another
+    // configuration is not taken.
+    QVERIFY(orbtest::makeConfiguration(0, 3));
+    QVERIFY(orbtest::execBound(QStringLiteral("UPDATE CONFRELES SET TIP = 32, RMIN = 1, RSEC = 30, DDIA = 2, DNOCH = 1, "
+                                              "PNOCH = 2, IL1 = 1, FL1 = 4, FL4 = 9 WHERE IDREL = 2")));
+    QVERIFY(orbtest::execBound(QStringLiteral("UPDATE CONFRELES SET IDCON = 5, IL4 = 9 WHERE IDREL = 3")));
+    appState().IdCon = 0;
+    QCOMPARE(relayRecordFromDatabase(2)->toBytes(), hex("20 AD 01 1E 01 04 00 00 00 00 00 09"));
+    QVERIFY(!relayRecordFromDatabase(3).has_value());
+    appState().IdCon = 5;
+    QCOMPARE(relayRecordFromDatabase(3)->IL[3], quint8(9));
+    Close_DB();
+}
+
+void TestExchange::randomRepliesNeverFool()
+{
+    constexpr quint32 kSeed = 20260511;
+    constexpr int kIterations = 600;
+    qInfo("seed %u, %d iterations", kSeed, kIterations);
+    QRandomGenerator rng(kSeed);
+    // A real port on a silent panel: the frames go out, and the test plays
+    // the panel's side on the receive buffer.
+    m_sim->misbehave(M::Silent, PanelSim::kAlways);
     FrmComm &comm = frmComm();
-    comm.setReplyTimeout(timeout);
+    comm.setReplyTimeout(5);
+
+    int oks = 0;
+    for (int i = 0; i < kIterations; ++i) {
+        Frame f;
+        switch (rng.bounded(4)) {
+        case 0: Msg_WrByte(f, AdrNumZon, i & 0xFF); break;
+        case 1: Msg_RdByte(f, AdrNumZon); break;
+        case 2: Msg_RdRel(f, 1 + i % 128); break;
+        default: Msg_RdText(f, AreaZon, 1 + i % 128); break;
+        }
+        const bool read = f.RThreshold > 0;
+        QVERIFY(comm.Send_Msg(f));
+
+        const QByteArray input = candidate(rng, f.bytes());
+        QList<QByteArray> chunks;
+        for (qsizetype at = 0; at < input.size();) {
+            const int piece = 1 + rng.bounded(int(input.size() - at));
+            chunks << input.mid(at, piece);
+            at += piece;
+        }
+        // An acknowledge wait takes everything up to the chunk with which
+        // the threshold is reached and looks no further; a read wait looks
+        // at every byte until it finds its reply.
+        std::optional<QByteArray> expected;
+        if (read) {
+            expected = replyWithin(input, f.bytes());
+        } else {
+            QByteArray taken;
+            for (qsizetype c = 0; c < chunks.size() && taken.size() < 6; ++c)
+                taken += chunks.at(c);
+            if (taken == kAck)
+                expected = QByteArray();
+        }
+
+        QTimer::singleShot(0, &comm, [&comm, chunks] {
+            for (const QByteArray &chunk : chunks)
+                comm.MSComm1().receiveBytes(chunk);
+        });
+        const QByteArray before = comm.DatosRx();
+        const quint8 state = read ? comm.Wait_Answer() : comm.Wait_Ack();
+        QVERIFY2((state == RxOk || state == RxFail) && (state == RxOk) == expected.has_value(),
+                 qPrintable(QStringLiteral("iteration %1: %2 gave %3")
+                                .arg(i).arg(QString::fromLatin1(input.toHex(' '))).arg(state)));
+        QCOMPARE(comm.DatosRx(), state == RxOk && read ? *expected : before);
+        oks += state == RxOk ? 1 : 0;
+    }
+    qInfo("%d good replies, %d refused", oks, kIterations - oks);
+    QVERIFY(oks > kIterations / 10 && oks < kIterations * 2 / 3);
+    QVERIFY(m_boxes.shown.isEmpty());
+}
+
+void TestExchange::repliesAgainstTheRealReplyTime()
+{
+    // The program's reply time is the panel's 2 s.
+    FrmComm &comm = frmComm();
+    QCOMPARE(comm.replyTimeout(), 2000);
     QCOMPARE(exchange(wrByte(AdrNumZon, 5)), RxOk);
     QVERIFY(!comm.ErrPuerto() && appState().PuertoOk && comm.MSComm1().PortOpen());
 
-    // Answers late but within the reply time count at their first try,
+    // Answers 1.9 s after their frame count at their first try,
     // acknowledges and read replies of each length, on a 9600 baud line (the
     // last byte of a label reply lands 24 ms after its first). Five, since
     // a timer that wakes the wait early does so only for some of them.
-    if (inTime) {
-        m_sim->setBaud(9600);
-        m_sim->setLateDelayMs(inTime);
-        m_sim->misbehave(M::Late, 5);
-        Frame label, record;
-        Msg_RdText(label, AreaZon, 1);
-        Msg_RdRel(record, 1);
-        for (const Frame &f : {wrByte(AdrNumRel, 4), rdByte(AdrNumZon), label, record, wrByte(AdrIniDia, 8)})
-            QCOMPARE(exchange(f), RxOk);
-        QCOMPARE(m_sim->framesReceived(), 6);
-        m_sim->setBaud(0);
-    }
+    m_sim->setBaud(9600);
+    m_sim->setLateDelayMs(1900);
+    m_sim->misbehave(M::Late, 5);
+    Frame label, record;
+    Msg_RdText(label, AreaZon, 1);
+    Msg_RdRel(record, 1);
+    for (const Frame &f : {wrByte(AdrNumRel, 4), rdByte(AdrNumZon), label, record, wrByte(AdrIniDia, 8)})
+        QCOMPARE(exchange(f), RxOk);
+    QCOMPARE(m_sim->framesReceived(), 6);
+    m_sim->setBaud(0);
 
-    // The late acknowledge fails its frame, and a frame that the panel does
-    // not answer fails too: the earlier acknowledge, however late, does not
-    // count for it.
-    m_sim->setLateDelayMs(timeout + qMax(timeout / 10, 50));
+    // An acknowledge 2.2 s after its frame fails it, and a frame that the
+    // panel does not answer fails too: the earlier acknowledge, however
+    // late, does not count for it. (A silent panel, a late or out-of-step
+    // read reply are met by the transfers; a late acknowledge names no
+    // frame.)
+    m_sim->setLateDelayMs(2200);
     m_sim->misbehave(M::Late, 1, AdrNumRel);
     m_sim->misbehave(M::Silent, 1, AdrIniDia);
     QCOMPARE(exchange(wrByte(AdrNumRel, 7)), RxFail);
@@ -124,8 +322,6 @@ void TestExchange::lateAcknowledge()
     QCOMPARE(exchange(wrByte(AdrNumZon, 6)), RxOk);
     QCOMPARE(m_sim->byteAt(AdrNumZon), quint8(6));
     QVERIFY(m_boxes.shown.isEmpty());
-    comm.setReplyTimeout(FrmComm::ReplyTimeout);
-    QCOMPARE(comm.replyTimeout(), 2000);
 }
 
 void TestExchange::missingPortDevice()
@@ -172,7 +368,6 @@ void TestExchange::waitEndedFromOutside()
     QVERIFY(comm.Send_Msg(wrByte(AdrNumZon, 8)));
     QTimer::singleShot(100, this, [this, unplug] { unplug ? m_sim.reset() : unloadFrmComm(); });
     QCOMPARE(comm.Wait_Ack(), RxFail);
-    comm.setReplyTimeout(FrmComm::ReplyTimeout);
     QVERIFY(!comm.MSComm1().PortOpen());
     // The next send, on the same host, opens the port again (a new device on
     // the same port number).
@@ -228,8 +423,6 @@ void TestExchange::lineHeldByXoffFails()
     QVERIFY(!comm.MSComm1().PortOpen());
     QCOMPARE(exchange(wrByte(AdrNumZon, 5)), RxOk);
     QVERIFY(m_boxes.shown.isEmpty());
-    comm.Form_Unload();
-    QVERIFY(comm.MSComm1().setHandshaking(0));
 }
 
 void TestExchange::waitEndsWhenTheProgramQuits()
@@ -251,7 +444,6 @@ void TestExchange::waitEndsWhenTheProgramQuits()
     QCOMPARE(exchange(wrByte(AdrNumZon, 10)), RxFail);
     QCOMPARE(exchange(rdByte(AdrNumZon)), RxFail);
     QVERIFY(!comm.waiting() && m_boxes.shown.isEmpty());
-    comm.setReplyTimeout(FrmComm::ReplyTimeout);
 }
 
 QTEST_GUILESS_MAIN(TestExchange)

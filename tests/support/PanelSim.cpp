@@ -21,14 +21,6 @@ constexpr quint8 kPanel = 0x10;
 constexpr quint8 kPc = 0xC0;
 constexpr auto kStaleInput = std::chrono::milliseconds(500);
 
-QByteArray withChecksum(QByteArray bytes)
-{
-    unsigned sum = 0;
-    for (qsizetype i = 2; i < bytes.size(); ++i)
-        sum += quint8(bytes.at(i));
-    return bytes.append(char(sum));
-}
-
 void writeAll(int fd, QByteArray bytes)
 {
     while (fd >= 0 && !bytes.isEmpty()) {
@@ -58,13 +50,19 @@ PanelSim::PanelSim()
     m_devicePath = QString::fromLocal8Bit(name);
 }
 
-PanelSim::~PanelSim()
+void PanelSim::closeLine()
 {
-    delete m_notifier;
+    // The notifier may be the one whose signal runs now: it goes later.
+    if (m_notifier) {
+        m_notifier->setEnabled(false);
+        m_notifier->deleteLater();
+        m_notifier = nullptr;
+    }
     for (int fd : {m_master, m_slave}) {
         if (fd >= 0)
             ::close(fd);
     }
+    m_master = m_slave = -1;
 }
 
 bool PanelSim::start()
@@ -82,19 +80,27 @@ int PanelSim::framesReceived(char function) const
                              [function](const QByteArray &frame) { return !function || frame.at(2) == function; }));
 }
 
+QByteArray PanelSim::withChecksum(QByteArray bytes)
+{
+    unsigned sum = 0;
+    for (qsizetype i = 2; i < bytes.size(); ++i)
+        sum += quint8(bytes.at(i));
+    return bytes.append(char(sum % 256));
+}
+
 void PanelSim::sendRaw(const QByteArray &bytes) { writeAll(m_master, bytes); }
 
-bool PanelSim::takeRule(int address, char function, Misbehaviour *what)
+std::optional<PanelSim::Misbehaviour> PanelSim::takeRule(int address, char function)
 {
     for (auto it = m_rules.begin(); it != m_rules.end(); ++it) {
         if ((it->address != kAnyAddress && it->address != address) || (it->function && it->function != function))
             continue;
-        *what = it->what;
+        const Misbehaviour what = it->what;
         if (it->count != kAlways && --it->count <= 0)
             m_rules.erase(it);
-        return true;
+        return what;
     }
-    return false;
+    return std::nullopt;
 }
 
 void PanelSim::at(SteadyClock::time_point due, std::function<void()> fn)
@@ -148,30 +154,18 @@ void PanelSim::handleFrame(const QByteArray &frame)
         return;
     m_frames.append(frame);
     const int address = request ? (quint8(frame.at(4)) << 8 | quint8(frame.at(5))) : kAnyAddress;
-    Misbehaviour what{};
-    const bool misbehaving = takeRule(address, function, &what);
-    if (misbehaving && what == Misbehaviour::Silent)
+    const std::optional<Misbehaviour> what = takeRule(address, function);
+    if (what == Misbehaviour::HangUp)
+        closeLine();
+    if (what == Misbehaviour::Silent || what == Misbehaviour::HangUp)
         return;
-    if (misbehaving && what == Misbehaviour::HangUp) {
-        // Both sides of the pseudo-terminal go: the device is gone.
-        m_notifier->setEnabled(false);
-        m_notifier->deleteLater();
-        m_notifier = nullptr;
-        ::close(m_master);
-        ::close(m_slave);
-        m_master = m_slave = -1;
-        return;
-    }
     QByteArray answer = withChecksum(QByteArray::fromHex("C0105781") + '\x06');
     if (function == 'W') {
         m_memory.replace(address, length - 2, frame.mid(6, length - 2));
     } else if (function == 'R') {
-        const QByteArray asked =
-            misbehaving && what == Misbehaviour::PreviousRead && !m_lastRead.isEmpty() ? m_lastRead : frame;
-        m_lastRead = frame;
-        const int count = quint8(asked.at(6));
-        answer = withChecksum(QByteArray::fromHex("C01052") + char(count + 2) + asked.mid(4, 2)
-                              + m_memory.mid(quint8(asked.at(4)) << 8 | quint8(asked.at(5)), count));
+        const int count = quint8(frame.at(6));
+        answer = withChecksum(QByteArray::fromHex("C01052") + char(count + 2) + frame.mid(4, 2)
+                              + m_memory.mid(address, count));
     } else if (function == ':') {
         m_clock.hour = frame.at(4);
         m_clock.minute = frame.at(5);
@@ -181,7 +175,7 @@ void PanelSim::handleFrame(const QByteArray &frame)
         m_clock.month = frame.at(5);
         m_clock.year = 2000 + quint8(frame.at(6));
     }
-    if (misbehaving && what == Misbehaviour::Late)
+    if (what == Misbehaviour::Late)
         at(SteadyClock::now() + std::chrono::milliseconds(m_lateDelayMs), [this, answer] { send(answer); });
     else
         send(answer);

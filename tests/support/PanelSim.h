@@ -29,6 +29,7 @@
 #include <chrono>
 #include <deque>
 #include <functional>
+#include <optional>
 
 class QSocketNotifier;
 
@@ -39,7 +40,6 @@ public:
     enum class Misbehaviour {
         Silent,       // no answer at all
         Late,         // the right answer, setLateDelayMs() after the frame
-        PreviousRead, // a read answered as the read before it (its address, its data now)
         HangUp,       // no answer: the simulator closes its side of the line and stops
     };
     static constexpr int kAnyAddress = -1;
@@ -63,10 +63,8 @@ public:
         int day = 1, month = 1, year = 2000;
     };
 
-    PanelSim();
-    ~PanelSim();
-    PanelSim(const PanelSim &) = delete;
-    PanelSim &operator=(const PanelSim &) = delete;
+    PanelSim();   // not copied: it owns the line
+    ~PanelSim() { closeLine(); }
 
     // The pseudo-terminal's device (the PC side); empty when it could not
     // be opened.
@@ -102,6 +100,10 @@ public:
     // Writes bytes to the PC at once, outside any answer (Xoff, say).
     void sendRaw(const QByteArray &bytes);
 
+    // `bytes` with their checksum appended: the sum of every byte from the
+    // third on, modulo 256.
+    static QByteArray withChecksum(QByteArray bytes);
+
 private:
     struct Rule {
         Misbehaviour what;
@@ -114,7 +116,9 @@ private:
     void readInput();
     void handleFrame(const QByteArray &frame);
     void send(const QByteArray &bytes);
-    bool takeRule(int address, char function, Misbehaviour *what);
+    std::optional<Misbehaviour> takeRule(int address, char function);
+    // Closes both sides of the pseudo-terminal: the device is gone.
+    void closeLine();
     // Runs fn once the event loop runs at or after `due`.
     void at(SteadyClock::time_point due, std::function<void()> fn);
 
@@ -128,7 +132,6 @@ private:
     int m_baud = 0;
     int m_lateDelayMs = 2500;
     std::deque<Rule> m_rules;
-    QByteArray m_lastRead;
     QByteArray m_input;
     SteadyClock::time_point m_inputSince;
     SteadyClock::time_point m_frameStart; // first byte of the frame being received
