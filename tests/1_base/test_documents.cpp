@@ -211,7 +211,7 @@ void TestDocuments::failedOpenLeavesTheOpenConfigurationAsItWas_data()
     const auto bad = [invalid](const char *row, const char *statements, const char *reason) {
         QTest::newRow(row) << "sql" << statements << -1 << invalid << reason;
     };
-    // A text file is refused the same way through the Open command.
+    // (A text file: the Open command's own test.)
     QTest::newRow("empty file") << "empty" << "" << -1 << invalid << "26 (The file is empty)";
     QTest::newRow("truncated document") << "truncated" << "" << -1 << invalid << "";
     QTest::newRow("missing file") << "missing" << "" << -1 << copy << "";
