@@ -155,7 +155,6 @@ private slots:
     void relaysRunOnInWholeBlocks();
     void failedRefillShowsNoReport_data();
     void failedRefillShowsNoReport();
-    void previewWindowIsReusedAndReadsAfresh();
     void previewOfBlankLabelsShowsEveryPageWhole();
     void choosersRunTheReportOfTheirTag_data();
     void choosersRunTheReportOfTheirTag();
@@ -451,37 +450,23 @@ void TestPrintCommands::failedRefillShowsNoReport()
     QVERIFY2(rows.size() == 1 && rows.first().contains(QStringLiteral("STALE")), qPrintable(rows.join('\n')));
 }
 
-void TestPrintCommands::previewWindowIsReusedAndReadsAfresh()
+void TestPrintCommands::previewOfBlankLabelsShowsEveryPageWhole()
 {
     QVERIFY(runReport(ReportKind::Relays, ReportOutput::Preview));
     FrmPreview *window = FrmPreview::of(ReportKind::Relays);
     QVERIFY(window);
     QTRY_COMPARE(window->pageCount(), 2);
 
-    // Two more relays: the same window, read again.
-    QVERIFY(execBound("INSERT INTO CONFRELES (IDCON, IDREL, TIP, ETIREL) VALUES (0, 4, 192, 'R4'), (0, 5, 192, 'R5')"));
-    QVERIFY(runReport(ReportKind::Relays, ReportOutput::Preview));
-    QCOMPARE(FrmPreview::of(ReportKind::Relays), window);
-    QTRY_COMPARE(window->pageCount(), 3);
-    window->command("CmdLast")->trigger();
-    QCOMPARE(window->findChild<QLabel *>("LblPage")->text(), QStringLiteral("Page 3 of 3"));
-    // Printing from the preview asks the dialog and prints what it shows.
-    window->CmdPrint_Click();
-    QCOMPARE(m_dialogs, 1);
-    QCOMPARE(pdfPages(m_dir.filePath("report.pdf")).size(), 3);
-}
-
-void TestPrintCommands::previewOfBlankLabelsShowsEveryPageWhole()
-{
-    // Labels read from a blank panel: sixteen NUL characters each. On every
-    // page of the preview each frame, heading and caption shows, and the
-    // labels show as blanks.
+    // Labels read from a blank panel: sixteen NUL characters each, on six
+    // relays. The same window reads them afresh. On every page of the
+    // preview each frame, heading and caption shows, and the labels show as
+    // blanks.
     const QString blank(16, QChar(0));
     QVERIFY(execBound("DELETE FROM CONFRELES") && addDefaultRelayRows(0, 1, 6));
     QVERIFY(execBound("UPDATE CONFRELES SET ETIREL = ?, IL1 = 1, FL1 = 2", {blank}));
     QVERIFY(execBound("UPDATE CONFZONAS SET ETIZON = ?", {blank}));
     QVERIFY(runReport(ReportKind::Relays, ReportOutput::Preview));
-    FrmPreview *window = FrmPreview::of(ReportKind::Relays);
+    QCOMPARE(FrmPreview::of(ReportKind::Relays), window);
     window->resize(800, 1250);   // a whole page at the width of the window
     QTRY_COMPARE(window->pageCount(), 4);
     const Report &report = window->report();
@@ -504,6 +489,11 @@ void TestPrintCommands::previewOfBlankLabelsShowsEveryPageWhole()
             }
         }
     }
+    QCOMPARE(window->findChild<QLabel *>("LblPage")->text(), QStringLiteral("Page 4 of 4"));
+    // Printing from the preview asks the dialog and prints what it shows.
+    window->CmdPrint_Click();
+    QCOMPARE(m_dialogs, 1);
+    QCOMPARE(pdfPages(m_dir.filePath("report.pdf")).size(), 4);
 }
 
 void TestPrintCommands::choosersRunTheReportOfTheirTag_data()
