@@ -14,7 +14,6 @@ private slots:
     void captionsFollowTheLanguageButTheTimeCommand();
     void loadMain_data();
     void loadMain();
-    void printFollowsTheEditingWindows();
     void statusTexts();
     void statusPanelCheckMarkAndVisibilityMayDisagree();
     void windowMenuListsAndActivatesTheChildWindows();
@@ -63,30 +62,47 @@ void TestMainWindow::loadMain_data()
 {
     QTest::addColumn<bool>("open");
     QTest::addColumn<bool>("restored");
+    QTest::addColumn<QString>("loaded");   // the one child window loaded
     QTest::addColumn<QString>("title");
     QTest::addColumn<QStringList>("enabled");
     QStringList all = FrmMain::menuItemNames();
-    all.removeAll("MnuArxImp");   // print and preview stay with Chk_PrnBut
+    all.removeAll("MnuArxImp");   // print and preview follow the editing windows
     all.removeAll("MnuArxVis");
     all << QStringList({"1", "2", "3", "8", "9", "10", "12", "14", "15", "16", "toolbar", "window"});
-    QTest::newRow("open") << true << false << QStringLiteral("Hotel.vcs - ") << all;
-    QTest::newRow("nothing open") << false << true << QString()
-                                  << QStringList({"MnuArx", "MnuArxNew", "MnuArxOpen", "MnuArxSal", "MnuEdi", "MnuPrg",
-                                                  "MnuCom", "MnuVer", "MnuVen", "MnuHelp", "MnuHelpAbt", "1", "2",
-                                                  "toolbar", "window"});
+    const QStringList closed{"MnuArx", "MnuArxNew", "MnuArxOpen", "MnuArxSal", "MnuEdi", "MnuPrg", "MnuCom",
+                             "MnuVer", "MnuVen", "MnuHelp", "MnuHelpAbt", "1", "2", "toolbar", "window"};
+    const QStringList print{"MnuArxImp", "MnuArxVis", "5", "6"};
+    const QString hotel = QStringLiteral("Hotel.vcs - ");
+    // The progress box is no editing window.
+    QTest::newRow("open, progress box") << true << false << "FrmLoad" << hotel << all;
+    QTest::newRow("open, general window") << true << false << "FrmConf" << hotel << all + print;
+    QTest::newRow("open, relay window") << true << false << "FrmRel" << hotel << all + print;
+    QTest::newRow("nothing open") << false << true << "" << QString() << closed;
+    // Print and preview are set last: with nothing open but an editing
+    // window still loaded, they stay on.
+    QTest::newRow("nothing open, zone window") << false << true << "FrmZon" << QString() << closed + print;
 }
 
 void TestMainWindow::loadMain()
 {
     QFETCH(bool, open);
     QFETCH(bool, restored);
+    QFETCH(QString, loaded);
     QFETCH(QString, title);
     QFETCH(QStringList, enabled);
-    appState().WorkingName = QStringLiteral("Hotel.vcs");
-    appState().ConfRecup = restored;
-    // From the other state, so that every item's state is LOAD_MAIN's doing.
+    AppState &s = appState();
+    s.WorkingName = QStringLiteral("Hotel.vcs");
+    s.ConfRecup = restored;
+    const QList<std::pair<QString, bool *>> flags = {{"FrmConf", &s.FrmConfCargado},
+                                                     {"FrmZon", &s.FrmZonCargado},
+                                                     {"FrmRel", &s.FrmRelCargado},
+                                                     {"FrmLoad", &s.FrmLoadCargado}};
+    // From the other state with every window loaded, so that every item's
+    // state is LOAD_MAIN's doing.
     for (bool state : {!open, open}) {
-        appState().ConfCargada = state;
+        s.ConfCargada = state;
+        for (const auto &[name, flag] : flags)
+            *flag = state != open || name == loaded;
         m_fx.main->LOAD_MAIN();
     }
 
@@ -98,35 +114,6 @@ void TestMainWindow::loadMain()
     QCOMPARE(on, enabled);
     QCOMPARE(m_fx.main->PnlConf()->isHidden(), !open);
     QVERIFY(m_fx.main->menuItem("MnuVerCon")->isChecked());
-}
-
-void TestMainWindow::printFollowsTheEditingWindows()
-{
-    FrmMain &main = *m_fx.main;
-    // 1 when print and preview are on in the menu and the toolbar, 0 when off.
-    const auto printOn = [&main] {
-        const QList<bool> state{main.menuItem("MnuArxImp")->isEnabled(), main.toolButton(5)->isEnabled(),
-                                main.menuItem("MnuArxVis")->isEnabled(), main.toolButton(6)->isEnabled()};
-        return state.count(true) == 4 ? 1 : state.count(false) == 4 ? 0 : -1;
-    };
-    AppState &s = appState();
-    for (bool *flag : {&s.FrmConfCargado, &s.FrmZonCargado, &s.FrmRelCargado}) {
-        for (bool on : {true, false}) {
-            *flag = on;
-            main.Chk_PrnBut();
-            QCOMPARE(printOn(), int(on));
-        }
-    }
-    // Chk_PrnBut runs last in LOAD_MAIN: with nothing open but an editing
-    // window still loaded, print stays on. The progress box is no editing
-    // window.
-    s.FrmZonCargado = true;
-    main.LOAD_MAIN();
-    QVERIFY(printOn() == 1 && !main.menuItem("MnuArxSav")->isEnabled());
-    s.FrmZonCargado = false;
-    s.FrmLoadCargado = s.ConfCargada = true;
-    main.LOAD_MAIN();
-    QCOMPARE(printOn(), 0);
 }
 
 void TestMainWindow::statusTexts()
