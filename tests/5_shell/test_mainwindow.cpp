@@ -3,7 +3,6 @@
 // following the editing windows, the status panel and the window list.
 
 #include "Captions.h"
-#include "FrmLoad.h"
 #include "MainWindowFixture.h"
 
 class TestMainWindow : public QObject {
@@ -17,7 +16,6 @@ private slots:
     void statusTexts();
     void statusPanelCheckMarkAndVisibilityMayDisagree();
     void windowMenuListsAndActivatesTheChildWindows();
-    void progressBoxOfOneRelayCentresOnTheMainWindow();
 
 private:
     MainWindowFixture m_fx;
@@ -179,20 +177,6 @@ void TestMainWindow::windowMenuListsAndActivatesTheChildWindows()
     QCOMPARE(entries.at(5)->text(), QStringLiteral("&1 Zones of the hotel"));
     entries.at(5)->trigger();
     QCOMPARE(m_fx.main->documentArea()->activeSubWindow()->widget(), zones);
-}
-
-void TestMainWindow::progressBoxOfOneRelayCentresOnTheMainWindow()
-{
-    m_fx.main->showNormal();
-    m_fx.main->resize(1000, 700);
-    QCoreApplication::processEvents();
-    Show_Load();
-    QWidget *frame = FrmLoad::loaded()->parentWidget();
-    QCOMPARE(frame->parentWidget()->parentWidget(), m_fx.main->documentArea());
-    // Half the main window's size less half the box's, inside the document
-    // area; the main window's own position plays no part.
-    QCOMPARE(frame->pos(),
-             QPoint(m_fx.main->width() / 2 - frame->width() / 2, m_fx.main->height() / 2 - frame->height() / 2));
 }
 
 QTEST_MAIN(TestMainWindow)
