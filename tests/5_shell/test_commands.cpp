@@ -73,16 +73,16 @@ void TestCommands::toolbarButtonsRunTheirCommands()
 void TestCommands::commandTakesAwayAndGivesBack_data()
 {
     // Send and receive disable the toolbar and the seven menus, the clock
-    // the whole window; the frames of the command reach the panel.
+    // the whole window. (The frames each command sends: the transfers' own
+    // test.)
     QTest::addColumn<QString>("command");
     QTest::addColumn<QStringList>("off"); // disabled when the end is told
     QTest::addColumn<QStringList>("on");  // still enabled then
-    QTest::addColumn<QString>("frames");  // function codes of the frames the panel saw
     const QStringList menus{"MnuArx", "MnuCom", "MnuEdi", "MnuHelp", "MnuPrg", "MnuVen", "MnuVer", "toolbar"};
     const QStringList window{"window"};
-    QTest::newRow("send") << "MnuComSend" << menus << window << QString(5 + 3 + 2 * 2, QLatin1Char('W'));
-    QTest::newRow("receive") << "MnuComRec" << menus << window << QString(5 + 7 + 2 * 1, QLatin1Char('R'));
-    QTest::newRow("clock") << "MnuComTime" << window << QStringList() << ":;";
+    QTest::newRow("send") << "MnuComSend" << menus << window;
+    QTest::newRow("receive") << "MnuComRec" << menus << window;
+    QTest::newRow("clock") << "MnuComTime" << window << QStringList();
 }
 
 void TestCommands::commandTakesAwayAndGivesBack()
@@ -92,7 +92,6 @@ void TestCommands::commandTakesAwayAndGivesBack()
     QFETCH(QStringList, on);
     m_fx.sim->setMemory(AdrNumZon, QByteArray::fromHex("0701")); // 7 zones, 1 relay
     const QStringList before = m_fx.enabledCommands();
-    QVERIFY(before.contains(command));
     QStringList during;
     m_fx.boxes->onShow = [&](const ShownBox &) { during = m_fx.enabledCommands(); };
     QVERIFY(openPortSettings());
@@ -102,10 +101,6 @@ void TestCommands::commandTakesAwayAndGivesBack()
     for (const QString &item : off + on)
         QCOMPARE(during.contains(item), on.contains(item));
     QCOMPARE(m_fx.enabledCommands(), before);
-    QString frames;
-    for (const QByteArray &frame : m_fx.sim->receivedFrames())
-        frames += QLatin1Char(frame.at(2));
-    QTEST(frames, "frames");
     // A receive shows the panel's counts in the status panel at once.
     QCOMPARE(m_fx.main->LblCon(2)->text().endsWith(QLatin1Char('7')), command == QLatin1String("MnuComRec"));
 }
@@ -203,7 +198,6 @@ void TestCommands::aboutBox()
     const QWidget *frame = frameOf(box);
     QCOMPARE(frame->pos(), QPoint(m_fx.main->width() / 2 - frame->width() / 2, 20));
     // One box at a time; OK closes it.
-    m_fx.main->TolBarBut_ButtonClick(4);   // a gap: nothing
     m_fx.main->MnuHelpAbt_Click();
     QCOMPARE(m_fx.main->documentArea()->subWindowList().size(), 1);
     box->CmdOK()->click();
