@@ -96,9 +96,7 @@ void TestMainWindow::captionsFollowTheLanguageButTheTimeCommand()
 void TestMainWindow::loadMain_data()
 {
     QTest::addColumn<bool>("open");
-    QTest::addColumn<bool>("restored");
     QTest::addColumn<QString>("loaded");   // the one child window loaded
-    QTest::addColumn<QString>("title");
     QTest::addColumn<QStringList>("enabled");
     QStringList all = FrmMain::menuItemNames();
     all.removeAll("MnuArxImp");   // print and preview follow the editing windows
@@ -107,27 +105,25 @@ void TestMainWindow::loadMain_data()
     const QStringList closed{"MnuArx", "MnuArxNew", "MnuArxOpen", "MnuArxSal", "MnuEdi", "MnuPrg", "MnuCom",
                              "MnuVer", "MnuVen", "MnuHelp", "MnuHelpAbt", "1", "2", "toolbar", "window"};
     const QStringList print{"MnuArxImp", "MnuArxVis", "5", "6"};
-    const QString hotel = QStringLiteral("Hotel.vcs - ");
     // The progress box is no editing window.
-    QTest::newRow("open, progress box") << true << false << "FrmLoad" << hotel << all;
-    QTest::newRow("open, general window") << true << false << "FrmConf" << hotel << all + print;
-    QTest::newRow("open, relay window") << true << false << "FrmRel" << hotel << all + print;
-    QTest::newRow("nothing open") << false << true << "" << QString() << closed;
+    QTest::newRow("open, progress box") << true << "FrmLoad" << all;
+    QTest::newRow("open, general window") << true << "FrmConf" << all + print;
+    QTest::newRow("open, relay window") << true << "FrmRel" << all + print;
+    QTest::newRow("nothing open") << false << "" << closed;
     // Print and preview are set last: with nothing open but an editing
     // window still loaded, they stay on.
-    QTest::newRow("nothing open, zone window") << false << true << "FrmZon" << QString() << closed + print;
+    QTest::newRow("nothing open, zone window") << false << "FrmZon" << closed + print;
 }
 
 void TestMainWindow::loadMain()
 {
     QFETCH(bool, open);
-    QFETCH(bool, restored);
     QFETCH(QString, loaded);
-    QFETCH(QString, title);
     QFETCH(QStringList, enabled);
     AppState &s = appState();
     s.WorkingName = QStringLiteral("Hotel.vcs");
-    s.ConfRecup = restored;
+    // The restored mark names nothing when nothing is open.
+    s.ConfRecup = !open;
     const QList<std::pair<QString, bool *>> flags = {{"FrmConf", &s.FrmConfCargado},
                                                      {"FrmZon", &s.FrmZonCargado},
                                                      {"FrmRel", &s.FrmRelCargado},
@@ -141,7 +137,7 @@ void TestMainWindow::loadMain()
         m_fx.main->LOAD_MAIN();
     }
 
-    QCOMPARE(m_fx.main->windowTitle(), title + Str(1109));
+    QCOMPARE(m_fx.main->windowTitle(), (open ? QStringLiteral("Hotel.vcs - ") : QString()) + Str(1109));
     // The toolbar as a whole and the check marks are not LOAD_MAIN's.
     QStringList on = m_fx.enabledCommands();
     on.sort();
