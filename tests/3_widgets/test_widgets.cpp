@@ -1,7 +1,8 @@
 // The small shared widgets. The progress box: loaded by its first use as a
 // disabled child window of the main window's document area, its loaded flag
-// following it, set up by Show_Load for a one-relay transfer and by
-// Show_Sync for an exchange, and taken away by End_Comm. The message boxes
+// following it, set up by Show_Load for a one-relay transfer (centred on
+// the main window) and by Show_Sync for an exchange, and taken away by
+// End_Comm. The message boxes
 // the program shows: every line of the prompt shows whole (a long prompt
 // wraps) and the box is wide enough for its whole title in a window
 // manager's title bar, in both languages, and belongs to the program's
@@ -29,14 +30,22 @@ Q_DECLARE_METATYPE(EditCommand)
 class TestWidgets : public QObject {
     Q_OBJECT
 private slots:
+    void initTestCase()
+    {
+        // The document area below room the main window's menus and toolbar
+        // take, the main window away from the screen's corner.
+        auto *layout = new QVBoxLayout(&m_main);
+        layout->setContentsMargins(0, 80, 0, 0);
+        layout->addWidget(&m_area);
+        m_main.setGeometry(50, 40, 800, 680);
+        m_main.show();
+    }
     void init()
     {
         appState() = AppState{};
         // As the main window has it: the area scrolls to windows beyond it.
         m_area.setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
         m_area.setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-        m_area.resize(800, 600);
-        m_area.show();
         setMdiArea(&m_area);
     }
     void cleanup()
@@ -56,19 +65,18 @@ private slots:
     void arrangements();
 
 private:
+    QWidget m_main;
     QMdiArea m_area;
 };
 
 void TestWidgets::progressBoxFromLoadToEndComm()
 {
     FrmLoad::unload(); // nothing loaded: harmless
-    QVERIFY(!appState().FrmLoadCargado);
     QPointer<FrmLoad> first = FrmLoad::load();
     QCOMPARE(FrmLoad::load(), first.data()); // one box, however often it is used
     QVERIFY(appState().FrmLoadCargado && first->ProBar()->maximum() == 100);
     QVERIFY2(!first->isEnabled(), "the box takes no input until a one-relay transfer enables it");
-    // A child window of the document area, shown at once, centred in it
-    // (Show_Load centres it on the main window: see the main window's test).
+    // A child window of the document area, shown at once, centred in it.
     auto *sub = qobject_cast<QMdiSubWindow *>(first->parentWidget());
     QVERIFY(sub && m_area.subWindowList().contains(sub) && sub->isVisible());
     QVERIFY((sub->geometry().center() - m_area.rect().center()).manhattanLength() <= 2);
@@ -86,9 +94,12 @@ void TestWidgets::progressBoxFromLoadToEndComm()
     appState().MaxProg = 40;
     Show_Load();
     QVERIFY(box->ProBar()->maximum() == 40 && box->ProBar()->value() == 0 && box->isEnabled());
-    // Outer size 4800 by 1170 twips.
+    // Outer size 4800 by 1170 twips, centred on the main window's size
+    // inside the document area; the main window's own position plays no
+    // part.
     QWidget *frame = box->parentWidget();
     QVERIFY(frame->isVisible() && frame->size() == QSize(twips(4800), twips(1170)));
+    QCOMPARE(frame->pos(), QPoint(m_main.width() / 2 - frame->width() / 2, m_main.height() / 2 - frame->height() / 2));
 
     appState().TimeOut = true;
     Show_Sync();
@@ -108,6 +119,8 @@ void TestWidgets::boxShowsWholeTextAndTitle_data()
 
     const QString path = QStringLiteral("/home/installer/.local/share/ORBITarsis/Vuvurov.mdb");
     const QString lf2 = QStringLiteral("\n\n");
+    // A long line that wraps; lines with a path no wrap can break; a short
+    // prompt under a long title.
     for (Language language : {Language::Spanish, Language::English}) {
         const char *tag = language == Language::Spanish ? "es" : "en";
         QTest::addRow("%s restore question", tag)
@@ -116,9 +129,6 @@ void TestWidgets::boxShowsWholeTextAndTitle_data()
             << Str(1001, language) + path + Str(1, language) + lf2 + QStringLiteral("13 (Permission denied)") + lf2
                    + Str(1002, language)
             << int(MsgOk) << applicationTitle();
-        QTest::addRow("%s port failure", tag)
-            << Str(401, language) + QStringLiteral("1 No such file or directory") << int(MsgCritical)
-            << Str(109, language);
         QTest::addRow("%s short prompt, long title", tag)
             << QStringLiteral("OK") << int(MsgOk) << Str(1109, language);
     }

@@ -1,33 +1,68 @@
 // The main window: its menus' and toolbar's texts, the states LOAD_MAIN
 // gives them with and without an open configuration, the print commands
-// following the editing windows, the status panel and the window list.
+// following the editing windows, the status panel and the window list. Its
+// commands outside the documents: the toolbar's buttons the other tests do
+// not use; the Communication menu against the simulated panel (what the
+// transfers disable while they run, what they give back, the port settings
+// they close first); print and preview of the report of the editing window
+// active last (or of the preview in front), titled with the status panel's
+// configuration caption as it stands, and nothing without an editing window;
+// the preview's keys working at once; and the About box.
 
 #include "Captions.h"
-#include "FrmLoad.h"
+#include "FrmAbt.h"
+#include "FrmCommSys.h"
+#include "FrmConf.h"
+#include "FrmPreview.h"
+#include "FrmWel.h"
 #include "MainWindowFixture.h"
+#include "PrintDialog.h"
+#include "ReportCommands.h"
+
+#include <QPrinter>
 
 class TestMainWindow : public QObject {
     Q_OBJECT
 private slots:
-    void init() { m_fx.start(); }
-    void cleanup() { m_fx.stop(); }
+    // A configuration open whose name is longer than the status panel shows.
+    void init()
+    {
+        QFile::remove(m_dir.filePath("menu.pdf"));
+        m_fx.start(3, 2, QStringLiteral("Hotel Plaza, ala norte, planta"));
+        Show_ConfInfo();
+        frmComm().setReplyTimeout(FrmComm::ReplyTimeout);
+        m_fx.main->show();
+    }
+    void cleanup()
+    {
+        setPrintDialogHandler({});
+        setPointerHandler({});
+        m_fx.stop();
+    }
     void captionsFollowTheLanguageButTheTimeCommand();
     void loadMain_data();
     void loadMain();
-    void printFollowsTheEditingWindows();
     void statusTexts();
     void statusPanelCheckMarkAndVisibilityMayDisagree();
     void windowMenuListsAndActivatesTheChildWindows();
-    void progressBoxOfOneRelayCentresOnTheMainWindow();
+    void toolbarButtonsRunTheirCommands();
+    void commandTakesAwayAndGivesBack_data();
+    void commandTakesAwayAndGivesBack();
+    void printFollowsTheActiveChild_data();
+    void printFollowsTheActiveChild();
+    void previewTakesTheKeys();
+    void aboutBox();
 
 private:
     MainWindowFixture m_fx;
+    QTemporaryDir m_dir;
 };
 
 void TestMainWindow::captionsFollowTheLanguageButTheTimeCommand()
 {
     // Every menu caption and toolbar tool tip by its string number (a tool
-    // tip without the mnemonic marks).
+    // tip without the mnemonic marks: toolTipText, checked with the shared
+    // widgets).
     const QList<std::pair<const char *, int>> captions = {
         {"MnuArx", 1116},    {"MnuArxNew", 1119},  {"MnuArxOpen", 1120}, {"MnuArxClose", 1217},
         {"MnuArxSav", 1122}, {"MnuArxSavAs", 1218}, {"MnuArxVis", 1205}, {"MnuArxImp", 1118},
@@ -50,8 +85,8 @@ void TestMainWindow::captionsFollowTheLanguageButTheTimeCommand()
         QCOMPARE(main.TolBarBut()->actions().size(), 16);
         for (const auto &[index, id] : tips) {
             const QAction *button = main.toolButton(index);
-            QVERIFY(!button->icon().isNull() && !button->toolTip().contains(QLatin1Char('&')));
-            QCOMPARE(button->toolTip(), QString(Str(id, language)).remove(QLatin1Char('&')));
+            QVERIFY(!button->icon().isNull());
+            QCOMPARE(button->toolTip(), toolTipText(Str(id, language)));
         }
         // The time command keeps its own caption in every language.
         QCOMPARE(main.menuItem("MnuComTime")->text(), QStringLiteral("Enviar &Fecha y Hora"));
@@ -62,35 +97,48 @@ void TestMainWindow::captionsFollowTheLanguageButTheTimeCommand()
 void TestMainWindow::loadMain_data()
 {
     QTest::addColumn<bool>("open");
-    QTest::addColumn<bool>("restored");
-    QTest::addColumn<QString>("title");
+    QTest::addColumn<QString>("loaded");   // the one child window loaded
     QTest::addColumn<QStringList>("enabled");
     QStringList all = FrmMain::menuItemNames();
-    all.removeAll("MnuArxImp");   // print and preview stay with Chk_PrnBut
+    all.removeAll("MnuArxImp");   // print and preview follow the editing windows
     all.removeAll("MnuArxVis");
     all << QStringList({"1", "2", "3", "8", "9", "10", "12", "14", "15", "16", "toolbar", "window"});
-    QTest::newRow("open") << true << false << QStringLiteral("Hotel.vcs - ") << all;
-    QTest::newRow("nothing open") << false << true << QString()
-                                  << QStringList({"MnuArx", "MnuArxNew", "MnuArxOpen", "MnuArxSal", "MnuEdi", "MnuPrg",
-                                                  "MnuCom", "MnuVer", "MnuVen", "MnuHelp", "MnuHelpAbt", "1", "2",
-                                                  "toolbar", "window"});
+    const QStringList closed{"MnuArx", "MnuArxNew", "MnuArxOpen", "MnuArxSal", "MnuEdi", "MnuPrg", "MnuCom",
+                             "MnuVer", "MnuVen", "MnuHelp", "MnuHelpAbt", "1", "2", "toolbar", "window"};
+    const QStringList print{"MnuArxImp", "MnuArxVis", "5", "6"};
+    // The progress box is no editing window.
+    QTest::newRow("open, progress box") << true << "FrmLoad" << all;
+    QTest::newRow("open, general window") << true << "FrmConf" << all + print;
+    QTest::newRow("open, relay window") << true << "FrmRel" << all + print;
+    QTest::newRow("nothing open") << false << "" << closed;
+    // Print and preview are set last: with nothing open but an editing
+    // window still loaded, they stay on.
+    QTest::newRow("nothing open, zone window") << false << "FrmZon" << closed + print;
 }
 
 void TestMainWindow::loadMain()
 {
     QFETCH(bool, open);
-    QFETCH(bool, restored);
-    QFETCH(QString, title);
+    QFETCH(QString, loaded);
     QFETCH(QStringList, enabled);
-    appState().WorkingName = QStringLiteral("Hotel.vcs");
-    appState().ConfRecup = restored;
-    // From the other state, so that every item's state is LOAD_MAIN's doing.
+    AppState &s = appState();
+    s.WorkingName = QStringLiteral("Hotel.vcs");
+    // The restored mark names nothing when nothing is open.
+    s.ConfRecup = !open;
+    const QList<std::pair<QString, bool *>> flags = {{"FrmConf", &s.FrmConfCargado},
+                                                     {"FrmZon", &s.FrmZonCargado},
+                                                     {"FrmRel", &s.FrmRelCargado},
+                                                     {"FrmLoad", &s.FrmLoadCargado}};
+    // From the other state with every window loaded, so that every item's
+    // state is LOAD_MAIN's doing.
     for (bool state : {!open, open}) {
-        appState().ConfCargada = state;
+        s.ConfCargada = state;
+        for (const auto &[name, flag] : flags)
+            *flag = state != open || name == loaded;
         m_fx.main->LOAD_MAIN();
     }
 
-    QCOMPARE(m_fx.main->windowTitle(), title + Str(1109));
+    QCOMPARE(m_fx.main->windowTitle(), (open ? QStringLiteral("Hotel.vcs - ") : QString()) + Str(1109));
     // The toolbar as a whole and the check marks are not LOAD_MAIN's.
     QStringList on = m_fx.enabledCommands();
     on.sort();
@@ -100,64 +148,35 @@ void TestMainWindow::loadMain()
     QVERIFY(m_fx.main->menuItem("MnuVerCon")->isChecked());
 }
 
-void TestMainWindow::printFollowsTheEditingWindows()
-{
-    FrmMain &main = *m_fx.main;
-    // 1 when print and preview are on in the menu and the toolbar, 0 when off.
-    const auto printOn = [&main] {
-        const QList<bool> state{main.menuItem("MnuArxImp")->isEnabled(), main.toolButton(5)->isEnabled(),
-                                main.menuItem("MnuArxVis")->isEnabled(), main.toolButton(6)->isEnabled()};
-        return state.count(true) == 4 ? 1 : state.count(false) == 4 ? 0 : -1;
-    };
-    AppState &s = appState();
-    for (bool *flag : {&s.FrmConfCargado, &s.FrmZonCargado, &s.FrmRelCargado}) {
-        for (bool on : {true, false}) {
-            *flag = on;
-            main.Chk_PrnBut();
-            QCOMPARE(printOn(), int(on));
-        }
-    }
-    // Chk_PrnBut runs last in LOAD_MAIN: with nothing open but an editing
-    // window still loaded, print stays on. The progress box is no editing
-    // window.
-    s.FrmZonCargado = true;
-    main.LOAD_MAIN();
-    QVERIFY(printOn() == 1 && !main.menuItem("MnuArxSav")->isEnabled());
-    s.FrmZonCargado = false;
-    s.FrmLoadCargado = s.ConfCargada = true;
-    main.LOAD_MAIN();
-    QCOMPARE(printOn(), 0);
-}
-
 void TestMainWindow::statusTexts()
 {
     FrmMain &main = *m_fx.main;
-    // With nothing open the design texts stay and the panel keeps its state.
-    AppState &s = appState();
-    s.NomCon = QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZ1234");
+    const auto texts = [&main] {
+        return QStringList{main.LblCon(0)->text(), main.LblCon(1)->text(), main.LblCon(2)->text(),
+                           main.LblCon(3)->text()};
+    };
+    // Open: the name cut to 25 characters, the panel always number 1, the
+    // panel shown.
+    appState().NumCenInfo = 9;
     main.PnlConf()->hide();
     Show_ConfInfo();
-    QVERIFY(main.LblCon(0)->text() == "CONFIGURACION" && main.LblCon(3)->text() == "REL");
-    QVERIFY(main.PnlConf()->isHidden());
-
-    // Open: the name cut to 25 characters, the panel shown.
-    s.ConfCargada = true;
-    s.NumZon = 128;
-    s.NumRel = 7;
-    s.NumCenInfo = 9;
-    Show_ConfInfo();
-    QCOMPARE((QStringList{main.LblCon(0)->text(), main.LblCon(1)->text(), main.LblCon(2)->text(),
-                          main.LblCon(3)->text()}),
-             (QStringList{" Configuration: ABCDEFGHIJKLMNOPQRSTUVWXY", " N. of Panel: 1", " N. of Zones: 128",
-                          " N. of Relays: 7"}));
+    const QStringList open{" Configuration: Hotel Plaza, ala norte, p", " N. of Panel: 1", " N. of Zones: 3",
+                           " N. of Relays: 2"};
+    QCOMPARE(texts(), open);
     QVERIFY(!main.PnlConf()->isHidden());
+
+    // With nothing open the texts stay and the panel keeps its state.
+    appState().ConfCargada = false;
+    appState().NumZon = 9;
+    main.PnlConf()->hide();
+    Show_ConfInfo();
+    QCOMPARE(texts(), open);
+    QVERIFY(main.PnlConf()->isHidden());
 }
 
 void TestMainWindow::statusPanelCheckMarkAndVisibilityMayDisagree()
 {
     FrmMain &main = *m_fx.main;
-    appState().ConfCargada = true;
-    main.LOAD_MAIN();
     QAction *view = main.menuItem("MnuVerCon");
     view->trigger();
     QVERIFY(!view->isChecked() && main.PnlConf()->isHidden());
@@ -168,7 +187,6 @@ void TestMainWindow::statusPanelCheckMarkAndVisibilityMayDisagree()
     view->trigger();
     QVERIFY(view->isChecked() && !main.PnlConf()->isHidden());
     QAction *tools = main.menuItem("MnuVerHer");
-    QVERIFY(tools->isChecked());
     tools->trigger();
     QVERIFY(main.TolBarBut()->isHidden() && !tools->isChecked());
     tools->trigger();
@@ -177,7 +195,6 @@ void TestMainWindow::statusPanelCheckMarkAndVisibilityMayDisagree()
 
 void TestMainWindow::windowMenuListsAndActivatesTheChildWindows()
 {
-    m_fx.main->show();
     auto *zones = new QWidget;
     zones->setWindowTitle(QStringLiteral("Zones of the hotel"));
     showAsChild(zones);
@@ -194,18 +211,160 @@ void TestMainWindow::windowMenuListsAndActivatesTheChildWindows()
     QCOMPARE(m_fx.main->documentArea()->activeSubWindow()->widget(), zones);
 }
 
-void TestMainWindow::progressBoxOfOneRelayCentresOnTheMainWindow()
+void TestMainWindow::toolbarButtonsRunTheirCommands()
 {
-    m_fx.main->showNormal();
-    m_fx.main->resize(1000, 700);
-    QCoreApplication::processEvents();
-    Show_Load();
-    QWidget *frame = FrmLoad::loaded()->parentWidget();
-    QCOMPARE(frame->parentWidget()->parentWidget(), m_fx.main->documentArea());
-    // Half the main window's size less half the box's, inside the document
-    // area; the main window's own position plays no part.
-    QCOMPARE(frame->pos(),
-             QPoint(m_fx.main->width() / 2 - frame->width() / 2, m_fx.main->height() / 2 - frame->height() / 2));
+    // The buttons of the File and Programming menus' commands run in the
+    // tests of those commands; print and preview in printFollowsTheActiveChild.
+    // Here the edit commands, on a box of the general window with "123" in
+    // it, its "2" selected, and the port settings, a child window of the main
+    // window.
+    QLineEdit *box = FrmConf::showWindow()->findChild<QLineEdit *>(QStringLiteral("TxtCon_1"));
+    const QList<std::pair<int, QString>> rows = {{8, "13|2"}, {9, "123|2"}, {10, "143|4"}};
+    for (const auto &[button, after] : rows) {
+        box->setText(QStringLiteral("123"));
+        box->setFocus();
+        box->setSelection(1, 1);
+        QGuiApplication::clipboard()->setText(QStringLiteral("4"));
+        m_fx.main->toolButton(button)->trigger();
+        QCOMPARE(box->text() + QLatin1Char('|') + QGuiApplication::clipboard()->text(), after);
+    }
+    appState().PuertoOk = true;
+    m_fx.main->toolButton(12)->trigger();
+    QVERIFY(!appState().PuertoOk && portSettingsWindow() && m_fx.main->activeChild() == portSettingsWindow());
+}
+
+void TestMainWindow::commandTakesAwayAndGivesBack_data()
+{
+    // Send and receive disable the toolbar and the seven menus, the clock
+    // the whole window. (The frames each command sends: the transfers' own
+    // test.)
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<QStringList>("off"); // disabled when the end is told
+    QTest::addColumn<QStringList>("on");  // still enabled then
+    const QStringList menus{"MnuArx", "MnuCom", "MnuEdi", "MnuHelp", "MnuPrg", "MnuVen", "MnuVer", "toolbar"};
+    const QStringList window{"window"};
+    QTest::newRow("send") << "MnuComSend" << menus << window;
+    QTest::newRow("receive") << "MnuComRec" << menus << window;
+    QTest::newRow("clock") << "MnuComTime" << window << QStringList();
+}
+
+void TestMainWindow::commandTakesAwayAndGivesBack()
+{
+    QFETCH(QString, command);
+    QFETCH(QStringList, off);
+    QFETCH(QStringList, on);
+    m_fx.sim->setMemory(AdrNumZon, QByteArray::fromHex("0701")); // 7 zones, 1 relay
+    const QStringList before = m_fx.enabledCommands();
+    QStringList during;
+    m_fx.boxes->onShow = [&](const ShownBox &) { during = m_fx.enabledCommands(); };
+    QVERIFY(openPortSettings());
+    m_fx.main->menuItem(command)->trigger();
+    m_fx.checkOnlyBox(432, Str(414));
+    QVERIFY2(!portSettingsWindow(), "the port settings close first");
+    for (const QString &item : off + on)
+        QCOMPARE(during.contains(item), on.contains(item));
+    QCOMPARE(m_fx.enabledCommands(), before);
+    // A receive shows the panel's counts in the status panel at once.
+    QCOMPARE(m_fx.main->LblCon(2)->text().endsWith(QLatin1Char('7')), command == QLatin1String("MnuComRec"));
+}
+
+void TestMainWindow::printFollowsTheActiveChild_data()
+{
+    QTest::addColumn<QString>("behind");   // the editing window behind; empty: none
+    QTest::addColumn<QString>("active");   // the window in front; "preview": the relay report's
+    QTest::addColumn<int>("button");
+    QTest::addColumn<QString>("report");   // title of what is printed or previewed; empty: nothing
+    QTest::newRow("general, print") << "FrmZon" << "FrmConf" << 5 << "General Report of Planta 2";
+    QTest::newRow("zones, preview") << "" << "FrmZon" << 6 << "Zones Report of Planta 2";
+    QTest::newRow("relays, preview") << "FrmZon" << "FrmRel" << 6 << "Relays Report of Planta 2";
+    // Another window in front: the editing window active last, or the
+    // report a preview in front shows.
+    QTest::newRow("About box in front") << "FrmZon" << "FrmAbt" << 5 << "Zones Report of Planta 2";
+    QTest::newRow("preview in front") << "FrmZon" << "preview" << 5 << "Relays Report of Planta 2";
+    QTest::newRow("port settings, no editing window") << "" << "FrmCommSys" << 6 << "";
+    QTest::newRow("name in other case") << "" << "frmconf" << 6 << "";
+}
+
+void TestMainWindow::printFollowsTheActiveChild()
+{
+    QFETCH(QString, behind);
+    QFETCH(QString, active);
+    QFETCH(int, button);
+    QFETCH(QString, report);
+    setPrintDialogHandler([this](QPrinter &printer, const QString &) {
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(m_dir.filePath("menu.pdf"));
+        return true;
+    });
+    // The caption as it stands, whatever the configuration is named.
+    m_fx.main->LblCon(0)->setText(QStringLiteral("Planta 2"));
+    for (const QString &name : {behind, active}) {
+        if (name == QLatin1String("preview")) {
+            QVERIFY(runReport(ReportKind::Relays, ReportOutput::Preview));
+        } else if (!name.isEmpty()) {
+            auto *window = new QWidget;
+            window->setObjectName(name);
+            m_fx.main->documentArea()->setActiveSubWindow(showAsChild(window));
+        }
+    }
+    QList<Pointer> pointer;
+    setPointerHandler([&pointer](Pointer p) { pointer << p; });
+
+    m_fx.main->TolBarBut_ButtonClick(button);
+    const QMdiSubWindow *current = m_fx.main->documentArea()->currentSubWindow();
+    const auto *preview = current ? qobject_cast<const FrmPreview *>(current->widget()) : nullptr;
+    QString shown = preview ? preview->windowTitle() : QString();
+    if (button == 5) {
+        shown = m_fx.main->reportPrinter()->docName();   // the title of the report printed
+        QCOMPARE(QFileInfo(m_dir.filePath("menu.pdf")).size() > 0, !report.isEmpty());
+    }
+    QCOMPARE(shown, report);
+    // The hourglass while the report is made, the default pointer after.
+    QCOMPARE(pointer.isEmpty(), report.isEmpty());
+    QVERIFY(pointer.isEmpty() || (pointer.first() == Pointer::Hourglass && pointer.last() == Pointer::Default));
+    QVERIFY(m_fx.boxes->shown.isEmpty());
+}
+
+void TestMainWindow::previewTakesTheKeys()
+{
+    // The relay report of two relays on two pages. Its keys work without a
+    // click on the page: when the preview opens, when it is brought forward
+    // again, and when it was minimised (it comes back to its size).
+    QApplication::setActiveWindow(m_fx.main.get());
+    m_fx.main->MnuPrgRel_Click();
+    QWidget *relays = m_fx.main->activeChild();
+    FrmPreview *preview = nullptr;
+    for (const char *step : {"opens", "forward again", "minimised"}) {
+        if (qstrcmp(step, "forward again") == 0)
+            bringForward(relays);
+        if (qstrcmp(step, "minimised") == 0)
+            frameOf(preview)->showMinimized();
+        m_fx.main->MnuArxVis_Click();
+        preview = qobject_cast<FrmPreview *>(m_fx.main->activeChild());
+        QVERIFY2(preview && !frameOf(preview)->isMinimized(), step);
+        QTRY_COMPARE(preview->pageCount(), 2);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_End, Qt::ControlModifier);
+        QVERIFY2(preview->currentPage() == 2, step);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_PageUp);
+        QVERIFY2(preview->currentPage() == 1, step);
+    }
+}
+
+void TestMainWindow::aboutBox()
+{
+    setCurrentLanguage(Language::Spanish);
+    m_fx.main->menuItem(QStringLiteral("MnuHelpAbt"))->trigger();
+    auto *box = qobject_cast<FrmAbt *>(m_fx.main->activeChild());
+    QVERIFY(box && box->isVisible());
+    QCOMPARE(box->LblVer()->text(), Str(109) + QStringLiteral("     (") + programVersion() + QLatin1Char(')'));
+    // 300 twips from the top, centred on the main window's width.
+    const QWidget *frame = frameOf(box);
+    QCOMPARE(frame->pos(), QPoint(m_fx.main->width() / 2 - frame->width() / 2, 20));
+    // One box at a time; OK closes it.
+    m_fx.main->MnuHelpAbt_Click();
+    QCOMPARE(m_fx.main->documentArea()->subWindowList().size(), 1);
+    box->CmdOK()->click();
+    QTRY_VERIFY(m_fx.main->documentArea()->subWindowList().isEmpty());
 }
 
 QTEST_MAIN(TestMainWindow)
