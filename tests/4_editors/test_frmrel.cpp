@@ -1,13 +1,13 @@
 // One relay: its editing rules without the window (type picks, key
-// filters, the rules on leaving a list or delay box); its read and write
-// against the simulated panel without the window (the frames each phase
-// sends, the one message each ending shows, what a read hands to the window,
-// and that every ending gives the window back with the progress closed, the
-// ticker stopped and the port closed); and the relay window inside the main
-// window: opening it, the type list and the general-activation box on the
-// stored type byte, moving between relays without carrying anything of one
-// relay into another, edits stored as they are made and when the window
-// closes, and reads and writes of the relay shown.
+// filters, the rules on leaving a list or delay box); and the relay window
+// inside the main window: opening it, the type list and the
+// general-activation box on the stored type byte, moving between relays
+// without carrying anything of one relay into another, edits stored as they
+// are made and when the window closes, and reads and writes of the relay
+// shown against the simulated panel (the frames each phase sends, the one
+// message each ending shows, what a read stores and shows, and that every
+// ending gives the window back with the progress closed, the ticker stopped
+// and the port closed).
 
 #include "Cp1252.h"
 #include "FrmCommSys.h"
