@@ -324,9 +324,9 @@ void TestTransfers::commandAgainstThePanel()
         QVERIFY(std::is_sorted(host.percents.cbegin(), host.percents.cend()) && host.percents.last() == 100);
     if (run.command != ':')
         return;
-    // The PC's clock when each frame was built (time before date: the main
-    // window's clock command); no date unless it went out, and a time set
-    // before the date failed stays set.
+    // The PC's clock when each frame was built, time before date; no date
+    // unless it went out, and a time set before the date failed stays set.
+    QVERIFY(run.frames == 0 || m_sim->receivedFrames().first().at(2) == ':');
     const PanelSim::Clock c = m_sim->clock();
     const QDateTime set(QDate(c.year, c.month, c.day), QTime(c.hour, c.minute, c.second));
     if (run.dateFrames == 1)
