@@ -25,7 +25,7 @@
 namespace {
 
 // How the simulated panel or the port is made to behave.
-enum Panel { Answers, Silent, SilentAtLabel, SilentAtZone5, Zones200, NightHour30, NoPort, Unstorable };
+enum Panel { Answers, SilentAtLabel, SilentAtZone5, Zones200, NightHour30, NoPort, Unstorable };
 
 // The commands the open dialog holds: every menu but Help, and the toolbar.
 const QRegularExpression kHeld(QStringLiteral("^(Mnu(Arx|Com|Edi|Prg|Ven|Ver)|toolbar)$"));
@@ -397,15 +397,13 @@ void TestEditors::generalPartAgainstThePanel_data()
     // A read that completes stores the panel's values; one that stops
     // stores nothing and the boxes keep what they had.
     QTest::newRow("read 40 zones where 64 are stored") << 'R' << int(Answers) << 5 << 432;
-    QTest::newRow("read, panel never answers") << 'R' << int(Silent) << 10 << 405;
     QTest::newRow("read, label never answers") << 'R' << int(SilentAtLabel) << 4 + 10 << 405;
     QTest::newRow("read, 200 zones") << 'R' << int(Zones200) << 1 << 839;
     QTest::newRow("read, night hour 30") << 'R' << int(NightHour30) << 4 << 842;
     QTest::newRow("read, port cannot be opened") << 'R' << int(NoPort) << 0 << 401;
     // A write sends the stored values, not the boxes.
     QTest::newRow("write") << 'W' << int(Answers) << 5 << 432;
-    QTest::newRow("write, panel never acknowledges") << 'W' << int(Silent) << 10 << 405;
-    QTest::newRow("write, port cannot be opened") << 'W' << int(NoPort) << 0 << 401;
+    QTest::newRow("write, label never acknowledged") << 'W' << int(SilentAtLabel) << 4 + 10 << 405;
 }
 
 void TestEditors::generalPartAgainstThePanel()
@@ -420,8 +418,6 @@ void TestEditors::generalPartAgainstThePanel()
                                                           : panel == Zones200 ? "0915C802"
                                                                               : "09152802"));
     sim.setMemory(PanelSim::kLabel, QByteArray("PANEL NORTE     "));
-    if (panel == Silent)
-        sim.misbehave(PanelSim::Misbehaviour::Silent, PanelSim::kAlways);
     if (panel == SilentAtLabel)
         sim.misbehave(PanelSim::Misbehaviour::Silent, PanelSim::kAlways, PanelSim::kLabel);
     if (panel == NoPort)

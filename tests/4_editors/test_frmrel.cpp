@@ -1,13 +1,13 @@
 // One relay: its editing rules without the window (type picks, key
-// filters, the rules on leaving a list or delay box); its read and write
-// against the simulated panel without the window (the frames each phase
-// sends, the one message each ending shows, what a read hands to the window,
-// and that every ending gives the window back with the progress closed, the
-// ticker stopped and the port closed); and the relay window inside the main
-// window: opening it, the type list and the general-activation box on the
-// stored type byte, moving between relays without carrying anything of one
-// relay into another, edits stored as they are made and when the window
-// closes, and reads and writes of the relay shown.
+// filters, the rules on leaving a list or delay box); and the relay window
+// inside the main window: opening it, the type list and the
+// general-activation box on the stored type byte, moving between relays
+// without carrying anything of one relay into another, edits stored as they
+// are made and when the window closes, and reads and writes of the relay
+// shown against the simulated panel (the frames each phase sends, the one
+// message each ending shows, what a read stores and shows, and that every
+// ending gives the window back with the progress closed, the ticker stopped
+// and the port closed).
 
 #include "Cp1252.h"
 #include "FrmCommSys.h"
@@ -24,7 +24,7 @@ QString stored(int relay)
                                "FL3, IL4, FL4 FROM CONFRELES WHERE IDREL = %1").arg(relay)).value(0);
 }
 
-enum Setup { AllWell, Type67, SilentLabel, SilentRecord, NoPort, LineLostAtRecord, RowGoneAfterLabel };
+enum Setup { AllWell, Type67, SilentRecord, NoPort, RowGoneAfterLabel };
 
 } // namespace
 
@@ -286,12 +286,7 @@ void TestFrmRel::transfersOfTheRelayShown_data()
                                    << "NOT DEFINED|1|No Active|No Active";
     // The label that arrived before a record that did not is stored.
     QTest::newRow("read, record never answered") << 'r' << int(SilentRecord) << "L" + ten << 405 << arrived << "";
-    QTest::newRow("read, label never answered") << 'r' << int(SilentLabel) << QString(10, 'L') << 405 << typed
-                                                << "";
     QTest::newRow("read, no port") << 'r' << int(NoPort) << "" << 401 << typed << "";
-    // The line goes after the record's first frame: one message, not one
-    // for each attempt left.
-    QTest::newRow("read, line lost at the record") << 'r' << int(LineLostAtRecord) << "LR" << 401 << arrived << "";
     // The label being typed is sent, and the record of the stored row.
     QTest::newRow("write") << 'w' << int(AllWell) << "LR" << 432 << typed << "";
     QTest::newRow("write, record never answered") << 'w' << int(SilentRecord) << "L" + ten << 405 << typed << "";
@@ -308,12 +303,8 @@ void TestFrmRel::transfersOfTheRelayShown()
     sim.setMemory(PanelSim::relayLabel(2), toCp1252(QStringLiteral("PLANTA 2 ñ      ")));
     sim.setMemory(PanelSim::relayRecord(2), QByteArray::fromHex(setup == Type67 ? "430000000000000000000000"
                                                                     : "60AD051E0102030405060708"));
-    if (setup == SilentLabel || setup == SilentRecord) {
-        const int address = setup == SilentLabel ? PanelSim::relayLabel(2) : PanelSim::relayRecord(2);
-        sim.misbehave(PanelSim::Misbehaviour::Silent, PanelSim::kAlways, address);
-    }
-    if (setup == LineLostAtRecord)
-        sim.misbehave(PanelSim::Misbehaviour::HangUp, 1, PanelSim::relayRecord(2));
+    if (setup == SilentRecord)
+        sim.misbehave(PanelSim::Misbehaviour::Silent, PanelSim::kAlways, PanelSim::relayRecord(2));
     if (setup == NoPort)
         test::pointCom1At(QStringLiteral("/dev/orbitarsis-no-such-port"));
     FrmRel *window = open();
