@@ -1,5 +1,7 @@
 #include "ReportRenderer.h"
 
+#include "Cp1252.h"
+
 #include <QFile>
 #include <QHash>
 #include <QFontMetricsF>
@@ -39,17 +41,6 @@ QFont fontOf(const ReportFont &f)
 bool isText(const ReportControl &c)
 {
     return c.kind == ControlKind::Label || c.kind == ControlKind::TextBox;
-}
-
-// What a text shows: a control character (a label read from a blank panel
-// holds sixteen NULs) shows as a blank.
-QString printable(QString text)
-{
-    for (QChar &ch : text) {
-        if (ch.category() == QChar::Other_Control)
-            ch = QLatin1Char(' ');
-    }
-    return text;
 }
 
 // How wide a text's ink is: its advance, less the blank the font leaves
@@ -96,7 +87,9 @@ QString fitLine(const QString &text, const QFontMetricsF &metrics, qreal width, 
 // preview's page loses the frames drawn after it there.
 QStringList textLines(const QString &text, const QFont &font, qreal width, bool wrap, bool words)
 {
-    const QString shown = printable(text);
+    // A control character (a label read from a blank panel holds sixteen
+    // NULs) shows as a blank.
+    const QString shown = controlsAsBlanks(text);
     if (!wrap)
         return {fitLine(shown, QFontMetricsF(font), width, words)};
     QTextLayout layout(shown, font);
