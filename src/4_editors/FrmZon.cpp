@@ -29,14 +29,13 @@ namespace orb {
 
 namespace {
 
-// A label may take, typed or pasted, only what the other label boxes take:
-// what the panel can hold, without control characters.
+// A label may take, typed or pasted, only what the other label boxes take.
 class LabelValidator : public QValidator {
 public:
     using QValidator::QValidator;
     State validate(QString &input, int &) const override
     {
-        return generalTextAcceptable(FieldLabel, input) ? Acceptable : Invalid;
+        return ZoneRowsModel::labelAcceptable(input) ? Acceptable : Invalid;
     }
 };
 

@@ -2,6 +2,7 @@
 
 #include "AppState.h"
 #include "Cp1252.h"
+#include "GeneralFields.h"
 #include "ModBas.h"
 #include "Schema.h"
 #include "Seams.h"
@@ -150,9 +151,6 @@ void ZoneRowsModel::show(int row, const QString &label)
     emit dataChanged(changed, changed, {Qt::DisplayRole, Qt::EditRole});
 }
 
-bool ZoneRowsModel::labelAcceptable(const QString &label)
-{
-    return label.size() <= LenEtiqueta && fitsCp1252(label);
-}
+bool ZoneRowsModel::labelAcceptable(const QString &label) { return generalTextAcceptable(FieldLabel, label); }
 
 } // namespace orb

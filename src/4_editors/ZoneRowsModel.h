@@ -54,7 +54,8 @@ public:
     // grid shows the stored labels again.
     bool storePending();
 
-    // At most LenEtiqueta characters, each one the panel can show.
+    // The rule of every label box: at most LenEtiqueta characters, each one
+    // the panel can show, no control character.
     static bool labelAcceptable(const QString &label);
 
 private:
