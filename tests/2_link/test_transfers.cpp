@@ -6,6 +6,7 @@
 #include "ModCom.h"
 #include "PanelSim.h"
 #include "Strings.h"
+#include "TestHome.h"
 #include "Transfers.h"
 #include "ScriptedBoxes.h"
 #include "TestConfiguration.h"   // also the working database and AppState
@@ -402,5 +403,5 @@ void TestTransfers::receiveRewritesTheWorkingDatabase()
     QCOMPARE(rows("SELECT ETIREL FROM CONFRELES WHERE IDREL = 2"), QStringList(QStringLiteral("EXTINCION       ")));
 }
 
-QTEST_GUILESS_MAIN(TestTransfers)
+ORB_TEST_GUILESS_MAIN(TestTransfers)
 #include "test_transfers.moc"

@@ -19,6 +19,7 @@
 #include "ScriptedBoxes.h"
 #include "Strings.h"
 #include "TestConfiguration.h"
+#include "TestHome.h"
 
 #include <QtPrintSupport>
 #include <QtTest>
@@ -526,5 +527,5 @@ void TestPrintCommands::choosersRunTheReportOfTheirTag()
     QCOMPARE(shown, report);
 }
 
-QTEST_MAIN(TestPrintCommands)
+ORB_TEST_MAIN(TestPrintCommands)
 #include "test_print_commands.moc"

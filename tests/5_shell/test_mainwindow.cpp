@@ -18,6 +18,7 @@
 #include "MainWindowFixture.h"
 #include "PrintDialog.h"
 #include "ReportCommands.h"
+#include "TestHome.h"
 
 #include <QPrinter>
 
@@ -367,5 +368,5 @@ void TestMainWindow::aboutBox()
     QTRY_VERIFY(m_fx.main->documentArea()->subWindowList().isEmpty());
 }
 
-QTEST_MAIN(TestMainWindow)
+ORB_TEST_MAIN(TestMainWindow)
 #include "test_mainwindow.moc"
