@@ -6,6 +6,7 @@
 #include "ModBas.h"
 #include "Seams.h"
 #include "TestConfiguration.h"
+#include "TestHome.h"
 
 #include <QByteArray>
 #include <QFile>
@@ -16,22 +17,16 @@
 
 namespace orbbench {
 
-// Points the data and settings folders into a temporary folder and, unless
-// one is set, picks the offscreen platform. Made before the application
+// The folders of its own every test program starts in (TestHome.h) and a
+// temporary folder for the benchmark's files. Made before the application
 // object; lives as long as the benchmark.
 class BenchHome {
 public:
-    BenchHome()
-    {
-        qputenv("XDG_DATA_HOME", QFile::encodeName(m_dir.filePath(QStringLiteral("data"))));
-        qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_dir.filePath(QStringLiteral("config"))));
-        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-            qputenv("QT_QPA_PLATFORM", "offscreen");
-    }
     bool isValid() const { return m_dir.isValid(); }
     QString filePath(const QString &name) const { return m_dir.filePath(name); }
 
 private:
+    orbtest::TestHome m_home;
     QTemporaryDir m_dir;
 };
 

@@ -43,6 +43,7 @@ public:
     void setWindowEnabled(bool) override {}
     void refreshConfiguration() override {}
     bool closeEditingWindows() override { return true; }
+    void storeTypedEdits() override {}
     void closePortSettings() override {}
     orb::ProgressSink &progress() override { return m_progress; }
 

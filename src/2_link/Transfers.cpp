@@ -206,6 +206,7 @@ void Ena_Main(TransferHost &host, Pointer saved)
 
 void Send_AllConf(TransferHost &host)
 {
+    host.storeTypedEdits();
     const AppState &s = appState();
     Progress progress(host.progress());
     const Pointer saved = setUp(host, int(s.NumZon) + int(s.NumRel) + 5, progress);

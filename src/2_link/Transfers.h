@@ -35,6 +35,9 @@ public:
     // Closes the editing windows before the working database is rewritten;
     // false when one of them stays open.
     virtual bool closeEditingWindows() = 0;
+    // Stores what an editing window holds typed but not yet entered, as
+    // entering it would, before a send reads the configuration.
+    virtual void storeTypedEdits() = 0;
     // Closes the port-settings window without storing its choices.
     virtual void closePortSettings() = 0;
     // Where the transfer shows its progress.

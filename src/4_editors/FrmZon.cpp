@@ -265,6 +265,8 @@ void FrmZon::CmdWr1_Click() { oneZone(ZoneDirection::Write); }
 
 void FrmZon::CmdCan_Click() { frameOf(this)->close(); }
 
+void FrmZon::commitTypedLabel() { m_delegate->commitOpenEditor(); }
+
 void FrmZon::allZones(ZoneDirection direction)
 {
     if (m_busy)

@@ -39,6 +39,11 @@ public:
     QPushButton *CmdCan() const { return m_cmdCan; }
     QTimer &TimBarCom2() { return m_timBarCom2; }
 
+    // Stores a label still being typed in its cell as Return would, with
+    // the same checks; nothing when no cell is being edited. Whatever reads
+    // or judges the configuration calls this first.
+    void commitTypedLabel();
+
 public slots:
     void CmdRd_Click();
     void CmdWr2_Click();

@@ -16,6 +16,8 @@ public:
     QIcon reportCommandIcon(ReportOutput) const override { return {}; }
     // Without a main window there is no set-up to keep.
     std::shared_ptr<QPrinter> reportPrinter() override { return makeReportPrinter(); }
+    // Without a main window no editing window holds anything.
+    void storeTypedEdits() override {}
 };
 
 } // namespace

@@ -30,6 +30,9 @@ public:
     // The one printer set-up that previews and printing share: the printer,
     // paper and file the user chose last.
     virtual std::shared_ptr<QPrinter> reportPrinter() = 0;
+    // Stores what an editing window holds typed but not yet entered, as
+    // entering it would, before a report reads the configuration.
+    virtual void storeTypedEdits() = 0;
 };
 
 // The registered host, or the stand-in.

@@ -3,6 +3,7 @@
 #include "FrmPreview.h"
 #include "ModPrint.h"
 #include "PrintDialog.h"
+#include "PrintHost.h"
 #include "ReportRenderer.h"
 #include "RptCon.h"
 #include "RptRel.h"
@@ -83,6 +84,7 @@ bool printReport(const Report &report, const std::function<void()> &handedOut)
 
 bool runReport(ReportKind kind, ReportOutput output, const std::function<void()> &handedOut)
 {
+    printHost().storeTypedEdits();
     SetPointer(Pointer::Hourglass);
     bool done = false;
     if (const std::shared_ptr<Report> report = prepareReport(kind)) {

@@ -47,6 +47,11 @@ public:
         FrmLoad::unload();
         return true;
     }
+    void storeTypedEdits() override
+    {
+        if (m_main)
+            m_main->storeTypedEdits();
+    }
     void refresh() override
     {
         Show_ConfInfo();
@@ -100,6 +105,7 @@ FileDialogRequest DocumentCommands::dialogRequest(bool save) const
 
 bool DocumentCommands::newOpenQuestion()
 {
+    m_host->storeTypedEdits();
     if (!asksNewOpenQuestion() || askNewOpenQuestion() != AnsYes)
         return true;
     const StoreOutcome outcome = appState().WorkingFile.isEmpty() ? SaveAs() : Save();
@@ -108,6 +114,7 @@ bool DocumentCommands::newOpenQuestion()
 
 bool DocumentCommands::closeQuestion()
 {
+    m_host->storeTypedEdits();
     if (!asksCloseQuestion() || askCloseQuestion() != AnsYes)
         return true;
     // Yes always chooses the document anew.
@@ -179,6 +186,7 @@ void DocumentCommands::Open()
 
 StoreOutcome DocumentCommands::Save()
 {
+    m_host->storeTypedEdits();
     if (!appState().ConfCargada)
         return StoreOutcome::NotStored;
     if (saveRunsSaveAs(m_fileName)) {
@@ -191,6 +199,7 @@ StoreOutcome DocumentCommands::Save()
 
 StoreOutcome DocumentCommands::SaveAs()
 {
+    m_host->storeTypedEdits();
     if (!appState().ConfCargada)
         return StoreOutcome::NotStored;
     const QString chosen = FileDialog(dialogRequest(true));

@@ -34,6 +34,10 @@ public:
     // save question has been answered by then, so a closing window stores
     // nothing into the configuration: what it has not stored is dropped.
     virtual bool closeConfigurationWindows() = 0;
+    // Stores what an editing window holds typed but not yet entered, as
+    // entering it would, so that it counts as a change: every command calls
+    // this before it judges or stores the configuration.
+    virtual void storeTypedEdits() = 0;
     // Status fields, title, menus and toolbar for the current document state.
     virtual void refresh() = 0;
     // Shows the new-configuration dialog, which creates the configuration.

@@ -55,6 +55,7 @@ public:
         Show_ConfInfo();
     }
     bool closeEditingWindows() override { return m_main.closeEditingWindows(); }
+    void storeTypedEdits() override { m_main.storeTypedEdits(); }
     void closePortSettings() override { unloadPortSettings(); }
     ProgressSink &progress() override { return progressBox(); }
 
@@ -513,6 +514,15 @@ void FrmMain::setCommandEnabled(const QString &menuItem, int toolButton, bool en
         item->setEnabled(enabled);
     if (QAction *button = this->toolButton(toolButton))
         button->setEnabled(enabled);
+}
+
+void FrmMain::storeTypedEdits()
+{
+    // Only a zone label can wait in its cell: the relay window stores every
+    // change at once, and the general window's boxes are the configuration
+    // only once its Store button has stored them.
+    if (FrmZon *zones = FrmZon::loaded())
+        zones->commitTypedLabel();
 }
 
 bool FrmMain::closeEditingWindows(QWidget *except)

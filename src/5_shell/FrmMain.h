@@ -66,6 +66,11 @@ public:
     QIcon reportCommandIcon(ReportOutput output) const override;
     std::shared_ptr<QPrinter> reportPrinter() override;
 
+    // Stores what the editing windows hold typed but not yet entered, as
+    // entering it would: the document commands, the reports and the send
+    // call this before they read or judge the configuration.
+    void storeTypedEdits() override;
+
     // A menu item by its name: the seven menus (MnuArx ... MnuHelp) give
     // their menu-bar entry, the others their command. Null for other names.
     QAction *menuItem(const QString &name) const;

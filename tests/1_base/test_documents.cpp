@@ -8,6 +8,7 @@
 #include "ScriptedBoxes.h"
 #include "Strings.h"
 #include "TestConfiguration.h"
+#include "TestHome.h"
 
 #include <QDir>
 #include <QProcess>
@@ -584,6 +585,7 @@ void TestDocuments::killedStoresLeaveAWholeDocument()
 
 int main(int argc, char **argv)
 {
+    const orbtest::TestHome home;
     QCoreApplication app(argc, argv);
     const QStringList args = QCoreApplication::arguments();
     if (args.size() == 4 && args.at(1) == QLatin1String("--store-forever"))

@@ -2,7 +2,9 @@
 // limits its tables enforce, opening it into the configuration header, and
 // its configuration tables as the rest of the program reads and writes them
 // (always the first general row, and the rows of the open configuration only;
-// a write that finds no row says so).
+// a write that finds no row says so). And that this test, started by hand
+// in a user's session, leaves the user's working database and settings
+// alone.
 
 #include "AppState.h"
 #include "ConfigTables.h"
@@ -10,8 +12,11 @@
 #include "ScriptedBoxes.h"
 #include "Strings.h"
 #include "TestConfiguration.h"
+#include "TestHome.h"
 
 #include <QDir>
+#include <QDirIterator>
+#include <QProcess>
 #include <QtTest>
 
 using namespace orb;
@@ -45,6 +50,8 @@ private slots:
     void leadingNumbers();
     void generalRowIsTheFirstRow();
     void rowsOfTheOpenConfigurationOnly();
+    void startedByHandLeavesTheUsersFilesAlone_data();
+    void startedByHandLeavesTheUsersFilesAlone();
 
 private:
     std::unique_ptr<ScriptedBoxes> m_boxes;
@@ -233,5 +240,77 @@ void TestModBas::rowsOfTheOpenConfigurationOnly()
     QVERIFY(!storeRelayRow(missing));
 }
 
-QTEST_GUILESS_MAIN(TestModBas)
+namespace {
+
+// Every file under a folder with its contents, and every folder.
+QMap<QString, QByteArray> filesUnder(const QString &folder)
+{
+    QMap<QString, QByteArray> files;
+    QDirIterator it(folder, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        QFile file(path);
+        QByteArray contents("folder");
+        if (!it.fileInfo().isDir())
+            contents = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("unreadable");
+        files.insert(QDir(folder).relativeFilePath(path), contents);
+    }
+    return files;
+}
+
+} // namespace
+
+void TestModBas::startedByHandLeavesTheUsersFilesAlone_data()
+{
+    // Where a user's session keeps the data and settings: the default
+    // folders under the home, or XDG folders of its own.
+    QTest::addColumn<QString>("data");
+    QTest::addColumn<QString>("config");
+    QTest::newRow("home") << ".local/share" << ".config";
+    QTest::newRow("XDG") << "xdg/data" << "xdg/config";
+}
+
+void TestModBas::startedByHandLeavesTheUsersFilesAlone()
+{
+    QFETCH(QString, data);
+    QFETCH(QString, config);
+    // A user's working database and marks naming it.
+    QTemporaryDir user;
+    QVERIFY(QDir(user.path()).mkpath(data + QStringLiteral("/ORBITarsis")));
+    QVERIFY(QDir(user.path()).mkpath(config + QStringLiteral("/ORBITarsis")));
+    QFile working(user.filePath(data + QStringLiteral("/ORBITarsis/Vuvurov.mdb")));
+    QVERIFY(working.open(QIODevice::WriteOnly) && working.write("the user's configuration") > 0);
+    working.close();
+    QFile marks(user.filePath(config + QStringLiteral("/ORBITarsis/ORBITarsis.conf")));
+    QVERIFY(marks.open(QIODevice::WriteOnly)
+            && marks.write("[Properties]\nWorkingFile=/home/user/Planta.vcs\nWorkingName=Planta.vcs\n") > 0);
+    marks.close();
+    const QMap<QString, QByteArray> before = filesUnder(user.path());
+
+    // This program started in that session, without what a test program
+    // hands to the programs it starts, runs a test that makes and deletes
+    // the working database.
+    QProcessEnvironment session = QProcessEnvironment::systemEnvironment();
+    for (const QString &name : session.keys()) {
+        if (name == QLatin1String("HOME") || name.startsWith(QLatin1String("XDG_"))
+            || name == QLatin1String(TestHome::kInherited))
+            session.remove(name);
+    }
+    session.insert(QStringLiteral("HOME"), user.path());
+    if (!data.startsWith(QLatin1Char('.'))) {
+        session.insert(QStringLiteral("XDG_DATA_HOME"), user.filePath(data));
+        session.insert(QStringLiteral("XDG_CONFIG_HOME"), user.filePath(config));
+    }
+    QProcess test;
+    test.setProcessEnvironment(session);
+    test.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    test.start(QCoreApplication::applicationFilePath(), {QStringLiteral("newDatabaseHoldsOnlyTheLookupRows")});
+    QVERIFY(test.waitForFinished(120000));
+    QVERIFY2(test.exitStatus() == QProcess::NormalExit && test.exitCode() == 0, test.readAllStandardOutput());
+
+    QCOMPARE(filesUnder(user.path()), before);
+}
+
+ORB_TEST_GUILESS_MAIN(TestModBas)
 #include "test_modbas.moc"

@@ -3,6 +3,7 @@
 // the right table.
 
 #include "Strings.h"
+#include "TestHome.h"
 
 #include <QDirIterator>
 #include <QRegularExpression>
@@ -90,5 +91,5 @@ void TestStrings::missingIdIsVisible()
     QVERIFY(!hasString(999999, Language::Spanish));
 }
 
-QTEST_GUILESS_MAIN(TestStrings)
+ORB_TEST_GUILESS_MAIN(TestStrings)
 #include "test_strings.moc"

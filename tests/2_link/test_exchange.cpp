@@ -17,6 +17,7 @@
 #include "ScriptedBoxes.h"
 #include "Strings.h"
 #include "TestConfiguration.h"
+#include "TestHome.h"
 
 #include <QRandomGenerator>
 #include <QtTest>
@@ -442,5 +443,5 @@ void TestExchange::waitEndsWhenTheProgramQuits()
     QVERIFY(!comm.waiting() && m_boxes.shown.isEmpty());
 }
 
-QTEST_GUILESS_MAIN(TestExchange)
+ORB_TEST_GUILESS_MAIN(TestExchange)
 #include "test_exchange.moc"

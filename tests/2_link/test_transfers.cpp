@@ -6,6 +6,7 @@
 #include "ModCom.h"
 #include "PanelSim.h"
 #include "Strings.h"
+#include "TestHome.h"
 #include "Transfers.h"
 #include "ScriptedBoxes.h"
 #include "TestConfiguration.h"   // also the working database and AppState
@@ -59,6 +60,7 @@ public:
     void setWindowEnabled(bool on) override { enabled << on; }
     void refreshConfiguration() override { ++refreshed; }
     bool closeEditingWindows() override { ++editorsClosed; return editorsClose; }
+    void storeTypedEdits() override {}
     void closePortSettings() override { ++portSettingsClosed; }
     ProgressSink &progress() override { return *this; }
 
@@ -402,5 +404,5 @@ void TestTransfers::receiveRewritesTheWorkingDatabase()
     QCOMPARE(rows("SELECT ETIREL FROM CONFRELES WHERE IDREL = 2"), QStringList(QStringLiteral("EXTINCION       ")));
 }
 
-QTEST_GUILESS_MAIN(TestTransfers)
+ORB_TEST_GUILESS_MAIN(TestTransfers)
 #include "test_transfers.moc"

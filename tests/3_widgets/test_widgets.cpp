@@ -19,6 +19,7 @@
 #include "QtSeams.h"
 #include "Seams.h"
 #include "Strings.h"
+#include "TestHome.h"
 
 #include <QtTest>
 #include <QtWidgets>
@@ -330,5 +331,5 @@ void TestWidgets::arrangements()
     QVERIFY(shownWhole());
 }
 
-QTEST_MAIN(TestWidgets)
+ORB_TEST_MAIN(TestWidgets)
 #include "test_widgets.moc"

@@ -20,6 +20,7 @@
 #include "FrmRel.h"
 #include "FrmZon.h"
 #include "MainWindowFixture.h"
+#include "TestHome.h"
 #include "ZoneRowsModel.h"
 
 namespace {
@@ -747,5 +748,5 @@ void TestEditors::labelBytesThatAreNoCharacterReadAsBlanks()
     QTEST(rows(labels), "stored");
 }
 
-QTEST_MAIN(TestEditors)
+ORB_TEST_MAIN(TestEditors)
 #include "test_editors.moc"

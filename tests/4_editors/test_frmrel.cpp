@@ -15,6 +15,7 @@
 #include "FrmRel.h"
 #include "MainWindowFixture.h"
 #include "RelayRules.h"
+#include "TestHome.h"
 
 namespace {
 // The programming columns of one relay, joined by "|".
@@ -344,5 +345,5 @@ void TestFrmRel::transfersOfTheRelayShown()
     }
 }
 
-QTEST_MAIN(TestFrmRel)
+ORB_TEST_MAIN(TestFrmRel)
 #include "test_frmrel.moc"

@@ -9,6 +9,7 @@
 #include "ScriptedBoxes.h"
 #include "Strings.h"
 #include "TestConfiguration.h"
+#include "TestHome.h"
 
 #include <QtTest>
 #include <QtWidgets>
@@ -185,5 +186,5 @@ void TestPortSettings::windowShowsAndStores()
     QCOMPARE(storedRow(), stored);
 }
 
-QTEST_MAIN(TestPortSettings)
+ORB_TEST_MAIN(TestPortSettings)
 #include "test_port_settings.moc"

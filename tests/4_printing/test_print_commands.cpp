@@ -19,6 +19,7 @@
 #include "ScriptedBoxes.h"
 #include "Strings.h"
 #include "TestConfiguration.h"
+#include "TestHome.h"
 
 #include <QtPrintSupport>
 #include <QtTest>
@@ -35,6 +36,7 @@ public:
     QSize mainWindowSize() const override { return {900, 700}; }
     QIcon reportCommandIcon(ReportOutput) const override { return {}; }
     std::shared_ptr<QPrinter> reportPrinter() override { return printer; }
+    void storeTypedEdits() override {}
     std::shared_ptr<QPrinter> printer = makeReportPrinter();
 };
 
@@ -526,5 +528,5 @@ void TestPrintCommands::choosersRunTheReportOfTheirTag()
     QCOMPARE(shown, report);
 }
 
-QTEST_MAIN(TestPrintCommands)
+ORB_TEST_MAIN(TestPrintCommands)
 #include "test_print_commands.moc"

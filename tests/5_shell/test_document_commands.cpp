@@ -5,6 +5,7 @@
 #include "DocumentCommands.h"
 #include "FrmNew.h"
 #include "MainWindowFixture.h"
+#include "TestHome.h"
 
 namespace {
 
@@ -352,5 +353,5 @@ void TestDocumentCommands::closingWaitsForAnExchangeWithThePanel()
     QVERIFY(!host);
 }
 
-QTEST_MAIN(TestDocumentCommands)
+ORB_TEST_MAIN(TestDocumentCommands)
 #include "test_document_commands.moc"

@@ -7,7 +7,9 @@
 // they close first); print and preview of the report of the editing window
 // active last (or of the preview in front), titled with the status panel's
 // configuration caption as it stands, and nothing without an editing window;
-// the preview's keys working at once; and the About box.
+// the preview's keys working at once; and the About box. And a zone label
+// still being typed in its cell, which every command that reads or judges
+// the configuration takes as entered.
 
 #include "Captions.h"
 #include "FrmAbt.h"
@@ -15,9 +17,12 @@
 #include "FrmConf.h"
 #include "FrmPreview.h"
 #include "FrmWel.h"
+#include "FrmZon.h"
 #include "MainWindowFixture.h"
 #include "PrintDialog.h"
 #include "ReportCommands.h"
+#include "TestHome.h"
+#include "ZoneRowsModel.h"
 
 #include <QPrinter>
 
@@ -37,6 +42,7 @@ private slots:
     {
         setPrintDialogHandler({});
         setPointerHandler({});
+        setFileDialogHandler({});
         m_fx.stop();
     }
     void captionsFollowTheLanguageButTheTimeCommand();
@@ -52,6 +58,8 @@ private slots:
     void printFollowsTheActiveChild();
     void previewTakesTheKeys();
     void aboutBox();
+    void labelBeingTypedCountsForEveryCommand_data();
+    void labelBeingTypedCountsForEveryCommand();
 
 private:
     MainWindowFixture m_fx;
@@ -367,5 +375,66 @@ void TestMainWindow::aboutBox()
     QTRY_VERIFY(m_fx.main->documentArea()->subWindowList().isEmpty());
 }
 
-QTEST_MAIN(TestMainWindow)
+void TestMainWindow::labelBeingTypedCountsForEveryCommand_data()
+{
+    // What the command reads of the configuration: the document it writes
+    // (after the save question, answered Yes, where one comes), the zone
+    // labels when the report starts being made, or those sent to the panel.
+    QTest::addColumn<QString>("command");   // a menu item; "closed": the main window closes
+    QTest::addColumn<QString>("reads");
+    QTest::newRow("save") << "MnuArxSav" << "document";
+    QTest::newRow("save as") << "MnuArxSavAs" << "document";
+    QTest::newRow("close") << "MnuArxClose" << "document";
+    QTest::newRow("exit") << "MnuArxSal" << "document";
+    QTest::newRow("main window closed") << "closed" << "document";
+    QTest::newRow("new") << "MnuArxNew" << "document";
+    QTest::newRow("open") << "MnuArxOpen" << "document";
+    QTest::newRow("print") << "MnuArxImp" << "report";
+    QTest::newRow("preview") << "MnuArxVis" << "report";
+    QTest::newRow("send") << "MnuComSend" << "panel";
+}
+
+void TestMainWindow::labelBeingTypedCountsForEveryCommand()
+{
+    QFETCH(QString, command);
+    QFETCH(QString, reads);
+    const auto zone1 = [](QSqlDatabase db) {
+        QSqlQuery query(db);
+        query.exec(QStringLiteral("SELECT ETIZON FROM CONFZONAS WHERE IDZON = 1"));
+        return query.next() ? query.value(0).toString() : QString();
+    };
+    const QString document = m_dir.filePath(QStringLiteral("typed.vcs"));
+    QFile::remove(document);
+    setFileDialogHandler([&document](const FileDialogRequest &request) { return request.save ? document : QString(); });
+    setPrintDialogHandler([](QPrinter &, const QString &) { return false; });
+    QString reported;
+    setPointerHandler([&](Pointer pointer) {
+        if (pointer == Pointer::Hourglass && reported.isNull())
+            reported = zone1(BaseDatos());
+    });
+    m_fx.boxes->answers = {AnsYes};
+
+    // "NORTE" typed over zone 1's label, neither Return nor a move after it.
+    m_fx.main->MnuPrgZon_Click();
+    QTableView *grid = FrmZon::loaded()->GrdZon();
+    grid->edit(grid->model()->index(0, ZoneRowsModel::ColLabel));
+    auto *editor = grid->viewport()->findChild<QLineEdit *>();
+    QVERIFY(editor);
+    editor->selectAll();
+    QCOMPARE(typeInto(editor, QStringLiteral("NORTE")), QStringLiteral("NORTE"));
+    QVERIFY(!appState().ConfModif);
+
+    if (command == QLatin1String("closed"))
+        m_fx.main->close();
+    else
+        m_fx.main->menuItem(command)->trigger();
+    if (reads == QLatin1String("document"))
+        QCOMPARE(onSideConnection(document, true, zone1), QStringLiteral("NORTE"));
+    else if (reads == QLatin1String("report"))
+        QCOMPARE(reported, QStringLiteral("NORTE"));
+    else
+        QCOMPARE(m_fx.sim->memory(AreaZon, LenEtiqueta), QByteArray("NORTE").leftJustified(LenEtiqueta, ' '));
+}
+
+ORB_TEST_MAIN(TestMainWindow)
 #include "test_mainwindow.moc"

@@ -7,6 +7,7 @@
 #include "InstanceLock.h"
 #include "MainWindowFixture.h"
 #include "SettingsStore.h"
+#include "TestHome.h"
 
 #include <csignal>
 
@@ -270,6 +271,7 @@ void TestRecovery::secondInstanceIsRefusedUntilTheFirstEnds()
 
 int main(int argc, char **argv)
 {
+    const orbtest::TestHome home;
     if (argc == 6 && qstrcmp(argv[1], "--new-killed-at") == 0) {
         QCoreApplication app(argc, argv);
         return newKilledAt(QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]), qstrcmp(argv[4], "1") == 0,
