@@ -1,5 +1,6 @@
 #include "EditCommands.h"
 
+#include <QAbstractItemView>
 #include <QClipboard>
 #include <QComboBox>
 #include <QGuiApplication>
@@ -20,12 +21,33 @@ QLineEdit *textBoxOf(QWidget *focused)
     return qobject_cast<QLineEdit *>(focused);
 }
 
+// The current cell of a focused grid that is not being edited (the editor
+// would have the focus): Copy takes its text; Paste gives an editable cell
+// the clipboard's text as an edit would, the model judging and storing it
+// by the rule its editor follows. Cut and Delete leave a cell alone.
+void runOnCell(EditCommand command, QAbstractItemView &grid)
+{
+    const QModelIndex cell = grid.currentIndex();
+    if (!cell.isValid() || !grid.isEnabled())
+        return;
+    QClipboard *clipboard = QGuiApplication::clipboard();
+    if (command == EditCommand::Copy)
+        clipboard->setText(cell.data(Qt::DisplayRole).toString());
+    else if (command == EditCommand::Paste && (cell.flags() & Qt::ItemIsEditable)
+             && grid.editTriggers() != QAbstractItemView::NoEditTriggers)
+        grid.model()->setData(cell, clipboard->text(), Qt::EditRole);
+}
+
 } // namespace
 
 void runEditCommand(EditCommand command, QWidget *child)
 {
     if (!child)
         return;
+    if (auto *grid = qobject_cast<QAbstractItemView *>(child->focusWidget())) {
+        runOnCell(command, *grid);
+        return;
+    }
     QLineEdit *box = textBoxOf(child->focusWidget());
     if (!box || !box->isEnabled())
         return;

@@ -234,9 +234,11 @@ FrmCommSys *openPortSettings()
 {
     appState().PuertoOk = false;
     if (FrmCommSys *open = oneInstance<FrmCommSys>()) {
-        frameOf(open)->show();
-        frameOf(open)->raise();
+        // The active child window, with the keyboard in it.
         open->activateWindow();
+        if (QWidget *frame = frameOf(open); frame->isMinimized())
+            frame->showNormal();
+        bringForward(open);
         return open;
     }
     auto *window = new FrmCommSys;   // owned by its child window, deleted on close

@@ -57,8 +57,9 @@ private:
 };
 
 // The Communication menu's port-settings command: clears PuertoOk and shows
-// the window as a child of the main window (bringing it forward when it is
-// already open). Returns the window.
+// the window as a child of the main window. When it is already open it
+// becomes the active child window (out of its icon, if minimised), with the
+// keyboard in it. Returns the window.
 FrmCommSys *openPortSettings();
 // The window when it is open, else null.
 FrmCommSys *portSettingsWindow();

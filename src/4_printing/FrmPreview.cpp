@@ -50,7 +50,7 @@ FrmPreview *FrmPreview::showReport(ReportKind kind, std::shared_ptr<Report> repo
         bringForward(window);
         if (QWidget *frame = frameOf(window); frame->isMinimized())
             frame->showNormal();
-        window->m_preview->updatePreview();
+        window->readAfresh();
     }
     // The page keys work at once, without a click on the page first.
     window->setFocus(Qt::OtherFocusReason);
@@ -60,7 +60,7 @@ FrmPreview *FrmPreview::showReport(ReportKind kind, std::shared_ptr<Report> repo
 FrmPreview::FrmPreview(ReportKind kind, QWidget *parent)
     : QWidget(parent)
     , m_kind(kind)
-    , m_printer(printHost().reportPrinter())
+    , m_printer(std::make_unique<QPrinter>(QPrinter::HighResolution))
     , m_bar(new QToolBar(this))
     , m_lblPage(new QLabel(this))
 {
@@ -68,6 +68,7 @@ FrmPreview::FrmPreview(ReportKind kind, QWidget *parent)
     setWindowIcon(printHost().reportCommandIcon(ReportOutput::Preview));
     resize(800, 900);
 
+    followSetUp(*printHost().reportPrinter(), *m_printer);
     m_preview = new QPrintPreviewWidget(m_printer.get(), this);
     m_preview->setObjectName(QStringLiteral("PreviewPages"));
     // The window hands the keyboard to its pages, also when it is activated
@@ -158,6 +159,12 @@ void FrmPreview::setReport(std::shared_ptr<Report> report)
     connectPreview(*m_preview, m_report);
 }
 
+void FrmPreview::readAfresh()
+{
+    followSetUp(*printHost().reportPrinter(), *m_printer);
+    m_preview->updatePreview();
+}
+
 int FrmPreview::currentPage() const { return m_preview->currentPage(); }
 
 int FrmPreview::pageCount() const { return m_preview->pageCount(); }
@@ -194,7 +201,7 @@ void FrmPreview::updatePage()
 void FrmPreview::CmdPrint_Click()
 {
     if (printReport(*m_report))
-        m_preview->updatePreview();   // the paper may have changed
+        readAfresh();   // the paper may have changed
 }
 
 } // namespace orb

@@ -5,7 +5,9 @@
 // caption. Each report has at most one preview window: previewing it again
 // brings that window forward (out of its icon, if minimised) with the report
 // read afresh. It takes the keyboard focus whenever it is shown, so its page
-// keys work at once.
+// keys work at once. Every preview window lays its pages out on a printer of
+// its own, set up as the printer set-up shared with printing stands each
+// time the pages are laid out, and keeps them for as long as it lives.
 
 #include "ReportCommands.h"
 
@@ -55,12 +57,14 @@ private:
     // A command of the tool bar with its tool tip and, unless empty, its keys.
     QAction *addCommand(const char *name, const QString &text, const QIcon &icon, const QKeySequence &key);
     void setReport(std::shared_ptr<Report> report);
+    // Lays the pages out anew on the shared set-up as it stands.
+    void readAfresh();
     void showPage(int page);
     void updatePage();
 
     ReportKind m_kind;
     std::shared_ptr<Report> m_report;
-    std::shared_ptr<QPrinter> m_printer;   // the set-up shared with printing
+    std::unique_ptr<QPrinter> m_printer;   // this window's own, holding its pages
     QToolBar *m_bar;
     QLabel *m_lblPage;
     QPrintPreviewWidget *m_preview = nullptr;

@@ -39,4 +39,16 @@ std::shared_ptr<QPrinter> makeReportPrinter()
     return printer;
 }
 
+void followSetUp(const QPrinter &setUp, QPrinter &printer)
+{
+    // The printer first: its paper sizes and margins decide what the
+    // layout may be.
+    if (setUp.outputFormat() == QPrinter::NativeFormat)
+        printer.setPrinterName(setUp.printerName());
+    else
+        printer.setOutputFormat(setUp.outputFormat());
+    printer.setFullPage(setUp.fullPage());
+    printer.setPageLayout(setUp.pageLayout());
+}
+
 } // namespace orb

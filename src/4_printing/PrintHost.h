@@ -45,4 +45,11 @@ void withdrawPrintHost(PrintHost *host);
 // A printer as the reports start out on: high resolution, A4 paper.
 std::shared_ptr<QPrinter> makeReportPrinter();
 
+// Sets `printer` to the printer (or file format), paper, orientation and
+// margins of `setUp`. A preview lays its pages out on a printer of its own
+// that follows the shared set-up this way: the pages a preview shows belong
+// to the printer they were laid out on, and laying out another preview's
+// pages on the same printer would throw them away.
+void followSetUp(const QPrinter &setUp, QPrinter &printer);
+
 } // namespace orb

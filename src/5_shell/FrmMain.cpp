@@ -15,6 +15,7 @@
 #include "FrmZon.h"
 #include "Icons.h"
 #include "MdiHost.h"
+#include "MenuKeys.h"
 #include "ModBas.h"
 #include "OneInstance.h"
 #include "Recovery.h"
@@ -269,6 +270,12 @@ void FrmMain::buildMenus()
     // The window menu lists the open child windows after its own items.
     m_mnuVen = menus.value(QStringLiteral("MnuVen"));
     connect(m_mnuVen, &QMenu::aboutToShow, this, &FrmMain::fillWindowList);
+
+    // Ctrl+U is New in a text box too, not the box's erasing of its line.
+    QList<QAction *> items;
+    for (const QString &name : menuItemNames())
+        items << menuItem(name);
+    giveMenuKeysPrecedence(this, items);
 }
 
 void FrmMain::buildToolBar()

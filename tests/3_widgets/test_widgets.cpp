@@ -9,13 +9,15 @@
 // window. The Edit menu's commands on the focused combo box of a child
 // window that can be typed into (on a text box: the main window's toolbar
 // test; the Delete key is checked with the editors), tool tips without
-// mnemonic marks, and the Window menu's arrangements of the child windows.
+// mnemonic marks, the menu keys inside text boxes, and the Window menu's
+// arrangements of the child windows.
 
 #include "AppState.h"
 #include "Captions.h"
 #include "EditCommands.h"
 #include "FrmLoad.h"
 #include "MdiHost.h"
+#include "MenuKeys.h"
 #include "QtSeams.h"
 #include "Seams.h"
 #include "Strings.h"
@@ -63,6 +65,7 @@ private slots:
     void toolTipShowsNoMarks();
     void commandOnTheFocusedBox_data();
     void commandOnTheFocusedBox();
+    void menuKeysInATextBox();
     void arrangements();
 
 private:
@@ -278,6 +281,60 @@ void TestWidgets::commandOnTheFocusedBox()
     runEditCommand(EditCommand::Paste, nullptr);
     QCOMPARE(box->text() + choice->currentText(), textAfter + QStringLiteral("N-None"));
     QCOMPARE(QGuiApplication::clipboard()->text(), clipboardAfter);
+}
+
+namespace {
+
+// A text box that keeps Ctrl+U for erasing its line, as the text boxes of
+// Linux desktops do.
+class ErasingBox : public QLineEdit {
+public:
+    using QLineEdit::QLineEdit;
+
+protected:
+    bool event(QEvent *e) override
+    {
+        if (e->type() == QEvent::ShortcutOverride && isCtrlU(e)) {
+            e->accept();
+            return true;
+        }
+        return QLineEdit::event(e);
+    }
+    void keyPressEvent(QKeyEvent *e) override { isCtrlU(e) ? clear() : QLineEdit::keyPressEvent(e); }
+
+private:
+    static bool isCtrlU(QEvent *e)
+    {
+        const auto *key = static_cast<QKeyEvent *>(e);
+        return key->key() == Qt::Key_U && key->modifiers() == Qt::ControlModifier;
+    }
+};
+
+} // namespace
+
+void TestWidgets::menuKeysInATextBox()
+{
+    // Ctrl+U runs New, also when it cannot run, and the box keeps its text;
+    // Ctrl+A selects the box's text rather than running Open.
+    QWidget window;
+    auto *box = new ErasingBox(QStringLiteral("ENTRADA"), &window);
+    auto *newCommand = new QAction(&window), *open = new QAction(&window);
+    newCommand->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_U));
+    open->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_A));
+    window.addActions({newCommand, open});
+    giveMenuKeysPrecedence(&window, {newCommand, open});
+    window.show();
+    QApplication::setActiveWindow(&window);
+    box->setFocus();
+    QSignalSpy news(newCommand, &QAction::triggered), opens(open, &QAction::triggered);
+    QTest::keyClick(box, Qt::Key_U, Qt::ControlModifier);
+    QCOMPARE(news.size(), 1);
+    newCommand->setEnabled(false);
+    QTest::keyClick(box, Qt::Key_U, Qt::ControlModifier);
+    QCOMPARE(box->text(), QStringLiteral("ENTRADA"));
+    QTest::keyClick(box, Qt::Key_A, Qt::ControlModifier);
+    QVERIFY(opens.isEmpty());
+    QCOMPARE(box->selectedText(), QStringLiteral("ENTRADA"));
 }
 
 void TestWidgets::arrangements()

@@ -7,7 +7,8 @@
 // the read and write of the general part against the simulated panel. Every
 // box that takes a name or label, in any window: what it takes typed and
 // pasted, and labels stored with control characters. The zone-label window:
-// labels edited in the grid, the zone box, the Program menu's refusal of an
+// labels edited in the grid, the Edit menu's Copy and Paste on a label cell
+// not being edited, the zone box, the Program menu's refusal of an
 // empty zone table, and the all-zone and single-zone transfers against the
 // simulated panel. Every read of a label (those two windows, the relay
 // window and the whole receive) takes the bytes of a blank panel as blanks.
@@ -86,6 +87,7 @@ private slots:
     void labelsStoredWithControlCharacters_data();
     void labelsStoredWithControlCharacters();
     void zoneGridAndZoneBox();
+    void copyAndPasteOnAZoneCell();
     void zoneLabelsAgainstThePanel_data();
     void zoneLabelsAgainstThePanel();
     void noSecondExchangeWhileOneWaits();
@@ -597,6 +599,33 @@ void TestEditors::zoneGridAndZoneBox()
     for (int tick = 0; tick < 5; ++tick)
         window->TimBarCom2_Timer();
     QCOMPARE(bar->value(), 2);
+}
+
+void TestEditors::copyAndPasteOnAZoneCell()
+{
+    // Zone 4's label cell selected, not being edited: Copy takes its label,
+    // Paste gives it the clipboard's text with a label box's rule (a text
+    // refused changes nothing) and stores it as an edit does.
+    m_fx.start(12, 1);
+    m_fx.main->show();
+    QTableView *grid = FrmZon::showWindow()->GrdZon();
+    grid->setCurrentIndex(grid->model()->index(3, ZoneRowsModel::ColLabel));
+    QClipboard *clipboard = QGuiApplication::clipboard();
+    clipboard->setText(QStringLiteral("before"));
+    m_fx.main->menuItem(QStringLiteral("MnuEdiCop"))->trigger();
+    QCOMPARE(clipboard->text(), QStringLiteral("ETI ZONA 4"));
+    appState().ConfModif = false;
+    for (const QString &refused : {QStringLiteral("ZONA\tNORTE"), QString(17, 'A'), QString::fromUtf8("ΑΘΗΝΑ")}) {
+        clipboard->setText(refused);
+        m_fx.main->menuItem(QStringLiteral("MnuEdiPas"))->trigger();
+    }
+    QCOMPARE(labels().value(3), QStringLiteral("ETI ZONA 4"));
+    QVERIFY(!appState().ConfModif);
+    clipboard->setText(QString::fromUtf8("ESCALERA Ñ €"));
+    m_fx.main->menuItem(QStringLiteral("MnuEdiPas"))->trigger();
+    QCOMPARE(labels().value(3), QString::fromUtf8("ESCALERA Ñ €"));
+    QCOMPARE(grid->currentIndex().data().toString(), QString::fromUtf8("ESCALERA Ñ €"));
+    QVERIFY(appState().ConfModif);
 }
 
 void TestEditors::zoneLabelsAgainstThePanel_data()

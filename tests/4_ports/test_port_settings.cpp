@@ -1,6 +1,7 @@
 // Port settings of a configuration: the settings text as the window reads
 // it, the defaults of a new configuration, storing the choices, the window
-// itself, and what the next exchange opens.
+// itself (brought forward when opened again), and what the next exchange
+// opens.
 
 #include "CommSys.h"
 #include "FrmComm.h"
@@ -49,6 +50,7 @@ private slots:
     void settingsTextByPosition();
     void defaultsThenStoringIsAllOrNothing();
     void windowShowsAndStores();
+    void openedAgainComesForward();
 
 private:
     ScriptedBoxes m_boxes;
@@ -184,6 +186,22 @@ void TestPortSettings::windowShowsAndStores()
     child<QComboBox>(openPortSettings(), "CmbBaud")->setCurrentText(QStringLiteral("1200"));
     unloadPortSettings();
     QCOMPARE(storedRow(), stored);
+}
+
+void TestPortSettings::openedAgainComesForward()
+{
+    // Another child window in front, the keyboard in its box: the window
+    // opened again is the active one, with the keyboard.
+    QApplication::setActiveWindow(&m_main);
+    FrmCommSys *w = openPortSettings();
+    auto *other = new QLineEdit;
+    mdiArea()->setActiveSubWindow(showAsChild(other));
+    other->setFocus();
+    QVERIFY(other->hasFocus());
+    QCOMPARE(openPortSettings(), w);
+    QCOMPARE(mdiArea()->activeSubWindow(), frameOf(w));
+    QVERIFY(w->isAncestorOf(QApplication::focusWidget()));
+    delete frameOf(other);
 }
 
 ORB_TEST_MAIN(TestPortSettings)

@@ -10,6 +10,7 @@
 
 #include "ConfigTables.h"
 #include "FrmPreview.h"
+#include "MdiHost.h"
 #include "ModPrint.h"
 #include "PrintDialog.h"
 #include "ReportChoosers.h"
@@ -139,6 +140,33 @@ private:
     double m_scale = 0;
 };
 
+// What a preview, fitted to its width, shows wrong of its page (1-based)
+// of the layout: "whole page" when it shows none whole, else the first
+// control not drawn as laid out (a frame or line not drawn, a text with
+// letters not inked or one without them inked); empty when it shows the
+// page as laid out.
+QString misdrawn(FrmPreview *window, const ReportLayout &layout, int page)
+{
+    const PreviewPage shown(window->preview()->grab().toImage());
+    if (!shown.wholePageShown())
+        return QStringLiteral("whole page");
+    const Report &report = window->report();
+    for (const PlacedControl &p : layout.pages.at(page - 1).controls) {
+        const ReportControl &c = *p.control;
+        bool drawn = true;
+        if (c.kind == ControlKind::Shape || c.heading)
+            drawn = shown.leftEdgeDrawn(p.rect);
+        if (drawn && (c.kind == ControlKind::Label || c.kind == ControlKind::TextBox)) {
+            const QString text = expandPlaceholders(p.text, report.Title, page, int(layout.pages.size()));
+            const bool letters = std::any_of(text.begin(), text.end(), [](QChar ch) { return ch.isLetterOrNumber(); });
+            drawn = shown.inked(p.rect.adjusted(20, 20, -20, -20)) == letters;
+        }
+        if (!drawn)
+            return QStringLiteral("%1 on page %2").arg(c.name).arg(page);
+    }
+    return {};
+}
+
 } // namespace
 
 class TestPrintCommands : public QObject {
@@ -157,6 +185,7 @@ private slots:
     void failedRefillShowsNoReport_data();
     void failedRefillShowsNoReport();
     void previewOfBlankLabelsShowsEveryPageWhole();
+    void previewsKeepTheirOwnPages();
     void choosersRunTheReportOfTheirTag_data();
     void choosersRunTheReportOfTheirTag();
 
@@ -454,25 +483,46 @@ void TestPrintCommands::previewOfBlankLabelsShowsEveryPageWhole()
     for (int page = 1; page <= 4; ++page) {
         window->command(page == 1 ? "CmdFirst" : "CmdNext")->trigger();
         QCoreApplication::processEvents();
-        const PreviewPage shown(window->preview()->grab().toImage());
-        QVERIFY(shown.wholePageShown());
-        for (const PlacedControl &p : layout.pages.at(page - 1).controls) {
-            const ReportControl &c = *p.control;
-            const QString where = QStringLiteral("%1 on page %2").arg(c.name).arg(page);
-            if (c.kind == ControlKind::Shape || c.heading)
-                QVERIFY2(shown.leftEdgeDrawn(p.rect), qPrintable(where));
-            if (c.kind == ControlKind::Label || c.kind == ControlKind::TextBox) {
-                const QString text = expandPlaceholders(p.text, report.Title, page, 4);
-                const bool letters = std::any_of(text.begin(), text.end(), [](QChar ch) { return ch.isLetterOrNumber(); });
-                QVERIFY2(shown.inked(p.rect.adjusted(20, 20, -20, -20)) == letters, qPrintable(where));
-            }
-        }
+        const QString wrong = misdrawn(window, layout, page);
+        QVERIFY2(wrong.isEmpty(), qPrintable(wrong));
     }
     QCOMPARE(window->findChild<QLabel *>("LblPage")->text(), QStringLiteral("Page 4 of 4"));
     // Printing from the preview asks the dialog and prints what it shows.
     window->CmdPrint_Click();
     QCOMPARE(m_dialogs, 1);
     QCOMPARE(pdfPages(m_dir.filePath("report.pdf")).size(), 4);
+}
+
+void TestPrintCommands::previewsKeepTheirOwnPages()
+{
+    // Two previews in the document area, arranged three ways and each
+    // brought forward in turn (read afresh after the cascade): each paints
+    // its own pages, whatever the other rendered since.
+    QMdiArea area;
+    area.resize(1000, 800);
+    setMdiArea(&area);
+    area.show();
+    QVERIFY(runReport(ReportKind::Zones, ReportOutput::Preview));
+    QVERIFY(runReport(ReportKind::Relays, ReportOutput::Preview));
+    const QList<std::pair<ReportKind, int>> previews = {{ReportKind::Zones, 1}, {ReportKind::Relays, 2}};
+    for (Arrangement arrangement : {Arrangement::Cascade, Arrangement::TileHorizontally, Arrangement::TileVertically}) {
+        arrangeChildren(arrangement);
+        for (const auto &[kind, pages] : previews) {
+            if (arrangement == Arrangement::Cascade)
+                QVERIFY(runReport(kind, ReportOutput::Preview));
+            FrmPreview *window = FrmPreview::of(kind);
+            bringForward(window);
+            QTRY_COMPARE(window->pageCount(), pages);
+            // The first page as laid out, whole in sight from its top.
+            frameOf(window)->resize(820, 1300);
+            QScrollBar *scroll = window->preview()->findChild<QGraphicsView *>()->verticalScrollBar();
+            scroll->setValue(scroll->minimum());
+            const Report &report = window->report();
+            const ReportLayout layout = layoutReport(report, report.source->rows(), QSize(11906, 16838));
+            const QString wrong = misdrawn(window, layout, 1);
+            QVERIFY2(wrong.isEmpty(), qPrintable(wrong));
+        }
+    }
 }
 
 void TestPrintCommands::choosersRunTheReportOfTheirTag_data()
