@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QFile>
 #include <QSettings>
+#include <cerrno>
 #include <memory>
 
 namespace orb {
@@ -34,6 +35,7 @@ WorkingMarks readMarks(QSettings &store)
 // could not take them.
 bool writeMarks(QSettings &store, const QString &file, const QString &name)
 {
+    announceFileStep("write", store.fileName());
     store.beginGroup(kGroup);
     store.setValue(kFileKey, file);
     store.setValue(kNameKey, name);
@@ -47,6 +49,12 @@ bool writeMarks(QSettings &store, const QString &file, const QString &name)
 std::unique_ptr<QSettings> openMarksBesideDatabase()
 {
     return std::make_unique<QSettings>(marksBesideDatabasePath(), QSettings::IniFormat);
+}
+
+// What was written down about the previous working database.
+std::unique_ptr<QSettings> openPreviousMarks()
+{
+    return std::make_unique<QSettings>(previousMarksPath(), QSettings::IniFormat);
 }
 
 } // namespace
@@ -85,21 +93,32 @@ QString marksBesideDatabasePath() { return dataFolder() + QStringLiteral("/ORBIT
 
 QString previousDatabasePath() { return workingDatabasePath() + QStringLiteral(".prev"); }
 
-void setWorkingDatabaseAside()
+QString previousMarksPath() { return previousDatabasePath() + QStringLiteral(".marks"); }
+
+bool setWorkingDatabaseAside()
 {
     const QString working = workingDatabasePath();
     const QString previous = previousDatabasePath();
-    removeDatabaseFile(previous);
+    dropPreviousDatabase();
     if (!QFile::exists(working))
-        return;
-    if (!renameFile(working, previous))
-        return;
+        return true;
+    // Written down before the move: a previous database found without it
+    // goes back in place, as it would have before.
+    const WorkingMarks marks = readWorkingMarks();
+    writeMarks(*openPreviousMarks(), marks.file, marks.name);
+    if (!renameFile(working, previous)) {
+        const int code = errno;
+        QFile::remove(previousMarksPath());
+        errno = code;
+        return false;
+    }
     const QStringList from = journalsOf(working);
     const QStringList to = journalsOf(previous);
     for (qsizetype i = 0; i < from.size(); ++i) {
         if (QFile::exists(from.at(i)))
             renameFile(from.at(i), to.at(i));
     }
+    return true;
 }
 
 bool putPreviousDatabaseBack()
@@ -120,10 +139,31 @@ bool putPreviousDatabaseBack()
             renameFile(from.at(i), to.at(i));
     }
     renameFile(previous, working);
+    QFile::remove(previousMarksPath());
     return true;
 }
 
-void dropPreviousDatabase() { removeDatabaseFile(previousDatabasePath()); }
+void dropPreviousDatabase()
+{
+    // The database first: what was written down about it decides only
+    // while it is there.
+    removeDatabaseFile(previousDatabasePath());
+    QFile::remove(previousMarksPath());
+}
+
+void settlePreviousDatabase(const WorkingMarks &marks)
+{
+    if (!QFile::exists(previousDatabasePath())) {
+        QFile::remove(previousMarksPath());
+        return;
+    }
+    const WorkingMarks previous =
+        QFile::exists(previousMarksPath()) ? readMarks(*openPreviousMarks()) : marks;
+    if (previous.file == marks.file && previous.name == marks.name)
+        putPreviousDatabaseBack();
+    else
+        dropPreviousDatabase();
+}
 
 void endOpenConfiguration()
 {
@@ -133,6 +173,7 @@ void endOpenConfiguration()
     s.WorkingFile.clear();
     s.WorkingName.clear();
     clearWorkingMarks();
+    dropPreviousDatabase();
     Close_DB();
     if (!s.RutaBD.isEmpty())
         removeDatabaseFile(s.RutaBD);

@@ -153,6 +153,12 @@ bool replaceDatabaseFile(const QString &from, const QString &to)
 
 void setDatabaseFileHook(DatabaseFileHook hook) { databaseFileHook() = std::move(hook); }
 
+void announceFileStep(const char *operation, const QString &path)
+{
+    if (databaseFileHook())
+        databaseFileHook()(operation, path);
+}
+
 void showDatabaseFailure(const QString &path, const QString &errorCode)
 {
     AppState &s = appState();
