@@ -102,7 +102,10 @@ void TestDocumentCommands::makeNew(bool storedAndEdited)
     m_fx.main->LOAD_MAIN();
     m_marksFile = readWorkingMarks().file;
     if (storedAndEdited) {
+        // From then on the marks name the document.
         choose("MnuArxSavAs", kHotel);
+        m_marksFile = doc(kHotel);
+        QCOMPARE(readWorkingMarks().file, m_marksFile);
         edit();
     }
 }
