@@ -6,11 +6,13 @@
 #include "SettingsStore.h"
 #include "Strings.h"
 
+#include <QDataStream>
 #include <QDir>
 #include <QFile>
 #include <QSettings>
 #include <cerrno>
 #include <memory>
+#include <optional>
 
 namespace orb {
 
@@ -51,10 +53,31 @@ std::unique_ptr<QSettings> openMarksBesideDatabase()
     return std::make_unique<QSettings>(marksBesideDatabasePath(), QSettings::IniFormat);
 }
 
-// What was written down about the previous working database.
-std::unique_ptr<QSettings> openPreviousMarks()
+// The note of the marks that name the previous working database. It lives
+// only while that database is aside, so it is a plain file of the program's
+// own: written and dropped with the database, never flushed on its own.
+void writePreviousMarks(const WorkingMarks &marks)
 {
-    return std::make_unique<QSettings>(previousMarksPath(), QSettings::IniFormat);
+    announceFileStep("write", previousMarksPath());
+    QFile file(previousMarksPath());
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return;
+    QDataStream out(&file);
+    out << marks.file << marks.name;
+}
+
+// The note read back; nullopt when there is none or it cannot be read.
+std::optional<WorkingMarks> readPreviousMarks()
+{
+    QFile file(previousMarksPath());
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    QDataStream in(&file);
+    WorkingMarks marks;
+    in >> marks.file >> marks.name;
+    if (in.status() != QDataStream::Ok)
+        return std::nullopt;
+    return marks;
 }
 
 } // namespace
@@ -105,7 +128,7 @@ bool setWorkingDatabaseAside()
     // Written down before the move: a previous database found without it
     // goes back in place, as it would have before.
     const WorkingMarks marks = readWorkingMarks();
-    writeMarks(*openPreviousMarks(), marks.file, marks.name);
+    writePreviousMarks(marks);
     if (!renameFile(working, previous)) {
         const int code = errno;
         QFile::remove(previousMarksPath());
@@ -157,8 +180,7 @@ void settlePreviousDatabase(const WorkingMarks &marks)
         QFile::remove(previousMarksPath());
         return;
     }
-    const WorkingMarks previous =
-        QFile::exists(previousMarksPath()) ? readMarks(*openPreviousMarks()) : marks;
+    const WorkingMarks previous = readPreviousMarks().value_or(marks);
     if (previous.file == marks.file && previous.name == marks.name)
         putPreviousDatabaseBack();
     else
