@@ -157,8 +157,11 @@ bool Transaction::commit()
 {
     if (!m_started || m_done)
         return false;
-    if (!m_db.commit()) {
-        m_error = m_db.lastError();
+    // Run as a statement, so that a failure keeps the engine's own number
+    // and text (a full disk says so).
+    QSqlQuery query(m_db);
+    if (!query.exec(QStringLiteral("COMMIT"))) {
+        m_error = query.lastError();
         return false;
     }
     m_done = true;

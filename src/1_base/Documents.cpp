@@ -3,6 +3,7 @@
 #include "AppState.h"
 #include "ConfigTables.h"
 #include "ConfigurationCheck.h"
+#include "Marks.h"
 #include "ModBas.h"
 #include "Schema.h"
 #include "Seams.h"
@@ -219,30 +220,41 @@ bool sameFile(const QString &a, const QString &b)
     return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
 }
 
-// The document's real place: a symbolic link is followed so that the link
-// stays and its target is replaced.
+// The document's real place: every symbolic link is followed, through
+// chains of them, so that the links stay and the real document is replaced.
+// A link whose target does not exist yet is followed link by link.
 QString resolvedTarget(const QString &documentPath)
 {
     const QFileInfo info(documentPath);
-    if (info.isSymLink()) {
-        const QString target = info.symLinkTarget();
-        if (!target.isEmpty())
-            return QFileInfo(target).absoluteFilePath();
+    const QString real = info.canonicalFilePath();
+    if (!real.isEmpty())
+        return real;
+    QFileInfo step(info.absoluteFilePath());
+    constexpr int kMaxLinks = 40; // as the system itself follows at most
+    for (int links = 0; links < kMaxLinks && step.isSymLink(); ++links) {
+        const QString target = step.symLinkTarget();
+        if (target.isEmpty())
+            break;
+        step = QFileInfo(target);
     }
-    return info.absoluteFilePath();
+    return step.absoluteFilePath();
 }
 
 // Whether the file at path can be a document at all: an existing, non-empty
-// file. Fills error and result (the outcome of an open) when not.
+// file. Fills error and result (the outcome of an open) when not. Only the
+// file's type is looked at (nothing is opened), so a pipe that no program
+// writes, or a device, is refused without waiting on it.
 bool documentFile(const QString &path, QString *error, OpenDocumentResult *result)
 {
     const QFileInfo info(path);
     if (info.exists() && info.isFile() && info.size() > 0)
         return true;
-    *result = info.exists() && info.isFile() ? OpenDocumentResult::Invalid : OpenDocumentResult::CopyFailed;
+    const bool special = info.exists() && !info.isFile() && !info.isDir();
+    *result = info.isFile() || special ? OpenDocumentResult::Invalid : OpenDocumentResult::CopyFailed;
     *error = !info.exists() ? errnoError(ENOENT)
-             : !info.isFile() ? errnoError(EISDIR)
-                              : numberedError(kSqliteNotADb, Str(9018));
+             : special      ? numberedError(kSqliteNotADb, Str(9020))
+             : info.isDir() ? errnoError(EISDIR)
+                            : numberedError(kSqliteNotADb, Str(9018));
     return false;
 }
 
@@ -504,21 +516,31 @@ OpenDocumentResult openDocument(const QString &path, QString *error, const OpenS
             return fail(OpenDocumentResult::Invalid, message);
     }
 
+    // The old working database waits aside, with its journals, until the
+    // marks name the document: an end before then restores it, an end after
+    // then the document (settlePreviousDatabase).
     Close_DB();
-    // A journal beside the old working database belongs to that file, never
-    // to the one replacing it (replaceDatabaseFile removes it).
     if (simulated(OpenStep::Rename))
         return fail(OpenDocumentResult::CopyFailed, errnoError(EIO));
-    if (!replaceDatabaseFile(temp, working))
+    if (!setWorkingDatabaseAside())
         return fail(OpenDocumentResult::CopyFailed, errnoError(errno));
+    if (!renameFile(temp, working)) {
+        const int code = errno;
+        putPreviousDatabaseBack();
+        return fail(OpenDocumentResult::CopyFailed, errnoError(code));
+    }
     temp.clear();
     syncPath(folder, true);
 
     // The copy holds exactly one general row, so Open_Conf loads the header
-    // unless the file cannot be opened after all.
+    // unless the file cannot be opened after all. Then the previous one
+    // stays aside until the configuration ends (endOpenConfiguration).
     s.RutaBD = working;
-    if (Open_Conf() == OpenResult::Opened)
+    if (Open_Conf() == OpenResult::Opened) {
+        writeWorkingMarks(path, documentTitle(path));
+        dropPreviousDatabase();
         return OpenDocumentResult::Opened;
+    }
     if (error)
         *error = numberedError(kSqliteError, QStringLiteral("working database"));
     return OpenDocumentResult::WorkingOpenFailed;

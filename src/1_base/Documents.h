@@ -17,10 +17,11 @@
 // schema (column types, triggers, views, other tables) never comes along.
 // A document the engine could only read by applying a journal another
 // program left is refused. The copy is checked to hold one whole
-// configuration (ConfigurationCheck.h), and only then renamed over the
-// working database (whose journals go first) and opened with Open_Conf. A
-// bad file leaves the working database and the open configuration exactly
-// as they were, and the document is never written.
+// configuration (ConfigurationCheck.h), and only then put in place of the
+// working database, which waits aside with its journals (Marks.h) until the
+// copy is open with Open_Conf and the marks name the document. A bad file
+// leaves the working database and the open configuration exactly as they
+// were, and the document is never written.
 //
 // Temporary files are named "." + the first 50 characters of the target's
 // file name + "." + eight random letters or digits + ".orbtmp": hidden, never
@@ -111,9 +112,11 @@ enum class OpenDocumentResult {
     WorkingOpenFailed, // the working database was replaced but Open_Conf could not load it
 };
 
-// Opens the document at path into the working database (see above). For
-// Invalid and CopyFailed the working database is left as it was, and if its
-// connection was open it is open again. Fills error as validateDocument.
+// Opens the document at path into the working database (see above) and,
+// once it is open, writes the marks naming it (path and its title). For
+// Invalid and CopyFailed the working database and the marks are left as
+// they were, and if its connection was open it is open again. Fills error
+// as validateDocument.
 OpenDocumentResult openDocument(const QString &path, QString *error = nullptr,
                                 const OpenStepHook &simulateFailure = {});
 
@@ -130,13 +133,13 @@ void showOpenFailure(const QString &error);
 QString documentTitle(const QString &fileName);
 
 // After Open: ConfCargada set, ConfModif cleared, ConfRecup unchanged,
-// WorkingFile/WorkingName := fileName and its title. The caller writes the
-// marks with them.
+// WorkingFile/WorkingName := fileName and its title (what openDocument
+// wrote into the marks).
 void applyOpened(const QString &fileName);
 
 // After a completed Save As (saveAs true) or Save: ConfModif and ConfRecup
 // cleared, WorkingFile/WorkingName := fileName and its title; Save As also
-// sets ConfCargada. The marks are not rewritten.
+// sets ConfCargada. The marks are the caller's (DocumentCommands).
 void applyStored(const QString &fileName, bool saveAs);
 
 // The save question of New and Open is asked only when a configuration is

@@ -6,10 +6,13 @@
 #include "SettingsStore.h"
 #include "Strings.h"
 
+#include <QDataStream>
 #include <QDir>
 #include <QFile>
 #include <QSettings>
+#include <cerrno>
 #include <memory>
+#include <optional>
 
 namespace orb {
 
@@ -34,6 +37,7 @@ WorkingMarks readMarks(QSettings &store)
 // could not take them.
 bool writeMarks(QSettings &store, const QString &file, const QString &name)
 {
+    announceFileStep("write", store.fileName());
     store.beginGroup(kGroup);
     store.setValue(kFileKey, file);
     store.setValue(kNameKey, name);
@@ -47,6 +51,33 @@ bool writeMarks(QSettings &store, const QString &file, const QString &name)
 std::unique_ptr<QSettings> openMarksBesideDatabase()
 {
     return std::make_unique<QSettings>(marksBesideDatabasePath(), QSettings::IniFormat);
+}
+
+// The note of the marks that name the previous working database. It lives
+// only while that database is aside, so it is a plain file of the program's
+// own: written and dropped with the database, never flushed on its own.
+void writePreviousMarks(const WorkingMarks &marks)
+{
+    announceFileStep("write", previousMarksPath());
+    QFile file(previousMarksPath());
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return;
+    QDataStream out(&file);
+    out << marks.file << marks.name;
+}
+
+// The note read back; nullopt when there is none or it cannot be read.
+std::optional<WorkingMarks> readPreviousMarks()
+{
+    QFile file(previousMarksPath());
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    QDataStream in(&file);
+    WorkingMarks marks;
+    in >> marks.file >> marks.name;
+    if (in.status() != QDataStream::Ok)
+        return std::nullopt;
+    return marks;
 }
 
 } // namespace
@@ -85,21 +116,32 @@ QString marksBesideDatabasePath() { return dataFolder() + QStringLiteral("/ORBIT
 
 QString previousDatabasePath() { return workingDatabasePath() + QStringLiteral(".prev"); }
 
-void setWorkingDatabaseAside()
+QString previousMarksPath() { return previousDatabasePath() + QStringLiteral(".marks"); }
+
+bool setWorkingDatabaseAside()
 {
     const QString working = workingDatabasePath();
     const QString previous = previousDatabasePath();
-    removeDatabaseFile(previous);
+    dropPreviousDatabase();
     if (!QFile::exists(working))
-        return;
-    if (!renameFile(working, previous))
-        return;
+        return true;
+    // Written down before the move: a previous database found without it
+    // goes back in place, as it would have before.
+    const WorkingMarks marks = readWorkingMarks();
+    writePreviousMarks(marks);
+    if (!renameFile(working, previous)) {
+        const int code = errno;
+        QFile::remove(previousMarksPath());
+        errno = code;
+        return false;
+    }
     const QStringList from = journalsOf(working);
     const QStringList to = journalsOf(previous);
     for (qsizetype i = 0; i < from.size(); ++i) {
         if (QFile::exists(from.at(i)))
             renameFile(from.at(i), to.at(i));
     }
+    return true;
 }
 
 bool putPreviousDatabaseBack()
@@ -120,10 +162,30 @@ bool putPreviousDatabaseBack()
             renameFile(from.at(i), to.at(i));
     }
     renameFile(previous, working);
+    QFile::remove(previousMarksPath());
     return true;
 }
 
-void dropPreviousDatabase() { removeDatabaseFile(previousDatabasePath()); }
+void dropPreviousDatabase()
+{
+    // The database first: what was written down about it decides only
+    // while it is there.
+    removeDatabaseFile(previousDatabasePath());
+    QFile::remove(previousMarksPath());
+}
+
+void settlePreviousDatabase(const WorkingMarks &marks)
+{
+    if (!QFile::exists(previousDatabasePath())) {
+        QFile::remove(previousMarksPath());
+        return;
+    }
+    const WorkingMarks previous = readPreviousMarks().value_or(marks);
+    if (previous.file == marks.file && previous.name == marks.name)
+        putPreviousDatabaseBack();
+    else
+        dropPreviousDatabase();
+}
 
 void endOpenConfiguration()
 {
@@ -133,6 +195,7 @@ void endOpenConfiguration()
     s.WorkingFile.clear();
     s.WorkingName.clear();
     clearWorkingMarks();
+    dropPreviousDatabase();
     Close_DB();
     if (!s.RutaBD.isEmpty())
         removeDatabaseFile(s.RutaBD);

@@ -4,8 +4,8 @@
 // marks name it; an orderly end empties them, so marks found at start-up
 // mean the last run ended some other way and its configuration is still in
 // the working database. Also the place where the previous working database
-// waits while a new configuration is made, and the orderly end of the open
-// configuration.
+// waits while a new configuration or a document takes its place, and the
+// orderly end of the open configuration.
 
 #include <QString>
 
@@ -29,9 +29,13 @@ void clearWorkingMarks();
 QString marksBesideDatabasePath();
 
 // Where the previous working database waits while a new configuration is
-// made, so that a failed creation can put it back. Found at start-up, it is
-// what an end during that creation left: the restore takes it back.
+// made or a document is opened in its place, so that a failure can put it
+// back. Found at start-up, it is what an end during that replacement left:
+// settlePreviousDatabase() decides which of the two stays.
 QString previousDatabasePath();
+// The marks of the configuration the previous working database holds,
+// written down before it goes aside.
+QString previousMarksPath();
 
 // The previous working database moves with its own journals. While it is
 // aside and no working database stands in its place, its journals may still
@@ -39,20 +43,34 @@ QString previousDatabasePath();
 // moved); once a new working database exists, journals of that name are the
 // new one's. Every step below keeps that true, so an end between any two
 // steps leaves each journal with the file it belongs to.
+//
+// The replacement names the new configuration in the marks only once it is
+// whole in place, and drops the previous one only after that. So while the
+// marks still name the previous configuration it is the one to go back, and
+// once they name another one the new one stands whole in its place.
 
 // Sets the working database aside (the database first, then its journals),
-// after removing an earlier previous one. Nothing happens without one.
-void setWorkingDatabaseAside();
+// after removing an earlier previous one and writing down the marks that
+// name it now. Nothing happens without one. False, with errno set, when
+// the working database could not be moved: it stays in place.
+bool setWorkingDatabaseAside();
 // Puts the previous working database back in place of the working
 // database: whatever stands there (a half-made new one) is removed with its
 // journals, then the previous one's journals move back, then the database.
 // False when there is no previous one; nothing is touched then.
 bool putPreviousDatabaseBack();
-// Removes the previous working database and its journals.
+// Removes the previous working database and its journals, then what was
+// written down about it.
 void dropPreviousDatabase();
+// The restore of an end during a replacement, given the marks found at
+// start-up: the previous working database goes back when those marks still
+// name its configuration (or nothing was written down about it), and is
+// dropped when they name the new one.
+void settlePreviousDatabase(const WorkingMarks &marks);
 
 // The orderly end of the open configuration: the document state and the
-// marks emptied, the working database closed and deleted with its journals.
+// marks emptied, the working database closed and deleted with its journals,
+// and a previous one still aside dropped.
 void endOpenConfiguration();
 
 } // namespace orb

@@ -2,6 +2,7 @@
 
 #include "AppState.h"
 #include "ConfigTables.h"
+#include "ConfigurationCheck.h"
 #include "Schema.h"
 #include "Seams.h"
 #include "Strings.h"
@@ -22,8 +23,10 @@ namespace orb {
 
 namespace {
 
-// SQLite's result code for a file that cannot be opened.
+// SQLite's result codes: a file that cannot be opened, and any other error.
 const QString kCantOpen = QStringLiteral("14");
+constexpr int kSqliteCantOpen = 14;
+constexpr int kSqliteError = 1;
 
 DatabaseFileHook &databaseFileHook()
 {
@@ -41,8 +44,9 @@ void removeFile(const QString &path)
     QFile::remove(path);
 }
 
-// Error code of the last failing step while a database is made, for the
-// message that reports it.
+// Error of the last failing step while a database is made, for the message
+// that reports it: the engine's number and its text ("13 (database or disk
+// is full)").
 QString &failedStepCode()
 {
     static QString code;
@@ -51,7 +55,7 @@ QString &failedStepCode()
 
 bool failStep(const QSqlQuery &query)
 {
-    failedStepCode() = errorCodeOf(query.lastError());
+    failedStepCode() = numberedError(query.lastError(), kSqliteError);
     qWarning("%s: %s", qPrintable(query.lastQuery().left(60)), qPrintable(query.lastError().text()));
     return false;
 }
@@ -153,6 +157,12 @@ bool replaceDatabaseFile(const QString &from, const QString &to)
 
 void setDatabaseFileHook(DatabaseFileHook hook) { databaseFileHook() = std::move(hook); }
 
+void announceFileStep(const char *operation, const QString &path)
+{
+    if (databaseFileHook())
+        databaseFileHook()(operation, path);
+}
+
 void showDatabaseFailure(const QString &path, const QString &errorCode)
 {
     AppState &s = appState();
@@ -199,24 +209,27 @@ bool Create_DB()
     QSqlDatabase db = BaseDatos();
     db.setDatabaseName(s.RutaBD);
     QString code;
+    QString text;
     if (!db.open()) {
-        showDatabaseFailure(s.RutaBD, errorCodeOf(db.lastError()));
+        showDatabaseFailure(s.RutaBD, numberedError(db.lastError(), kSqliteCantOpen));
         return false;
     }
-    if (!probeDatabase(db, &code)) {
+    if (!probeDatabase(db, &code, &text)) {
         db.close();
-        showDatabaseFailure(s.RutaBD, code);
+        showDatabaseFailure(s.RutaBD, numberedError(code.toInt(), text));
         return false;
     }
 
     // One transaction: the new database holds every table and lookup row, or
-    // nothing is left behind.
+    // nothing is left behind. Each failure is reported with the engine's
+    // number and text: a full disk is named as such.
     db.transaction();
     failedStepCode().clear();
     const bool made = Create_TabDiaNit() && Create_TabTipRel() && Create_TabConfCentral() && Create_TabConfZonas()
-                      && Create_TabConfReles() && Create_TabImpConfReles() && Fill_TabTipos();
-    if (!made || !db.commit()) {
-        code = made || failedStepCode().isEmpty() ? errorCodeOf(db.lastError()) : failedStepCode();
+                      && Create_TabConfReles() && Create_TabImpConfReles() && Fill_TabTipos()
+                      && exec(db, QStringLiteral("COMMIT"));
+    if (!made) {
+        code = failedStepCode().isEmpty() ? numberedError(db.lastError(), kSqliteError) : failedStepCode();
         db.rollback();
         db.close();
         removeDatabaseFile(s.RutaBD);

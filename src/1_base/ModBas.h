@@ -85,9 +85,13 @@ bool renameFile(const QString &from, const QString &to);
 bool replaceDatabaseFile(const QString &from, const QString &to);
 
 // Test seam: called before each removal or rename of a database file or
-// journal that exists, with "remove" or "rename" and the file's path.
+// journal that exists, with "remove" or "rename" and the file's path, and
+// before each write of the marks of the open configuration (Marks.h), with
+// "write" and the path of the file that keeps them.
 using DatabaseFileHook = std::function<void(const char *operation, const QString &path)>;
 void setDatabaseFileHook(DatabaseFileHook hook);
+// Tells the test seam about a file step taken elsewhere (the marks' writes).
+void announceFileStep(const char *operation, const QString &path);
 
 // Shows the database-failure message: string 1001, the path, string 1, two
 // line feeds, the error code, two line feeds, string 1002.

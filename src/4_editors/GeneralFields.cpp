@@ -2,6 +2,7 @@
 
 #include "AppState.h"
 #include "ConfigTables.h"
+#include "ConfigurationCheck.h"
 #include "Cp1252.h"
 #include "ModBas.h"
 #include "Marks.h"
@@ -19,6 +20,11 @@ namespace {
 bool isAsciiDigit(QChar c) { return c >= QLatin1Char('0') && c <= QLatin1Char('9'); }
 
 bool isNumberField(int index) { return index >= FieldZones && index <= FieldNightHour; }
+
+// SQLite's result codes for the failure messages: a file that cannot be
+// opened, and any other error.
+constexpr int kSqliteCantOpen = 14;
+constexpr int kSqliteError = 1;
 
 // The previous working database is kept aside while the new one is made, and
 // put back when making it fails.
@@ -137,7 +143,7 @@ bool createConfiguration(const GeneralTexts &texts)
     QSqlDatabase db = BaseDatos();
     db.setDatabaseName(s.RutaBD);
     if (!db.open()) {
-        const QString code = errorCodeOf(db.lastError());
+        const QString code = numberedError(db.lastError(), kSqliteCantOpen);
         putPreviousBack();
         showDatabaseFailure(s.RutaBD, code);
         return false;
@@ -161,7 +167,8 @@ bool createConfiguration(const GeneralTexts &texts)
     }();
     if (!stored) {
         putPreviousBack();
-        showDatabaseFailure(s.RutaBD, errorCodeOf(error));
+        // The engine's number and text: a full disk is named as such.
+        showDatabaseFailure(s.RutaBD, numberedError(error, kSqliteError));
         return false;
     }
 

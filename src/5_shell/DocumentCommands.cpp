@@ -123,9 +123,20 @@ bool DocumentCommands::closeQuestion()
 
 StoreOutcome DocumentCommands::store(const QString &path, bool saveAs)
 {
+    // Save As names the document in the marks before it writes it: from then
+    // on a restore holds the configuration meant for that document, and its
+    // first Save proposes that one and no other. A failed store names the
+    // earlier document again.
+    const AppState &s = appState();
+    const WorkingMarks earlier{s.WorkingFile, s.WorkingName};
+    const bool renames = saveAs && (path != earlier.file || documentTitle(path) != earlier.name);
+    if (renames)
+        writeWorkingMarks(path, documentTitle(path));
     QString error;
     StoreFailure failure;
     if (!storeDocument(path, &error, &failure, m_storeHook)) {
+        if (renames)
+            writeWorkingMarks(earlier.file, earlier.name);
         showStoreFailure(failure, error);
         return StoreOutcome::NotStored;
     }
@@ -179,8 +190,6 @@ void DocumentCommands::Open()
         break;
     }
     applyOpened(path);
-    const AppState &s = appState();
-    writeWorkingMarks(s.WorkingFile, s.WorkingName);
     m_host->refresh();
 }
 

@@ -75,8 +75,9 @@ public:
     // SavAsCancel after a Save As it ran.
     StoreOutcome Save();
     // File/Save As: the save dialog proposing WorkingName, the replace
-    // question for an existing file, then the store. A cancelled dialog
-    // sets SavAsCancel.
+    // question for an existing file, then the store; the marks name the
+    // chosen document from the start of the store on, and the earlier one
+    // again when it fails. A cancelled dialog sets SavAsCancel.
     StoreOutcome SaveAs();
     // File/Close: the close question, then the configuration ends (marks
     // emptied, working database closed and deleted). False when it stayed open.

@@ -28,9 +28,9 @@ RestoreOutcome restoreUnsaved()
         return RestoreOutcome::Declined;
     }
 
-    // The configuration that was open is the previous one, and what stands
-    // in its place (if anything) is the half-made new one.
-    putPreviousDatabaseBack();
+    // An end while New or Open replaced the working database: the marks
+    // tell whether the previous configuration or the new one is restored.
+    settlePreviousDatabase(marks);
 
     // Open_Conf reports a database it cannot open or a missing general row
     // itself. Either way the marks stay, so the question comes again at the

@@ -7,6 +7,11 @@
 #include "MainWindowFixture.h"
 #include "TestHome.h"
 
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
+
 namespace {
 
 // A child window of the main window; it refuses to close while `refuses`
@@ -52,6 +57,8 @@ private slots:
     void closeQuestion();
     void failureKeepsTheConfigurationOpenAndChanged_data();
     void failureKeepsTheConfigurationOpenAndChanged();
+    void storeTheFileSystemRefusesSaysSo_data();
+    void storeTheFileSystemRefusesSaysSo();
     void windowsOfTheConfigurationCloseFirst();
     void closingWaitsForAnExchangeWithThePanel();
 
@@ -103,7 +110,10 @@ void TestDocumentCommands::makeNew(bool storedAndEdited)
     m_fx.main->LOAD_MAIN();
     m_marksFile = readWorkingMarks().file;
     if (storedAndEdited) {
+        // From then on the marks name the document.
         choose("MnuArxSavAs", kHotel);
+        m_marksFile = doc(kHotel);
+        QCOMPARE(readWorkingMarks().file, m_marksFile);
         edit();
     }
 }
@@ -296,6 +306,54 @@ void TestDocumentCommands::failureKeepsTheConfigurationOpenAndChanged()
     QCOMPARE(appState().WorkingFile, doc(kHotel));
     checkKeptOpen(kEdited);
     QVERIFY(zones->isVisible());
+}
+
+void TestDocumentCommands::storeTheFileSystemRefusesSaysSo_data()
+{
+    QTest::addColumn<QString>("locked");   // the file or folder made immutable
+    QTest::addColumn<QString>("fileName"); // the document Save As chooses; empty: Save
+    QTest::newRow("Save: the rename over the document refused") << kHotel << "";
+    QTest::newRow("Save As: nothing may be made in the folder") << "locked" << "locked/otro.vcs";
+}
+
+void TestDocumentCommands::storeTheFileSystemRefusesSaysSo()
+{
+    QFETCH(QString, locked);
+    QFETCH(QString, fileName);
+    QVERIFY(QDir(m_dir->path()).mkdir(QStringLiteral("locked")));
+    makeNew(true);
+    const QByteArray stored = fileBytes(doc(kHotel));
+
+    // An immutable file may be neither replaced nor removed, and nothing may
+    // be made in or removed from an immutable folder: refused for real, to
+    // root as to anyone.
+    const int fd = ::open(QFile::encodeName(doc(locked)).constData(), O_RDONLY | O_CLOEXEC);
+    QVERIFY(fd >= 0);
+    const auto closeFd = qScopeGuard([fd] { ::close(fd); });
+    int flags = 0;
+    if (::ioctl(fd, FS_IOC_GETFLAGS, &flags) != 0 || ::ioctl(fd, FS_IOC_SETFLAGS, &(flags |= FS_IMMUTABLE_FL)) != 0)
+        QSKIP("the immutable flag cannot be set here (it takes CAP_LINUX_IMMUTABLE and a file system that keeps it)");
+    const auto unlock = qScopeGuard([fd, &flags] {
+        flags &= ~FS_IMMUTABLE_FL;
+        ::ioctl(fd, FS_IOC_SETFLAGS, &flags);
+    });
+
+    if (fileName.isEmpty()) {
+        trigger("MnuArxSav");
+    } else {
+        choose("MnuArxSavAs", fileName);
+    }
+    // It says so, naming the document and why; the document, the marks and
+    // the changes stay, and nothing is left beside the document.
+    QCOMPARE(m_fx.boxes->shown.size(), 1);
+    const QString target = fileName.isEmpty() ? doc(kHotel) : doc(fileName);
+    QVERIFY2(m_fx.boxes->shown[0].prompt.startsWith(Str(1001) + target + Str(1) + QStringLiteral("\n\n1 (")),
+             qPrintable(m_fx.boxes->shown[0].prompt));
+    QCOMPARE(fileBytes(doc(kHotel)), stored);
+    QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files | QDir::Hidden), QStringList{kHotel});
+    QCOMPARE(QDir(doc(QStringLiteral("locked"))).entryList(QDir::Files | QDir::Hidden), QStringList());
+    QCOMPARE(appState().WorkingFile, doc(kHotel));
+    checkKeptOpen(kEdited);
 }
 
 void TestDocumentCommands::windowsOfTheConfigurationCloseFirst()

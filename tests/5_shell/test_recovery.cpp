@@ -1,8 +1,9 @@
 // Start-up: the restore question after an unclean end (asked before the main
 // window shows, once), what Yes and No do with good and broken working
-// databases and after a New killed at each of its steps (a child process of
-// this test), and the one-copy-per-user lock.
+// databases and after New, Open and Save As killed at each of their file
+// steps (a child process of this test), and the one-copy-per-user lock.
 
+#include "DocumentCommands.h"
 #include "FrmWel.h"
 #include "InstanceLock.h"
 #include "MainWindowFixture.h"
@@ -10,19 +11,46 @@
 #include "TestHome.h"
 
 #include <csignal>
+#include <cstdio>
+#include <sys/resource.h>
 
 namespace {
 
-// The child of the killed New: New of a 128-zone, 128-relay configuration
-// over the working database as it lies (opened first unless it must stay as
-// it lies), killed just before `operation` on the file named `fileName`;
-// with `hot`, once a write into the new database has spilled into its file.
-int newKilledAt(const QString &operation, const QString &fileName, bool hot, bool open)
+// What the document commands ask of a main window that is not there.
+class NoWindows : public DocumentHost {
+public:
+    bool closeConfigurationWindows() override { return true; }
+    void refresh() override {}
+    void showNewConfiguration() override {}
+    void closeMainWindow() override {}
+    bool waitingForPanel() const override { return false; }
+};
+
+// The child of the killed commands. Over the open configuration (opened
+// first unless it must stay as it lies), it runs `command`: "new" (a
+// 128-zone, 128-relay configuration), "full" (the same on a disk that takes
+// a few pages only), "open" (Otra.vcs of `folder`) or "saveas" (as
+// Copia.vcs in `folder`); it is killed just before `operation` on the file
+// whose name ends in `fileName` (with `hot`, once a write into the new
+// database has spilled into its file), or once the command is over
+// ("after"). The messages it shows go to its output.
+int commandKilledAt(const QString &command, const QString &operation, const QString &fileName, bool hot, bool open,
+                    const QString &folder)
 {
-    if (open && Open_Conf() == OpenResult::Opened)
-        appState().ConfCargada = true;
+    setCurrentLanguage(Language::English);
+    AppState &s = appState();
+    if (open && Open_Conf() == OpenResult::Opened) {
+        s.ConfCargada = true;
+        s.WorkingFile = readWorkingMarks().file;
+        s.WorkingName = readWorkingMarks().name;
+    }
+    setMsgBoxHandler([](const QString &prompt, int, const QString &) {
+        std::printf("%s\n", qPrintable(prompt));
+        std::fflush(stdout);
+        return int(AnsYes);
+    });
     setDatabaseFileHook([&](const char *op, const QString &path) {
-        if (operation != QLatin1String(op) || QFileInfo(path).fileName() != fileName)
+        if (operation != QLatin1String(op) || !QFileInfo(path).fileName().endsWith(fileName))
             return;
         if (hot) {
             QSqlQuery q(BaseDatos());
@@ -33,8 +61,35 @@ int newKilledAt(const QString &operation, const QString &fileName, bool hot, boo
         }
         std::raise(SIGKILL);
     });
-    createConfiguration({"Nueva", "128", "128", "8", "20", "NUEVA"});
+    const QString document = folder + (command == QLatin1String("open") ? "/Otra.vcs" : "/Copia.vcs");
+    setFileDialogHandler([&document](const FileDialogRequest &) { return document; });
+    DocumentCommands commands(std::make_unique<NoWindows>());
+    if (command == QLatin1String("open")) {
+        commands.Open();
+    } else if (command == QLatin1String("saveas")) {
+        commands.SaveAs();
+    } else {
+        if (command == QLatin1String("full")) {
+            // Writes beyond the limit fail as on a full disk.
+            std::signal(SIGXFSZ, SIG_IGN);
+            const rlimit limit{3 * 4096 + 100, RLIM_INFINITY};
+            if (::setrlimit(RLIMIT_FSIZE, &limit) != 0)
+                return 5;
+        }
+        createConfiguration({"Nueva", "128", "128", "8", "20", "NUEVA"});
+    }
+    if (operation == QLatin1String("after"))
+        std::raise(SIGKILL);
     return 3; // never killed
+}
+
+// The name, zone count and labels, and relay labels of the open
+// configuration; labels as `prefix` and their number.
+QStringList configurationRows(const QString &prefix)
+{
+    return rows(QStringLiteral("SELECT NOMCON, NUMZON, (SELECT count(*) FROM CONFZONAS WHERE ETIZON = ? || IDZON), "
+                               "(SELECT count(*) FROM CONFRELES WHERE ETIREL = 'ETI RELE ' || IDREL) FROM CONFCENTRAL"),
+                {prefix});
 }
 
 } // namespace
@@ -44,8 +99,8 @@ class TestRecovery : public QObject {
 private slots:
     void init();
     void cleanup();
-    void restoreAfterAKilledNewGivesBackTheOpenConfiguration_data();
-    void restoreAfterAKilledNewGivesBackTheOpenConfiguration();
+    void restoreNamesTheConfigurationItHolds_data();
+    void restoreNamesTheConfigurationItHolds();
     void yesThatCannotRestoreGoesOnAndAsksAgain_data();
     void yesThatCannotRestoreGoesOnAndAsksAgain();
     void questionComesOnceBeforeTheMainWindowShows();
@@ -54,6 +109,7 @@ private slots:
 
 private:
     std::unique_ptr<ScriptedBoxes> m_boxes;
+    std::unique_ptr<QTemporaryDir> m_dir; // the documents
 };
 
 void TestRecovery::init()
@@ -67,56 +123,99 @@ void TestRecovery::init()
          {workingDatabasePath(), previousDatabasePath(), marksBesideDatabasePath(), InstanceLock::lockPath()})
         QFile::remove(path);
     m_boxes = std::make_unique<ScriptedBoxes>();
+    m_dir = std::make_unique<QTemporaryDir>();
 }
 
 void TestRecovery::cleanup()
 {
     m_boxes.reset();
+    setFileDialogHandler({});
     Close_DB();
+    m_dir.reset();
 }
 
-void TestRecovery::restoreAfterAKilledNewGivesBackTheOpenConfiguration_data()
+void TestRecovery::restoreNamesTheConfigurationItHolds_data()
 {
-    QTest::addColumn<bool>("ownJournal"); // the working database left with a hot journal of its own
+    QTest::addColumn<QString>("command");  // what the child runs (commandKilledAt)
     QTest::addColumn<QString>("operation");
-    QTest::addColumn<QString>("fileName"); // New is killed just before this operation on it
+    QTest::addColumn<QString>("fileName"); // the child is killed just before this operation on it
     QTest::addColumn<bool>("hot");         // while the new database is being written
+    QTest::addColumn<bool>("ownJournal");  // the working database left with a hot journal of its own
     QTest::addColumn<int>("answer");
+    QTest::addColumn<QString>("restored"); // the configuration given back, and its title
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<QString>("shown");    // what the child's message says, if it shows one
     const QString working = QStringLiteral("Vuvurov.mdb");
     const QString previous = QStringLiteral("Vuvurov.mdb.prev");
-    QTest::newRow("before the set-aside") << false << "rename" << working << false << int(AnsYes);
-    QTest::newRow("previous aside, new one written") << false << "remove" << previous << false << int(AnsYes);
-    QTest::newRow("previous aside, new one being written") << false << "remove" << previous << true << int(AnsYes);
-    QTest::newRow("own journal, halfway aside") << true << "rename" << working + "-journal" << false << int(AnsYes);
-    QTest::newRow("own journal, previous aside, new one being written")
-        << true << "remove" << previous + "-journal" << true << int(AnsYes);
-    QTest::newRow("new one being written, answered No") << false << "remove" << previous << true << int(AnsNo);
+    const QString settings = QStringLiteral("ORBITarsis.conf");
+    const QString temp = QStringLiteral(".orbtmp");
+    const auto row = [](const char *name, const char *command, const char *operation, const QString &fileName,
+                        bool hot, bool ownJournal, const char *restored, const char *title) {
+        QTest::newRow(name) << command << operation << fileName << hot << ownJournal << int(AnsYes) << restored
+                            << title << "";
+    };
+    const char *before = "Before";
+    const char *hotel = "Hotel.vcs";
+    row("new: before the set-aside", "new", "rename", working, false, false, before, hotel);
+    row("new: own journal, halfway aside", "new", "rename", working + "-journal", false, true, before, hotel);
+    row("new: made, not yet named", "new", "write", settings, false, false, before, hotel);
+    row("new: named, previous not yet dropped", "new", "remove", previous, false, false, "Nueva", "Config1");
+    row("new: named, being written", "new", "remove", previous, true, false, "Nueva", "Config1");
+    row("new: own journal, named, being written", "new", "remove", previous + "-journal", true, true, "Nueva",
+        "Config1");
+    row("new: done", "new", "after", QString(), false, false, "Nueva", "Config1");
+    // Beyond the file-size limit the engine's writes fail as "disk I/O error"
+    // (a full disk gives "13 (database or disk is full)"): either way the
+    // message names the cause.
+    QTest::newRow("new: disk full") << "full" << "after" << QString() << false << false << int(AnsYes) << before
+                                    << hotel << " Error:\n\n778 (disk I/O error)\n\n";
+    QTest::newRow("new: answered No") << "new" << "remove" << previous << true << false << int(AnsNo) << "" << ""
+                                      << "";
+    row("open: before the set-aside", "open", "rename", working, false, false, before, hotel);
+    row("open: before the copy takes its place", "open", "rename", temp, false, false, before, hotel);
+    row("open: in place, not yet named", "open", "write", settings, false, false, before, hotel);
+    row("open: named, previous not yet dropped", "open", "remove", previous, false, false, "Otra", "Otra.vcs");
+    row("open: done", "open", "after", QString(), false, false, "Otra", "Otra.vcs");
+    row("save as: not yet named", "saveas", "write", settings, false, false, before, hotel);
+    row("save as: named, not yet written", "saveas", "rename", temp, false, false, before, "Copia.vcs");
+    row("save as: done", "saveas", "after", QString(), false, false, before, "Copia.vcs");
 }
 
-void TestRecovery::restoreAfterAKilledNewGivesBackTheOpenConfiguration()
+void TestRecovery::restoreNamesTheConfigurationItHolds()
 {
-    QFETCH(bool, ownJournal);
+    QFETCH(QString, command);
     QFETCH(QString, operation);
     QFETCH(QString, fileName);
     QFETCH(bool, hot);
+    QFETCH(bool, ownJournal);
     QFETCH(int, answer);
-    // The configuration that was open, with its own labels; an own journal
-    // holds an edit that never completed, which must be undone.
+    QFETCH(QString, restored);
+    QFETCH(QString, title);
+    QFETCH(QString, shown);
+    // Two documents: another configuration, and the one that is open, with
+    // its own labels; an own journal holds an edit that never completed,
+    // which must be undone.
+    QVERIFY(makeConfiguration(4, 2, QStringLiteral("Otra")));
+    QVERIFY(execBound(QStringLiteral("UPDATE CONFZONAS SET ETIZON = 'OTRA ' || IDZON")));
+    QVERIFY(storeDocument(m_dir->filePath(QStringLiteral("Otra.vcs"))));
     QVERIFY(makeConfiguration(128, 128, QStringLiteral("Before")));
     QVERIFY(execBound(QStringLiteral("UPDATE CONFZONAS SET ETIZON = 'ANTES ' || IDZON")));
+    QVERIFY(storeDocument(m_dir->filePath(QStringLiteral("Hotel.vcs"))));
     Close_DB();
-    writeWorkingMarks(QStringLiteral("/plans/Hotel.vcs"), QStringLiteral("Hotel.vcs"));
+    writeWorkingMarks(m_dir->filePath(QStringLiteral("Hotel.vcs")), QStringLiteral("Hotel.vcs"));
     if (ownJournal)
         QVERIFY(leaveHotJournal(workingDatabasePath(), QStringLiteral("UPDATE CONFZONAS SET ETIZON = 'A MEDIAS'; "
                                                                       "UPDATE CONFRELES SET ETIREL = 'A MEDIAS'")));
 
     QProcess child;
-    child.setProcessChannelMode(QProcess::ForwardedChannels);
+    child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     child.start(QCoreApplication::applicationFilePath(),
-                {QStringLiteral("--new-killed-at"), operation, fileName, QString::number(hot),
-                 QString::number(!ownJournal)});
+                {QStringLiteral("--killed-at"), command, operation, fileName, QString::number(hot),
+                 QString::number(!ownJournal), m_dir->path()});
     QVERIFY(child.waitForFinished(60000));
-    QVERIFY2(child.exitStatus() == QProcess::CrashExit, "New was not killed");
+    QVERIFY2(child.exitStatus() == QProcess::CrashExit, "the command was not killed");
+    const QString output = QString::fromLocal8Bit(child.readAllStandardOutput());
+    QVERIFY2(output.contains(shown), qPrintable(output));
 
     appState() = AppState{};
     m_boxes->answers = {answer};
@@ -127,13 +226,42 @@ void TestRecovery::restoreAfterAKilledNewGivesBackTheOpenConfiguration()
         return;
     }
     QCOMPARE(restoreUnsaved(), RestoreOutcome::Restored);
-    QCOMPARE(appState().NomCon, QStringLiteral("Before"));
+    QCOMPARE(appState().WorkingName, title);
     QCOMPARE(rows(QStringLiteral("PRAGMA integrity_check")), QStringList(QStringLiteral("ok")));
-    QCOMPARE(rows(QStringLiteral("SELECT (SELECT count(*) FROM CONFZONAS WHERE ETIZON = 'ANTES ' || IDZON), "
-                                 "(SELECT count(*) FROM CONFRELES WHERE ETIREL = 'ETI RELE ' || IDREL)")),
-             QStringList(QStringLiteral("128|128")));
+    const QMap<QString, QStringList> expected{{"Before", {"Before|128|128|128"}},
+                                              {"Otra", {"Otra|4|4|2"}},
+                                              {"Nueva", {"Nueva|128|128|128"}}};
+    const QMap<QString, QString> prefix{{"Before", "ANTES "}, {"Otra", "OTRA "}, {"Nueva", "ETI ZONA "}};
+    QCOMPARE(configurationRows(prefix[restored]), expected[restored]);
     const QStringList left = QDir(dataFolder()).entryList(QDir::Files | QDir::Hidden);
     QCOMPARE(left.filter(QRegularExpression(QStringLiteral("prev|journal|wal$|shm$"))), QStringList());
+
+    // The first Save proposes the document the title names and writes that
+    // one only: every other document stays as it was.
+    QMap<QString, QByteArray> documents;
+    for (const QString &name : QDir(m_dir->path()).entryList({QStringLiteral("*.vcs")}, QDir::Files))
+        documents[name] = fileBytes(m_dir->filePath(name));
+    QString proposed;
+    setFileDialogHandler([&](const FileDialogRequest &request) {
+        proposed = request.proposedName;
+        return m_dir->filePath(request.proposedName);
+    });
+    m_boxes->answers = {AnsYes}; // to replacing it
+    DocumentCommands commands(std::make_unique<NoWindows>());
+    QCOMPARE(commands.Save(), StoreOutcome::Stored);
+    QCOMPARE(proposed, title);
+    for (auto it = documents.cbegin(); it != documents.cend(); ++it) {
+        if (it.key() != title)
+            QVERIFY2(fileBytes(m_dir->filePath(it.key())) == it.value(), qPrintable(it.key()));
+    }
+    QCOMPARE(onSideConnection(m_dir->filePath(title), true,
+                              [&](QSqlDatabase &db) {
+                                  QSqlQuery q(db);
+                                  return q.exec(QStringLiteral("SELECT NOMCON FROM CONFCENTRAL")) && q.next()
+                                             ? q.value(0).toString()
+                                             : QString();
+                              }),
+             restored);
 }
 
 void TestRecovery::yesThatCannotRestoreGoesOnAndAsksAgain_data()
@@ -272,10 +400,11 @@ void TestRecovery::secondInstanceIsRefusedUntilTheFirstEnds()
 int main(int argc, char **argv)
 {
     const orbtest::TestHome home;
-    if (argc == 6 && qstrcmp(argv[1], "--new-killed-at") == 0) {
+    if (argc == 8 && qstrcmp(argv[1], "--killed-at") == 0) {
         QCoreApplication app(argc, argv);
-        return newKilledAt(QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]), qstrcmp(argv[4], "1") == 0,
-                           qstrcmp(argv[5], "1") == 0);
+        const QStringList args = QCoreApplication::arguments();
+        return commandKilledAt(args.at(2), args.at(3), args.at(4), args.at(5) == QLatin1String("1"),
+                               args.at(6) == QLatin1String("1"), args.at(7));
     }
     QApplication app(argc, argv);
     TestRecovery test;
