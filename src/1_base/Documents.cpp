@@ -380,6 +380,9 @@ bool storeDocument(const QString &documentPath, QString *error, StoreFailure *fa
         return fail(StoreStep::Read, StoreFault::Working, errnoError(ENOENT));
     if (QFileInfo(target).isDir())
         return fail(StoreStep::CreateTemp, StoreFault::Target, errnoError(EISDIR));
+    // A device, pipe or socket is never replaced by a document.
+    if (const QFileInfo info(target); info.exists() && !info.isFile())
+        return fail(StoreStep::CreateTemp, StoreFault::Target, numberedError(kSqliteNotADb, Str(9020)));
     if (sameFile(target, working))
         return fail(StoreStep::CreateTemp, StoreFault::Target, errnoError(EINVAL));
 

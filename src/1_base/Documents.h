@@ -88,7 +88,8 @@ struct StoreFailure {
 // what it is reported against. A failed compaction is the document's when
 // its folder or disk refused the copy (no space, no permission, cannot
 // open), the working database's otherwise.
-// A store onto the working database itself is refused.
+// A store onto the working database itself, or onto a device, pipe or
+// socket, is refused.
 bool storeDocument(const QString &documentPath, QString *error = nullptr, StoreFailure *failure = nullptr,
                    const StoreStepHook &simulateFailure = {});
 

@@ -500,6 +500,15 @@ void TestDocuments::storeReplacesTheDocumentAndNothingElse()
     QVERIFY(!storeDocument(document, &error));
     QCOMPARE(error, QStringLiteral("19 (Falta la zona 7)"));
 
+    // A pipe chosen as the document stays a pipe: nothing is written to it
+    // or put in its place.
+    const QString pipe = doc(QStringLiteral("tubo.vcs"));
+    QCOMPARE(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    QVERIFY(!storeDocument(pipe, &error, &failure));
+    QCOMPARE(failure.fault, StoreFault::Target);
+    QVERIFY(error.endsWith(Str(9020) + QLatin1Char(')')));
+    QVERIFY(!QFileInfo(pipe).isFile() && QFileInfo(pipe).exists());
+
     // Neither a store nor an open may take the working database itself.
     const QByteArray before = fileBytes(workingDatabasePath());
     QVERIFY(!storeDocument(workingDatabasePath()));
