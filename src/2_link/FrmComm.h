@@ -13,8 +13,9 @@
 // settings of the open configuration) and stays open until End_Comm, Err_Comm
 // or Form_Unload, so no reply is lost between the frame and its wait and the
 // modem lines do not pulse at every frame. Input left over from an earlier
-// exchange is thrown away before each send, and a frame has left the PC
-// before its wait starts.
+// exchange is thrown away before each send (after a good reply it also puts
+// the exchanges out of step, below), and a frame has left the PC before its
+// wait starts.
 //
 // The reply time runs on the monotonic clock from the moment the frame's
 // last byte has left the PC, whenever the wait itself starts. The timer that
