@@ -19,9 +19,15 @@ Outcome exchange(const Builder &build, bool read, int attempts)
         const quint8 state = read ? comm.Wait_Answer() : comm.Wait_Ack();
         if (state == RxOk)
             return Outcome::Ok;
+        // Out of step, another attempt could be answered by what answered
+        // an earlier frame.
+        if (comm.outOfStep())
+            return Outcome::Failed;
     }
     return Outcome::Failed;
 }
+
+Outcome endOfSequence() { return frmComm().watchAfterLast() ? Outcome::Ok : Outcome::Failed; }
 
 Builder writeByte(int address, int value)
 {

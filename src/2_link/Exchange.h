@@ -28,8 +28,15 @@ using Builder = std::function<bool(Frame &)>;
 
 // Sends the item and waits for the acknowledge (`read` false) or the read
 // reply, up to `attempts` times. A send that could not open the port ends
-// the item at once.
+// the item at once; so do exchanges out of step (FrmComm.h), which fail it
+// without another attempt.
 Outcome exchange(const Builder &build, bool read, int attempts);
+
+// After the last item of a sequence went well, before it is reported done
+// (or what it read is kept): Ok when no answer comes that no frame awaits
+// within a short watch, else Failed (the answers may have been taken for
+// other frames'; the caller ends with message 405 as for a failed item).
+Outcome endOfSequence();
 
 // Builders of the common frames.
 Builder writeByte(int address, int value);

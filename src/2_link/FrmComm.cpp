@@ -25,7 +25,7 @@ FrmComm::FrmComm(QObject *parent)
     m_timCom.setTimerType(Qt::PreciseTimer);
     connect(m_port, &MSComm::OnComm, this, &FrmComm::MSComm1_OnComm);
     connect(m_port, &MSComm::portLost, this, [this] {
-        m_frameWritten = false;
+        lineClosed();
         if (m_estadoRx == RxWaitAck || m_estadoRx == RxWaitRead)
             m_estadoRx = RxFail;
         endWait();
@@ -51,11 +51,12 @@ bool FrmComm::send(const Frame &frame)
     m_errPuerto = false;
     s.TimeOut = false;
     m_frameWritten = false;
-    if (!frame.Completa)
+    if (!frame.Completa || m_outOfStep)
         return false;
 
     if (!m_port->PortOpen()) {
         Form_Load();
+        lineClosed();
         if (!m_port->setPortOpen(true)) {
             s.MensajeAux = Str(401) + QString::number(m_port->lastErrorNumber()) + QLatin1Char(' ')
                            + m_port->lastErrorText();
@@ -69,6 +70,10 @@ bool FrmComm::send(const Frame &frame)
     if (!s.PuertoOk)
         return false;
 
+    // What came in since the last wait answers no frame.
+    takeUnawaited();
+    if (m_outOfStep)
+        return false;
     m_port->discardInput();
     if (frame.RThreshold > 0)
         m_port->setRThreshold(frame.RThreshold);
@@ -77,12 +82,33 @@ bool FrmComm::send(const Frame &frame)
         // The device went away or would not take the frame: start afresh
         // at the next send.
         m_port->setPortOpen(false);
+        lineClosed();
         return false;
     }
-    // Output returns once the last byte has left: the reply time starts now.
+    // Output returns once the last byte has left: the reply time starts now,
+    // and what the device holds at this moment came before the panel could
+    // answer the frame.
     m_replyBy = QDeadlineTimer(m_replyTimeout, Qt::PreciseTimer);
+    takeUnawaited();
+    if (m_outOfStep)
+        return false;
     m_frameWritten = true;
     return true;
+}
+
+void FrmComm::takeUnawaited()
+{
+    m_port->pollInput();
+    if (m_port->InBufferCount() > 0 && m_inStep)
+        m_outOfStep = true;
+    m_port->Input();
+}
+
+void FrmComm::lineClosed()
+{
+    m_frameWritten = false;
+    m_inStep = false;
+    m_outOfStep = false;
 }
 
 quint8 FrmComm::Wait_Ack()
@@ -104,9 +130,10 @@ quint8 FrmComm::waitFor(quint8 state)
 {
     AppState &s = appState();
     s.TimeOut = false;
-    if (!m_frameWritten || !m_port->PortOpen()) {
+    if (!m_frameWritten || m_outOfStep || !m_port->PortOpen()) {
         m_estadoRx = RxFail;
         m_frameWritten = false;
+        m_inStep = false;
         return m_estadoRx;
     }
     m_frameWritten = false;   // one wait per frame
@@ -116,7 +143,8 @@ quint8 FrmComm::waitFor(quint8 state)
     QEventLoop loop;
     m_loop = &loop;
     m_timCom.start(int(qMax<qint64>(0, m_replyBy.remainingTime())));
-    // The reply may have come in while the frame was being written.
+    // Bytes that came in between the send and the wait (an event loop run
+    // by the caller) are judged at once.
     if (m_port->RThreshold() > 0 && m_port->InBufferCount() >= m_port->RThreshold())
         MSComm1_OnComm(MSComm::comEvReceive);
     while (m_estadoRx == state) {
@@ -135,7 +163,8 @@ quint8 FrmComm::waitFor(quint8 state)
     m_timCom.stop();
     s.TimeOut = false;
     m_loop = nullptr;
-    if (m_estadoRx == RxFail && m_port->PortOpen()) {
+    m_inStep = m_estadoRx == RxOk;
+    if (m_estadoRx == RxFail && !m_outOfStep && m_port->PortOpen()) {
         // The reply of this frame may still be on its way: the next send
         // drains the line first. (A port lost or closed during the wait
         // leaves nothing to drain.)
@@ -156,31 +185,53 @@ void FrmComm::settleLine()
         m_port->Input();
         m_lastArrival.start();
     }
-    // Every byte now raises the receive event, which throws it away.
+    runLine(LineMode::Settling, m_settleBy, true);
+}
+
+bool FrmComm::watchAfterLast()
+{
+    if (waiting() || !m_inStep || !m_port->PortOpen())
+        return false;
+    takeUnawaited();
+    if (!m_outOfStep) {
+        runLine(LineMode::Watching, QDeadlineTimer(watchMs(), Qt::PreciseTimer), false);
+        // A last look at what reached the port by the end of the watch.
+        if (m_port->PortOpen())
+            takeUnawaited();
+    }
+    return m_inStep && !m_outOfStep && m_port->PortOpen();
+}
+
+void FrmComm::runLine(LineMode mode, const QDeadlineTimer &until, bool quietEnds)
+{
+    // Every byte now raises the receive event.
     const int threshold = m_port->RThreshold();
     m_port->setRThreshold(1);
     QEventLoop loop;
-    QTimer quiet;
-    quiet.setSingleShot(true);
-    connect(&quiet, &QTimer::timeout, &loop, &QEventLoop::quit);
+    QTimer timer;
+    timer.setSingleShot(true);
+    timer.setTimerType(Qt::PreciseTimer);
+    connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
     m_loop = &loop;
-    m_settling = true;
+    m_lineMode = mode;
     for (;;) {
-        qint64 left = m_settleBy.remainingTime();
-        if (m_lastArrival.isValid())
+        qint64 left = until.remainingTime();
+        if (quietEnds && m_lastArrival.isValid())
             left = qMin(left, quietGapMs() - m_lastArrival.elapsed());
-        if (left <= 0 || !m_port->PortOpen())
+        if (left <= 0 || !m_port->PortOpen() || (mode == LineMode::Watching && m_outOfStep))
             break;
-        quiet.start(int(left));
+        timer.start(int(left));
         if (loop.exec() < 0)   // the program is ending
             break;
     }
-    m_settling = false;
+    m_lineMode = LineMode::Waiting;
     m_loop = nullptr;
     m_port->setRThreshold(threshold);
 }
 
 int FrmComm::quietGapMs() const { return 100 + 40'000 / qMax(1, m_port->baudRate()); }
+
+int FrmComm::watchMs() const { return 40 + 20'000 / qMax(1, m_port->baudRate()); }
 
 void FrmComm::endWait()
 {
@@ -192,26 +243,42 @@ void FrmComm::MSComm1_OnComm(int commEvent)
 {
     if (commEvent != MSComm::comEvReceive)
         return;
-    if (m_settling) {
+    if (m_lineMode == LineMode::Settling) {
         m_port->Input();
         m_lastArrival.start();
         endWait();
         return;
     }
+    if (m_lineMode == LineMode::Watching) {
+        // Nothing awaits these bytes after the last frame.
+        m_port->Input();
+        m_outOfStep = true;
+        endWait();
+        return;
+    }
+    // Outside a wait the bytes stay for the next send to find.
     if (m_estadoRx != RxWaitAck && m_estadoRx != RxWaitRead)
         return;
     AppState &s = appState();
     s.EntradaRx = m_port->Input();
     QByteArray input = s.EntradaRx;
-    const quint8 judged = judgeReply(m_estadoRx, &input, m_trama, &m_datosRx);
+    QByteArray data = m_datosRx;
+    const quint8 judged = judgeReply(m_estadoRx, &input, m_trama, &data);
     if (judged == m_estadoRx) {
-        // Not the reply (yet): what may still start it waits for more bytes.
+        // Not the whole reply yet: it waits for more bytes.
         m_port->keepInput(input);
         return;
     }
-    if (judged == RxFail)
+    if (judged == RxOk && !input.isEmpty()) {
+        // More than the reply came: a second answer, or another frame's.
+        m_outOfStep = true;
+        m_estadoRx = RxFail;
+    } else {
+        m_estadoRx = judged;
+        m_datosRx = data;
+    }
+    if (m_estadoRx == RxFail)
         m_lastArrival.start();
-    m_estadoRx = judged;
     endWait();
 }
 
@@ -242,7 +309,7 @@ void FrmComm::Form_Load()
 void FrmComm::Form_Unload()
 {
     m_port->setPortOpen(false);
-    m_frameWritten = false;
+    lineClosed();
     if (m_estadoRx == RxWaitAck || m_estadoRx == RxWaitRead)
         m_estadoRx = RxFail;
     endWait();

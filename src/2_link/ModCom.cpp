@@ -191,9 +191,12 @@ QByteArray AckFrame()
 quint8 judgeReply(quint8 estado, QByteArray *input, const QByteArray &request, QByteArray *data)
 {
     if (estado == RxWaitAck) {
-        const bool ack = *input == AckFrame();
-        input->clear();
-        return ack ? RxOk : RxFail;
+        if (!input->startsWith(AckFrame())) {
+            input->clear();
+            return RxFail;
+        }
+        input->remove(0, AckFrame().size());
+        return RxOk;
     }
     if (estado != RxWaitRead)
         return estado;
@@ -204,31 +207,17 @@ quint8 judgeReply(quint8 estado, QByteArray *input, const QByteArray &request, Q
     }
     const int count = quint8(request.at(6));
     const qsizetype length = readReplyLength(count);
-    QByteArray header;
-    header.append(char(kPcStation)).append(char(kPanelStation)).append(char(FnRead)).append(char(quint8(count + 2)));
-    header.append(request.mid(4, 2));
-
-    const QByteArray &in = *input;
-    for (qsizetype at = 0; at < in.size(); ++at) {
-        const qsizetype available = in.size() - at;
-        const qsizetype known = qMin<qsizetype>(available, header.size());
-        if (in.mid(at, known) != header.left(known))
-            continue;
-        if (available < length) {
-            // It may still be the reply: keep it for the next bytes. Every
-            // later start is shorter still, so nothing is lost.
-            *input = in.mid(at);
-            return RxWaitRead;
-        }
-        if (quint8(in.at(at + length - 1)) == FrameChecksum(in, at + 2, at + length - 1)) {
-            if (data)
-                *data = in.mid(at + 6, count);
-            input->clear();
-            return RxOk;
-        }
+    if (input->size() < length)
+        return RxWaitRead;
+    // Bytes 1 to 6 are the panel's: only the checksum tells a good reply.
+    if (quint8(input->at(length - 1)) != FrameChecksum(*input, 2, length - 1)) {
+        input->clear();
+        return RxFail;
     }
-    input->clear();
-    return RxWaitRead;
+    if (data)
+        *data = input->mid(6, count);
+    input->remove(0, length);
+    return RxOk;
 }
 
 } // namespace orb

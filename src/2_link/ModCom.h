@@ -115,18 +115,16 @@ constexpr int readReplyLength(int count) { return 7 + count; }
 // Judges what the receive handler has read during a wait in state `estado`
 // for `request`, the frame just written (any other state returns it
 // unchanged and leaves *input alone):
-//  - waiting for the acknowledge: RxOk when *input is exactly AckFrame(),
+//  - waiting for the acknowledge: RxOk when *input starts with AckFrame(),
 //    else RxFail;
-//  - waiting for the reply to a read frame of n bytes: the reply is the
-//    first 7 + n bytes within *input that start C0 10 "R", the length byte
-//    n + 2 and the request's two address bytes, and end with the sum of
-//    their bytes 3 to 6 + n. Found: RxOk, and *data gets its n data bytes.
-//    Bytes around it (a late reply to an earlier frame, an echo, noise) do
-//    not matter. Not found: the state stays RxWaitRead, and *input keeps
-//    only the bytes from which the reply may still start once more arrive.
+//  - waiting for the reply to a read frame of n bytes: with fewer than
+//    7 + n bytes the state stays RxWaitRead and *input is kept whole; else
+//    RxOk when byte 7 + n is the sum of bytes 3 to 6 + n, whatever bytes 1
+//    to 6 hold (*data then gets the n data bytes 7 to 6 + n), else RxFail.
 //    A request that is not a read frame gives RxFail.
-// *input is consumed (emptied) unless bytes are kept; a wait that does not
-// end in RxOk leaves *data untouched.
+// After RxOk *input holds what came after the reply (nothing, unless the
+// panel's answers and the frames are out of step); after RxFail it is
+// emptied. A wait that does not end in RxOk leaves *data untouched.
 quint8 judgeReply(quint8 estado, QByteArray *input, const QByteArray &request, QByteArray *data);
 
 } // namespace orb

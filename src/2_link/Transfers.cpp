@@ -279,6 +279,9 @@ void Send_AllConf(TransferHost &host)
             return void(stopOn(outcome, host, saved));
         progress.itemDone();
     }
+    // Only a panel that took every frame is reported done.
+    if (const Outcome end = endOfSequence(); end != Outcome::Ok)
+        return void(stopOn(end, host, saved));
 
     host.progress().close();
     SetPointer(saved);
@@ -368,6 +371,9 @@ void Rec_AllConf(TransferHost &host)
         r.relays.push_back(relay);
         progress.itemDone();
     }
+    // Only replies that answered their own frames are stored.
+    if (const Outcome end = endOfSequence(); end != Outcome::Ok)
+        return void(stopOn(end, host, saved));
 
     // Everything has arrived: the database and the header change together.
     QString error;
@@ -430,6 +436,10 @@ void SetPanelClock(TransferHost &host)
     box.setValue(1);
     if (!frame([](Frame &f) { return Msg_Date(f); }))
         return;
+    if (endOfSequence() != Outcome::Ok) {
+        Err_Comm(box);
+        return giveBack();
+    }
     box.setValue(2);
     box.setValue(3);
     box.close();

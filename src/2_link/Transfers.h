@@ -13,7 +13,8 @@
 //  - SetPanelClock sends the PC's time, then its date.
 // Each item is tried up to 10 times (11 for the clock frames); a port that
 // cannot be opened at any item (the line lost) stops the transfer with that
-// message alone. Progress goes into the progress box, and every way out
+// message alone. Answers out of step with the frames (FrmComm.h), found at
+// any item or in the short watch after the last, stop it with message 405. Progress goes into the progress box, and every way out
 // gives back the pointer, the toolbar and the menus.
 
 #include "Exchange.h"

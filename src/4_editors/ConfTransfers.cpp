@@ -83,6 +83,10 @@ std::optional<PanelGeneral> readGeneralPart(ProgressSink &progress)
         return std::nullopt;
     }
     read.etiIni = labelReceived();
+    if (const Outcome end = endOfSequence(); end != Outcome::Ok) {
+        stopOn(end, progress);
+        return std::nullopt;
+    }
     progress.setValue(++step);
     completed(progress);
     return read;
@@ -103,6 +107,10 @@ bool writeGeneralPart(const PanelGeneral &values, ProgressSink &progress)
             return false;
         }
         progress.setValue(i + 1);
+    }
+    if (const Outcome end = endOfSequence(); end != Outcome::Ok) {
+        stopOn(end, progress);
+        return false;
     }
     completed(progress);
     return true;

@@ -7,8 +7,8 @@
 //
 // Every way out ends the exchange (the port closed, the progress taken
 // away): a port that cannot be opened with its message 401 alone, an item
-// that fails all its attempts with message 405, a completed transfer with
-// message 432.
+// that fails all its attempts, or answers out of step with the frames
+// (FrmComm.h), with message 405, a completed transfer with message 432.
 
 #include "Progress.h"
 

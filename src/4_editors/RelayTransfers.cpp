@@ -97,7 +97,7 @@ RelayTransferResult readRelay(RelayTransferHost &host)
         return result;
     // A good reply of a 12-byte read is 12 bytes.
     const std::optional<RelayRecord> record = RelayRecord::fromBytes(frmComm().DatosRx());
-    if (!record)
+    if (!record || endOfSequence() != Outcome::Ok)
         return run.end(Result::Failed);
     host.setTicker(true);
     host.recordReceived(*record);
@@ -128,6 +128,8 @@ RelayTransferResult writeRelay(RelayTransferHost &host, const QString &label)
         false, &rowMissing);
     if (result != Result::Completed)
         return result;
+    if (endOfSequence() != Outcome::Ok)
+        return run.end(Result::Failed);
     return run.completed();
 }
 

@@ -52,6 +52,8 @@ bool transferAllZones(ZoneDirection direction, int numZon, ZoneRowsModel &zones,
             zones.setPendingLabel(zone, labelReceived());
         view.zoneDone();
     }
+    if (outcome == Outcome::Ok && numZon > 0)
+        outcome = endOfSequence();
     view.stopTicker();
     view.setWindowEnabled(true);
     progress.close();
@@ -77,7 +79,9 @@ bool transferOneZone(ZoneDirection direction, int zone, ZoneRowsModel &zones, Zo
     unloadPortSettings();
     view.goToZone(zone);
     ProgressSink &progress = view.progress();
-    const Outcome outcome = exchange(zoneFrame(direction, zone, zones), direction == ZoneDirection::Read, MaxReint);
+    Outcome outcome = exchange(zoneFrame(direction, zone, zones), direction == ZoneDirection::Read, MaxReint);
+    if (outcome == Outcome::Ok)
+        outcome = endOfSequence();
     if (outcome == Outcome::PortFailed) {
         End_Comm(progress);
         return false;

@@ -8,7 +8,8 @@
 //
 // Every way out ends the exchange (the port closed, the progress taken
 // away): a port that cannot be opened with its message 401 alone, a zone
-// that fails all its attempts with message 405 (labels read before it stay),
+// that fails all its attempts, or answers out of step with the frames
+// (FrmComm.h), with message 405 (labels read before it stay),
 // a completed transfer with message 432. A transfer asked for while another
 // exchange waits for the panel does not start.
 

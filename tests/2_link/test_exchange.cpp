@@ -3,9 +3,10 @@
 // byte, and Windows-1252 texts. The panel's replies: random byte strings, split
 // at random points, fed to the receive side of a real wait, which never
 // crashes or hangs and answers RxOk only for a well-formed reply to the frame
-// sent, judged here from the protocol's own rules: the acknowledge exactly, or
-// a read reply with the request's function, length and address anywhere among
-// the bytes. Answers just within the reply time and a late acknowledge, a port
+// sent, judged here from the protocol's own rules: the acknowledge, or a read
+// reply of the right length whose last byte is the sum of bytes 3 on,
+// whatever its first six bytes hold; bytes beyond it put the exchanges out of
+// step. Answers just within the reply time and a late acknowledge, a port
 // that is missing, held or goes away, and exchanges refused while one runs.
 
 #include "AppState.h"
@@ -22,7 +23,6 @@
 #include <QRandomGenerator>
 #include <QtTest>
 #include <memory>
-#include <optional>
 
 using namespace orb;
 using orb::test::PanelSim;
@@ -57,36 +57,29 @@ QByteArray randomBytes(QRandomGenerator &rng, int count)
     return bytes;
 }
 
-// What a read reply to `request` starts with: function, length and address.
-QByteArray replyHead(const QByteArray &request)
-{
-    return QByteArray::fromHex("C01052") + char(quint8(request.at(6)) + 2) + request.mid(4, 2);
-}
+// Length of the answer to `request`: the acknowledge, or a read reply.
+int answerLength(const QByteArray &request) { return request.at(2) == 'R' ? 7 + quint8(request.at(6)) : 6; }
 
-// The data of the first well-formed read reply to `request` within `bytes`.
-std::optional<QByteArray> replyWithin(const QByteArray &bytes, const QByteArray &request)
+// Whether `bytes` start with a good answer to `request`.
+bool answerAhead(const QByteArray &bytes, const QByteArray &request)
 {
-    const int count = quint8(request.at(6));
-    for (qsizetype at = 0; at + 7 + count <= bytes.size(); ++at) {
-        const QByteArray candidate = bytes.mid(at, 7 + count);
-        if (candidate.startsWith(replyHead(request)) && withSum(candidate.chopped(1)) == candidate)
-            return candidate.mid(6, count);
-    }
-    return std::nullopt;
+    const QByteArray answer = bytes.left(answerLength(request));
+    if (request.at(2) != 'R')
+        return answer == kAck;
+    return answer.size() == answerLength(request) && withSum(answer.chopped(1)) == answer;
 }
 
 // A string near a good reply (so good ones come up often) or plain noise.
 QByteArray candidate(QRandomGenerator &rng, const QByteArray &request)
 {
-    QByteArray bytes =
-        request.at(2) != 'R' ? kAck : withSum(replyHead(request) + randomBytes(rng, quint8(request.at(6))));
+    QByteArray bytes = request.at(2) != 'R' ? kAck : withSum(randomBytes(rng, answerLength(request) - 1));
     switch (rng.bounded(9)) {
     case 0: return bytes;
     case 1: bytes[rng.bounded(int(bytes.size()))] = char(rng.bounded(256)); return bytes;
     case 2: return bytes + randomBytes(rng, 1);
     case 3: bytes.chop(1 + rng.bounded(int(bytes.size()))); return bytes;
     case 4: return QByteArray::fromHex("10C0") + bytes;
-    case 5: { // a whole reply to another address first (for the acknowledge: a negative one)
+    case 5: { // another whole answer first (for the acknowledge: a negative one)
         QByteArray other = bytes.chopped(1);
         const int at = request.at(2) == 'R' ? 5 : 4;
         other[at] = char(quint8(other.at(at)) + 1 + rng.bounded(255));
@@ -233,6 +226,7 @@ void TestExchange::randomRepliesNeverFool()
     comm.setReplyTimeout(5);
 
     int oks = 0;
+    bool refuseNext = false;   // the last wait left the exchanges out of step
     for (int i = 0; i < kIterations; ++i) {
         Frame f;
         switch (rng.bounded(4)) {
@@ -242,7 +236,13 @@ void TestExchange::randomRepliesNeverFool()
         default: Msg_RdText(f, AreaZon, 1 + i % 128); break;
         }
         const bool read = f.RThreshold > 0;
-        QVERIFY(comm.Send_Msg(f));
+        // Out of step, nothing is sent until the port has been closed.
+        QCOMPARE(comm.Send_Msg(f), !refuseNext);
+        QCOMPARE(comm.outOfStep(), refuseNext);
+        if (refuseNext) {
+            comm.Form_Unload();
+            QVERIFY(comm.Send_Msg(f));
+        }
 
         const QByteArray input = candidate(rng, f.bytes());
         QList<QByteArray> chunks;
@@ -251,19 +251,15 @@ void TestExchange::randomRepliesNeverFool()
             chunks << input.mid(at, piece);
             at += piece;
         }
-        // An acknowledge wait takes everything up to the chunk with which
-        // the threshold is reached and looks no further; a read wait looks
-        // at every byte until it finds its reply.
-        std::optional<QByteArray> expected;
-        if (read) {
-            expected = replyWithin(input, f.bytes());
-        } else {
-            QByteArray taken;
-            for (qsizetype c = 0; c < chunks.size() && taken.size() < 6; ++c)
-                taken += chunks.at(c);
-            if (taken == kAck)
-                expected = QByteArray();
-        }
+        // A wait takes everything up to the chunk with which the answer's
+        // length is reached and looks no further: the rest comes after it.
+        QByteArray taken;
+        qsizetype c = 0;
+        while (c < chunks.size() && taken.size() < answerLength(f.bytes()))
+            taken += chunks.at(c++);
+        const bool good = answerAhead(taken, f.bytes());
+        const bool extra = taken.size() > answerLength(f.bytes());
+        const bool after = c < chunks.size();
 
         QTimer::singleShot(0, &comm, [&comm, chunks] {
             for (const QByteArray &chunk : chunks)
@@ -271,10 +267,13 @@ void TestExchange::randomRepliesNeverFool()
         });
         const QByteArray before = comm.DatosRx();
         const quint8 state = read ? comm.Wait_Answer() : comm.Wait_Ack();
-        QVERIFY2((state == RxOk || state == RxFail) && (state == RxOk) == expected.has_value(),
+        QVERIFY2((state == RxOk || state == RxFail) && (state == RxOk) == (good && !extra),
                  qPrintable(QStringLiteral("iteration %1: %2 gave %3")
                                 .arg(i).arg(QString::fromLatin1(input.toHex(' '))).arg(state)));
-        QCOMPARE(comm.DatosRx(), state == RxOk && read ? *expected : before);
+        QCOMPARE(comm.outOfStep(), good && extra);
+        QCOMPARE(comm.DatosRx(), state == RxOk && read ? taken.mid(6, quint8(f.bytes().at(6))) : before);
+        // Bytes after a good answer, in its read or after it, answer nothing.
+        refuseNext = good && (extra || after);
         oks += state == RxOk ? 1 : 0;
     }
     qInfo("%d good replies, %d refused", oks, kIterations - oks);
@@ -413,7 +412,7 @@ void TestExchange::lineHeldByXoffFails()
     QVERIFY(comm.MSComm1().setHandshaking(1));
     QCOMPARE(exchange(wrByte(AdrNumZon, 3)), RxOk);
     m_sim->sendRaw(QByteArray(1, '\x13'));
-    QTest::qWait(200); // the Xoff reaches the line
+    QTRY_VERIFY_WITH_TIMEOUT(m_sim->pcOutputHeld(), 5000);   // the Xoff has reached the line
     QVERIFY(!comm.Send_Msg(wrByte(AdrNumZon, 4)));
     QCOMPARE(comm.Wait_Ack(), RxFail);
     QCOMPARE(m_sim->framesReceived(), 1);

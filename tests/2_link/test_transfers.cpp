@@ -146,6 +146,8 @@ private slots:
     void commandAgainstThePanel();
     void statusTextOfEachItem();
     void receiveRewritesTheWorkingDatabase();
+    void doubledAnswersAreNeverReportedDone_data();
+    void doubledAnswersAreNeverReportedDone();
 
 private:
     // The pointer, the toolbar and menus (or the window) given back, the
@@ -402,6 +404,53 @@ void TestTransfers::receiveRewritesTheWorkingDatabase()
                           QStringLiteral("2|10|0|0|0|0|0|0|1|1|2|2|3|3|4|4"),
                           QStringLiteral("3|32|2|2|2|2|59|59|0|0|0|0|0|0|0|0")}));
     QCOMPARE(rows("SELECT ETIREL FROM CONFRELES WHERE IDREL = 2"), QStringList(QStringLiteral("EXTINCION       ")));
+}
+
+void TestTransfers::doubledAnswersAreNeverReportedDone_data()
+{
+    QTest::addColumn<char>("command");
+    QTest::addColumn<int>("gap");   // ms between the two answers to a frame; 0: a good panel
+    for (const char command : {'W', 'R'}) {
+        for (const int gap : {0, 5, 15, 30})
+            QTest::addRow("%s, %d ms", command == 'W' ? "send" : "receive", gap) << command << gap;
+    }
+}
+
+void TestTransfers::doubledAnswersAreNeverReportedDone()
+{
+    // A 9600 baud line to a panel that answers every frame twice and loses
+    // every 5th frame: an answer can no longer be told from the next
+    // frame's, so a transfer may fail, but it is never reported done while
+    // the panel lacks a frame or what was read is not what the panel holds.
+    // A good panel on the same line is.
+    QFETCH(char, command);
+    QFETCH(int, gap);
+    makeConfiguration(3, 2);
+    m_sim->setMemory(Map::kDayHour, QByteArray::fromHex("09150302"));   // 3 zones, 2 relays
+    m_sim->setMemory(Map::relayRecord(2), QByteArray::fromHex("0102030405060708090A0B0C"));
+    m_sim->setBaud(9600);
+    if (gap > 0) {
+        m_sim->setDoubleGapMs(gap);
+        m_sim->misbehave(PanelSim::Misbehaviour::Doubled, PanelSim::kAlways);
+        m_sim->loseEvery(5);
+    }
+    FakeHost host;
+    arrange(Completes, host);
+    const QByteArray image = expectedImage();
+    (command == 'W' ? Send_AllConf : Rec_AllConf)(host);
+
+    QCOMPARE(m_boxes.shown.size(), 1);
+    const QString prompt = m_boxes.shown.first().prompt;
+    QVERIFY2((gap > 0 && prompt.startsWith(Str(405))) || prompt.startsWith(Str(432)), qPrintable(prompt));
+    if (prompt.startsWith(Str(432))) {
+        if (command == 'W')
+            QCOMPARE(m_sim->memory(0, Map::kMemorySize), image);
+        else
+            QCOMPARE(rows("SELECT NUMZON, NUMREL, INIDIA, ININIT, (SELECT group_concat(ETIZON, '') FROM CONFZONAS), "
+                          "(SELECT group_concat(TIP || RMIN || IL1 || FL4, ',') FROM CONFRELES) FROM CONFCENTRAL"),
+                     QStringList(QStringLiteral("3|2|9|21|%1|0000,13512").arg(QString(48, QLatin1Char(' ')))));
+    }
+    checkGivenBack(host);
 }
 
 ORB_TEST_GUILESS_MAIN(TestTransfers)

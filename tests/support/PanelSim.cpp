@@ -6,6 +6,7 @@
 #include <QTimer>
 #include <algorithm>
 #include <cerrno>
+#include <fcntl.h>
 #include <pty.h>
 #include <termios.h>
 #include <unistd.h>
@@ -90,6 +91,19 @@ QByteArray PanelSim::withChecksum(QByteArray bytes)
 
 void PanelSim::sendRaw(const QByteArray &bytes) { writeAll(m_master, bytes); }
 
+bool PanelSim::pcOutputHeld()
+{
+    if (m_slave < 0)
+        return false;
+    const int flags = ::fcntl(m_slave, F_GETFL);
+    ::fcntl(m_slave, F_SETFL, flags | O_NONBLOCK);
+    const char probe = 0;
+    const ssize_t written = ::write(m_slave, &probe, 1);
+    const int error = errno;
+    ::fcntl(m_slave, F_SETFL, flags);
+    return written < 0 && (error == EAGAIN || error == EWOULDBLOCK);
+}
+
 std::optional<PanelSim::Misbehaviour> PanelSim::takeRule(int address, char function)
 {
     for (auto it = m_rules.begin(); it != m_rules.end(); ++it) {
@@ -152,6 +166,10 @@ void PanelSim::handleFrame(const QByteArray &frame)
     if (withChecksum(frame.chopped(1)) != frame || quint8(frame.at(1)) != kPc
         || !((request && length >= 3 && (function == 'W' || length == 3)) || (clockFrame && length == 3)))
         return;
+    if (m_loseEvery > 0 && ++m_sinceLost == m_loseEvery) {
+        m_sinceLost = 0;
+        return;
+    }
     m_frames.append(frame);
     const int address = request ? (quint8(frame.at(4)) << 8 | quint8(frame.at(5))) : kAnyAddress;
     const std::optional<Misbehaviour> what = takeRule(address, function);
@@ -164,8 +182,10 @@ void PanelSim::handleFrame(const QByteArray &frame)
         m_memory.replace(address, length - 2, frame.mid(6, length - 2));
     } else if (function == 'R') {
         const int count = quint8(frame.at(6));
-        answer = withChecksum(QByteArray::fromHex("C01052") + char(count + 2) + frame.mid(4, 2)
-                              + m_memory.mid(address, count));
+        QByteArray header(6, '\0');
+        for (char &byte : header)
+            byte = char(m_headers.bounded(256));
+        answer = withChecksum(header + m_memory.mid(address, count));
     } else if (function == ':') {
         m_clock.hour = frame.at(4);
         m_clock.minute = frame.at(5);
@@ -175,10 +195,15 @@ void PanelSim::handleFrame(const QByteArray &frame)
         m_clock.month = frame.at(5);
         m_clock.year = 2000 + quint8(frame.at(6));
     }
-    if (what == Misbehaviour::Late)
+    if (what == Misbehaviour::Late) {
         at(SteadyClock::now() + std::chrono::milliseconds(m_lateDelayMs), [this, answer] { send(answer); });
-    else
-        send(answer);
+        return;
+    }
+    send(answer);
+    if (what == Misbehaviour::Doubled) {
+        const auto firstLeft = m_baud > 0 ? m_lineFreeAt : SteadyClock::now();
+        at(firstLeft + std::chrono::milliseconds(m_doubleGapMs), [this, answer] { send(answer); });
+    }
 }
 
 void PanelSim::send(const QByteArray &bytes)
@@ -186,10 +211,11 @@ void PanelSim::send(const QByteArray &bytes)
     if (m_baud <= 0)
         return writeAll(m_master, bytes);
     // Each byte leaves once its ten bits have crossed the line, on a
-    // schedule from the first.
-    const auto start = SteadyClock::now();
+    // schedule from the first, which waits for the line to be free.
+    const auto start = std::max(SteadyClock::now(), m_lineFreeAt);
     for (qsizetype i = 0; i < bytes.size(); ++i)
         at(start + byteTime(m_baud) * (i + 1), [this, byte = bytes.mid(i, 1)] { writeAll(m_master, byte); });
+    m_lineFreeAt = start + byteTime(m_baud) * bytes.size();
 }
 
 void pointCom1At(const QString &device)

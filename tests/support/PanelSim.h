@@ -11,8 +11,10 @@
 // What it does with each well-formed frame addressed to the panel (0x10):
 //  - "W": writes the data bytes into its memory at the address and answers
 //    the acknowledge C0 10 57 81 06 DE;
-//  - "R": answers C0 10 52 (N + 2) AddrH AddrL, the N bytes of memory at the
-//    address, and the checksum of bytes 3 to 6 + N;
+//  - "R": answers six header bytes, the N bytes of memory at the address,
+//    and the checksum of bytes 3 to 6 + N. The header bytes are drawn at
+//    random for each reply (from a fixed seed): nothing says what a panel
+//    puts there, and the program must not rely on it;
 //  - ":" and ";": sets its clock (hour, minute, second) or date (day, month,
 //    year - 2000) and answers the acknowledge.
 // Other frames are not answered. Bytes that do not start a frame are
@@ -20,11 +22,13 @@
 //
 // Misbehaviours are queued with misbehave(); the first rule that matches a
 // frame is used (and used up when it has a count). Memory and clock change
-// as usual except for Silent and HangUp.
+// as usual except for Silent and HangUp. loseEvery() makes the line lose
+// frames besides.
 
 #include <QByteArray>
 #include <QList>
 #include <QObject>
+#include <QRandomGenerator>
 #include <QString>
 #include <chrono>
 #include <deque>
@@ -41,6 +45,7 @@ public:
         Silent,       // no answer at all
         Late,         // the right answer, setLateDelayMs() after the frame
         HangUp,       // no answer: the simulator closes its side of the line and stops
+        Doubled,      // the right answer twice, the second setDoubleGapMs() after the first has left
     };
     static constexpr int kAnyAddress = -1;
     static constexpr int kAlways = -1;
@@ -75,6 +80,14 @@ public:
     // ways; 0 (the default) handles frames and answers at once.
     void setBaud(int baud) { m_baud = baud; }
     void setLateDelayMs(int ms) { m_lateDelayMs = ms; }
+    void setDoubleGapMs(int ms) { m_doubleGapMs = ms; }
+    // Every nth well-formed frame (counted from the next one) is lost on
+    // the line: not stored, not answered, not counted as received. 0: none.
+    void loseEvery(int n)
+    {
+        m_loseEvery = n;
+        m_sinceLost = 0;
+    }
 
     // Misbehaviour for the next `count` frames (kAlways: every frame) whose
     // address is `address` (kAnyAddress: any frame, clock frames included)
@@ -99,6 +112,10 @@ public:
 
     // Writes bytes to the PC at once, outside any answer (Xoff, say).
     void sendRaw(const QByteArray &bytes);
+    // Whether the PC's side of the line is held (by an Xoff it took): a
+    // probe byte written there cannot leave. When it can, the simulator
+    // receives it and skips it as noise.
+    bool pcOutputHeld();
 
     // `bytes` with their checksum appended: the sum of every byte from the
     // third on, modulo 256.
@@ -131,6 +148,11 @@ private:
     Clock m_clock;
     int m_baud = 0;
     int m_lateDelayMs = 2500;
+    int m_doubleGapMs = 30;
+    int m_loseEvery = 0;
+    int m_sinceLost = 0;
+    QRandomGenerator m_headers{20260512};   // header bytes of the read replies
+    SteadyClock::time_point m_lineFreeAt;   // when the last byte sent will have left
     std::deque<Rule> m_rules;
     QByteArray m_input;
     SteadyClock::time_point m_inputSince;
