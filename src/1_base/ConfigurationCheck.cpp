@@ -17,8 +17,6 @@ namespace orb {
 
 namespace {
 
-constexpr int kSqliteError = 1;
-
 // The columns of the general row that make the header of a configuration.
 const QStringList kHeaderColumns{QStringLiteral("IDCON"),  QStringLiteral("NOMCON"), QStringLiteral("NUMZON"),
                                  QStringLiteral("NUMREL"), QStringLiteral("INIDIA"), QStringLiteral("ININIT"),

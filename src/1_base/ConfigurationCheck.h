@@ -35,6 +35,10 @@ namespace orb {
 // column of one (or is no database at all).
 inline constexpr int kSqliteConstraint = 19;
 inline constexpr int kSqliteNotADb = 26;
+// And where the engine gave no number of its own: any error, and a file
+// that cannot be opened.
+inline constexpr int kSqliteError = 1;
+inline constexpr int kSqliteCantOpen = 14;
 
 // How the failures of documents are written for their messages: the error
 // number, then its text in brackets when there is one.

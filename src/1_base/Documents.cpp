@@ -31,15 +31,12 @@ const QString kTempSuffix = QStringLiteral(".orbtmp");
 constexpr int kTempNameChars = 50;
 constexpr int kRandomChars = 8;
 
-// SQLite result codes used as error numbers where the engine gave none, and
-// those of a file the engine could not write or open.
-constexpr int kSqliteError = 1;
+// SQLite result codes of a file the engine could not write or open.
 constexpr int kSqlitePerm = 3;
 constexpr int kSqliteReadOnly = 8;
 constexpr int kSqliteIoErr = 10;
 constexpr int kSqliteCorrupt = 11;
 constexpr int kSqliteFull = 13;
-constexpr int kSqliteCantOpen = 14;
 
 QString errnoError(int code) { return numberedError(code, QString::fromLocal8Bit(std::strerror(code))); }
 

@@ -23,10 +23,8 @@ namespace orb {
 
 namespace {
 
-// SQLite's result codes: a file that cannot be opened, and any other error.
+// SQLite's result code for a file that cannot be opened.
 const QString kCantOpen = QStringLiteral("14");
-constexpr int kSqliteCantOpen = 14;
-constexpr int kSqliteError = 1;
 
 DatabaseFileHook &databaseFileHook()
 {

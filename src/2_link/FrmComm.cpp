@@ -70,11 +70,11 @@ bool FrmComm::send(const Frame &frame)
     if (!s.PuertoOk)
         return false;
 
-    // What came in since the last wait answers no frame.
+    // What came in since the last wait answers no frame: it is taken (and
+    // judged) here rather than thrown away unseen.
     takeUnawaited();
     if (m_outOfStep)
         return false;
-    m_port->discardInput();
     if (frame.RThreshold > 0)
         m_port->setRThreshold(frame.RThreshold);
     m_trama = frame.bytes();

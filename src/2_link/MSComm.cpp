@@ -221,15 +221,6 @@ QByteArray MSComm::Input()
     return bytes;
 }
 
-void MSComm::discardInput()
-{
-    if (m_serial->isOpen()) {
-        m_serial->clear(QSerialPort::Input);
-        m_serial->readAll();
-    }
-    m_buffer.clear();
-}
-
 void MSComm::receiveBytes(const QByteArray &bytes)
 {
     if (bytes.isEmpty())

@@ -81,8 +81,6 @@ public:
     // yet handed over (with the receive event when the threshold is then
     // reached).
     void pollInput();
-    // Throws away whatever was received and not yet taken.
-    void discardInput();
     // Puts bytes taken with Input() back in front of the receive buffer (the
     // beginning of a reply whose rest has not arrived); raises no event.
     void keepInput(const QByteArray &bytes) { m_buffer.prepend(bytes); }

@@ -21,11 +21,6 @@ bool isAsciiDigit(QChar c) { return c >= QLatin1Char('0') && c <= QLatin1Char('9
 
 bool isNumberField(int index) { return index >= FieldZones && index <= FieldNightHour; }
 
-// SQLite's result codes for the failure messages: a file that cannot be
-// opened, and any other error.
-constexpr int kSqliteCantOpen = 14;
-constexpr int kSqliteError = 1;
-
 // The previous working database is kept aside while the new one is made, and
 // put back when making it fails.
 void putPreviousBack()

@@ -10,11 +10,11 @@
 // The progress box is prepared at the start and put up by Show_Sync after
 // the first good label exchange. A port that cannot be opened (or is lost)
 // ends the command quietly after its message 401; a phase that fails ten
-// times, or answers out of step with the frames (FrmComm.h, looked for
-// a short while after the last phase too), ends it with message 405 and
-// nothing after that phase runs; a write
-// whose record cannot be built (the relay has no row) ends after the
-// missing-row message, sending nothing more. A command that gets through
+// times, or answers out of step with the frames (FrmComm.h, looked for a
+// short while after the last phase too), ends it with message 405 and
+// nothing after that phase runs; a write whose record cannot be built (the
+// relay has no row) ends after the missing-row message, sending nothing
+// more. A command that gets through
 // both phases ends with message 432. Every way out closes the progress box
 // and the port, stops the ticker and gives the window back.
 
