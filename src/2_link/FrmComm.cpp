@@ -67,16 +67,17 @@ bool FrmComm::send(const Frame &frame)
     }
     settleLine();
     s.PuertoOk = m_port->PortOpen();
-    if (!s.PuertoOk)
+    if (!s.PuertoOk || m_outOfStep)
         return false;
 
     // What came in since the last wait answers no frame: it is taken (and
-    // judged) here rather than thrown away unseen.
+    // counted) here rather than thrown away unseen.
+    m_awaited = frame.RThreshold > 0 ? frame.RThreshold : AckFrame().size();
+    observe(LineStep::BeforeWrite);
     takeUnawaited();
     if (m_outOfStep)
         return false;
-    if (frame.RThreshold > 0)
-        m_port->setRThreshold(frame.RThreshold);
+    m_port->setRThreshold(int(m_awaited));
     m_trama = frame.bytes();
     if (!m_port->Output(m_trama)) {
         // The device went away or would not take the frame: start afresh
@@ -89,6 +90,8 @@ bool FrmComm::send(const Frame &frame)
     // and what the device holds at this moment came before the panel could
     // answer the frame.
     m_replyBy = QDeadlineTimer(m_replyTimeout, Qt::PreciseTimer);
+    m_sinceWritten.start();
+    observe(LineStep::AfterWrite);
     takeUnawaited();
     if (m_outOfStep)
         return false;
@@ -99,9 +102,21 @@ bool FrmComm::send(const Frame &frame)
 void FrmComm::takeUnawaited()
 {
     m_port->pollInput();
-    if (m_port->InBufferCount() > 0 && m_inStep)
+    countUnawaited(m_port->Input().size());
+}
+
+void FrmComm::countUnawaited(qsizetype bytes)
+{
+    if (!m_inStep || bytes <= 0)
+        return;
+    m_unawaited += bytes;
+    if (m_unawaited >= answerSize())
         m_outOfStep = true;
-    m_port->Input();
+}
+
+qsizetype FrmComm::answerSize() const
+{
+    return m_lastTaken > 0 ? qMin(m_awaited, m_lastTaken) : m_awaited;
 }
 
 void FrmComm::lineClosed()
@@ -109,13 +124,19 @@ void FrmComm::lineClosed()
     m_frameWritten = false;
     m_inStep = false;
     m_outOfStep = false;
+    m_unsettled = false;
+    m_judgeDrain = false;
+    m_lastTaken = 0;
+    m_unawaited = 0;
+    m_slowestMs = 0;
 }
 
 quint8 FrmComm::Wait_Ack()
 {
     if (waiting())
         return RxFail;
-    m_port->setRThreshold(6);
+    m_awaited = AckFrame().size();
+    m_port->setRThreshold(int(m_awaited));
     return waitFor(RxWaitAck);
 }
 
@@ -130,6 +151,7 @@ quint8 FrmComm::waitFor(quint8 state)
 {
     AppState &s = appState();
     s.TimeOut = false;
+    const bool cameInStep = m_inStep;
     if (!m_frameWritten || m_outOfStep || !m_port->PortOpen()) {
         m_estadoRx = RxFail;
         m_frameWritten = false;
@@ -138,6 +160,7 @@ quint8 FrmComm::waitFor(quint8 state)
     }
     m_frameWritten = false;   // one wait per frame
     m_estadoRx = state;
+    m_tryBytes = 0;
     m_lastArrival.invalidate();
 
     QEventLoop loop;
@@ -164,11 +187,17 @@ quint8 FrmComm::waitFor(quint8 state)
     s.TimeOut = false;
     m_loop = nullptr;
     m_inStep = m_estadoRx == RxOk;
-    if (m_estadoRx == RxFail && !m_outOfStep && m_port->PortOpen()) {
+    if (m_inStep) {
+        m_lastTaken = m_awaited;
+        m_unawaited = 0;
+        m_slowestMs = qMax(m_slowestMs, m_sinceWritten.elapsed());
+    } else if (!m_outOfStep && m_port->PortOpen()) {
         // The reply of this frame may still be on its way: the next send
-        // drains the line first. (A port lost or closed during the wait
-        // leaves nothing to drain.)
+        // drains the line first, and then tells whether the bytes this
+        // wait and the drain saw hold more than its one answer. (A port
+        // lost or closed during the wait leaves nothing to drain.)
         m_unsettled = true;
+        m_judgeDrain = cameInStep;
         m_settleBy = QDeadlineTimer(m_replyTimeout);
     }
     return m_estadoRx;
@@ -179,13 +208,22 @@ void FrmComm::settleLine()
     if (!m_unsettled)
         return;
     m_unsettled = false;
-    if (!m_port->PortOpen() || m_settleBy.hasExpired())
-        return;
+    // What the failed wait left unjudged (the start of a reply that never
+    // came whole) is the drain's.
     if (m_port->InBufferCount() > 0) {
-        m_port->Input();
+        m_tryBytes += m_port->Input().size();
         m_lastArrival.start();
     }
-    runLine(LineMode::Settling, m_settleBy, true);
+    if (m_port->PortOpen() && !m_settleBy.hasExpired())
+        runLine(LineMode::Settling, m_settleBy, true);
+    if (!m_judgeDrain)
+        return;
+    m_judgeDrain = false;
+    // The failed wait may rightly have had its own answer, however wrong;
+    // anything beyond that counts with what no frame awaited before it.
+    m_inStep = true;
+    countUnawaited(qMax<qsizetype>(0, m_tryBytes - m_awaited));
+    m_inStep = false;
 }
 
 bool FrmComm::watchAfterLast()
@@ -194,7 +232,12 @@ bool FrmComm::watchAfterLast()
         return false;
     takeUnawaited();
     if (!m_outOfStep) {
+        m_lastArrival.invalidate();
         runLine(LineMode::Watching, QDeadlineTimer(watchMs(), Qt::PreciseTimer), false);
+        // Bytes came: the watch goes on until the line is quiet, so that an
+        // answer whose first bytes came within it is counted whole.
+        if (m_unawaited > 0 && !m_outOfStep)
+            runLine(LineMode::Watching, QDeadlineTimer(m_replyTimeout, Qt::PreciseTimer), true);
         // A last look at what reached the port by the end of the watch.
         if (m_port->PortOpen())
             takeUnawaited();
@@ -231,7 +274,7 @@ void FrmComm::runLine(LineMode mode, const QDeadlineTimer &until, bool quietEnds
 
 int FrmComm::quietGapMs() const { return 100 + 40'000 / qMax(1, m_port->baudRate()); }
 
-int FrmComm::watchMs() const { return 40 + 20'000 / qMax(1, m_port->baudRate()); }
+int FrmComm::watchMs() const { return int(m_slowestMs) + 40 + 20'000 / qMax(1, m_port->baudRate()); }
 
 void FrmComm::endWait()
 {
@@ -244,15 +287,15 @@ void FrmComm::MSComm1_OnComm(int commEvent)
     if (commEvent != MSComm::comEvReceive)
         return;
     if (m_lineMode == LineMode::Settling) {
-        m_port->Input();
+        m_tryBytes += m_port->Input().size();
         m_lastArrival.start();
         endWait();
         return;
     }
     if (m_lineMode == LineMode::Watching) {
         // Nothing awaits these bytes after the last frame.
-        m_port->Input();
-        m_outOfStep = true;
+        countUnawaited(m_port->Input().size());
+        m_lastArrival.start();
         endWait();
         return;
     }
@@ -269,16 +312,16 @@ void FrmComm::MSComm1_OnComm(int commEvent)
         m_port->keepInput(input);
         return;
     }
-    if (judged == RxOk && !input.isEmpty()) {
-        // More than the reply came: a second answer, or another frame's.
-        m_outOfStep = true;
-        m_estadoRx = RxFail;
-    } else {
-        m_estadoRx = judged;
+    m_tryBytes += s.EntradaRx.size();
+    if (judged == RxOk && input.isEmpty()) {
+        m_estadoRx = RxOk;
         m_datosRx = data;
-    }
-    if (m_estadoRx == RxFail)
+    } else {
+        // A wrong answer, or more than the answer in one read: noise or a
+        // second answer, which the drain before the next send tells apart.
+        m_estadoRx = RxFail;
         m_lastArrival.start();
+    }
     endWait();
 }
 

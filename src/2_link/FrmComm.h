@@ -12,9 +12,7 @@
 // The port is opened by the first send of a sequence (applying the port
 // settings of the open configuration) and stays open until End_Comm, Err_Comm
 // or Form_Unload, so no reply is lost between the frame and its wait and the
-// modem lines do not pulse at every frame. Input left over from an earlier
-// exchange is thrown away before each send (after a good reply it also puts
-// the exchanges out of step, below), and a frame has left the PC before its
+// modem lines do not pulse at every frame. A frame has left the PC before its
 // wait starts.
 //
 // The reply time runs on the monotonic clock from the moment the frame's
@@ -27,21 +25,33 @@
 // names that frame: the acknowledge is the same for every write, and the
 // first six bytes of a read reply are not the program's to check (a read
 // reply is 7 + n bytes whose last byte is the sum of bytes 3 to 6 + n). So
-// the answer is told by its timing alone:
+// the answer is told by its timing, and every byte that comes is accounted
+// for:
 //  - bytes waiting before a frame is written, or arriving before its last
 //    byte has left the PC, are never its answer;
-//  - after a wait that failed (no reply in time, or a wrong one) the next
-//    send first drains the line: it reads and throws away what arrives, up
-//    to one reply time-out after the failure, and ends early once the line
-//    has been quiet for a short gap after the last byte. A late reply to
-//    an earlier frame is thus never taken for the next frame's;
-//  - after a good reply every byte that no frame awaits (found before the
-//    next frame is written, arriving while it is written, or beyond the
-//    reply within its wait) means the replies can no longer be matched to
-//    the frames (a panel that answers twice, say): the exchanges are out of
-//    step, and every send and wait fails until the port is closed. After
-//    the last frame of a sequence, watchAfterLast() looks for such bytes a
-//    short while longer.
+//  - a wait takes exactly one answer. One followed by further bytes in the
+//    same read, or preceded by them, fails; so does a wrong one, or none in
+//    time;
+//  - after a wait that failed the next send first drains the line: it
+//    reads and throws away what arrives, up to one reply time-out after the
+//    failure, and ends early once the line has been quiet for a short gap
+//    after the last byte. A late reply to an earlier frame is thus never
+//    taken for the next frame's.
+// Bytes that no frame awaits are told apart by how many they are. Fewer than
+// an answer (the answer awaited, or the one last taken, whichever is
+// shorter: six bytes for an acknowledge, 7 + n for a read reply) are noise,
+// as a line gives when a sender lets go of it, and are thrown away: found
+// before a frame is written or while it is written they cost nothing; seen
+// by a wait they fail it, and the frame is tried again. As many as an answer
+// or more, counted from the last good answer (for a wait that failed, beyond
+// the one answer it may rightly have had, up to the end of the drain after
+// it) are an answer that no frame awaits: a panel or line that answers
+// twice, after which the replies can no longer be matched to the frames.
+// The exchanges are then out of step, and every send and wait fails until
+// the port is closed. After the last frame of a sequence, watchAfterLast()
+// looks for such an answer as long as the slowest good answer of the
+// sequence took and a little more: an answer that a doubled one pushed one
+// frame late then comes in that time.
 //
 // A wait yields to the event loop (a local QEventLoop) until the reply or
 // the time-out; timers and windows stay live. While a wait runs, another
@@ -57,6 +67,7 @@
 #include <QPointer>
 #include <QString>
 #include <QTimer>
+#include <functional>
 
 class QEventLoop;
 
@@ -95,9 +106,10 @@ public:
     // yields to the event loop and counts as a wait). Returns true when the
     // frame was written. An incomplete frame is never written (the next
     // wait then fails at once), nor is a frame while a wait runs or while
-    // the exchanges are out of step (bytes no frame awaits found before the
-    // frame is written put them so; so do bytes that arrive while it is
-    // written, and then the send returns false too).
+    // the exchanges are out of step (an answer that no frame awaits, found
+    // by the drain or before the frame is written, puts them so; so does one
+    // that arrives while it is written, and then the send returns false
+    // too).
     bool Send_Msg(const Frame &frame);
 
     // Waits for the acknowledge / for the read reply of the frame just
@@ -106,8 +118,8 @@ public:
     // written before it (the port could not be opened, was lost, or the
     // frame was refused) ends with RxFail at once. A wait started while
     // another runs returns RxFail and leaves the running one's state alone.
-    // A good reply followed by more bytes within the same read ends with
-    // RxFail and the exchanges out of step.
+    // A good reply with more bytes in the same read ends with RxFail; what
+    // they were is told by the drain before the next send (above).
     quint8 Wait_Ack();
     quint8 Wait_Answer();
 
@@ -115,16 +127,18 @@ public:
     // last frame runs.
     bool waiting() const { return m_loop != nullptr; }
 
-    // Bytes came that no frame awaited after a good reply (above): the
-    // replies of this sequence may have answered other frames than the
-    // program thinks. Until the port is closed every send is refused (it
-    // writes nothing and returns false) and every wait fails at once.
+    // An answer came that no frame awaited (above): the replies of this
+    // sequence may have answered other frames than the program thinks.
+    // Until the port is closed every send is refused (it writes nothing and
+    // returns false) and every wait fails at once.
     bool outOfStep() const { return m_outOfStep; }
 
     // Ends a sequence whose last wait went well: watches the line for
-    // watchMs() for bytes that no frame awaits (a second answer to the last
-    // frame). True when none came and the exchanges are in step; false
-    // (out of step) otherwise, also when the last wait did not go well.
+    // watchMs() for an answer that no frame awaits (a second answer to the
+    // last frame, or its own answer pushed late by a doubled one), and on
+    // while bytes keep coming, until the line is quiet. True when none came
+    // and the exchanges are in step (noise is thrown away); false (out of
+    // step) otherwise, also when the last wait did not go well.
     bool watchAfterLast();
 
     // Applies the stored port settings when the port is closed.
@@ -146,21 +160,41 @@ public:
     // Quiet time after the last byte that ends the drain early: 100 ms and
     // four bytes at the port's baud rate.
     int quietGapMs() const;
-    // Length of the watch after the last frame: long enough for a second
-    // answer that leaves the panel 30 ms after the first to start arriving
-    // (40 ms and two bytes at the port's baud rate).
+    // Length of the watch after the last frame: as long as the slowest
+    // good answer of this sequence took (from its frame's last byte to its
+    // own last byte), and 40 ms and two bytes at the port's baud rate more,
+    // long enough for a second answer that leaves the panel 30 ms after the
+    // first to start arriving.
     int watchMs() const;
+
+    // What the exchange does at each step on the line, for tests that put
+    // bytes on it at set moments: just before a frame is written (after the
+    // drain), and once it has left, before what came meanwhile is looked at.
+    enum class LineStep { BeforeWrite, AfterWrite };
+    void setLineObserver(std::function<void(LineStep)> observer) { m_lineObserver = std::move(observer); }
 
 private:
     bool send(const Frame &frame);
     quint8 waitFor(quint8 state);
     void endWait();
     void settleLine();
-    // Takes what the device holds now: bytes no frame awaits. They put the
-    // exchanges out of step when the last wait went well.
+    // Takes what the device holds now: bytes no frame awaits, counted by
+    // countUnawaited().
     void takeUnawaited();
-    // The port was closed: the next sequence starts in step.
+    // Counts bytes that no frame awaits since the last good answer (only
+    // while the exchanges are in step): as many as an answer put them out
+    // of step; fewer are noise.
+    void countUnawaited(qsizetype bytes);
+    // The fewest bytes that could be an answer: the answer awaited, or the
+    // one last taken when that is shorter.
+    qsizetype answerSize() const;
+    // The port was closed: the next sequence starts in step, afresh.
     void lineClosed();
+    void observe(LineStep step)
+    {
+        if (m_lineObserver)
+            m_lineObserver(step);
+    }
     // Runs the event loop until `until`, or until the line has been quiet
     // for quietGapMs() when `quietEnds`; every byte that arrives meanwhile
     // is taken by the receive handler in `mode`.
@@ -177,12 +211,20 @@ private:
     bool m_unsettled = false;      // a wait failed: its reply may still come
     LineMode m_lineMode = LineMode::Waiting;   // what the receive handler does with bytes
     bool m_inStep = false;         // the last wait went well: every further byte is unawaited
-    bool m_outOfStep = false;      // unawaited bytes came after a good reply
+    bool m_outOfStep = false;      // an answer came that no frame awaited
+    qsizetype m_awaited = 0;       // length of the answer the frame written awaits
+    qsizetype m_lastTaken = 0;     // length of the last good answer of this sequence
+    qsizetype m_unawaited = 0;     // bytes no frame awaited since the last good answer
+    qsizetype m_tryBytes = 0;      // bytes a wait and the drain after it took
+    bool m_judgeDrain = false;     // the failed wait came in step: the drain tells what it saw
+    qint64 m_slowestMs = 0;        // the slowest good answer of this sequence
+    QElapsedTimer m_sinceWritten;  // since the frame's last byte left
     QDeadlineTimer m_replyBy;      // end of the reply time of the frame written
     QDeadlineTimer m_settleBy;     // end of the drain at the latest
     QElapsedTimer m_lastArrival;   // since bytes last came in; invalid: none yet
     QByteArray m_datosRx;
     QByteArray m_trama;
+    std::function<void(LineStep)> m_lineObserver;
 };
 
 // The program's one serial host, made on first use (owned by the

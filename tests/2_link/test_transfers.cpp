@@ -133,9 +133,44 @@ QStringList state()
                                 int(s.ConfModif));
 }
 
+// Where bytes that no frame awaits come, and what they are.
+enum class Moment { InTheAnswersRead, BeforeAFrame, WhileAFrameIsWritten, InTheNextWait, AfterTheLast };
+struct Unawaited {
+    char command;    // 'W' send, 'R' receive, ':' clock
+    Moment moment;
+    int strays;      // so many stray bytes; 0: the answer before again
+    int message;     // 432 (noise survived) or 405
+};
+
+// The panel of those runs: 2 zones, 2 relays, every text and record its own.
+void setUpSmallPanel(PanelSim &sim)
+{
+    sim.setMemory(Map::kDayHour, QByteArray::fromHex("09150202"));
+    sim.setMemory(Map::kLabel, "PANEL NORTE     ");
+    sim.setMemory(Map::zoneLabel(1), "ZONA UNO        ");
+    sim.setMemory(Map::zoneLabel(2), "ZONA DOS        ");
+    sim.setMemory(Map::relayLabel(1), "RELE UNO        ");
+    sim.setMemory(Map::relayLabel(2), "RELE DOS        ");
+    sim.setMemory(Map::relayRecord(1), QByteArray::fromHex("0A0001020102000000000000"));
+    sim.setMemory(Map::relayRecord(2), QByteArray::fromHex("200003040202000000000000"));
+}
+
+// What a receive from that panel stores, and the query that reads it back.
+const char *const kSmallPanelStored =
+    "2|2|9|21|PANEL NORTE     |ZONA UNO        ,ZONA DOS        |RELE UNO        ,RELE DOS        |10.1.2.1.2,32.3.4.2.2";
+QStringList storedConfiguration()
+{
+    return rows("SELECT NUMZON, NUMREL, INIDIA, ININIT, ETIINI, "
+                "(SELECT group_concat(ETIZON, ',') FROM (SELECT ETIZON FROM CONFZONAS ORDER BY IDZON)), "
+                "(SELECT group_concat(ETIREL, ',') FROM (SELECT ETIREL FROM CONFRELES ORDER BY IDREL)), "
+                "(SELECT group_concat(r, ',') FROM (SELECT TIP || '.' || RMIN || '.' || RSEC || '.' || IL1 || '.' || FL1 "
+                "AS r FROM CONFRELES ORDER BY IDREL)) FROM CONFCENTRAL");
+}
+
 } // namespace
 
 Q_DECLARE_METATYPE(Run)
+Q_DECLARE_METATYPE(Unawaited)
 
 class TestTransfers : public QObject {
     Q_OBJECT
@@ -148,6 +183,8 @@ private slots:
     void receiveRewritesTheWorkingDatabase();
     void doubledAnswersAreNeverReportedDone_data();
     void doubledAnswersAreNeverReportedDone();
+    void bytesNoFrameAwaits_data();
+    void bytesNoFrameAwaits();
 
 private:
     // The pointer, the toolbar and menus (or the window) given back, the
@@ -176,6 +213,7 @@ void TestTransfers::init()
 
 void TestTransfers::cleanup()
 {
+    frmComm().setLineObserver(nullptr);
     frmComm().Form_Unload();
     m_sim.reset();
     Close_DB();
@@ -451,6 +489,92 @@ void TestTransfers::doubledAnswersAreNeverReportedDone()
                      QStringList(QStringLiteral("3|2|9|21|%1|0000,13512").arg(QString(48, QLatin1Char(' ')))));
     }
     checkGivenBack(host);
+}
+
+void TestTransfers::bytesNoFrameAwaits_data()
+{
+    // Bytes no frame awaits, at each moment of a sequence: fewer than an
+    // answer are noise, which the transfer survives, retrying the frame
+    // whose wait saw them; an answer's worth (an acknowledge is 6 bytes; the
+    // bytes come at the second frame, whose read reply, like the first's, is
+    // 8; after the last, a relay record's is 19) or a second answer ends it.
+    QTest::addColumn<Unawaited>("run");
+    for (const char command : {'W', 'R', ':'}) {
+        const int answer = command == 'R' ? 8 : 6;
+        const int last = command == 'R' ? 19 : 6;
+        const char *name = command == 'W' ? "send" : command == 'R' ? "receive" : "clock";
+        const auto row = [&](const char *what, Moment moment, int strays, int message) {
+            QTest::addRow("%s, %s", name, what) << Unawaited{command, moment, strays, message};
+        };
+        row("a stray byte in an answer's read", Moment::InTheAnswersRead, 1, 432);
+        row("stray bytes in an answer's read, one short of an answer", Moment::InTheAnswersRead, answer - 1, 432);
+        row("an answer's worth in an answer's read", Moment::InTheAnswersRead, answer, 405);
+        row("a stray byte before a frame", Moment::BeforeAFrame, 1, 432);
+        row("stray bytes before a frame, one short of an answer", Moment::BeforeAFrame, answer - 1, 432);
+        row("an answer's worth before a frame", Moment::BeforeAFrame, answer, 405);
+        row("a stray byte while a frame is written", Moment::WhileAFrameIsWritten, 1, 432);
+        row("an answer's worth while a frame is written", Moment::WhileAFrameIsWritten, answer, 405);
+        row("a stray byte after the last", Moment::AfterTheLast, 1, 432);
+        row("stray bytes after the last, one short of an answer", Moment::AfterTheLast, last - 1, 432);
+        row("an answer's worth after the last", Moment::AfterTheLast, last, 405);
+        row("an answer again before the next frame", Moment::BeforeAFrame, 0, 405);
+        row("an answer again while the next frame is written", Moment::WhileAFrameIsWritten, 0, 405);
+        row("an answer again in the next frame's wait", Moment::InTheNextWait, 0, 405);
+        row("an answer again after the last", Moment::AfterTheLast, 0, 405);
+    }
+}
+
+void TestTransfers::bytesNoFrameAwaits()
+{
+    QFETCH(Unawaited, run);
+    makeConfiguration(2, 2);
+    setUpSmallPanel(*m_sim);
+    const bool clock = run.command == ':';
+    // The second frame, and the last: the relay count and relay 2's record,
+    // or the clock's date.
+    const int second = clock ? PanelSim::kAnyAddress : Map::kRelayCount;
+    const int lastFrame = clock ? PanelSim::kAnyAddress : Map::relayRecord(2);
+    const char function = clock ? ';' : 0;
+    m_sim->setStrayBytes(run.strays);
+    m_sim->setDoubleGapMs(10);
+    switch (run.moment) {
+    case Moment::InTheAnswersRead: m_sim->misbehave(PanelSim::Misbehaviour::NoisyAnswer, 1, second, function); break;
+    case Moment::InTheNextWait: m_sim->misbehave(PanelSim::Misbehaviour::AfterPrevious, 1, second, function); break;
+    case Moment::AfterTheLast:
+        m_sim->misbehave(run.strays ? PanelSim::Misbehaviour::NoiseAfter : PanelSim::Misbehaviour::Doubled, 1,
+                         lastFrame, function);
+        break;
+    case Moment::BeforeAFrame:
+    case Moment::WhileAFrameIsWritten: {
+        // Just before the second frame is written, or once it has left.
+        const FrmComm::LineStep step = run.moment == Moment::BeforeAFrame ? FrmComm::LineStep::BeforeWrite
+                                                                          : FrmComm::LineStep::AfterWrite;
+        frmComm().setLineObserver([this, run, step, frames = 0](FrmComm::LineStep now) mutable {
+            frames += now == FrmComm::LineStep::BeforeWrite ? 1 : 0;
+            if (frames == 2 && now == step)
+                m_sim->sendRaw(run.strays ? QByteArray(run.strays, PanelSim::kStray) : m_sim->lastAnswer());
+        });
+        break;
+    }
+    }
+    FakeHost host;
+    arrange(Completes, host);
+    const QStringList before = state();
+    const QByteArray image = expectedImage();
+    (run.command == 'W' ? Send_AllConf : run.command == 'R' ? Rec_AllConf : SetPanelClock)(host);
+
+    checkOnlyBox(run.message);
+    checkGivenBack(host);
+    if (run.message == 405 && run.command == 'R')
+        QCOMPARE(state(), before);
+    if (run.message == 405)
+        return;
+    if (run.command == 'W')
+        QCOMPARE(m_sim->memory(0, Map::kMemorySize), image);
+    else if (run.command == 'R')
+        QCOMPARE(storedConfiguration(), QStringList(QString::fromLatin1(kSmallPanelStored)));
+    else
+        QVERIFY(m_sim->clock().year >= 2026);
 }
 
 ORB_TEST_GUILESS_MAIN(TestTransfers)

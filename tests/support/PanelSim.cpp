@@ -2,12 +2,14 @@
 
 #include "SettingsStore.h"
 
+#include <QDeadlineTimer>
 #include <QSocketNotifier>
 #include <QTimer>
 #include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
 #include <pty.h>
+#include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -30,6 +32,13 @@ void writeAll(int fd, QByteArray bytes)
             return;
         bytes.remove(0, qMax<ssize_t>(done, 0));
     }
+}
+
+// Bytes waiting to be read on a terminal.
+int pending(int fd)
+{
+    int count = 0;
+    return fd >= 0 && ::ioctl(fd, FIONREAD, &count) == 0 ? count : 0;
 }
 
 } // namespace
@@ -89,7 +98,34 @@ QByteArray PanelSim::withChecksum(QByteArray bytes)
     return bytes.append(char(sum % 256));
 }
 
-void PanelSim::sendRaw(const QByteArray &bytes) { writeAll(m_master, bytes); }
+void PanelSim::sendRaw(const QByteArray &bytes) { writeNow(bytes); }
+
+void PanelSim::writeNow(const QByteArray &bytes)
+{
+    // The terminal hands what is written on one side to the other a little
+    // later, in the kernel's own time; the PC's side is waited for (bounded,
+    // in case the PC's side is full) so that what the simulator has sent is
+    // there to read, however busy the machine is.
+    if (m_master < 0)
+        return;
+    const int before = pending(m_slave);
+    writeAll(m_master, bytes);
+    QDeadlineTimer bound(1000);
+    while (m_slave >= 0 && pending(m_slave) < before + bytes.size() && !bound.hasExpired())
+        ::usleep(50);
+}
+
+void PanelSim::hangUp()
+{
+    if (m_notifier) {
+        m_notifier->setEnabled(false);
+        m_notifier->deleteLater();
+        m_notifier = nullptr;
+    }
+    if (m_master >= 0)
+        ::close(m_master);
+    m_master = -1;
+}
 
 bool PanelSim::pcOutputHeld()
 {
@@ -174,7 +210,7 @@ void PanelSim::handleFrame(const QByteArray &frame)
     const int address = request ? (quint8(frame.at(4)) << 8 | quint8(frame.at(5))) : kAnyAddress;
     const std::optional<Misbehaviour> what = takeRule(address, function);
     if (what == Misbehaviour::HangUp)
-        closeLine();
+        hangUp();
     if (what == Misbehaviour::Silent || what == Misbehaviour::HangUp)
         return;
     QByteArray answer = withChecksum(QByteArray::fromHex("C0105781") + '\x06');
@@ -195,26 +231,39 @@ void PanelSim::handleFrame(const QByteArray &frame)
         m_clock.month = frame.at(5);
         m_clock.year = 2000 + quint8(frame.at(6));
     }
-    if (what == Misbehaviour::Late) {
-        at(SteadyClock::now() + std::chrono::milliseconds(m_lateDelayMs), [this, answer] { send(answer); });
+    const int delay = what == Misbehaviour::Late ? m_lateDelayMs : m_answerDelayMs;
+    if (delay > 0)
+        at(SteadyClock::now() + std::chrono::milliseconds(delay), [this, answer, what] { this->answer(answer, what); });
+    else
+        this->answer(answer, what);
+}
+
+void PanelSim::answer(const QByteArray &bytes, std::optional<Misbehaviour> what)
+{
+    const QByteArray previous = m_lastAnswer;
+    m_lastAnswer = bytes;
+    if (what == Misbehaviour::AfterPrevious)
+        return send(previous + bytes);
+    const QByteArray stray(m_strayBytes, kStray);
+    if (what == Misbehaviour::NoisyAnswer)
+        return send(bytes + stray);
+    send(bytes);
+    if (what != Misbehaviour::Doubled && what != Misbehaviour::NoiseAfter)
         return;
-    }
-    send(answer);
-    if (what == Misbehaviour::Doubled) {
-        const auto firstLeft = m_baud > 0 ? m_lineFreeAt : SteadyClock::now();
-        at(firstLeft + std::chrono::milliseconds(m_doubleGapMs), [this, answer] { send(answer); });
-    }
+    const QByteArray again = what == Misbehaviour::Doubled ? bytes : stray;
+    const auto firstLeft = m_baud > 0 ? m_lineFreeAt : SteadyClock::now();
+    at(firstLeft + std::chrono::milliseconds(m_doubleGapMs), [this, again] { send(again); });
 }
 
 void PanelSim::send(const QByteArray &bytes)
 {
     if (m_baud <= 0)
-        return writeAll(m_master, bytes);
+        return writeNow(bytes);
     // Each byte leaves once its ten bits have crossed the line, on a
     // schedule from the first, which waits for the line to be free.
     const auto start = std::max(SteadyClock::now(), m_lineFreeAt);
     for (qsizetype i = 0; i < bytes.size(); ++i)
-        at(start + byteTime(m_baud) * (i + 1), [this, byte = bytes.mid(i, 1)] { writeAll(m_master, byte); });
+        at(start + byteTime(m_baud) * (i + 1), [this, byte = bytes.mid(i, 1)] { writeNow(byte); });
     m_lineFreeAt = start + byteTime(m_baud) * bytes.size();
 }
 

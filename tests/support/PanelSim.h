@@ -23,7 +23,11 @@
 // Misbehaviours are queued with misbehave(); the first rule that matches a
 // frame is used (and used up when it has a count). Memory and clock change
 // as usual except for Silent and HangUp. loseEvery() makes the line lose
-// frames besides.
+// frames besides; setAnswerDelayMs() makes a slow panel.
+//
+// Whatever it writes to the PC is there to be read, on the PC's side of the
+// line, by the time the call that wrote it returns: a test that puts bytes
+// on the line at a set moment finds them there.
 
 #include <QByteArray>
 #include <QList>
@@ -46,7 +50,11 @@ public:
         Late,         // the right answer, setLateDelayMs() after the frame
         HangUp,       // no answer: the simulator closes its side of the line and stops
         Doubled,      // the right answer twice, the second setDoubleGapMs() after the first has left
+        AfterPrevious,// the previous answer again, then the right one, in one write
+        NoisyAnswer,  // the right answer with stray bytes after it, in one write
+        NoiseAfter,   // the right answer, then stray bytes setDoubleGapMs() after it has left
     };
+    static constexpr char kStray = '\0';   // a stray byte of a noisy line
     static constexpr int kAnyAddress = -1;
     static constexpr int kAlways = -1;
 
@@ -80,7 +88,12 @@ public:
     // ways; 0 (the default) handles frames and answers at once.
     void setBaud(int baud) { m_baud = baud; }
     void setLateDelayMs(int ms) { m_lateDelayMs = ms; }
+    // Every answer leaves this long after its frame was taken (Late ones
+    // after setLateDelayMs()).
+    void setAnswerDelayMs(int ms) { m_answerDelayMs = ms; }
     void setDoubleGapMs(int ms) { m_doubleGapMs = ms; }
+    // How many stray bytes a noisy answer brings (1 at first).
+    void setStrayBytes(int count) { m_strayBytes = count; }
     // Every nth well-formed frame (counted from the next one) is lost on
     // the line: not stored, not answered, not counted as received. 0: none.
     void loseEvery(int n)
@@ -110,8 +123,11 @@ public:
     QList<QByteArray> receivedFrames() const { return m_frames; }
     void resetCounters() { m_frames.clear(); }
 
-    // Writes bytes to the PC at once, outside any answer (Xoff, say).
+    // Writes bytes to the PC at once, outside any answer (Xoff, noise, an
+    // answer again).
     void sendRaw(const QByteArray &bytes);
+    // The last answer it sent (or began to send).
+    QByteArray lastAnswer() const { return m_lastAnswer; }
     // Whether the PC's side of the line is held (by an Xoff it took): a
     // probe byte written there cannot leave. When it can, the simulator
     // receives it and skips it as noise.
@@ -133,9 +149,19 @@ private:
     void readInput();
     void handleFrame(const QByteArray &frame);
     void send(const QByteArray &bytes);
+    // Writes to the PC's side now, and returns once the bytes are there.
+    void writeNow(const QByteArray &bytes);
+    // Sends the answer to a frame, as `what` asks, when it is due.
+    void answer(const QByteArray &bytes, std::optional<Misbehaviour> what);
     std::optional<Misbehaviour> takeRule(int address, char function);
     // Closes both sides of the pseudo-terminal: the device is gone.
     void closeLine();
+    // Closes the panel's side: the PC's side can no longer be opened. Its
+    // number stays taken until the simulator goes, so that no other
+    // pseudo-terminal made meanwhile (by a test running beside this one)
+    // gets it and the program's next open finds the device gone, not
+    // another test's line.
+    void hangUp();
     // Runs fn once the event loop runs at or after `due`.
     void at(SteadyClock::time_point due, std::function<void()> fn);
 
@@ -149,6 +175,9 @@ private:
     int m_baud = 0;
     int m_lateDelayMs = 2500;
     int m_doubleGapMs = 30;
+    int m_answerDelayMs = 0;
+    int m_strayBytes = 1;
+    QByteArray m_lastAnswer;
     int m_loseEvery = 0;
     int m_sinceLost = 0;
     QRandomGenerator m_headers{20260512};   // header bytes of the read replies
