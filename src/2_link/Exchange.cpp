@@ -29,6 +29,8 @@ Outcome exchange(const Builder &build, bool read, int attempts)
 
 Outcome endOfSequence() { return frmComm().watchAfterLast() ? Outcome::Ok : Outcome::Failed; }
 
+bool answersOutOfStep() { return frmComm().outOfStep(); }
+
 Builder writeByte(int address, int value)
 {
     return [=](Frame &f) { Msg_WrByte(f, address, value); return true; };

@@ -38,6 +38,11 @@ Outcome exchange(const Builder &build, bool read, int attempts);
 // other frames'; the caller ends with message 405 as for a failed item).
 Outcome endOfSequence();
 
+// An answer came that no frame of the sequence under way awaited: what its
+// reads took may belong to other items than the ones they were taken for.
+// Holds until the sequence ends (its port is closed).
+bool answersOutOfStep();
+
 // Builders of the common frames.
 Builder writeByte(int address, int value);
 Builder writeText(int area, int index, const QString &text);

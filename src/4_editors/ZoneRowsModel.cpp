@@ -124,6 +124,12 @@ bool ZoneRowsModel::storePending()
     return true;
 }
 
+void ZoneRowsModel::dropPending()
+{
+    if (!std::exchange(m_pending, {}).isEmpty())
+        reload();
+}
+
 bool ZoneRowsModel::store(const QList<ZoneRow> &labels)
 {
     AppState &s = appState();

@@ -53,6 +53,8 @@ public:
     // stored (ConfModif when one changed). On failure it is told and the
     // grid shows the stored labels again.
     bool storePending();
+    // Forgets the waiting labels: the grid shows the stored ones again.
+    void dropPending();
 
     // The rule of every label box: at most LenEtiqueta characters, each one
     // the panel can show, no control character.

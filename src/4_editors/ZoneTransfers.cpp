@@ -57,9 +57,12 @@ bool transferAllZones(ZoneDirection direction, int numZon, ZoneRowsModel &zones,
     view.stopTicker();
     view.setWindowEnabled(true);
     progress.close();
-    // The labels read before a zone that failed stay as well. A store the
-    // database refuses has been told, and ends the transfer without a
-    // message of its own.
+    // The labels read before a zone that failed stay as well, unless an
+    // answer came that no frame awaited: then any of them may be another
+    // zone's, and none is kept. A store the database refuses has been told,
+    // and ends the transfer without a message of its own.
+    if (answersOutOfStep())
+        zones.dropPending();
     const bool stored = zones.storePending();
     if (outcome == Outcome::Failed)
         Err_Comm(progress);

@@ -8,6 +8,7 @@
 #include "Strings.h"
 #include "TestHome.h"
 #include "Transfers.h"
+#include "FakeTransferHost.h"
 #include "ScriptedBoxes.h"
 #include "TestConfiguration.h"   // also the working database and AppState
 
@@ -18,6 +19,7 @@ using orb::test::PanelSim;
 using orbtest::execBound;
 using orbtest::rows;
 using Map = PanelSim;   // the panel's memory map
+using orbtest::FakeHost;
 
 namespace {
 
@@ -41,41 +43,6 @@ struct Run {
     // What the panel holds at 0x0020-0x0023: day and night hours, zone and
     // relay counts.
     const char *general = "09150A64";   // day 9, night 21, 10 zones, 100 relays
-};
-
-// Records what the transfers ask of the main window, and every value the
-// progress showed with its label at that moment.
-class FakeHost : public TransferHost, public ProgressSink {
-public:
-    QList<bool> enabled;        // the commands or the window, as the command takes them
-    int refreshed = 0, editorsClosed = 0, portSettingsClosed = 0;
-    bool editorsClose = true;   // the editing windows agree to close
-    bool showing = false;       // the progress shows
-    QString caption, label;
-    QList<int> percents;
-    QStringList labels;
-    std::function<void(int)> onPercent;
-
-    void setCommandsEnabled(bool on) override { enabled << on; }
-    void setWindowEnabled(bool on) override { enabled << on; }
-    void refreshConfiguration() override { ++refreshed; }
-    bool closeEditingWindows() override { ++editorsClosed; return editorsClose; }
-    void storeTypedEdits() override {}
-    void closePortSettings() override { ++portSettingsClosed; }
-    ProgressSink &progress() override { return *this; }
-
-    void setCaption(const QString &text) override { showing = true; caption = text; }
-    void setLabel(const QString &text) override { showing = true; label = text; }
-    void setRange(int) override { showing = true; }
-    void setValue(int percent) override
-    {
-        showing = true;
-        percents << percent;
-        labels << label;
-        if (onPercent)
-            onPercent(percent);
-    }
-    void close() override { showing = false; }
 };
 
 // A configuration of `zones` zones and `relays` relays in the working

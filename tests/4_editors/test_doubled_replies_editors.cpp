@@ -1,0 +1,139 @@
+// The reads of the editing windows (the general part, every zone label, the
+// relay shown) from a panel that answers one read a second time, against
+// the simulated panel on a 9600 baud line. Whatever the panel's answer time,
+// the gap between the two copies and where the copy comes, a read ends
+// "Comunication Error" having taken nothing from the panel (the relay
+// window keeps the label it read before the record, which is the panel's
+// own), or "Communication Ending O.K." with exactly what the panel holds. A
+// good panel at each answer time ends "O.K.".
+//
+// Each answer time is a test function of its own, so that they can run side
+// by side.
+
+#include "Cp1252.h"
+#include "FrmConf.h"
+#include "FrmLoad.h"
+#include "FrmRel.h"
+#include "FrmZon.h"
+#include "MainWindowFixture.h"
+#include "TestHome.h"
+
+namespace {
+
+enum Window { General, Zones, Relay };
+
+QString generalPart() { return rows("SELECT NUMZON, NUMREL, INIDIA, ININIT, ETIINI FROM CONFCENTRAL").value(0); }
+QString zoneLabels() { return rows("SELECT group_concat(ETIZON, ',') FROM (SELECT ETIZON FROM CONFZONAS ORDER BY IDZON)").value(0); }
+QString relayLabel() { return rows("SELECT ETIREL FROM CONFRELES WHERE IDREL = 1").value(0); }
+QString relayRecord()
+{
+    return rows("SELECT TIP, RMIN, RSEC, DDIA, DNOCH, PDIA, PNOCH, IL1, FL1, IL2, FL2, IL3, FL3, IL4, FL4 "
+                "FROM CONFRELES WHERE IDREL = 1").value(0);
+}
+
+// What the panel holds, as the windows store it.
+const QString kPanelGeneral = QStringLiteral("3|2|9|21|PANEL NORTE     ");
+const QString kPanelZones = QStringLiteral("ZONA UNO        ,ZONA DOS        ,ZONA TRES       ");
+const QString kPanelRelayLabel = QStringLiteral("RELE UNO        ");
+const QString kPanelRelayRecord = QStringLiteral("96|5|30|2|1|0|2|1|2|3|4|5|6|7|8");
+
+} // namespace
+
+class TestDoubledRepliesEditors : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup() { m_fx.stop(); }
+    void answersAfter2ms_data() { rowsOfOneAnswerTime(); }
+    void answersAfter2ms() { read(2); }
+    void answersAfter50ms_data() { rowsOfOneAnswerTime(); }
+    void answersAfter50ms() { read(50); }
+    void answersAfter150ms_data() { rowsOfOneAnswerTime(); }
+    void answersAfter150ms() { read(150); }
+    void answersAfter500ms_data() { rowsOfOneAnswerTime(); }
+    void answersAfter500ms() { read(500); }
+
+private:
+    void rowsOfOneAnswerTime();
+    void read(int answerMs);
+
+    MainWindowFixture m_fx;
+};
+
+void TestDoubledRepliesEditors::init()
+{
+    m_fx.start(3, 2);
+    PanelSim &sim = *m_fx.sim;
+    sim.setMemory(PanelSim::kDayHour, QByteArray::fromHex("09150302"));
+    sim.setMemory(PanelSim::kLabel, "PANEL NORTE     ");
+    sim.setMemory(PanelSim::zoneLabel(1), "ZONA UNO        ");
+    sim.setMemory(PanelSim::zoneLabel(2), "ZONA DOS        ");
+    sim.setMemory(PanelSim::zoneLabel(3), "ZONA TRES       ");
+    sim.setMemory(PanelSim::relayLabel(1), "RELE UNO        ");
+    sim.setMemory(PanelSim::relayRecord(1), QByteArray::fromHex("60AD051E0102030405060708"));
+    sim.setBaud(9600);
+    // The panel's own reply time: a panel answering 500 ms late is a good one.
+    frmComm().setReplyTimeout(FrmComm::ReplyTimeout);
+}
+
+void TestDoubledRepliesEditors::rowsOfOneAnswerTime()
+{
+    QTest::addColumn<int>("window");
+    QTest::addColumn<int>("gap");       // ms from the first copy's end to the second's start; 0: no second copy
+    QTest::addColumn<int>("address");   // of the item answered twice
+    // The first, a middle and the last item of each read.
+    const std::tuple<const char *, Window, QList<int>> reads[] = {
+        {"general", General, {PanelSim::kZoneCount, PanelSim::kDayHour, PanelSim::kLabel}},
+        {"zones", Zones, {PanelSim::zoneLabel(1), PanelSim::zoneLabel(2), PanelSim::zoneLabel(3)}},
+        {"relay", Relay, {PanelSim::relayLabel(1), PanelSim::relayRecord(1)}},
+    };
+    for (const auto &[name, window, items] : reads) {
+        QTest::addRow("%s, good panel", name) << int(window) << 0 << 0;
+        for (const int gap : {5, 20, 100}) {
+            for (qsizetype i = 0; i < items.size(); ++i) {
+                const char *where = i == 0 ? "first" : i + 1 == items.size() ? "last" : "middle";
+                QTest::addRow("%s, %s item answered again %d ms later", name, where, gap)
+                    << int(window) << gap << items.at(i);
+            }
+        }
+    }
+}
+
+void TestDoubledRepliesEditors::read(int answerMs)
+{
+    QFETCH(int, window);
+    QFETCH(int, gap);
+    QFETCH(int, address);
+    PanelSim &sim = *m_fx.sim;
+    sim.setAnswerDelayMs(answerMs);
+    if (gap > 0) {
+        sim.setDoubleGapMs(gap);
+        sim.misbehave(PanelSim::Misbehaviour::Doubled, 1, address, 'R');
+    }
+    const QString general = generalPart(), zones = zoneLabels(), label = relayLabel(), record = relayRecord();
+    if (window == General)
+        FrmConf::showWindow()->CmdLeerConf()->click();
+    else if (window == Zones)
+        FrmZon::showWindow()->CmdRd()->click();
+    else
+        FrmRel::showWindow()->CmdRecConfRel()->click();
+
+    QCOMPARE(m_fx.boxes->shown.size(), 1);
+    const QString prompt = m_fx.boxes->shown.first().prompt;
+    const bool done = prompt.startsWith(Str(432));
+    QVERIFY2(done || (gap > 0 && prompt.startsWith(Str(405))), qPrintable(prompt));
+    QVERIFY(!FrmLoad::loaded() && !frmComm().MSComm1().PortOpen());
+    // Closing the window stores what it shows.
+    if (window == Relay)
+        QVERIFY(frameOf(FrmRel::loaded())->close());
+    QCOMPARE(generalPart(), window == General && done ? kPanelGeneral : general);
+    QCOMPARE(zoneLabels(), window == Zones && done ? kPanelZones : zones);
+    QCOMPARE(relayRecord(), window == Relay && done ? kPanelRelayRecord : record);
+    if (window == Relay && !done)
+        QVERIFY(relayLabel() == label || relayLabel() == kPanelRelayLabel);
+    else
+        QCOMPARE(relayLabel(), window == Relay ? kPanelRelayLabel : label);
+}
+
+ORB_TEST_MAIN(TestDoubledRepliesEditors)
+#include "test_doubled_replies_editors.moc"
