@@ -8,15 +8,60 @@
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QPainter>
 #include <QPointer>
 #include <QProgressBar>
 #include <QScreen>
+#include <QStyleOptionProgressBar>
+#include <QStylePainter>
 
 namespace orb {
 
+namespace {
+
+// The colours of an enabled widget, whether the widget is enabled or not: the
+// box takes no input while a transfer runs, but what it tells stays legible.
+QPalette::ColorGroup enabledColours(const QWidget *widget)
+{
+    return widget->isActiveWindow() ? QPalette::Active : QPalette::Inactive;
+}
+
+class ProgressLabel : public QLabel {
+public:
+    using QLabel::QLabel;
+
+protected:
+    void paintEvent(QPaintEvent *) override
+    {
+        QPainter painter(this);
+        QPalette colours = palette();
+        colours.setCurrentColorGroup(enabledColours(this));
+        style()->drawItemText(&painter, contentsRect(), QStyle::visualAlignment(layoutDirection(), alignment()),
+                              colours, true, text(), foregroundRole());
+    }
+};
+
+class ProgressBar : public QProgressBar {
+public:
+    using QProgressBar::QProgressBar;
+
+protected:
+    void paintEvent(QPaintEvent *) override
+    {
+        QStylePainter painter(this);
+        QStyleOptionProgressBar option;
+        initStyleOption(&option);
+        option.state |= QStyle::State_Enabled;
+        option.palette.setCurrentColorGroup(enabledColours(this));
+        painter.drawControl(QStyle::CE_ProgressBar, option);
+    }
+};
+
+} // namespace
+
 FrmLoad::FrmLoad()
-    : m_lblLoad(new QLabel(QStringLiteral("Escribiendo."), this))
-    , m_proBar(new QProgressBar(this))
+    : m_lblLoad(new ProgressLabel(QStringLiteral("Escribiendo."), this))
+    , m_proBar(new ProgressBar(this))
 {
     setObjectName(QStringLiteral("FrmLoad"));
     setWindowTitle(QStringLiteral("Comunicando con Central"));

@@ -2,7 +2,8 @@
 // The progress box: a small child window with a label and a progress bar,
 // shown while the program talks to the panel. It is loaded by the first
 // access (FrmLoad::load()), appears at once, disabled, and lives until
-// unload().
+// unload(). Disabled (or in a disabled main window) it takes no input, but its
+// label and bar are drawn in the colours of an enabled window.
 
 #include "Progress.h"
 

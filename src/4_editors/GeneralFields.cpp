@@ -72,9 +72,8 @@ bool generalKeyAccepted(int index, QChar key, int length, int selectionLength)
     const int limit = index == FieldName ? LenNomCon : LenEtiqueta;
     if (length >= limit && selectionLength == 0)
         return false;
-    if (index == FieldLabel && key != kEscape && cp1252Byte(key) < 0)
-        return false;
-    return true;
+    // Only characters that Windows-1252, in which both are kept, holds.
+    return cp1252Byte(key) >= 0;
 }
 
 bool generalTextAcceptable(int index, const QString &text, bool signBlank)
@@ -89,11 +88,10 @@ bool generalTextAcceptable(int index, const QString &text, bool signBlank)
     // break is refused with the rest.
     if (hasControlCharacters(text))
         return false;
-    if (index == FieldName)
-        return text.size() <= LenNomCon;
-    if (index == FieldLabel)
-        return text.size() <= LenEtiqueta && fitsCp1252(text);
-    return false;
+    // Both are kept in Windows-1252: a character the code page lacks could
+    // never be saved (nor sent to the panel).
+    const int limit = index == FieldName ? LenNomCon : LenEtiqueta;
+    return (index == FieldName || index == FieldLabel) && text.size() <= limit && fitsCp1252(text);
 }
 
 double generalNumber(const QString &text) { return leadingNumber(text); }

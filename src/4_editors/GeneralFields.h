@@ -27,15 +27,16 @@ inline constexpr char16_t kBackspace = 8;
 inline constexpr char16_t kEscape = 27;
 
 // Key filter for a typed character in field `index`: number fields take
-// digits, Backspace and Escape; the name and the label take any key but
-// refuse a character once full unless text is selected (it replaces the
-// selection); the label takes only characters the panel can show.
+// digits, Backspace and Escape; the name and the label take any character
+// of Windows-1252 (the code page in which they are stored, and the label
+// reaches the panel) but refuse one once full unless text is selected (it
+// replaces the selection).
 bool generalKeyAccepted(int index, QChar key, int length, int selectionLength);
 
 // Whether a field may hold a text, however it got there (typed or pasted):
 // number fields only digits (after blanks, with `signBlank`), the name at
-// most LenNomCon characters, the label at most LenEtiqueta characters the
-// panel can show; neither a control character (tab, line break, NUL).
+// most LenNomCon characters, the label at most LenEtiqueta, both within
+// Windows-1252 and neither with a control character (tab, line break, NUL).
 bool generalTextAcceptable(int index, const QString &text, bool signBlank = false);
 
 // Value of a number field: the leading decimal number of its text, 0 when

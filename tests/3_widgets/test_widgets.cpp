@@ -2,7 +2,8 @@
 // disabled child window of the main window's document area, its loaded flag
 // following it, set up by Show_Load for a one-relay transfer (centred on
 // the main window) and by Show_Sync for an exchange, and taken away by
-// End_Comm. The message boxes
+// End_Comm; its text and bar legible while it, or the main window, is
+// disabled. The message boxes
 // the program shows: every line of the prompt shows whole (a long prompt
 // wraps) and the box is wide enough for its whole title in a window
 // manager's title bar, in both languages, and belongs to the program's
@@ -58,6 +59,8 @@ private slots:
         qDeleteAll(m_area.subWindowList());
     }
     void progressBoxFromLoadToEndComm();
+    void progressBoxDrawnInActiveColours_data();
+    void progressBoxDrawnInActiveColours();
     void boxShowsWholeTextAndTitle_data();
     void boxShowsWholeTextAndTitle();
     void boxBelongsToTheProgramsWindow();
@@ -113,6 +116,47 @@ void TestWidgets::progressBoxFromLoadToEndComm()
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     QVERIFY(!appState().PuertoOk && !appState().FrmLoadCargado && !FrmLoad::loaded());
     QVERIFY(m_area.subWindowList().isEmpty());
+}
+
+void TestWidgets::progressBoxDrawnInActiveColours_data()
+{
+    QTest::addColumn<Language>("language");
+    QTest::addColumn<bool>("mainDisabled");
+    QTest::newRow("Spanish, box disabled") << Language::Spanish << false;
+    QTest::newRow("English, main window disabled") << Language::English << true;
+}
+
+void TestWidgets::progressBoxDrawnInActiveColours()
+{
+    QFETCH(Language, language);
+    QFETCH(bool, mainDisabled);
+    setCurrentLanguage(language);
+    // The box takes no input during a transfer (and the clock command
+    // disables the whole main window), yet what it tells stays legible:
+    // its text dark, its bar in the colour of progress, not greyed.
+    FrmLoad *box = FrmLoad::load();
+    box->lblLoad()->setText(Str(588) + QStringLiteral(" 3"));
+    box->ProBar()->setRange(0, 10);
+    box->ProBar()->setValue(5);
+    m_main.setEnabled(!mainDisabled);
+    const auto restore = qScopeGuard([this] { m_main.setEnabled(true); });
+    QVERIFY(!box->isEnabled() && !box->lblLoad()->isEnabled() && !box->ProBar()->isEnabled());
+
+    const auto anyPixel = [](QWidget *widget, auto test) {
+        const QImage image = widget->grab().toImage();
+        for (int y = 0; y < image.height(); ++y) {
+            for (int x = 0; x < image.width(); ++x) {
+                if (test(image.pixelColor(x, y)))
+                    return true;
+            }
+        }
+        return false;
+    };
+    QVERIFY2(anyPixel(box->lblLoad(), [](QColor c) { return qGray(c.rgb()) < 80; }), "the text is dark");
+    const int progress = box->palette().color(QPalette::Active, QPalette::Highlight).hsvHue();
+    QVERIFY2(anyPixel(box->ProBar(),
+                      [progress](QColor c) { return c.hsvSaturation() > 100 && std::abs(c.hsvHue() - progress) < 20; }),
+             "the bar is drawn in the colour of progress");
 }
 
 void TestWidgets::boxShowsWholeTextAndTitle_data()

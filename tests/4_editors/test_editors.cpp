@@ -469,20 +469,29 @@ void TestEditors::namesAndLabelsRefuseControlCharacters()
     // A tab, a line break or another control character pasted into a box
     // that takes a name or label is refused with the rest of the text (the
     // Edit menu's Paste is the box's own paste); so is a text too long for
-    // the box, and in a label a character the panel's code page lacks.
-    QStringList refused = {"ZONA\tNORTE", "ZONA\nNORTE", "NORTE\r", QString(3, QChar(0)),
-                           QStringLiteral("A") + QChar(0x81), QStringLiteral("A\x7f"), QString(limit + 1, 'A')};
-    if (label)
-        refused << QString::fromUtf8("ΑΘΗΝΑ");
-    for (const QString &text : std::as_const(refused))
+    // the box, and one with a character Windows-1252 lacks (a document could
+    // not hold it, nor the panel show it).
+    const QStringList refused = {"ZONA\tNORTE", "ZONA\nNORTE", "NORTE\r", QString(3, QChar(0)),
+                                 QStringLiteral("A") + QChar(0x81), QStringLiteral("A\x7f"), QString(limit + 1, 'A'),
+                                 QString::fromUtf8("ΑΘΗΝΑ"), QString::fromUtf8("Planta 🔥 Кир"),
+                                 QString(limit - 1, 'A') + QString::fromUtf8("Ω")};
+    for (const QString &text : refused)
         QVERIFY2(pasteInto(edit, text).isEmpty(), qPrintable(text.toUtf8().toHex()));
-    for (const QString &text : {QString::fromUtf8("ZONA «NORTE» ½"), QString(limit, 'A')})
+    for (const QString &text : {QString::fromUtf8("ZONA «NORTE» ½"), QString(limit, 'A'),
+                                QString(limit - 1, 'A') + QString::fromUtf8("€")})
         QCOMPARE(pasteInto(edit, text), text);
 
-    // Typed, a label drops what the panel cannot show (Ω, not Ñ or €), and
-    // nothing goes past the limit unless it replaces a selection.
-    const QString full = QString(limit - 1, QChar(0xD1)) + QString::fromUtf8(label ? "€" : "Ω");
+    // Typed, a box drops what Windows-1252 lacks (Ω, 🔥 as one key, or
+    // composed by an input method; not Ñ or €), and nothing goes past the
+    // limit unless it replaces a selection.
     edit->clear();
+    QKeyEvent fire(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString::fromUtf8("🔥"));
+    QCoreApplication::sendEvent(edit, &fire);
+    QInputMethodEvent composed;
+    composed.setCommitString(QString::fromUtf8("Кир"));
+    QCoreApplication::sendEvent(edit, &composed);
+    QCOMPARE(edit->text(), QString());
+    const QString full = QString(limit - 1, QChar(0xD1)) + QString::fromUtf8("€");
     QCOMPARE(typeInto(edit, QString(limit - 1, QChar(0xD1)) + QString::fromUtf8("Ω€Y")), full);
     QTest::keyClick(edit, Qt::Key_Backspace);
     const QString kept = full.chopped(1) + QLatin1Char('Y');

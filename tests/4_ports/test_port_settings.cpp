@@ -1,7 +1,7 @@
 // Port settings of a configuration: the settings text as the window reads
 // it, the defaults of a new configuration, storing the choices, the window
-// itself (brought forward when opened again), and what the next exchange
-// opens.
+// itself (brought forward when opened again, out of its icon when
+// minimised), and what the next exchange opens.
 
 #include "CommSys.h"
 #include "FrmComm.h"
@@ -51,6 +51,7 @@ private slots:
     void defaultsThenStoringIsAllOrNothing();
     void windowShowsAndStores();
     void openedAgainComesForward();
+    void openedAgainLeavesItsIcon();
 
 private:
     ScriptedBoxes m_boxes;
@@ -202,6 +203,22 @@ void TestPortSettings::openedAgainComesForward()
     QCOMPARE(mdiArea()->activeSubWindow(), frameOf(w));
     QVERIFY(w->isAncestorOf(QApplication::focusWidget()));
     delete frameOf(other);
+}
+
+void TestPortSettings::openedAgainLeavesItsIcon()
+{
+    // Minimised (by the Window menu's arrangement of icons, say), the window
+    // opened again shows restored, at its own size, the active one.
+    QApplication::setActiveWindow(&m_main);
+    FrmCommSys *w = openPortSettings();
+    QWidget *frame = frameOf(w);
+    const QSize size = frame->size();
+    frame->showMinimized();
+    QTRY_VERIFY(frame->isMinimized());
+    QCOMPARE(openPortSettings(), w);
+    QVERIFY(!frame->isMinimized() && w->isVisible());
+    QCOMPARE(frame->size(), size);
+    QCOMPARE(mdiArea()->activeSubWindow(), frame);
 }
 
 ORB_TEST_MAIN(TestPortSettings)

@@ -6,7 +6,8 @@
 // box cut at a whole word), relay blocks that never split across pages, the
 // refill of the print tables (and its refusal), the print dialog answered or
 // cancelled, the preview window and every page it shows whole whatever the
-// labels hold, and the choosers' dispatch by their Tag.
+// labels hold, previews laid out on the page set-up chosen for printing
+// (landscape), and the choosers' dispatch by their Tag.
 
 #include "ConfigTables.h"
 #include "FrmPreview.h"
@@ -186,6 +187,8 @@ private slots:
     void failedRefillShowsNoReport();
     void previewOfBlankLabelsShowsEveryPageWhole();
     void previewsKeepTheirOwnPages();
+    void previewFollowsALandscapeSetUp_data();
+    void previewFollowsALandscapeSetUp();
     void choosersRunTheReportOfTheirTag_data();
     void choosersRunTheReportOfTheirTag();
 
@@ -523,6 +526,40 @@ void TestPrintCommands::previewsKeepTheirOwnPages()
             QVERIFY2(wrong.isEmpty(), qPrintable(wrong));
         }
     }
+}
+
+void TestPrintCommands::previewFollowsALandscapeSetUp_data()
+{
+    QTest::addColumn<bool>("openBefore");
+    QTest::newRow("preview opened after") << false;
+    QTest::newRow("open preview read again") << true;
+}
+
+void TestPrintCommands::previewFollowsALandscapeSetUp()
+{
+    QFETCH(bool, openBefore);
+    const QSize portrait(11906, 16838), landscape(16838, 11906);   // A4 in twips
+    if (openBefore) {
+        QVERIFY(runReport(ReportKind::Relays, ReportOutput::Preview));
+        QCOMPARE(FrmPreview::of(ReportKind::Relays)->preview()->orientation(), QPageLayout::Portrait);
+    }
+    // Landscape is chosen in the print dialog: a preview lays its pages out
+    // the same way from then on, on A4 turned on its side.
+    setPrintDialogHandler([this](QPrinter &printer, const QString &) {
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(m_dir.filePath("report.pdf"));
+        printer.setPageOrientation(QPageLayout::Landscape);
+        return true;
+    });
+    QVERIFY(runReport(ReportKind::Relays, ReportOutput::Print));
+    QVERIFY(runReport(ReportKind::Relays, ReportOutput::Preview));
+    FrmPreview *window = FrmPreview::of(ReportKind::Relays);
+    QCOMPARE(window->preview()->orientation(), QPageLayout::Landscape);
+    const Report &report = window->report();
+    const int pages = int(layoutReport(report, report.source->rows(), landscape).pages.size());
+    QVERIFY2(pages != layoutReport(report, report.source->rows(), portrait).pages.size(),
+             "the report takes as many pages either way");
+    QTRY_COMPARE(window->pageCount(), pages);
 }
 
 void TestPrintCommands::choosersRunTheReportOfTheirTag_data()
