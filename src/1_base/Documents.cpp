@@ -18,7 +18,6 @@
 #include <QUrl>
 
 #include <cerrno>
-#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -37,8 +36,6 @@ constexpr int kSqliteReadOnly = 8;
 constexpr int kSqliteIoErr = 10;
 constexpr int kSqliteCorrupt = 11;
 constexpr int kSqliteFull = 13;
-
-QString errnoError(int code) { return numberedError(code, QString::fromLocal8Bit(std::strerror(code))); }
 
 int primaryCode(const QSqlError &error) { return error.nativeErrorCode().toInt() & 0xff; }
 

@@ -84,6 +84,35 @@ int commandKilledAt(const QString &command, const QString &operation, const QStr
     return 3; // never killed
 }
 
+// The child of secondInstanceIsRefusedUntilTheFirstEnds: a start of the
+// program as far as its lock, on a disk that takes no write of more than
+// `sizeLimit` bytes (none when negative). It says whether it may run
+// ("held") or not ("refused", after the message it shows), and holds the
+// lock until it is killed or its input ends.
+int holdLock(qint64 sizeLimit)
+{
+    setCurrentLanguage(Language::English);
+    if (sizeLimit >= 0) {
+        std::signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{rlim_t(sizeLimit), RLIM_INFINITY};
+        if (::setrlimit(RLIMIT_FSIZE, &limit) != 0)
+            return 5;
+    }
+    setMsgBoxHandler([](const QString &prompt, int, const QString &title) {
+        std::printf("[%s] %s\n", qPrintable(title), qPrintable(prompt));
+        return int(AnsOk);
+    });
+    InstanceLock lock;
+    const bool held = acquireInstanceLock(lock);
+    std::printf(held ? "held\n" : "refused\n");
+    std::fflush(stdout);
+    if (!held)
+        return 1;
+    while (std::getchar() != EOF) {
+    }
+    return 0;
+}
+
 // The name, zone count and labels, and relay labels of the open
 // configuration; labels as `prefix` and their number.
 QStringList configurationRows(const QString &prefix)
@@ -106,6 +135,7 @@ private slots:
     void yesThatCannotRestoreGoesOnAndAsksAgain();
     void questionComesOnceBeforeTheMainWindowShows();
     void unwritableSettingsStillLeadToTheRestore();
+    void secondInstanceIsRefusedUntilTheFirstEnds_data();
     void secondInstanceIsRefusedUntilTheFirstEnds();
 
 private:
@@ -121,7 +151,7 @@ void TestRecovery::init()
     clearWorkingMarks();
     QDir(openSettingsStore()->fileName()).removeRecursively();
     for (const QString &path :
-         {workingDatabasePath(), previousDatabasePath(), marksBesideDatabasePath(), InstanceLock::lockPath()})
+         {workingDatabasePath(), previousDatabasePath(), marksBesideDatabasePath(), previousMarksPath()})
         QFile::remove(path);
     m_boxes = std::make_unique<ScriptedBoxes>();
     m_dir = std::make_unique<QTemporaryDir>();
@@ -374,33 +404,72 @@ void TestRecovery::unwritableSettingsStillLeadToTheRestore()
     QCOMPARE(openSettingsStore()->value("Properties/WorkingFile").toString(), QStringLiteral("/plans/Hotel.vcs"));
 }
 
+void TestRecovery::secondInstanceIsRefusedUntilTheFirstEnds_data()
+{
+    QTest::addColumn<qint64>("sizeLimit"); // the largest write the first copy's disk takes; -1: any
+    QTest::addColumn<bool>("noFolder");    // its data folder cannot be made
+    QTest::newRow("disk with room") << qint64(-1) << false;
+    QTest::newRow("disk full") << qint64(0) << false;
+    QTest::newRow("data folder cannot be made") << qint64(-1) << true;
+}
+
 void TestRecovery::secondInstanceIsRefusedUntilTheFirstEnds()
 {
-    // The lock file of a killed process (this program and host, a process id
-    // no process can have) is taken over.
-    {
-        QFile left(InstanceLock::lockPath());
-        QVERIFY(left.open(QIODevice::WriteOnly));
-        const QByteArray program = QFileInfo(QCoreApplication::applicationFilePath()).fileName().toUtf8();
-        left.write("99999999\n" + program + "\n" + QSysInfo::machineHostName().toUtf8() + "\n");
+    QFETCH(qint64, sizeLimit);
+    QFETCH(bool, noFolder);
+    // The first copy: a start of the program in a process of its own.
+    const QString notAFolder = m_dir->filePath(QStringLiteral("data"));
+    QProcess first;
+    if (noFolder) {
+        QVERIFY(writeFile(notAFolder, "a file where the data folder's parent belongs"));
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("XDG_DATA_HOME"), notAFolder);
+        first.setProcessEnvironment(env);
     }
-    auto first = std::make_unique<InstanceLock>();
-    QVERIFY(acquireInstanceLock(*first));
-    QCOMPARE(QFileInfo(InstanceLock::lockPath()).absolutePath(), QFileInfo(workingDatabasePath()).absolutePath());
-
+    first.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    first.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--hold-lock"), QString::number(sizeLimit)});
+    QVERIFY2(first.waitForStarted(), qPrintable(first.errorString()));
+    QString said;
+    while (!said.endsWith(QLatin1String("held\n")) && !said.endsWith(QLatin1String("refused\n"))) {
+        QVERIFY2(first.waitForReadyRead(60000), qPrintable(said));
+        said += QString::fromLocal8Bit(first.readAll());
+    }
+    if (noFolder) {
+        // A lock that cannot be taken at all is no reason to run unguarded:
+        // the program says why and does not start.
+        const QString folder = notAFolder + QStringLiteral("/ORBITarsis");
+        QCOMPARE(said, QLatin1Char('[') + Str(109) + QStringLiteral("] ")
+                           + Str(9104).arg(folder, QStringLiteral("20 (Not a directory)")) + QStringLiteral("\nrefused\n"));
+        QVERIFY(first.waitForFinished(60000));
+        QCOMPARE(first.exitCode(), 1);
+        return;
+    }
+    // It runs, on a full disk as well, and keeps every later start out.
+    QCOMPARE(said, QStringLiteral("held\n"));
     InstanceLock second;
     QVERIFY(!acquireInstanceLock(second));
+    QVERIFY(second.heldByAnother());
     QCOMPARE(m_boxes->shown.size(), 1);
     QCOMPARE(m_boxes->shown.first().prompt, alreadyRunningMessage());
-    QVERIFY(second.heldByAnother());
+    QCOMPARE(m_boxes->shown.first().title, Str(109));
 
-    first.reset();
+    // Killed, it leaves nothing that keeps the next start out; that one
+    // keeps out the next in turn.
+    first.kill();
+    QVERIFY(first.waitForFinished(60000));
     QVERIFY(acquireInstanceLock(second));
+    InstanceLock third;
+    QVERIFY(!acquireInstanceLock(third));
+    QVERIFY(third.heldByAnother());
 }
 
 int main(int argc, char **argv)
 {
     const orbtest::TestHome home;
+    if (argc == 3 && qstrcmp(argv[1], "--hold-lock") == 0) {
+        QCoreApplication app(argc, argv);
+        return holdLock(QByteArray(argv[2]).toLongLong());
+    }
     if (argc == 8 && qstrcmp(argv[1], "--killed-at") == 0) {
         QCoreApplication app(argc, argv);
         const QStringList args = QCoreApplication::arguments();
