@@ -9,6 +9,7 @@
 #include <QStringList>
 
 #include <algorithm>
+#include <cstring>
 #include <functional>
 #include <initializer_list>
 #include <limits>
@@ -287,6 +288,8 @@ QString numberedError(int code, const QString &text)
 {
     return text.isEmpty() ? QString::number(code) : QStringLiteral("%1 (%2)").arg(code).arg(text);
 }
+
+QString errnoError(int code) { return numberedError(code, QString::fromLocal8Bit(std::strerror(code))); }
 
 QString numberedError(const QSqlError &error, int fallbackCode)
 {

@@ -46,6 +46,8 @@ QString numberedError(int code, const QString &text);
 // The same of an engine error: its native number (fallbackCode when it has
 // none) and its text.
 QString numberedError(const QSqlError &error, int fallbackCode);
+// The same of a system error number (errno) and its text.
+QString errnoError(int code);
 
 // True when the database open on db holds one whole configuration.
 // Otherwise fills error with the number and the reason, in the language in

@@ -7,6 +7,7 @@
 #include "ModBas.h"
 #include "Schema.h"
 #include "Seams.h"
+#include "SettingsStore.h"
 #include "Strings.h"
 
 #include <QDir>
@@ -18,7 +19,6 @@
 #include <QUrl>
 
 #include <cerrno>
-#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -37,8 +37,6 @@ constexpr int kSqliteReadOnly = 8;
 constexpr int kSqliteIoErr = 10;
 constexpr int kSqliteCorrupt = 11;
 constexpr int kSqliteFull = 13;
-
-QString errnoError(int code) { return numberedError(code, QString::fromLocal8Bit(std::strerror(code))); }
 
 int primaryCode(const QSqlError &error) { return error.nativeErrorCode().toInt() & 0xff; }
 
@@ -136,8 +134,8 @@ QString tempPrefix(const QString &targetFileName)
     return QLatin1Char('.') + targetFileName.left(kTempNameChars) + QLatin1Char('.');
 }
 
-// A temporary file of the target, or the journal of one.
-bool isTempOf(QString fileName, const QString &targetFileName)
+// A file name without the suffix of a journal, when it has one.
+QString withoutJournalSuffix(QString fileName)
 {
     for (const QString &journal : journalsOf(QString())) {
         if (fileName.endsWith(journal)) {
@@ -145,16 +143,41 @@ bool isTempOf(QString fileName, const QString &targetFileName)
             break;
         }
     }
-    const QString prefix = tempPrefix(targetFileName);
-    if (!fileName.startsWith(prefix) || !fileName.endsWith(kTempSuffix)
-        || fileName.size() != prefix.size() + kRandomChars + kTempSuffix.size())
+    return fileName;
+}
+
+// The end every temporary file's name has: "." + eight letters or digits +
+// ".orbtmp", after a start of its own.
+bool endsAsTemp(const QString &fileName)
+{
+    const qsizetype tail = 1 + kRandomChars + kTempSuffix.size();
+    if (fileName.size() <= tail || !fileName.endsWith(kTempSuffix)
+        || fileName.at(fileName.size() - tail) != QLatin1Char('.'))
         return false;
-    for (qsizetype i = prefix.size(); i < prefix.size() + kRandomChars; ++i) {
+    const qsizetype first = fileName.size() - tail + 1;
+    for (qsizetype i = first; i < first + kRandomChars; ++i) {
         const QChar c = fileName.at(i);
         if (!((c >= QLatin1Char('a') && c <= QLatin1Char('z')) || (c >= QLatin1Char('0') && c <= QLatin1Char('9'))))
             return false;
     }
     return true;
+}
+
+// A temporary file of the target, or the journal of one.
+bool isTempOf(const QString &fileName, const QString &targetFileName)
+{
+    const QString name = withoutJournalSuffix(fileName);
+    const QString prefix = tempPrefix(targetFileName);
+    return name.startsWith(prefix) && name.size() == prefix.size() + kRandomChars + kTempSuffix.size()
+           && endsAsTemp(name);
+}
+
+// A temporary file of any store or open, or the journal of one.
+bool isTempName(const QString &fileName)
+{
+    const QString name = withoutJournalSuffix(fileName);
+    return name.startsWith(QLatin1Char('.')) && name.size() > 2 + kRandomChars + kTempSuffix.size()
+           && endsAsTemp(name);
 }
 
 // Removes what an interrupted store or open left beside the target.
@@ -199,16 +222,6 @@ QString createTemp(const QString &folder, const QString &targetFileName, const Q
     return {};
 }
 
-int syncPath(const QString &path, bool directory)
-{
-    const int fd = ::open(native(path).constData(), (directory ? O_RDONLY | O_DIRECTORY : O_RDONLY) | O_CLOEXEC);
-    if (fd < 0)
-        return errno;
-    const int result = ::fsync(fd) == 0 ? 0 : errno;
-    ::close(fd);
-    return result;
-}
-
 bool sameFile(const QString &a, const QString &b)
 {
     struct stat sa {}, sb {};
@@ -237,15 +250,48 @@ QString resolvedTarget(const QString &documentPath)
     return step.absoluteFilePath();
 }
 
+// The folder of the settings file.
+QString settingsFolder() { return QFileInfo(openSettingsStore()->fileName()).absolutePath(); }
+
+// A file the program keeps for itself, never a document: anything in its
+// data folder (the working database, the previous one, their journals and
+// temporary files, the marks, the note) or in the folder of its settings
+// file, the working database under another name, and the temporary file of
+// any store or open, wherever it lies. Links are followed to the real file.
+bool programFile(const QString &path)
+{
+    const QString real = resolvedTarget(path);
+    const QString folder = QFileInfo(real).absolutePath();
+    return isTempName(QFileInfo(path).fileName()) || isTempName(QFileInfo(real).fileName())
+           || sameFile(real, workingDatabasePath()) || sameFile(folder, dataFolder())
+           || sameFile(folder, settingsFolder());
+}
+
+// The reason a file of the program's own is refused, as a document to open
+// or to store into.
+QString programFileError() { return numberedError(EINVAL, Str(9022)); }
+
 // Whether the file at path can be a document at all: an existing, non-empty
-// file. Fills error and result (the outcome of an open) when not. Only the
-// file's type is looked at (nothing is opened), so a pipe that no program
-// writes, or a device, is refused without waiting on it.
+// file that is not one of the program's own, with nothing but files under
+// its journals' names. Fills error and result (the outcome of an open) when
+// not. Only the files' types are looked at (nothing is opened), so a pipe
+// that no program writes, or a device, is refused without waiting on it,
+// whether it is the document or lies where its journal belongs.
 bool documentFile(const QString &path, QString *error, OpenDocumentResult *result)
 {
     const QFileInfo info(path);
-    if (info.exists() && info.isFile() && info.size() > 0)
-        return true;
+    if (info.exists() && programFile(path)) {
+        *result = OpenDocumentResult::CopyFailed;
+        *error = programFileError();
+        return false;
+    }
+    if (info.exists() && info.isFile() && info.size() > 0) {
+        if (journalsAreFiles(path))
+            return true;
+        *result = OpenDocumentResult::Invalid;
+        *error = numberedError(kSqliteNotADb, Str(9021));
+        return false;
+    }
     const bool special = info.exists() && !info.isFile() && !info.isDir();
     *result = info.isFile() || special ? OpenDocumentResult::Invalid : OpenDocumentResult::CopyFailed;
     *error = !info.exists() ? errnoError(ENOENT)
@@ -375,13 +421,17 @@ bool storeDocument(const QString &documentPath, QString *error, StoreFailure *fa
         return fail(StoreStep::Read, StoreFault::Working, errnoError(EIO));
     if (!QFileInfo(working).isFile())
         return fail(StoreStep::Read, StoreFault::Working, errnoError(ENOENT));
+    if (!journalsAreFiles(working))
+        return fail(StoreStep::Read, StoreFault::Working, numberedError(kSqliteCantOpen, Str(9021)));
     if (QFileInfo(target).isDir())
         return fail(StoreStep::CreateTemp, StoreFault::Target, errnoError(EISDIR));
-    // A device, pipe or socket is never replaced by a document.
+    // A device, pipe or socket is never replaced by a document, nor is a file
+    // of the program's own (its settings, the working database and what goes
+    // with it).
     if (const QFileInfo info(target); info.exists() && !info.isFile())
         return fail(StoreStep::CreateTemp, StoreFault::Target, numberedError(kSqliteNotADb, Str(9020)));
-    if (sameFile(target, working))
-        return fail(StoreStep::CreateTemp, StoreFault::Target, errnoError(EINVAL));
+    if (programFile(documentPath))
+        return fail(StoreStep::CreateTemp, StoreFault::Target, programFileError());
 
     PrivateConnection source(working);
     QSqlDatabase db = source.db();
@@ -431,6 +481,16 @@ bool storeDocument(const QString &documentPath, QString *error, StoreFailure *fa
     return true;
 }
 
+void removeLeftoverTemps(const QString &documentPath)
+{
+    const QFileInfo working(workingDatabasePath());
+    removeStaleTemps(working.absolutePath(), working.fileName());
+    if (documentPath.isEmpty())
+        return;
+    const QFileInfo document(resolvedTarget(documentPath));
+    removeStaleTemps(document.absolutePath(), document.fileName());
+}
+
 void showStoreFailure(const StoreFailure &failure, const QString &error)
 {
     AppState &s = appState();
@@ -478,8 +538,6 @@ OpenDocumentResult openDocument(const QString &path, QString *error, const OpenS
     OpenDocumentResult refused = OpenDocumentResult::Opened;
     if (!documentFile(path, &message, &refused))
         return fail(refused, message);
-    if (sameFile(path, working))
-        return fail(OpenDocumentResult::CopyFailed, errnoError(EINVAL));
 
     removeStaleTemps(folder, workingName);
     if (simulated(OpenStep::CreateTemp))
@@ -520,14 +578,19 @@ OpenDocumentResult openDocument(const QString &path, QString *error, const OpenS
     // marks name the document: an end before then restores it, an end after
     // then the document (settlePreviousDatabase).
     Close_DB();
-    if (simulated(OpenStep::Rename))
+    if (simulated(OpenStep::SetAside))
         return fail(OpenDocumentResult::CopyFailed, errnoError(EIO));
     if (!setWorkingDatabaseAside())
         return fail(OpenDocumentResult::CopyFailed, errnoError(errno));
-    if (!renameFile(temp, working)) {
-        const int code = errno;
+    // A copy that cannot take its place gives it back to the previous one.
+    int renameError = 0;
+    if (simulated(OpenStep::Rename))
+        renameError = EIO;
+    else if (!renameFile(temp, working))
+        renameError = errno;
+    if (renameError) {
         putPreviousDatabaseBack();
-        return fail(OpenDocumentResult::CopyFailed, errnoError(code));
+        return fail(OpenDocumentResult::CopyFailed, errnoError(renameError));
     }
     temp.clear();
     syncPath(folder, true);

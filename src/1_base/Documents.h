@@ -25,10 +25,17 @@
 //
 // Temporary files are named "." + the first 50 characters of the target's
 // file name + "." + eight random letters or digits + ".orbtmp": hidden, never
-// ending in ".vcs", so the document dialogs never offer them. One left behind
-// by a crash (with the journal SQLite may keep beside it) is removed by the
-// next store into the same document (or the next open into the working
-// database); nothing ever reads it.
+// ending in ".vcs", so the document dialogs never offer them. A command
+// removes its own before it ends. One left behind by a crash (with the
+// journal SQLite may keep beside it) is removed at the next start
+// (removeLeftoverTemps), or by the next store into the same document (or
+// the next open into the working database); nothing ever reads it.
+//
+// Files of the program's own are never documents: a temporary file, the
+// working database, and whatever lies in the data folder or beside the
+// settings file are refused as the document to open and as the target of a
+// store. So is a document with a pipe, device, socket or folder where its
+// journal belongs: the engine would open it before the document.
 //
 // The helpers at the end apply what the document commands do to ConfCargada,
 // ConfModif, ConfRecup, WorkingFile and WorkingName, and ask their questions.
@@ -57,6 +64,7 @@ enum class OpenStep {
     Copy,       // the document checked, read through the engine and its rows copied into it
     SyncFile,   // the copy flushed to disk
     Validate,   // the copy checked to be a whole configuration
+    SetAside,   // the working database set aside (Marks.h)
     Rename,     // the copy put in place of the working database
 };
 
@@ -88,10 +96,17 @@ struct StoreFailure {
 // what it is reported against. A failed compaction is the document's when
 // its folder or disk refused the copy (no space, no permission, cannot
 // open), the working database's otherwise.
-// A store onto the working database itself, or onto a device, pipe or
-// socket, is refused.
+// A store onto a file of the program's own (see above), or onto a device,
+// pipe or socket, is refused, and so is a store of a working database with
+// anything but files where its journals belong.
 bool storeDocument(const QString &documentPath, QString *error = nullptr, StoreFailure *failure = nullptr,
                    const StoreStepHook &simulateFailure = {});
+
+// Removes the temporary files an open or a store cut short by the end of
+// the program left: those beside the working database, and those beside the
+// document at documentPath (the real one, behind links) when one is given.
+// Run at start-up, while no other copy of the program is at work.
+void removeLeftoverTemps(const QString &documentPath);
 
 // Shows the message for a failed store: string 1011 and the error with the
 // critical icon when the working database is not fit to be stored, the
@@ -100,7 +115,8 @@ bool storeDocument(const QString &documentPath, QString *error = nullptr, StoreF
 void showStoreFailure(const StoreFailure &failure, const QString &error);
 
 // Checks that the file at path is a configuration document: an SQLite
-// database (not text, not empty) that passes a quick check and holds one
+// database (not text, not empty, not a file of the program's own, no pipe
+// where its journal belongs) that passes a quick check and holds one
 // whole configuration (checkConfiguration). The file is opened read-only on
 // a separate connection and closed again; the file itself is not changed.
 // On failure fills error with an error number and its text in brackets.

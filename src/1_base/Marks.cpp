@@ -11,8 +11,10 @@
 #include <QFile>
 #include <QSettings>
 #include <cerrno>
+#include <fcntl.h>
 #include <memory>
 #include <optional>
+#include <unistd.h>
 
 namespace orb {
 
@@ -55,15 +57,40 @@ std::unique_ptr<QSettings> openMarksBesideDatabase()
 
 // The note of the marks that name the previous working database. It lives
 // only while that database is aside, so it is a plain file of the program's
-// own: written and dropped with the database, never flushed on its own.
-void writePreviousMarks(const WorkingMarks &marks)
+// own. It is written whole and flushed to disk before the database moves:
+// found beside the previous database, it always says which configuration the
+// marks named then. False, with errno set and no note left, when it could
+// not be written so (a full disk).
+bool writePreviousMarks(const WorkingMarks &marks)
 {
-    announceFileStep("write", previousMarksPath());
-    QFile file(previousMarksPath());
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        return;
-    QDataStream out(&file);
-    out << marks.file << marks.name;
+    QByteArray bytes;
+    {
+        QDataStream out(&bytes, QIODevice::WriteOnly);
+        out << marks.file << marks.name;
+    }
+    const QString path = previousMarksPath();
+    const QByteArray native = QFile::encodeName(path);
+    announceFileStep("write", path);
+    int code = 0;
+    const int fd = ::open(native.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (fd < 0)
+        return false;
+    for (qsizetype done = 0; done < bytes.size() && !code;) {
+        const ssize_t written = ::write(fd, bytes.constData() + done, size_t(bytes.size() - done));
+        if (written >= 0)
+            done += written;
+        else if (errno != EINTR)
+            code = errno;
+    }
+    if (::close(fd) != 0 && !code)
+        code = errno;
+    if (!code)
+        code = syncPath(path, false);
+    if (!code)
+        return true;
+    QFile::remove(path);
+    errno = code;
+    return false;
 }
 
 // The note read back; nullopt when there is none or it cannot be read.
@@ -125,10 +152,10 @@ bool setWorkingDatabaseAside()
     dropPreviousDatabase();
     if (!QFile::exists(working))
         return true;
-    // Written down before the move: a previous database found without it
-    // goes back in place, as it would have before.
-    const WorkingMarks marks = readWorkingMarks();
-    writePreviousMarks(marks);
+    // Written down before the move, or no move: without the note an end
+    // further on could not tell which configuration the marks name.
+    if (!writePreviousMarks(readWorkingMarks()))
+        return false;
     if (!renameFile(working, previous)) {
         const int code = errno;
         QFile::remove(previousMarksPath());
@@ -180,8 +207,14 @@ void settlePreviousDatabase(const WorkingMarks &marks)
         QFile::remove(previousMarksPath());
         return;
     }
-    const WorkingMarks previous = readPreviousMarks().value_or(marks);
-    if (previous.file == marks.file && previous.name == marks.name)
+    // With no working database in place the previous one is the only
+    // configuration left, and the one the marks name: they name a new one
+    // only once it stands whole in place. With one in place, only the note
+    // tells which of the two the marks name; a note that is missing or cannot
+    // be read tells nothing, and the one in place stays.
+    const std::optional<WorkingMarks> previous = readPreviousMarks();
+    const bool agree = previous && previous->file == marks.file && previous->name == marks.name;
+    if (agree || !QFile::exists(workingDatabasePath()))
         putPreviousDatabaseBack();
     else
         dropPreviousDatabase();

@@ -51,8 +51,9 @@ QString previousMarksPath();
 
 // Sets the working database aside (the database first, then its journals),
 // after removing an earlier previous one and writing down the marks that
-// name it now. Nothing happens without one. False, with errno set, when
-// the working database could not be moved: it stays in place.
+// name it now, whole and flushed to disk. Nothing happens without one.
+// False, with errno set, when the note could not be written (a full disk)
+// or the working database could not be moved: it stays in place.
 bool setWorkingDatabaseAside();
 // Puts the previous working database back in place of the working
 // database: whatever stands there (a half-made new one) is removed with its
@@ -64,8 +65,9 @@ bool putPreviousDatabaseBack();
 void dropPreviousDatabase();
 // The restore of an end during a replacement, given the marks found at
 // start-up: the previous working database goes back when those marks still
-// name its configuration (or nothing was written down about it), and is
-// dropped when they name the new one.
+// name its configuration, or when no working database stands in its place;
+// it is dropped when they name the new one, or when the note about it is
+// missing or unreadable and a working database stands in place.
 void settlePreviousDatabase(const WorkingMarks &marks);
 
 // The orderly end of the open configuration: the document state and the

@@ -14,10 +14,14 @@
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QStandardPaths>
+#include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
+#include <fcntl.h>
 #include <limits>
 #include <optional>
+#include <unistd.h>
 
 namespace orb {
 
@@ -132,6 +136,15 @@ QStringList journalsOf(const QString &path)
     return {path + QStringLiteral("-journal"), path + QStringLiteral("-wal"), path + QStringLiteral("-shm")};
 }
 
+bool journalsAreFiles(const QString &path)
+{
+    const QStringList journals = journalsOf(path);
+    return std::none_of(journals.cbegin(), journals.cend(), [](const QString &journal) {
+        const QFileInfo info(journal);
+        return info.exists() && !info.isFile();
+    });
+}
+
 void removeDatabaseFile(const QString &path)
 {
     for (const QString &journal : journalsOf(path))
@@ -151,6 +164,18 @@ bool replaceDatabaseFile(const QString &from, const QString &to)
     for (const QString &journal : journalsOf(to))
         removeFile(journal);
     return renameFile(from, to);
+}
+
+int syncPath(const QString &path, bool directory)
+{
+    announceFileStep("sync", path);
+    const int fd = ::open(QFile::encodeName(path).constData(),
+                          (directory ? O_RDONLY | O_DIRECTORY : O_RDONLY) | O_CLOEXEC);
+    if (fd < 0)
+        return errno;
+    const int result = ::fsync(fd) == 0 ? 0 : errno;
+    ::close(fd);
+    return result;
 }
 
 void setDatabaseFileHook(DatabaseFileHook hook) { databaseFileHook() = std::move(hook); }
@@ -279,6 +304,10 @@ OpenResult Open_Conf()
 
     if (!QFileInfo(s.RutaBD).isFile()) {
         showDatabaseFailure(s.RutaBD, kCantOpen);
+        return OpenResult::Failed;
+    }
+    if (!journalsAreFiles(s.RutaBD)) {
+        showDatabaseFailure(s.RutaBD, numberedError(kSqliteCantOpen, Str(9021)));
         return OpenResult::Failed;
     }
     QSqlDatabase db = BaseDatos();

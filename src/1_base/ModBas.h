@@ -69,6 +69,12 @@ bool probeDatabase(QSqlDatabase &db, QString *errorCode = nullptr, QString *erro
 // never meets those of another file.
 QStringList journalsOf(const QString &path);
 
+// False when something other than a file (a pipe, a device, a socket, a
+// folder) lies under one of the journal names of the database at path. The
+// engine opens a journal it finds before it reads the database, and a pipe
+// would keep it waiting for good: such a database is never opened.
+bool journalsAreFiles(const QString &path);
+
 // Removes a database file and its journals, the journals first (a database
 // left without them is one nothing uses any more; journals left without it
 // would wait for whatever takes its name next).
@@ -84,10 +90,16 @@ bool renameFile(const QString &from, const QString &to);
 // rename fails; `to` is then as it was, without its journals.
 bool replaceDatabaseFile(const QString &from, const QString &to);
 
+// Flushes a file, or a folder's entries (directory true), to disk. Returns
+// 0, or the error number.
+int syncPath(const QString &path, bool directory);
+
 // Test seam: called before each removal or rename of a database file or
-// journal that exists, with "remove" or "rename" and the file's path, and
-// before each write of the marks of the open configuration (Marks.h), with
-// "write" and the path of the file that keeps them.
+// journal that exists, with "remove" or "rename" and the file's path, before
+// each write of the marks of the open configuration or of the note beside
+// the previous working database (Marks.h), with "write" and the path of the
+// file that keeps them, and before each flush (syncPath), with "sync" and
+// the path flushed. So the calls come in the order of the file steps.
 using DatabaseFileHook = std::function<void(const char *operation, const QString &path)>;
 void setDatabaseFileHook(DatabaseFileHook hook);
 // Tells the test seam about a file step taken elsewhere (the marks' writes).

@@ -12,6 +12,7 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <algorithm>
+#include <cerrno>
 
 namespace orb {
 
@@ -21,21 +22,26 @@ bool isAsciiDigit(QChar c) { return c >= QLatin1Char('0') && c <= QLatin1Char('9
 
 bool isNumberField(int index) { return index >= FieldZones && index <= FieldNightHour; }
 
+// The working database of the open configuration, open again.
+void reopenOpenConfiguration()
+{
+    if (appState().ConfCargada) {
+        QSqlDatabase db = BaseDatos();
+        db.setDatabaseName(workingDatabasePath());
+        db.open();
+    }
+}
+
 // The previous working database is kept aside while the new one is made, and
 // put back when making it fails.
 void putPreviousBack()
 {
-    const QString path = workingDatabasePath();
     Close_DB();
     if (!putPreviousDatabaseBack()) {
-        removeDatabaseFile(path);
+        removeDatabaseFile(workingDatabasePath());
         return;
     }
-    if (appState().ConfCargada) {
-        QSqlDatabase db = BaseDatos();
-        db.setDatabaseName(path);
-        db.open();
-    }
+    reopenOpenConfiguration();
 }
 
 // The general row's columns of the six fields, in order.
@@ -124,9 +130,15 @@ bool createConfiguration(const GeneralTexts &texts)
     s.RutaBD = workingDatabasePath();
 
     // The previous working database goes aside first, so that a failure
-    // further on can put it back.
+    // further on can put it back. When it cannot (no room for the note that
+    // goes with it), nothing is made and it stays open in place.
     Close_DB();
-    setWorkingDatabaseAside();
+    if (!setWorkingDatabaseAside()) {
+        const int code = errno;
+        reopenOpenConfiguration();
+        showDatabaseFailure(s.RutaBD, errnoError(code));
+        return false;
+    }
 
     if (!Create_DB()) {   // reports its own failure
         putPreviousBack();

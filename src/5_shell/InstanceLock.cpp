@@ -1,45 +1,64 @@
 #include "InstanceLock.h"
 
+#include "ConfigurationCheck.h"
 #include "ModBas.h"
 #include "Seams.h"
 #include "Strings.h"
 
+#include <QDir>
+#include <QFile>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
 namespace orb {
 
-InstanceLock::InstanceLock()
-    : m_lock(std::make_unique<QLockFile>(lockPath()))
+InstanceLock::~InstanceLock()
 {
-    // Never considered stale by age: only a lock whose process has ended is
-    // taken over.
-    m_lock->setStaleLockTime(0);
+    if (m_fd >= 0)
+        ::close(m_fd);
 }
 
-InstanceLock::~InstanceLock() = default;
+QString InstanceLock::lockedFolder() { return dataFolder(); }
 
-QString InstanceLock::lockPath() { return dataFolder() + QStringLiteral("/ORBITarsis.lock"); }
-
-bool InstanceLock::tryLock() { return m_lock->isLocked() || m_lock->tryLock(0); }
-
-bool InstanceLock::isLocked() const { return m_lock->isLocked(); }
-
-bool InstanceLock::heldByAnother() const { return m_lock->error() == QLockFile::LockFailedError; }
-
-QString alreadyRunningMessage()
+bool InstanceLock::tryLock()
 {
-    if (currentLanguage() == Language::Spanish)
-        return QStringLiteral("ORBITarsis ya se está ejecutando. Solo puede haber una copia abierta a la vez.");
-    return QStringLiteral("ORBITarsis is already running. Only one copy can be open at a time.");
+    if (m_fd >= 0)
+        return true;
+    // Opened for reading only: a folder that cannot be written (a full disk)
+    // is locked all the same. The descriptor is not inherited by the
+    // programs this one starts.
+    const int fd = ::open(QFile::encodeName(lockedFolder()).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) {
+        m_error = errno;
+        return false;
+    }
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        m_error = errno;
+        ::close(fd);
+        return false;
+    }
+    m_fd = fd;
+    m_error = 0;
+    return true;
 }
+
+bool InstanceLock::heldByAnother() const { return m_fd < 0 && m_error == EWOULDBLOCK; }
+
+QString alreadyRunningMessage() { return Str(9103); }
 
 bool acquireInstanceLock(InstanceLock &lock)
 {
     if (lock.tryLock())
         return true;
-    // A lock that cannot be written at all (no data folder) is no sign of
-    // another copy; the working database reports that folder itself.
-    if (!lock.heldByAnother())
-        return true;
-    MsgBox(alreadyRunningMessage(), MsgExclamation);
+    if (lock.heldByAnother()) {
+        MsgBox(alreadyRunningMessage(), MsgExclamation, Str(109));
+        return false;
+    }
+    MsgBox(Str(9104).arg(QDir::toNativeSeparators(InstanceLock::lockedFolder()), errnoError(lock.error())),
+           MsgCritical, Str(109));
     return false;
 }
 

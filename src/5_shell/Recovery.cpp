@@ -1,6 +1,7 @@
 #include "Recovery.h"
 
 #include "AppState.h"
+#include "Documents.h"
 #include "ModBas.h"
 #include "Seams.h"
 #include "Strings.h"
@@ -11,6 +12,10 @@ RestoreOutcome restoreUnsaved()
 {
     AppState &s = appState();
     const WorkingMarks marks = readWorkingMarks();
+    // What an open or store cut short left goes first, whatever the answer:
+    // beside the working database, and beside the document the marks name,
+    // which is the one a store names in them before it writes it.
+    removeLeftoverTemps(marks.file);
     // A previous working database kept aside means the last run ended while
     // a new configuration was being made. With nothing to restore it must
     // not wait either: a later restore would put it back over whatever

@@ -18,7 +18,8 @@ enum class RestoreOutcome {
     NoRow,              // the working database has no general row: message shown, marks kept
 };
 
-// Asks whether to restore the configuration of an unclean end (when the
+// Removes the temporary files an unclean end left (removeLeftoverTemps), then
+// asks whether to restore the configuration of an unclean end (when the
 // marks say there is one) and, on Yes, opens the working database and loads
 // its header, sets ConfCargada, ConfModif and ConfRecup and writes the marks
 // back. A working database that cannot be opened is reported and the program

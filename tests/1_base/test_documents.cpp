@@ -4,8 +4,10 @@
 
 #include "ConfigTables.h"
 #include "Documents.h"
+#include "Marks.h"
 #include "Schema.h"
 #include "ScriptedBoxes.h"
+#include "SettingsStore.h"
 #include "Strings.h"
 #include "TestConfiguration.h"
 #include "TestHome.h"
@@ -143,6 +145,12 @@ private slots:
     void failedStoreLeavesTheOldDocument_data();
     void failedStoreLeavesTheOldDocument();
     void storeReplacesTheDocumentAndNothingElse();
+    void filesOfTheProgramAreNeverDocuments_data();
+    void filesOfTheProgramAreNeverDocuments();
+    void pipeWhereAJournalOfTheWorkingDatabaseBelongs_data();
+    void pipeWhereAJournalOfTheWorkingDatabaseBelongs();
+    void fileStepsComeInOrder_data();
+    void fileStepsComeInOrder();
     void killedStoresLeaveAWholeDocument();
 
 private:
@@ -225,7 +233,23 @@ void TestDocuments::failedOpenLeavesTheOpenConfigurationAsItWas_data()
     QTest::newRow("left half-written by another program")
         << "hot" << "" << -1 << invalid
         << "8 (Another program left the document half-written, and it cannot be read safely)";
-    QTest::newRow("rename fails") << "sql" << "" << int(OpenStep::Rename) << copy << "";
+    // A pipe where a journal of the document belongs: the engine would open
+    // it before the document, and wait on it for good.
+    for (const char *journal : {"journal", "wal", "shm"})
+        QTest::addRow("pipe named as its -%s", journal)
+            << QStringLiteral("pipe-%1").arg(QLatin1String(journal)) << "" << -1 << invalid
+            << "26 (A device, a pipe, a socket or a folder lies where its journal belongs)";
+    // A temporary file of the program's own, left beside the working
+    // database by a crash: refused, and never deleted by the open.
+    QTest::newRow("own temporary file") << "own temp" << "" << -1 << copy
+                                        << "22 (It is a file ORBITarsis keeps for itself, not a document)";
+    // The copy is what is checked last: a document another program changes
+    // after its own check never comes in.
+    QTest::newRow("changed between its check and its copy")
+        << "changed" << "" << -1 << invalid << "19 (Relay 128 is missing)";
+    QTest::newRow("set-aside fails") << "sql" << "" << int(OpenStep::SetAside) << copy << "5 (Input/output error)";
+    // The working database is already aside then: it goes back.
+    QTest::newRow("rename fails") << "sql" << "" << int(OpenStep::Rename) << copy << "5 (Input/output error)";
     bad("no CONFCENTRAL", "DROP TABLE CONFCENTRAL", "26 (Table CONFCENTRAL is missing)");
     bad("a column missing", "DROP TABLE CONFRELES; CREATE TABLE CONFRELES (IDCON INTEGER, IDREL INTEGER, ETIREL TEXT)",
         "26 (CONFRELES: column TIP is missing)");
@@ -261,7 +285,11 @@ void TestDocuments::failedOpenLeavesTheOpenConfigurationAsItWas()
     QFETCH(QString, spoilt);
     QFETCH(int, failingStep);
     QFETCH(QString, reason);
-    const QString path = kind == QLatin1String("device") ? QStringLiteral("/dev/null") : doc(QStringLiteral("bad.vcs"));
+    const QString path = kind == QLatin1String("device")     ? QStringLiteral("/dev/null")
+                         : kind == QLatin1String("own temp") ? dataFolder() + QStringLiteral("/.Vuvurov.mdb.k3j9x0a1.orbtmp")
+                                                             : doc(QStringLiteral("bad.vcs"));
+    const QString pipeJournal =
+        kind.startsWith(QLatin1String("pipe-")) ? path + QLatin1Char('-') + kind.mid(5) : QString();
     if (kind == QLatin1String("empty")) {
         QVERIFY(writeFile(path, QByteArray()));
     } else if (kind == QLatin1String("pipe")) {
@@ -269,25 +297,38 @@ void TestDocuments::failedOpenLeavesTheOpenConfigurationAsItWas()
     } else if (kind != QLatin1String("missing") && kind != QLatin1String("device")) {
         // A document of another configuration, spoilt as the row says.
         QVERIFY(makeConfiguration(128, 128, QStringLiteral("Otra")));
-        QVERIFY(storeDocument(path));
+        if (kind == QLatin1String("own temp")) // the copy a killed open was making
+            QVERIFY(storeDocument(doc(QStringLiteral("Otra.vcs"))) && QFile::copy(doc(QStringLiteral("Otra.vcs")), path));
+        else
+            QVERIFY(storeDocument(path));
         QVERIFY(spoilt.isEmpty() || spoil(path, spoilt.split(QLatin1Char(';'))));
         if (kind == QLatin1String("truncated"))
             QVERIFY(writeFile(path, fileBytes(path).left(int(QFileInfo(path).size() / 2))));
         if (kind == QLatin1String("hot"))
             QVERIFY(leaveHotJournal(path, QStringLiteral("UPDATE CONFRELES SET ETIREL = 'half ' || IDREL")));
+        if (!pipeJournal.isEmpty())
+            QCOMPARE(::mkfifo(QFile::encodeName(pipeJournal).constData(), 0600), 0);
         QVERIFY(makeConfiguration(4, 2));
         QVERIFY(Open_Conf() == OpenResult::Opened);
         m_boxes->shown.clear();
     }
 
+    writeWorkingMarks(doc(QStringLiteral("Hotel.vcs")), QStringLiteral("Hotel.vcs"));
     const QByteArray workingBefore = fileBytes(workingDatabasePath());
     const QStringList rowsBefore = dumpAllTables();
     const QString headerBefore = header();
     const auto contents = [&path] { return QFileInfo(path).isFile() ? fileBytes(path) : QByteArray(); };
-    const QByteArray documentBefore = contents();
+    QByteArray documentBefore = contents();
 
     QString error;
-    QTEST(int(openDocument(path, &error, [&](OpenStep s) { return int(s) == failingStep; })), "expected");
+    const auto simulate = [&](OpenStep s) {
+        if (kind == QLatin1String("changed") && s == OpenStep::Copy) {
+            [&] { QVERIFY(spoil(path, {QStringLiteral("DELETE FROM CONFRELES WHERE IDREL = 128")})); }();
+            documentBefore = contents();
+        }
+        return int(s) == failingStep;
+    };
+    QTEST(int(openDocument(path, &error, simulate)), "expected");
     QVERIFY(!error.isEmpty() && error.at(0).isDigit()); // the number the failure message shows comes first
     if (!reason.isEmpty())
         QCOMPARE(error, reason);
@@ -303,9 +344,19 @@ void TestDocuments::failedOpenLeavesTheOpenConfigurationAsItWas()
     QCOMPARE(dumpAllTables(), rowsBefore);
     QCOMPARE(header(), headerBefore);
     QCOMPARE(contents(), documentBefore);
-    QCOMPARE(QFile::exists(path + QStringLiteral("-journal")), kind == QLatin1String("hot"));
-    QCOMPARE(tempFilesIn(dataFolder()), QStringList());
+    if (pipeJournal.isEmpty())
+        QCOMPARE(QFile::exists(path + QStringLiteral("-journal")), kind == QLatin1String("hot"));
+    else
+        QVERIFY(QFileInfo::exists(pipeJournal) && !QFileInfo(pipeJournal).isFile());
+    QCOMPARE(tempFilesIn(dataFolder()),
+             kind == QLatin1String("own temp") ? QStringList{QFileInfo(path).fileName()} : QStringList());
+    // The working database set aside went back, and nothing of it is left
+    // aside; the marks still name the open configuration.
+    QVERIFY(!QFile::exists(previousDatabasePath()) && !QFile::exists(previousMarksPath()));
+    QCOMPARE(readWorkingMarks().file, doc(QStringLiteral("Hotel.vcs")));
     QVERIFY(m_boxes->shown.isEmpty()); // the caller shows the failure
+    if (kind == QLatin1String("own temp"))
+        QFile::remove(path);
 }
 
 void TestDocuments::documentInWalModeOpensWithItsLastChange()
@@ -516,6 +567,135 @@ void TestDocuments::storeReplacesTheDocumentAndNothingElse()
     QCOMPARE(fileBytes(workingDatabasePath()), before);
     QCOMPARE(tempFilesIn(dataFolder()), QStringList());
     QVERIFY(BaseDatos().isOpen());
+}
+
+void TestDocuments::filesOfTheProgramAreNeverDocuments_data()
+{
+    QTest::addColumn<QString>("kind");
+    for (const char *kind : {"settings file", "link to the settings file", "marks beside the working database",
+                             "previous working database", "note beside it", "journal of the working database",
+                             "new file in the data folder", "temporary file beside a document"})
+        QTest::newRow(kind) << QString::fromLatin1(kind);
+}
+
+void TestDocuments::filesOfTheProgramAreNeverDocuments()
+{
+    QFETCH(QString, kind);
+    const QString document = doc(QStringLiteral("Otra.vcs"));
+    QVERIFY(storeDocument(document));
+    writeWorkingMarks(document, documentTitle(document)); // the settings file is there
+    const QString settings = openSettingsStore()->fileName();
+    const QMap<QString, QString> paths{
+        {"settings file", settings},
+        {"link to the settings file", doc(QStringLiteral("enlace.vcs"))},
+        {"marks beside the working database", marksBesideDatabasePath()},
+        {"previous working database", previousDatabasePath()},
+        {"note beside it", previousMarksPath()},
+        {"journal of the working database", workingDatabasePath() + QStringLiteral("-journal")},
+        {"new file in the data folder", dataFolder() + QStringLiteral("/Otro.vcs")},
+        {"temporary file beside a document", doc(QStringLiteral(".Otra.vcs.k3j9x0a1.orbtmp"))}};
+    const QString path = paths.value(kind);
+    QVERIFY(!path.isEmpty());
+    const auto cleanUp = qScopeGuard([&] {
+        if (path != settings)
+            QFile::remove(path);
+        clearWorkingMarks();
+    });
+    if (kind.startsWith(QLatin1String("link")))
+        QVERIFY(QFile::link(settings, path));
+    else if (kind.startsWith(QLatin1String("previous")) || kind.startsWith(QLatin1String("temporary")))
+        QVERIFY(QFile::copy(document, path));
+    else if (kind.startsWith(QLatin1String("marks")) || kind.startsWith(QLatin1String("note")))
+        QVERIFY(writeFile(path, "[Properties]\nWorkingFile=x\n"));
+    const bool existed = QFileInfo::exists(path);
+    const QByteArray before = existed ? fileBytes(path) : QByteArray();
+
+    // Neither stored into nor opened, with the same reason; the file stays
+    // as it was, or absent.
+    const QString refused = QStringLiteral("22 (It is a file ORBITarsis keeps for itself, not a document)");
+    QString error;
+    StoreFailure failure;
+    QVERIFY(!storeDocument(path, &error, &failure));
+    QCOMPARE(failure.fault, StoreFault::Target);
+    QCOMPARE(error, refused);
+    if (existed) {
+        QCOMPARE(openDocument(path, &error), OpenDocumentResult::CopyFailed);
+        QCOMPARE(error, refused);
+        QCOMPARE(fileBytes(path), before);
+    } else {
+        QVERIFY(!QFileInfo::exists(path));
+    }
+    QCOMPARE(tempFilesIn(dataFolder()), QStringList());
+    QCOMPARE(tempFilesIn(m_dir->path()),
+             kind.startsWith(QLatin1String("temporary")) ? QStringList{QFileInfo(path).fileName()} : QStringList());
+    QVERIFY(BaseDatos().isOpen());
+}
+
+void TestDocuments::pipeWhereAJournalOfTheWorkingDatabaseBelongs_data()
+{
+    QTest::addColumn<QString>("journal");
+    QTest::newRow("-journal") << "-journal";
+    QTest::newRow("-wal") << "-wal";
+    QTest::newRow("-shm") << "-shm";
+}
+
+void TestDocuments::pipeWhereAJournalOfTheWorkingDatabaseBelongs()
+{
+    QFETCH(QString, journal);
+    const QString pipe = workingDatabasePath() + journal;
+    QCOMPARE(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    const auto removePipe = qScopeGuard([&pipe] { QFile::remove(pipe); });
+
+    // The working database is neither stored nor opened again, and nothing
+    // waits on the pipe.
+    const QString reason = QStringLiteral("14 (A device, a pipe, a socket or a folder lies where its journal belongs)");
+    QString error;
+    StoreFailure failure;
+    QVERIFY(!storeDocument(doc(QStringLiteral("Hotel.vcs")), &error, &failure));
+    QCOMPARE(failure.fault, StoreFault::Working);
+    QCOMPARE(error, reason);
+    QVERIFY(!QFile::exists(doc(QStringLiteral("Hotel.vcs"))));
+    QCOMPARE(Open_Conf(), OpenResult::Failed);
+    QCOMPARE(m_boxes->shown.value(0).prompt, Str(1001) + workingDatabasePath() + Str(1) + QStringLiteral("\n\n")
+                                                 + reason + QStringLiteral("\n\n") + Str(1002));
+    QVERIFY(QFileInfo::exists(pipe) && !QFileInfo(pipe).isFile());
+}
+
+void TestDocuments::fileStepsComeInOrder_data()
+{
+    QTest::addColumn<bool>("open"); // an open of the document, else a store over it
+    QTest::addColumn<QStringList>("steps");
+    // A copy is flushed before it takes its place, and the folder after; the
+    // note of the marks is whole on disk before the working database goes
+    // aside; the marks name the document only once it is in place, and the
+    // previous working database goes only after that.
+    QTest::newRow("store") << false << QStringList{"sync <temp>", "rename <temp>", "sync <folder>"};
+    QTest::newRow("open") << true
+                          << QStringList{"sync <temp>",         "write Vuvurov.mdb.prev.marks",
+                                         "sync Vuvurov.mdb.prev.marks", "rename Vuvurov.mdb",
+                                         "rename <temp>",       "sync <folder>",
+                                         "write ORBITarsis.conf", "remove Vuvurov.mdb.prev"};
+}
+
+void TestDocuments::fileStepsComeInOrder()
+{
+    QFETCH(bool, open);
+    const QString document = doc(QStringLiteral("Hotel.vcs"));
+    QVERIFY(storeDocument(document));
+    QStringList steps;
+    setDatabaseFileHook([&steps](const char *operation, const QString &path) {
+        const QFileInfo info(path);
+        const QString name = info.fileName().endsWith(QLatin1String(".orbtmp")) ? QStringLiteral("<temp>")
+                             : info.isDir()                                    ? QStringLiteral("<folder>")
+                                                                               : info.fileName();
+        steps << QLatin1String(operation) + QLatin1Char(' ') + name;
+    });
+    const auto noHook = qScopeGuard([] { setDatabaseFileHook({}); });
+    if (open)
+        QCOMPARE(openDocument(document), OpenDocumentResult::Opened);
+    else
+        QVERIFY(storeDocument(document));
+    QTEST(steps, "steps");
 }
 
 // A child process (this test, started with "--store-forever") stores a

@@ -84,6 +84,49 @@ int commandKilledAt(const QString &command, const QString &operation, const QStr
     return 3; // never killed
 }
 
+// The child of secondInstanceIsRefusedUntilTheFirstEnds: a start of the
+// program as far as its lock, on a disk that takes no write of more than
+// `sizeLimit` bytes (none when negative). It says whether it may run
+// ("held") or not ("refused", after the message it shows), and holds the
+// lock until it is killed or its input ends.
+int holdLock(qint64 sizeLimit)
+{
+    setCurrentLanguage(Language::English);
+    if (sizeLimit >= 0) {
+        std::signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{rlim_t(sizeLimit), RLIM_INFINITY};
+        if (::setrlimit(RLIMIT_FSIZE, &limit) != 0)
+            return 5;
+    }
+    setMsgBoxHandler([](const QString &prompt, int, const QString &title) {
+        std::printf("[%s] %s\n", qPrintable(title), qPrintable(prompt));
+        return int(AnsOk);
+    });
+    InstanceLock lock;
+    const bool held = acquireInstanceLock(lock);
+    std::printf(held ? "held\n" : "refused\n");
+    std::fflush(stdout);
+    if (!held)
+        return 1;
+    while (std::getchar() != EOF) {
+    }
+    return 0;
+}
+
+// The previous working database aside under a note that says nothing
+// ("empty", "missing" or cut short), as an earlier build could leave it.
+bool leaveNote(const QString &note, const WorkingMarks &previous)
+{
+    QByteArray bytes;
+    {
+        QDataStream out(&bytes, QIODevice::WriteOnly);
+        out << previous.file << previous.name;
+    }
+    if (note == QLatin1String("missing"))
+        return !QFile::exists(previousMarksPath());
+    return writeFile(previousMarksPath(), note == QLatin1String("empty") ? QByteArray() : bytes.left(bytes.size() / 2));
+}
+
 // The name, zone count and labels, and relay labels of the open
 // configuration; labels as `prefix` and their number.
 QStringList configurationRows(const QString &prefix)
@@ -106,6 +149,11 @@ private slots:
     void yesThatCannotRestoreGoesOnAndAsksAgain();
     void questionComesOnceBeforeTheMainWindowShows();
     void unwritableSettingsStillLeadToTheRestore();
+    void noRoomForTheNoteStopsNewAndOpen_data();
+    void noRoomForTheNoteStopsNewAndOpen();
+    void noteThatSaysNothingIsNeverTakenForAgreement_data();
+    void noteThatSaysNothingIsNeverTakenForAgreement();
+    void secondInstanceIsRefusedUntilTheFirstEnds_data();
     void secondInstanceIsRefusedUntilTheFirstEnds();
 
 private:
@@ -121,7 +169,7 @@ void TestRecovery::init()
     clearWorkingMarks();
     QDir(openSettingsStore()->fileName()).removeRecursively();
     for (const QString &path :
-         {workingDatabasePath(), previousDatabasePath(), marksBesideDatabasePath(), InstanceLock::lockPath()})
+         {workingDatabasePath(), previousDatabasePath(), marksBesideDatabasePath(), previousMarksPath()})
         QFile::remove(path);
     m_boxes = std::make_unique<ScriptedBoxes>();
     m_dir = std::make_unique<QTemporaryDir>();
@@ -220,13 +268,22 @@ void TestRecovery::restoreNamesTheConfigurationItHolds()
 
     appState() = AppState{};
     m_boxes->answers = {answer};
+    // What the killed command was writing is gone, whatever the answer: a
+    // copy beside the working database or beside the document.
+    const auto tempsLeft = [this] {
+        const QRegularExpression temp(QStringLiteral("\\.orbtmp"));
+        return QDir(dataFolder()).entryList(QDir::Files | QDir::Hidden).filter(temp)
+               + QDir(m_dir->path()).entryList(QDir::Files | QDir::Hidden).filter(temp);
+    };
     if (answer == AnsNo) {
         // Nothing is left to come back later over another configuration.
         QCOMPARE(restoreUnsaved(), RestoreOutcome::Declined);
         QVERIFY(!QFile::exists(previousDatabasePath()));
+        QCOMPARE(tempsLeft(), QStringList());
         return;
     }
     QCOMPARE(restoreUnsaved(), RestoreOutcome::Restored);
+    QCOMPARE(tempsLeft(), QStringList());
     QCOMPARE(appState().WorkingName, title);
     QCOMPARE(rows(QStringLiteral("PRAGMA integrity_check")), QStringList(QStringLiteral("ok")));
     const QMap<QString, QStringList> expected{{"Before", {"Before|128|128|128"}},
@@ -374,33 +431,173 @@ void TestRecovery::unwritableSettingsStillLeadToTheRestore()
     QCOMPARE(openSettingsStore()->value("Properties/WorkingFile").toString(), QStringLiteral("/plans/Hotel.vcs"));
 }
 
+void TestRecovery::noRoomForTheNoteStopsNewAndOpen_data()
+{
+    QTest::addColumn<QString>("command");
+    QTest::newRow("open") << "open";
+    QTest::newRow("new") << "new";
+}
+
+void TestRecovery::noRoomForTheNoteStopsNewAndOpen()
+{
+    QFETCH(QString, command);
+    QVERIFY(makeConfiguration(4, 2, QStringLiteral("Otra")));
+    const QString other = m_dir->filePath(QStringLiteral("Otra.vcs"));
+    QVERIFY(storeDocument(other));
+    QVERIFY(makeConfiguration(128, 128, QStringLiteral("Before")));
+    QCOMPARE(Open_Conf(), OpenResult::Opened);
+    AppState &s = appState();
+    s.ConfCargada = true;
+    s.WorkingFile = m_dir->filePath(QStringLiteral("Hotel.vcs"));
+    s.WorkingName = QStringLiteral("Hotel.vcs");
+    writeWorkingMarks(s.WorkingFile, s.WorkingName);
+    const QByteArray working = fileBytes(workingDatabasePath());
+
+    // From the note beside the previous working database on, the disk takes
+    // no write at all, as a full one.
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit unlimited{};
+    QVERIFY(::getrlimit(RLIMIT_FSIZE, &unlimited) == 0);
+    const auto restore = qScopeGuard([&unlimited] {
+        setDatabaseFileHook({});
+        ::setrlimit(RLIMIT_FSIZE, &unlimited);
+        std::signal(SIGXFSZ, SIG_DFL);
+    });
+    setDatabaseFileHook([&unlimited](const char *operation, const QString &path) {
+        const rlimit full{0, unlimited.rlim_max};
+        if (qstrcmp(operation, "write") == 0 && path == previousMarksPath())
+            QVERIFY(::setrlimit(RLIMIT_FSIZE, &full) == 0);
+    });
+    if (command == QLatin1String("open")) {
+        setFileDialogHandler([&other](const FileDialogRequest &) { return other; });
+        DocumentCommands(std::make_unique<NoWindows>()).Open();
+    } else {
+        QVERIFY(!createConfiguration({"Nueva", "128", "128", "8", "20", "NUEVA"}));
+    }
+    ::setrlimit(RLIMIT_FSIZE, &unlimited);
+
+    // The command stops and names the cause; the open configuration, its
+    // working database and the marks stay as they were, and nothing is left
+    // aside that a later start could take for them.
+    const QString cause = QStringLiteral("27 (File too large)");
+    QCOMPARE(m_boxes->shown.size(), 1);
+    QCOMPARE(m_boxes->shown.first().prompt,
+             command == QLatin1String("open") ? QStringLiteral("FALLO DE DASE DE DATOS: ") + cause
+                                              : Str(1001) + workingDatabasePath() + Str(1) + QStringLiteral("\n\n")
+                                                    + cause + QStringLiteral("\n\n") + Str(1002));
+    QCOMPARE(fileBytes(workingDatabasePath()), working);
+    QVERIFY(BaseDatos().isOpen());
+    QCOMPARE(configurationRows(QStringLiteral("ETI ZONA ")), QStringList("Before|128|128|128"));
+    QCOMPARE(readWorkingMarks().file, s.WorkingFile);
+    QCOMPARE(readWorkingMarks().name, s.WorkingName);
+    QVERIFY(!QFile::exists(previousDatabasePath()) && !QFile::exists(previousMarksPath()));
+}
+
+void TestRecovery::noteThatSaysNothingIsNeverTakenForAgreement_data()
+{
+    QTest::addColumn<QString>("note");     // "empty", "missing" or "cut short"
+    QTest::addColumn<bool>("newInPlace");  // the new configuration in place, named by the marks
+    QTest::addColumn<QString>("restored");
+    QTest::newRow("empty note, the new one in place") << "empty" << true << "Otra";
+    QTest::newRow("no note, the new one in place") << "missing" << true << "Otra";
+    QTest::newRow("note cut short, the new one in place") << "cut short" << true << "Otra";
+    // Then the previous one is all there is, and what the marks name.
+    QTest::newRow("empty note, nothing in place") << "empty" << false << "Before";
+}
+
+void TestRecovery::noteThatSaysNothingIsNeverTakenForAgreement()
+{
+    QFETCH(QString, note);
+    QFETCH(bool, newInPlace);
+    QFETCH(QString, restored);
+    // An end between the marks naming the new configuration and the previous
+    // one being dropped, with a note that does not say what the marks named.
+    const WorkingMarks hotel{m_dir->filePath(QStringLiteral("Hotel.vcs")), QStringLiteral("Hotel.vcs")};
+    const WorkingMarks otra{m_dir->filePath(QStringLiteral("Otra.vcs")), QStringLiteral("Otra.vcs")};
+    QVERIFY(makeConfiguration(128, 128, QStringLiteral("Before")));
+    Close_DB();
+    QVERIFY(renameFile(workingDatabasePath(), previousDatabasePath()));
+    QVERIFY(leaveNote(note, hotel));
+    const WorkingMarks marks = newInPlace ? otra : hotel;
+    if (newInPlace) {
+        QVERIFY(makeConfiguration(4, 2, QStringLiteral("Otra")));
+        Close_DB();
+    }
+    writeWorkingMarks(marks.file, marks.name);
+
+    m_boxes->answers = {AnsYes};
+    QCOMPARE(restoreUnsaved(), RestoreOutcome::Restored);
+    QCOMPARE(appState().NomCon, restored);
+    QCOMPARE(appState().WorkingName, marks.name);
+    QVERIFY(!QFile::exists(previousDatabasePath()) && !QFile::exists(previousMarksPath()));
+}
+
+void TestRecovery::secondInstanceIsRefusedUntilTheFirstEnds_data()
+{
+    QTest::addColumn<qint64>("sizeLimit"); // the largest write the first copy's disk takes; -1: any
+    QTest::addColumn<bool>("noFolder");    // its data folder cannot be made
+    QTest::newRow("disk with room") << qint64(-1) << false;
+    QTest::newRow("disk full") << qint64(0) << false;
+    QTest::newRow("data folder cannot be made") << qint64(-1) << true;
+}
+
 void TestRecovery::secondInstanceIsRefusedUntilTheFirstEnds()
 {
-    // The lock file of a killed process (this program and host, a process id
-    // no process can have) is taken over.
-    {
-        QFile left(InstanceLock::lockPath());
-        QVERIFY(left.open(QIODevice::WriteOnly));
-        const QByteArray program = QFileInfo(QCoreApplication::applicationFilePath()).fileName().toUtf8();
-        left.write("99999999\n" + program + "\n" + QSysInfo::machineHostName().toUtf8() + "\n");
+    QFETCH(qint64, sizeLimit);
+    QFETCH(bool, noFolder);
+    // The first copy: a start of the program in a process of its own.
+    const QString notAFolder = m_dir->filePath(QStringLiteral("data"));
+    QProcess first;
+    if (noFolder) {
+        QVERIFY(writeFile(notAFolder, "a file where the data folder's parent belongs"));
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("XDG_DATA_HOME"), notAFolder);
+        first.setProcessEnvironment(env);
     }
-    auto first = std::make_unique<InstanceLock>();
-    QVERIFY(acquireInstanceLock(*first));
-    QCOMPARE(QFileInfo(InstanceLock::lockPath()).absolutePath(), QFileInfo(workingDatabasePath()).absolutePath());
-
+    first.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    first.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--hold-lock"), QString::number(sizeLimit)});
+    QVERIFY2(first.waitForStarted(), qPrintable(first.errorString()));
+    QString said;
+    while (!said.endsWith(QLatin1String("held\n")) && !said.endsWith(QLatin1String("refused\n"))) {
+        QVERIFY2(first.waitForReadyRead(60000), qPrintable(said));
+        said += QString::fromLocal8Bit(first.readAll());
+    }
+    if (noFolder) {
+        // A lock that cannot be taken at all is no reason to run unguarded:
+        // the program says why and does not start.
+        const QString folder = notAFolder + QStringLiteral("/ORBITarsis");
+        QCOMPARE(said, QLatin1Char('[') + Str(109) + QStringLiteral("] ")
+                           + Str(9104).arg(folder, QStringLiteral("20 (Not a directory)")) + QStringLiteral("\nrefused\n"));
+        QVERIFY(first.waitForFinished(60000));
+        QCOMPARE(first.exitCode(), 1);
+        return;
+    }
+    // It runs, on a full disk as well, and keeps every later start out.
+    QCOMPARE(said, QStringLiteral("held\n"));
     InstanceLock second;
     QVERIFY(!acquireInstanceLock(second));
+    QVERIFY(second.heldByAnother());
     QCOMPARE(m_boxes->shown.size(), 1);
     QCOMPARE(m_boxes->shown.first().prompt, alreadyRunningMessage());
-    QVERIFY(second.heldByAnother());
+    QCOMPARE(m_boxes->shown.first().title, Str(109));
 
-    first.reset();
+    // Killed, it leaves nothing that keeps the next start out; that one
+    // keeps out the next in turn.
+    first.kill();
+    QVERIFY(first.waitForFinished(60000));
     QVERIFY(acquireInstanceLock(second));
+    InstanceLock third;
+    QVERIFY(!acquireInstanceLock(third));
+    QVERIFY(third.heldByAnother());
 }
 
 int main(int argc, char **argv)
 {
     const orbtest::TestHome home;
+    if (argc == 3 && qstrcmp(argv[1], "--hold-lock") == 0) {
+        QCoreApplication app(argc, argv);
+        return holdLock(QByteArray(argv[2]).toLongLong());
+    }
     if (argc == 8 && qstrcmp(argv[1], "--killed-at") == 0) {
         QCoreApplication app(argc, argv);
         const QStringList args = QCoreApplication::arguments();
