@@ -37,8 +37,9 @@ int titleBarWidth(const QString &title, const QFont &font)
 //
 // A question (Yes and No) is answered with one of its buttons or not at
 // all: QMessageBox would take Escape, its title bar's close button and the
-// window manager's close for No, and No may throw work away. Such a box has
-// no close button, and Escape and a close from outside do nothing.
+// window manager's close for No, and No may throw work away. Such a box asks
+// the window manager for no close button (one that shows it anyway finds it
+// does nothing), and Escape and a close from outside do nothing.
 class TitledMessageBox : public QMessageBox {
 public:
     using QMessageBox::QMessageBox;
