@@ -43,7 +43,7 @@ public:
     void setWindowEnabled(bool) override {}
     void refreshConfiguration() override {}
     bool closeEditingWindows() override { return true; }
-    void storeTypedEdits() override {}
+    bool storeTypedEdits() override { return true; }
     void closePortSettings() override {}
     orb::ProgressSink &progress() override { return m_progress; }
 

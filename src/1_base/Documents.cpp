@@ -624,6 +624,8 @@ void applyOpened(const QString &fileName)
     AppState &s = appState();
     s.ConfCargada = true;
     s.ConfModif = false;
+    // The configuration opened was not restored, whatever was open before.
+    s.ConfRecup = false;
     s.WorkingFile = fileName;
     s.WorkingName = documentTitle(fileName);
 }

@@ -149,7 +149,7 @@ void showOpenFailure(const QString &error);
 // without the folder.
 QString documentTitle(const QString &fileName);
 
-// After Open: ConfCargada set, ConfModif cleared, ConfRecup unchanged,
+// After Open: ConfCargada set, ConfModif and ConfRecup cleared,
 // WorkingFile/WorkingName := fileName and its title (what openDocument
 // wrote into the marks).
 void applyOpened(const QString &fileName);

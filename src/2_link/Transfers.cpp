@@ -206,7 +206,8 @@ void Ena_Main(TransferHost &host, Pointer saved)
 
 void Send_AllConf(TransferHost &host)
 {
-    host.storeTypedEdits();
+    if (!host.storeTypedEdits())
+        return;
     const AppState &s = appState();
     Progress progress(host.progress());
     const Pointer saved = setUp(host, int(s.NumZon) + int(s.NumRel) + 5, progress);

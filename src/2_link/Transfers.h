@@ -38,8 +38,9 @@ public:
     // false when one of them stays open.
     virtual bool closeEditingWindows() = 0;
     // Stores what an editing window holds typed but not yet entered, as
-    // entering it would, before a send reads the configuration.
-    virtual void storeTypedEdits() = 0;
+    // entering it would, before a send reads the configuration. False when
+    // it could not be stored (told): nothing is sent.
+    virtual bool storeTypedEdits() = 0;
     // Closes the port-settings window without storing its choices.
     virtual void closePortSettings() = 0;
     // Where the transfer shows its progress.

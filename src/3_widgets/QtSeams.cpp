@@ -4,7 +4,9 @@
 #include "Seams.h"
 
 #include <QApplication>
+#include <QCloseEvent>
 #include <QFileDialog>
+#include <QKeyEvent>
 #include <QLayout>
 #include <QMdiArea>
 #include <QMessageBox>
@@ -32,11 +34,41 @@ int titleBarWidth(const QString &title, const QFont &font)
 // changes, and keeps room for its title only in the font of a document
 // window's title bar. This box then widens itself to its title as a window
 // manager's title bar shows it; the wrapped text gets the extra room.
+//
+// A question (Yes and No) is answered with one of its buttons or not at
+// all: QMessageBox would take Escape, its title bar's close button and the
+// window manager's close for No, and No may throw work away. Such a box asks
+// the window manager for no close button (one that shows it anyway finds it
+// does nothing), and Escape and a close from outside do nothing.
 class TitledMessageBox : public QMessageBox {
 public:
     using QMessageBox::QMessageBox;
 
+    void requireAnswer()
+    {
+        m_answerRequired = true;
+        setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint
+                       | Qt::MSWindowsFixedSizeDialogHint);
+    }
+
 protected:
+    void keyPressEvent(QKeyEvent *event) override
+    {
+        if (m_answerRequired && event->matches(QKeySequence::Cancel)) {
+            event->accept();
+            return;
+        }
+        QMessageBox::keyPressEvent(event);
+    }
+    void closeEvent(QCloseEvent *event) override
+    {
+        if (m_answerRequired) {
+            event->ignore();
+            return;
+        }
+        QMessageBox::closeEvent(event);
+    }
+
     bool event(QEvent *event) override
     {
         const bool handled = QMessageBox::event(event);
@@ -55,6 +87,8 @@ protected:
     }
 
 private:
+    bool m_answerRequired = false;
+
     void widenToTitle()
     {
         const int width = qMin(titleBarWidth(windowTitle(), font()), screen()->availableGeometry().width());
@@ -128,6 +162,7 @@ std::unique_ptr<QMessageBox> buildMessageBox(const QString &prompt, int style, c
         break;
     case MsgYesNo:
         box->setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+        box->requireAnswer();
         break;
     default:
         box->setStandardButtons(QMessageBox::Ok);

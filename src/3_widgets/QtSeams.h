@@ -22,7 +22,9 @@ QWidget *dialogParent();
 // The message box the seam shows for a prompt, style and title, set up but
 // not yet shown. Once shown it is as wide as its text needs (a long text
 // wraps) and at least as wide as its title in the title bar, with room for
-// the title bar's buttons.
+// the title bar's buttons. A question (Yes and No) ends only with Yes or No:
+// it asks for no close button, and Escape or a close from outside leaves it
+// showing.
 std::unique_ptr<QMessageBox> buildMessageBox(const QString &prompt, int style, const QString &title,
                                              QWidget *parent = nullptr);
 

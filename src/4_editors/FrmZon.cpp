@@ -61,8 +61,9 @@ bool zoneBoxKey(QChar key)
 } // namespace
 
 // The editor of a label cell: a box with the label's limits and the
-// program's Delete key. The open one can be committed when the window
-// closes, so a typed label is never lost.
+// program's Delete key. The open one can be committed before a command
+// reads the labels and when the window closes, so a typed label is never
+// lost.
 class LabelDelegate : public QStyledItemDelegate {
 public:
     LabelDelegate(QWidget *window, QObject *parent)
@@ -78,19 +79,36 @@ public:
         editor->setValidator(new LabelValidator(editor));
         EditKeys::install(editor, m_window, {});
         m_editor = editor;
+        m_index = index;
         return editor;
     }
-    void commitOpenEditor()
+    void setModelData(QWidget *editor, QAbstractItemModel *model, const QModelIndex &index) const override
     {
-        if (QWidget *editor = m_editor.data()) {
-            emit commitData(editor);
-            emit closeEditor(editor, NoHint);
-        }
+        const auto *box = qobject_cast<QLineEdit *>(editor);
+        m_stored = box && model->setData(index, box->text(), Qt::EditRole);
+    }
+    // Stores the label being typed through the view that shows its box, as
+    // Return would, and closes the box. A box the view has already closed
+    // (it waits for its deletion) holds nothing more to store. False when
+    // the store failed (told): the box stays open with its text.
+    bool commitOpenEditor(const QAbstractItemView &view)
+    {
+        QLineEdit *editor = m_editor.data();
+        if (!editor || !m_index.isValid() || view.indexWidget(m_index) != editor)
+            return true;
+        m_stored = false;
+        emit commitData(editor);
+        if (!m_stored)
+            return false;
+        emit closeEditor(editor, NoHint);
+        return true;
     }
 
 private:
     QWidget *m_window;
     mutable QPointer<QLineEdit> m_editor;
+    mutable QPersistentModelIndex m_index;
+    mutable bool m_stored = false;
 };
 
 FrmZon *FrmZon::loaded() { return oneInstance<FrmZon>().data(); }
@@ -265,14 +283,16 @@ void FrmZon::CmdWr1_Click() { oneZone(ZoneDirection::Write); }
 
 void FrmZon::CmdCan_Click() { frameOf(this)->close(); }
 
-void FrmZon::commitTypedLabel() { m_delegate->commitOpenEditor(); }
+bool FrmZon::commitTypedLabel() { return m_delegate->commitOpenEditor(*m_grdZon); }
 
 void FrmZon::allZones(ZoneDirection direction)
 {
     if (m_busy)
         return;
-    // A label being typed is stored before the transfer takes the labels.
-    m_delegate->commitOpenEditor();
+    // A label being typed is stored before the transfer takes the labels;
+    // one that cannot be stored stops it.
+    if (!commitTypedLabel())
+        return;
     QPointer<QWidget> focus = focusWidget();
     m_busy = true;
     transferAllZones(direction, appState().NumZon, *m_datZon, *this);
@@ -284,9 +304,8 @@ void FrmZon::allZones(ZoneDirection direction)
 
 void FrmZon::oneZone(ZoneDirection direction)
 {
-    if (m_busy)
+    if (m_busy || !commitTypedLabel())
         return;
-    m_delegate->commitOpenEditor();
     const std::optional<int> zone = zoneOfBox(m_txZon1->text(), appState().NumZon);
     if (!zone)
         return;
@@ -329,12 +348,11 @@ void FrmZon::stopTicker() { m_timBarCom2.stop(); }
 
 void FrmZon::closeEvent(QCloseEvent *event)
 {
-    if (m_busy) {
+    if (m_busy || (!m_unloaded && !commitTypedLabel())) {
         event->ignore();
         return;
     }
     if (!m_unloaded) {
-        m_delegate->commitOpenEditor();
         m_unloaded = true;
         m_timBarCom2.stop();
         if (oneInstance<FrmZon>() == this)

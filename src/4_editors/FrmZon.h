@@ -41,8 +41,10 @@ public:
 
     // Stores a label still being typed in its cell as Return would, with
     // the same checks; nothing when no cell is being edited. Whatever reads
-    // or judges the configuration calls this first.
-    void commitTypedLabel();
+    // or judges the configuration calls this first, and stops when it
+    // returns false: the store failed (told), and the text stays in its
+    // cell. The window's own transfers and its closing do the same.
+    bool commitTypedLabel();
 
 public slots:
     void CmdRd_Click();
@@ -56,7 +58,8 @@ public slots:
     void TimBarCom2_Timer();
 
 protected:
-    // A window whose transfer waits for the panel stays open.
+    // A window whose transfer waits for the panel stays open, and so does
+    // one with a label being typed that cannot be stored.
     void closeEvent(QCloseEvent *event) override;
 
 private:

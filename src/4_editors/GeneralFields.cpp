@@ -190,6 +190,8 @@ bool createConfiguration(const GeneralTexts &texts)
     dropPreviousDatabase();
     s.ConfCargada = true;
     s.ConfModif = true;
+    // A new configuration was not restored, whatever was open before.
+    s.ConfRecup = false;
     return true;
 }
 

@@ -58,7 +58,7 @@ int firstEmptyField(const GeneralTexts &texts);
 // `texts` (already checked: none empty, all within range) and the default
 // zone and relay rows, and makes it the open configuration: header, name
 // ConfigN and its made-up path, the settings-store marks, ConfCargada and
-// ConfModif. On failure the message is shown, the previous working database
+// ConfModif set, ConfRecup cleared. On failure the message is shown, the previous working database
 // is put back where it still exists and nothing else changes.
 bool createConfiguration(const GeneralTexts &texts);
 

@@ -17,7 +17,7 @@ public:
     // Without a main window there is no set-up to keep.
     std::shared_ptr<QPrinter> reportPrinter() override { return makeReportPrinter(); }
     // Without a main window no editing window holds anything.
-    void storeTypedEdits() override {}
+    bool storeTypedEdits() override { return true; }
 };
 
 } // namespace

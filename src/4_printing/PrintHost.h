@@ -31,8 +31,9 @@ public:
     // paper and file the user chose last.
     virtual std::shared_ptr<QPrinter> reportPrinter() = 0;
     // Stores what an editing window holds typed but not yet entered, as
-    // entering it would, before a report reads the configuration.
-    virtual void storeTypedEdits() = 0;
+    // entering it would, before a report reads the configuration. False when
+    // it could not be stored (told): no report is made.
+    virtual bool storeTypedEdits() = 0;
 };
 
 // The registered host, or the stand-in.

@@ -84,7 +84,8 @@ bool printReport(const Report &report, const std::function<void()> &handedOut)
 
 bool runReport(ReportKind kind, ReportOutput output, const std::function<void()> &handedOut)
 {
-    printHost().storeTypedEdits();
+    if (!printHost().storeTypedEdits())
+        return false;
     SetPointer(Pointer::Hourglass);
     bool done = false;
     if (const std::shared_ptr<Report> report = prepareReport(kind)) {

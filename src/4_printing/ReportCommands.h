@@ -41,8 +41,9 @@ std::shared_ptr<Report> prepareReport(ReportKind kind);
 // been told).
 bool printReport(const Report &report, const std::function<void()> &handedOut = {});
 
-// A whole command with the hourglass pointer: prepares the report, then
-// previews or prints it. `handedOut` runs when the report goes to its preview
+// A whole command with the hourglass pointer: stores a label still being
+// typed (a failure to store it, told, ends the command with no report),
+// prepares the report, then previews or prints it. `handedOut` runs when the report goes to its preview
 // window or, once the print dialog is answered with print, to the printer.
 // True when the report was shown or printed.
 bool runReport(ReportKind kind, ReportOutput output, const std::function<void()> &handedOut = {});

@@ -47,11 +47,7 @@ public:
         FrmLoad::unload();
         return true;
     }
-    void storeTypedEdits() override
-    {
-        if (m_main)
-            m_main->storeTypedEdits();
-    }
+    bool storeTypedEdits() override { return !m_main || m_main->storeTypedEdits(); }
     void refresh() override
     {
         Show_ConfInfo();
@@ -105,7 +101,8 @@ FileDialogRequest DocumentCommands::dialogRequest(bool save) const
 
 bool DocumentCommands::newOpenQuestion()
 {
-    m_host->storeTypedEdits();
+    if (!m_host->storeTypedEdits())
+        return false;
     if (!asksNewOpenQuestion() || askNewOpenQuestion() != AnsYes)
         return true;
     const StoreOutcome outcome = appState().WorkingFile.isEmpty() ? SaveAs() : Save();
@@ -114,7 +111,8 @@ bool DocumentCommands::newOpenQuestion()
 
 bool DocumentCommands::closeQuestion()
 {
-    m_host->storeTypedEdits();
+    if (!m_host->storeTypedEdits())
+        return false;
     if (!asksCloseQuestion() || askCloseQuestion() != AnsYes)
         return true;
     // Yes always chooses the document anew.
@@ -195,8 +193,7 @@ void DocumentCommands::Open()
 
 StoreOutcome DocumentCommands::Save()
 {
-    m_host->storeTypedEdits();
-    if (!appState().ConfCargada)
+    if (!m_host->storeTypedEdits() || !appState().ConfCargada)
         return StoreOutcome::NotStored;
     if (saveRunsSaveAs(m_fileName)) {
         const StoreOutcome outcome = SaveAs();
@@ -208,8 +205,7 @@ StoreOutcome DocumentCommands::Save()
 
 StoreOutcome DocumentCommands::SaveAs()
 {
-    m_host->storeTypedEdits();
-    if (!appState().ConfCargada)
+    if (!m_host->storeTypedEdits() || !appState().ConfCargada)
         return StoreOutcome::NotStored;
     const QString chosen = FileDialog(dialogRequest(true));
     if (chosen.isEmpty()) {

@@ -6,6 +6,8 @@
 // question answered Yes goes on only after the store really happened; a
 // cancelled dialog, No to the replace question or a failed store stops the
 // command that asked, and the configuration stays open and marked changed.
+// So does a label typed but not yet entered that cannot be stored: every
+// command stops before its question.
 //
 // The file dialog's last chosen file ("FileName") is kept here for the run:
 // Open starts the dialog on it, and Save writes to it at once only when the
@@ -36,8 +38,10 @@ public:
     virtual bool closeConfigurationWindows() = 0;
     // Stores what an editing window holds typed but not yet entered, as
     // entering it would, so that it counts as a change: every command calls
-    // this before it judges or stores the configuration.
-    virtual void storeTypedEdits() = 0;
+    // this before it judges or stores the configuration. False when it could
+    // not be stored (told): the command stops there with nothing changed,
+    // and the text waits where it was typed.
+    virtual bool storeTypedEdits() = 0;
     // Status fields, title, menus and toolbar for the current document state.
     virtual void refresh() = 0;
     // Shows the new-configuration dialog, which creates the configuration.

@@ -56,7 +56,7 @@ public:
         Show_ConfInfo();
     }
     bool closeEditingWindows() override { return m_main.closeEditingWindows(); }
-    void storeTypedEdits() override { m_main.storeTypedEdits(); }
+    bool storeTypedEdits() override { return m_main.storeTypedEdits(); }
     void closePortSettings() override { unloadPortSettings(); }
     ProgressSink &progress() override { return progressBox(); }
 
@@ -523,13 +523,13 @@ void FrmMain::setCommandEnabled(const QString &menuItem, int toolButton, bool en
         button->setEnabled(enabled);
 }
 
-void FrmMain::storeTypedEdits()
+bool FrmMain::storeTypedEdits()
 {
     // Only a zone label can wait in its cell: the relay window stores every
     // change at once, and the general window's boxes are the configuration
     // only once its Store button has stored them.
-    if (FrmZon *zones = FrmZon::loaded())
-        zones->commitTypedLabel();
+    FrmZon *zones = FrmZon::loaded();
+    return !zones || zones->commitTypedLabel();
 }
 
 bool FrmMain::closeEditingWindows(QWidget *except)

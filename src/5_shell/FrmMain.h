@@ -68,8 +68,10 @@ public:
 
     // Stores what the editing windows hold typed but not yet entered, as
     // entering it would: the document commands, the reports and the send
-    // call this before they read or judge the configuration.
-    void storeTypedEdits() override;
+    // call this before they read or judge the configuration, and stop when
+    // it returns false (the store failed and was told; the text waits where
+    // it was typed).
+    bool storeTypedEdits() override;
 
     // A menu item by its name: the seven menus (MnuArx ... MnuHelp) give
     // their menu-bar entry, the others their command. Null for other names.

@@ -38,7 +38,7 @@ public:
     QSize mainWindowSize() const override { return {900, 700}; }
     QIcon reportCommandIcon(ReportOutput) const override { return {}; }
     std::shared_ptr<QPrinter> reportPrinter() override { return printer; }
-    void storeTypedEdits() override {}
+    bool storeTypedEdits() override { return true; }
     std::shared_ptr<QPrinter> printer = makeReportPrinter();
 };
 

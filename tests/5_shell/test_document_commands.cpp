@@ -1,10 +1,12 @@
 // The document commands as the user runs them from the main window's File
-// menu, toolbar and close box: their questions, the file dialog, the stores
-// and opens they lead to, and the document state and marks after each.
+// menu, toolbar and close box: their questions (as real boxes too, which
+// wait for Yes or No), the file dialog, the stores and opens they lead to,
+// and the document state, marks and title after each.
 
 #include "DocumentCommands.h"
 #include "FrmNew.h"
 #include "MainWindowFixture.h"
+#include "QtSeams.h"
 #include "TestHome.h"
 
 #include <fcntl.h>
@@ -35,6 +37,48 @@ QString documentName(const QString &path) { return onSideConnection(path, true, 
 const QString kHotel = QStringLiteral("hotel.vcs");
 const QString kEdited = QStringLiteral("Hotel edited");
 
+// The real box of the question the program shows next, once it shows:
+// Escape, a close as the window manager sends it, and a close of its own,
+// after each of which it must still show with `intact()` still holding;
+// then its button `answer`. Counts the boxes handled in `seen`.
+void escapeThenAnswer(QObject *context, int answer, const std::function<void()> &intact, int *seen)
+{
+    auto *timer = new QTimer(context);
+    timer->setInterval(10);
+    QObject::connect(timer, &QTimer::timeout, context, [=] {
+        const QPointer<QMessageBox> box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        if (!box || !box->isVisible())
+            return;
+        timer->deleteLater();
+        timer->stop();
+        ++*seen;
+        // Whatever fails below, the box is answered: the command goes on.
+        const auto answered = qScopeGuard([&box, answer] {
+            if (box && box->isVisible())
+                box->button(answer == AnsYes ? QMessageBox::Yes : QMessageBox::No)->click();
+        });
+        const std::function<void()> attempts[] = {
+            [&] { QTest::keyClick(box->windowHandle(), Qt::Key_Escape); },
+            [&] {
+                QCloseEvent close;
+                QCoreApplication::sendEvent(box->windowHandle(), &close);
+            },
+            [&] { box->close(); },
+        };
+        for (const auto &attempt : attempts) {
+            attempt();
+            QCoreApplication::processEvents();
+            QVERIFY(box && box->isVisible());
+            intact();
+            if (QTest::currentTestFailed())
+                return;
+        }
+        // Nor does the title bar offer a close button.
+        QVERIFY(!(box->windowFlags() & Qt::WindowCloseButtonHint));
+    });
+    timer->start();
+}
+
 // What an editing window does: changes the working database and marks the
 // configuration changed.
 void edit()
@@ -59,6 +103,10 @@ private slots:
     void failureKeepsTheConfigurationOpenAndChanged();
     void storeTheFileSystemRefusesSaysSo_data();
     void storeTheFileSystemRefusesSaysSo();
+    void questionClosedWithoutAnAnswerStays_data();
+    void questionClosedWithoutAnAnswerStays();
+    void newAndOpenLeaveTheRestoredMark_data();
+    void newAndOpenLeaveTheRestoredMark();
     void windowsOfTheConfigurationCloseFirst();
     void closingWaitsForAnExchangeWithThePanel();
 
@@ -71,6 +119,14 @@ private:
     void choose(const char *command, const QString &fileName) { m_answers << doc(fileName); trigger(command); }
     void trigger(const char *name) { m_fx.main->menuItem(QString::fromLatin1(name))->trigger(); }
     EditingWindow *addWindow(const char *name);
+    // The run ends without an orderly close: its state and main window go,
+    // its files and marks stay.
+    void endUncleanly()
+    {
+        m_fx.main.reset();
+        Close_DB();
+        appState() = AppState{};
+    }
     // Still open and changed as the test left it.
     void checkKeptOpen(const QString &name);
     // Nothing open any more, and nothing left of it.
@@ -175,9 +231,7 @@ void TestDocumentCommands::saveRunsSaveAsUnlessTheConfigurationComesFromTheLastC
     // The run ends without an orderly close; the next one restores the
     // configuration and knows no dialog file yet: Save runs Save As, in the
     // folder of the configuration's document.
-    m_fx.main.reset();
-    Close_DB();
-    appState() = AppState{};
+    endUncleanly();
     m_fx.boxes->answers << AnsYes << AnsYes; // restore it; then replace the document
     m_fx.main = std::make_unique<FrmMain>();
     m_fx.main->load();
@@ -354,6 +408,103 @@ void TestDocumentCommands::storeTheFileSystemRefusesSaysSo()
     QCOMPARE(QDir(doc(QStringLiteral("locked"))).entryList(QDir::Files | QDir::Hidden), QStringList());
     QCOMPARE(appState().WorkingFile, doc(kHotel));
     checkKeptOpen(kEdited);
+}
+
+void TestDocumentCommands::questionClosedWithoutAnAnswerStays_data()
+{
+    QTest::addColumn<QString>("command"); // a File menu item; "close box"; "restore": the next start
+    QTest::addColumn<int>("answer");      // given once Escape and the closes have been tried
+    QTest::newRow("close") << "MnuArxClose" << int(AnsNo);
+    QTest::newRow("exit") << "MnuArxSal" << int(AnsNo);
+    QTest::newRow("close box") << "close box" << int(AnsNo);
+    QTest::newRow("new") << "MnuArxNew" << int(AnsYes);
+    QTest::newRow("open") << "MnuArxOpen" << int(AnsNo);
+    QTest::newRow("restore") << "restore" << int(AnsYes);
+}
+
+void TestDocumentCommands::questionClosedWithoutAnAnswerStays()
+{
+    QFETCH(QString, command);
+    QFETCH(int, answer);
+    makeNew(true);
+    const bool restore = command == QLatin1String("restore");
+    if (restore)
+        endUncleanly();
+
+    // The boxes the program itself shows, the test's file dialog kept.
+    const FileDialogHandler files = setFileDialogHandler({});
+    installQtSeams();
+    setFileDialogHandler(files);
+    const auto scripted = qScopeGuard([] {
+        setMsgBoxHandler({});
+        setPointerHandler({});
+    });
+    int seen = 0;
+    QObject watch; // the watch for the box ends with the test
+    escapeThenAnswer(&watch, answer, [&] {
+        QVERIFY(QFile::exists(workingDatabasePath()));
+        if (restore)
+            QCOMPARE(readWorkingMarks().file, m_marksFile);
+        else
+            checkKeptOpen(kEdited);
+    }, &seen);
+
+    if (restore) {
+        m_fx.main = std::make_unique<FrmMain>();
+        m_fx.main->load();
+    } else if (command == QLatin1String("close box")) {
+        m_fx.main->close();
+    } else {
+        m_fx.main->menuItem(command)->trigger();
+    }
+    QCOMPARE(seen, 1);
+    // The answer counts as given.
+    if (restore) {
+        QVERIFY(appState().ConfCargada && appState().ConfRecup);
+        QCOMPARE(nameIn(BaseDatos()), kEdited);
+    } else if (answer == AnsYes) {
+        QCOMPARE(documentName(doc(kHotel)), kEdited);
+        QVERIFY(FrmNew::loaded());
+    } else if (command == QLatin1String("MnuArxOpen")) {
+        QCOMPARE(m_requests.size(), 2); // the open dialog, cancelled
+    } else {
+        checkEnded();
+    }
+}
+
+void TestDocumentCommands::newAndOpenLeaveTheRestoredMark_data()
+{
+    QTest::addColumn<bool>("open"); // Open of a document, or New
+    QTest::newRow("new") << false;
+    QTest::newRow("open") << true;
+}
+
+void TestDocumentCommands::newAndOpenLeaveTheRestoredMark()
+{
+    QFETCH(bool, open);
+    makeNew(true);
+    // The next start restores it.
+    endUncleanly();
+    m_fx.boxes->answers << AnsYes;
+    m_fx.main = std::make_unique<FrmMain>();
+    m_fx.main->load();
+    const QString restored = QStringLiteral(" (") + Str(1216) + QStringLiteral(") - ");
+    QCOMPARE(m_fx.main->windowTitle(), kHotel + restored + Str(1109));
+
+    // No to saving it; then another configuration, made or opened, which
+    // was never restored.
+    if (open) {
+        choose("MnuArxOpen", kHotel);
+    } else {
+        trigger("MnuArxNew");
+        QVERIFY(FrmNew::loaded());
+        fill(FrmNew::loaded(), {QStringLiteral("Otra"), QStringLiteral("2"), QStringLiteral("1"), QStringLiteral("8"),
+                                QStringLiteral("20"), QStringLiteral("OTRA")});
+        FrmNew::loaded()->CmdWrConf()->click();
+    }
+    QCOMPARE(nameIn(BaseDatos()), open ? QStringLiteral("Hotel") : QStringLiteral("Otra"));
+    QVERIFY(!appState().ConfRecup);
+    QCOMPARE(m_fx.main->windowTitle(), appState().WorkingName + QStringLiteral(" - ") + Str(1109));
 }
 
 void TestDocumentCommands::windowsOfTheConfigurationCloseFirst()

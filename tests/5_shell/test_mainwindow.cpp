@@ -9,17 +9,20 @@
 // configuration caption as it stands, and nothing without an editing window;
 // the preview's keys working at once; and the About box. And a zone label
 // still being typed in its cell, which every command that reads or judges
-// the configuration takes as entered.
+// the configuration takes as entered, or, when it cannot be stored, stops
+// at.
 
 #include "Captions.h"
 #include "FrmAbt.h"
 #include "FrmCommSys.h"
 #include "FrmConf.h"
+#include "FrmNew.h"
 #include "FrmPreview.h"
 #include "FrmWel.h"
 #include "FrmZon.h"
 #include "MainWindowFixture.h"
 #include "PrintDialog.h"
+#include "QtSeams.h"
 #include "ReportCommands.h"
 #include "TestHome.h"
 #include "ZoneRowsModel.h"
@@ -60,11 +63,49 @@ private slots:
     void aboutBox();
     void labelBeingTypedCountsForEveryCommand_data();
     void labelBeingTypedCountsForEveryCommand();
+    void labelThatCannotBeStoredStopsTheCommand_data();
+    void labelThatCannotBeStoredStopsTheCommand();
 
 private:
+    // Opens the zone window and types text over zone 1's label, with
+    // neither Return nor a move after it; the box it is typed into.
+    QLineEdit *typeOverZone1(const QString &text);
+    // The box open in zone 1's label cell, or null.
+    static QLineEdit *zone1Box();
+
     MainWindowFixture m_fx;
     QTemporaryDir m_dir;
 };
+
+// Zone 1's label in a database.
+QString zone1Label(const QSqlDatabase &db)
+{
+    QSqlQuery query(db);
+    query.exec(QStringLiteral("SELECT ETIZON FROM CONFZONAS WHERE IDZON = 1"));
+    return query.next() ? query.value(0).toString() : QString();
+}
+
+QLineEdit *TestMainWindow::typeOverZone1(const QString &text)
+{
+    m_fx.main->MnuPrgZon_Click();
+    QTableView *grid = FrmZon::loaded()->GrdZon();
+    grid->edit(grid->model()->index(0, ZoneRowsModel::ColLabel));
+    QLineEdit *editor = zone1Box();
+    if (editor) {
+        editor->selectAll();
+        typeInto(editor, text);
+    }
+    return editor;
+}
+
+QLineEdit *TestMainWindow::zone1Box()
+{
+    const FrmZon *zones = FrmZon::loaded();
+    if (!zones)
+        return nullptr;
+    QTableView *grid = zones->GrdZon();
+    return qobject_cast<QLineEdit *>(grid->indexWidget(grid->model()->index(0, ZoneRowsModel::ColLabel)));
+}
 
 void TestMainWindow::captionsFollowTheLanguageButTheTimeCommand()
 {
@@ -383,6 +424,7 @@ void TestMainWindow::labelBeingTypedCountsForEveryCommand_data()
     QTest::addColumn<QString>("command");   // a menu item; "closed": the main window closes
     QTest::addColumn<QString>("reads");
     QTest::newRow("save") << "MnuArxSav" << "document";
+    QTest::newRow("save after save as") << "MnuArxSav" << "stored document";
     QTest::newRow("save as") << "MnuArxSavAs" << "document";
     QTest::newRow("close") << "MnuArxClose" << "document";
     QTest::newRow("exit") << "MnuArxSal" << "document";
@@ -398,30 +440,35 @@ void TestMainWindow::labelBeingTypedCountsForEveryCommand()
 {
     QFETCH(QString, command);
     QFETCH(QString, reads);
-    const auto zone1 = [](QSqlDatabase db) {
-        QSqlQuery query(db);
-        query.exec(QStringLiteral("SELECT ETIZON FROM CONFZONAS WHERE IDZON = 1"));
-        return query.next() ? query.value(0).toString() : QString();
-    };
+    // The label is stored through the grid that shows its box, however
+    // often the commands ask for it.
+    QTest::failOnWarning(QRegularExpression(QStringLiteral("commitData")));
     const QString document = m_dir.filePath(QStringLiteral("typed.vcs"));
     QFile::remove(document);
-    setFileDialogHandler([&document](const FileDialogRequest &request) { return request.save ? document : QString(); });
+    int dialogs = 0;
+    setFileDialogHandler([&](const FileDialogRequest &request) {
+        ++dialogs;
+        return request.save ? document : QString();
+    });
     setPrintDialogHandler([](QPrinter &, const QString &) { return false; });
+    if (reads == QLatin1String("stored document")) {
+        // Save writes at once to the document the configuration has.
+        m_fx.main->MnuArxSavAs_Click();
+        QCOMPARE(appState().WorkingFile, document);
+        dialogs = 0;
+        reads = QStringLiteral("document");
+    }
     QString reported;
     setPointerHandler([&](Pointer pointer) {
         if (pointer == Pointer::Hourglass && reported.isNull())
-            reported = zone1(BaseDatos());
+            reported = zone1Label(BaseDatos());
     });
     m_fx.boxes->answers = {AnsYes};
 
     // "NORTE" typed over zone 1's label, neither Return nor a move after it.
-    m_fx.main->MnuPrgZon_Click();
-    QTableView *grid = FrmZon::loaded()->GrdZon();
-    grid->edit(grid->model()->index(0, ZoneRowsModel::ColLabel));
-    auto *editor = grid->viewport()->findChild<QLineEdit *>();
+    QLineEdit *editor = typeOverZone1(QStringLiteral("NORTE"));
     QVERIFY(editor);
-    editor->selectAll();
-    QCOMPARE(typeInto(editor, QStringLiteral("NORTE")), QStringLiteral("NORTE"));
+    QCOMPARE(editor->text(), QStringLiteral("NORTE"));
     QVERIFY(!appState().ConfModif);
 
     if (command == QLatin1String("closed"))
@@ -429,11 +476,97 @@ void TestMainWindow::labelBeingTypedCountsForEveryCommand()
     else
         m_fx.main->menuItem(command)->trigger();
     if (reads == QLatin1String("document"))
-        QCOMPARE(onSideConnection(document, true, zone1), QStringLiteral("NORTE"));
+        QCOMPARE(onSideConnection(document, true, zone1Label), QStringLiteral("NORTE"));
     else if (reads == QLatin1String("report"))
         QCOMPARE(reported, QStringLiteral("NORTE"));
     else
         QCOMPARE(m_fx.sim->memory(AreaZon, LenEtiqueta), QByteArray("NORTE").leftJustified(LenEtiqueta, ' '));
+    if (QTest::currentDataTag() == QLatin1String("save after save as"))
+        QCOMPARE(dialogs, 0);
+}
+
+void TestMainWindow::labelThatCannotBeStoredStopsTheCommand_data()
+{
+    // A menu item; "closed": the main window closes; or a button of the
+    // zone window.
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<bool>("realBox"); // the failure told in a real box, which takes the focus
+    for (const char *command : {"MnuArxSav", "MnuArxSavAs", "MnuArxClose", "MnuArxSal", "closed", "MnuArxNew",
+                                "MnuArxOpen", "MnuArxImp", "MnuArxVis", "MnuComSend", "CmdWr2", "CmdCan"})
+        QTest::newRow(command) << command << false;
+    QTest::newRow("MnuArxSav, real box") << "MnuArxSav" << true;
+}
+
+void TestMainWindow::labelThatCannotBeStoredStopsTheCommand()
+{
+    QFETCH(QString, command);
+    // The configuration has its document, and a change not yet saved in it.
+    const QString document = m_dir.filePath(QStringLiteral("kept.vcs"));
+    QFile::remove(document);
+    int dialogs = 0;
+    setFileDialogHandler([&](const FileDialogRequest &) {
+        ++dialogs;
+        return document;
+    });
+    setPrintDialogHandler([&](QPrinter &, const QString &) { return bool(++dialogs); });
+    m_fx.main->MnuArxSavAs_Click();
+    QVERIFY(QFile::exists(document));
+    QVERIFY(execBound(QStringLiteral("UPDATE CONFCENTRAL SET NOMCON = 'Hotel edited'")));
+    appState().ConfModif = true;
+    const QByteArray stored = fileBytes(document);
+    const QString label = zone1Label(BaseDatos());
+    dialogs = 0;
+    bool busy = false;
+    setPointerHandler([&](Pointer pointer) { busy = busy || pointer == Pointer::Hourglass; });
+
+    // "NORTE" typed over zone 1's label; the working database refuses every
+    // write from then on, as a full disk does.
+    QVERIFY(typeOverZone1(QStringLiteral("NORTE")));
+    QVERIFY(execBound(QStringLiteral("PRAGMA query_only = ON")));
+    m_fx.boxes->answers = {AnsYes, AnsYes};
+    QFETCH(bool, realBox);
+    if (realBox) {
+        // The real box, recorded as the scripted user records it, and
+        // answered once it has taken the focus, as on a desktop.
+        zone1Box()->setFocus();
+        setMsgBoxHandler([this](const QString &prompt, int style, const QString &title) {
+            m_fx.boxes->shown.append({prompt, style, title});
+            const auto box = buildMessageBox(prompt, style, title, m_fx.main.get());
+            QTimer::singleShot(0, box.get(), [&box] {
+                const bool active = QTest::qWaitForWindowActive(box.get());
+                box->buttons().constFirst()->click();
+                QVERIFY(active);
+            });
+            box->exec();
+            return int(AnsOk);
+        });
+    }
+    if (command == QLatin1String("closed"))
+        m_fx.main->close();
+    else if (QAction *item = m_fx.main->menuItem(command))
+        item->trigger();
+    else
+        FrmZon::loaded()->findChild<QPushButton *>(command)->click();
+
+    // The failure is told, and nothing else is asked or begun: the document
+    // and the panel stay as they were, the change stays marked, and the text
+    // stays in its cell.
+    m_fx.checkOnlyBox(120, applicationTitle());
+    QVERIFY(!busy);
+    QCOMPARE(dialogs, 0);
+    QCOMPARE(m_fx.sim->framesReceived(), 0);
+    QCOMPARE(fileBytes(document), stored);
+    QVERIFY(appState().ConfCargada && appState().ConfModif && m_fx.main->isVisible());
+    QCOMPARE(zone1Label(BaseDatos()), label);
+    QVERIFY(zone1Box());
+    QCOMPARE(zone1Box()->text(), QStringLiteral("NORTE"));
+    QVERIFY(!FrmNew::loaded());
+
+    // Once the database takes writes again, the label is stored as typed.
+    QVERIFY(execBound(QStringLiteral("PRAGMA query_only = OFF")));
+    QVERIFY(m_fx.main->storeTypedEdits());
+    QCOMPARE(zone1Label(BaseDatos()), QStringLiteral("NORTE"));
+    QVERIFY(!zone1Box());
 }
 
 ORB_TEST_MAIN(TestMainWindow)

@@ -20,7 +20,7 @@ namespace {
 class NoWindows : public DocumentHost {
 public:
     bool closeConfigurationWindows() override { return true; }
-    void storeTypedEdits() override {}
+    bool storeTypedEdits() override { return true; }
     void refresh() override {}
     void showNewConfiguration() override {}
     void closeMainWindow() override {}

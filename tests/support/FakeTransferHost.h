@@ -28,7 +28,7 @@ public:
     void setWindowEnabled(bool on) override { enabled << on; }
     void refreshConfiguration() override { ++refreshed; }
     bool closeEditingWindows() override { ++editorsClosed; return editorsClose; }
-    void storeTypedEdits() override {}
+    bool storeTypedEdits() override { return true; }
     void closePortSettings() override { ++portSettingsClosed; }
     orb::ProgressSink &progress() override { return *this; }
 
