@@ -8,7 +8,10 @@
 // good panel at each answer time ends "O.K.".
 //
 // Each answer time is a test function of its own, so that they can run side
-// by side.
+// by side. Every panel command of the windows, reads and writes, also meets
+// a panel that answers its last frame a second time, which only the watch
+// after the last frame sees: it ends "Comunication Error", and a read takes
+// nothing.
 
 #include "Cp1252.h"
 #include "FrmConf.h"
@@ -52,6 +55,8 @@ private slots:
     void answersAfter150ms() { read(150); }
     void answersAfter500ms_data() { rowsOfOneAnswerTime(); }
     void answersAfter500ms() { read(500); }
+    void lastFrameAnsweredTwice_data();
+    void lastFrameAnsweredTwice();
 
 private:
     void rowsOfOneAnswerTime();
@@ -133,6 +138,52 @@ void TestDoubledRepliesEditors::read(int answerMs)
         QVERIFY(relayLabel() == label || relayLabel() == kPanelRelayLabel);
     else
         QCOMPARE(relayLabel(), window == Relay ? kPanelRelayLabel : label);
+}
+
+void TestDoubledRepliesEditors::lastFrameAnsweredTwice_data()
+{
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<int>("address");   // of the last frame
+    QTest::newRow("general, read") << "general read" << int(PanelSim::kLabel);
+    QTest::newRow("general, write") << "general write" << int(PanelSim::kLabel);
+    QTest::newRow("zones, read all") << "zones read" << PanelSim::zoneLabel(3);
+    QTest::newRow("zones, write all") << "zones write" << PanelSim::zoneLabel(3);
+    QTest::newRow("zone 2, read") << "zone read" << PanelSim::zoneLabel(2);
+    QTest::newRow("zone 2, write") << "zone write" << PanelSim::zoneLabel(2);
+    QTest::newRow("relay, read") << "relay read" << PanelSim::relayRecord(1);
+    QTest::newRow("relay, write") << "relay write" << PanelSim::relayRecord(1);
+}
+
+void TestDoubledRepliesEditors::lastFrameAnsweredTwice()
+{
+    QFETCH(QString, command);
+    QFETCH(int, address);
+    PanelSim &sim = *m_fx.sim;
+    sim.setBaud(0);
+    sim.setDoubleGapMs(10);
+    sim.misbehave(PanelSim::Misbehaviour::Doubled, 1, address);
+    const QString general = generalPart(), zones = zoneLabels(), record = relayRecord();
+    if (command.startsWith(QLatin1String("general"))) {
+        FrmConf *window = FrmConf::showWindow();
+        (command.endsWith(QLatin1String("read")) ? window->CmdLeerConf() : window->CmdSendConf())->click();
+    } else if (command.startsWith(QLatin1String("zones"))) {
+        FrmZon *window = FrmZon::showWindow();
+        (command.endsWith(QLatin1String("read")) ? window->CmdRd() : window->CmdWr2())->click();
+    } else if (command.startsWith(QLatin1String("zone"))) {
+        FrmZon *window = FrmZon::showWindow();
+        window->TxZon1()->setText(QStringLiteral("2"));
+        (command.endsWith(QLatin1String("read")) ? window->CmdRd1() : window->CmdWr1())->click();
+    } else {
+        FrmRel *window = FrmRel::showWindow();
+        (command.endsWith(QLatin1String("read")) ? window->CmdRecConfRel() : window->CmdSendConfRel())->click();
+    }
+    m_fx.checkOnlyBox(405, Str(414));
+    QVERIFY(!FrmLoad::loaded() && !frmComm().MSComm1().PortOpen());
+    if (FrmRel *window = FrmRel::loaded())
+        QVERIFY(frameOf(window)->close());
+    QCOMPARE(generalPart(), general);
+    QCOMPARE(zoneLabels(), zones);
+    QCOMPARE(relayRecord(), record);
 }
 
 ORB_TEST_MAIN(TestDoubledRepliesEditors)
