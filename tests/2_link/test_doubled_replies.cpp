@@ -14,6 +14,7 @@
 #include "FrmComm.h"
 #include "PanelSim.h"
 #include "ScriptedBoxes.h"
+#include "SmallPanel.h"
 #include "Strings.h"
 #include "TestConfiguration.h"
 #include "TestHome.h"
@@ -27,29 +28,6 @@ using orbtest::rows;
 using Map = PanelSim;
 
 namespace {
-
-// The panel: 2 zones and 1 relay, every value and text its own, so that an
-// answer taken for another item's shows.
-void setUpPanel(PanelSim &sim)
-{
-    sim.setMemory(Map::kDayHour, QByteArray::fromHex("09150201"));
-    sim.setMemory(Map::kLabel, "PANEL NORTE     ");
-    sim.setMemory(Map::zoneLabel(1), "ZONA UNO        ");
-    sim.setMemory(Map::zoneLabel(2), "ZONA DOS        ");
-    sim.setMemory(Map::relayLabel(1), "RELE UNO        ");
-    sim.setMemory(Map::relayRecord(1), QByteArray::fromHex("0A0001020102000000000000"));
-}
-
-const char *const kStored = "2|1|9|21|PANEL NORTE     |ZONA UNO        ,ZONA DOS        |RELE UNO        |10.1.2.1.2";
-
-QStringList stored()
-{
-    return rows("SELECT NUMZON, NUMREL, INIDIA, ININIT, ETIINI, "
-                "(SELECT group_concat(ETIZON, ',') FROM (SELECT ETIZON FROM CONFZONAS ORDER BY IDZON)), "
-                "(SELECT group_concat(ETIREL, ',') FROM (SELECT ETIREL FROM CONFRELES ORDER BY IDREL)), "
-                "(SELECT group_concat(r, ',') FROM (SELECT TIP || '.' || RMIN || '.' || RSEC || '.' || IL1 || '.' || FL1 "
-                "AS r FROM CONFRELES ORDER BY IDREL)) FROM CONFCENTRAL");
-}
 
 // Every row of the configuration tables, to show that nothing was stored.
 QStringList everyRow()
@@ -121,7 +99,8 @@ void TestDoubledReplies::receive(int answerMs)
     QFETCH(int, address);
     QVERIFY(orbtest::makeConfiguration(3, 3));
     QCOMPARE(Open_Conf(), OpenResult::Opened);
-    setUpPanel(*m_sim);
+    // 2 zones and 1 relay, every value and text its own.
+    orbtest::setUpSmallPanel(*m_sim, 2, 1);
     m_sim->setAnswerDelayMs(answerMs);
     if (gap > 0) {
         m_sim->setDoubleGapMs(gap);
@@ -138,7 +117,7 @@ void TestDoubledReplies::receive(int answerMs)
         QCOMPARE(everyRow(), before);
     } else {
         QVERIFY2(prompt.startsWith(Str(432)), qPrintable(prompt));
-        QCOMPARE(stored(), QStringList(QString::fromLatin1(kStored)));
+        QCOMPARE(orbtest::storedConfiguration(), orbtest::smallPanelStored(2, 1));
     }
 }
 

@@ -10,6 +10,7 @@
 #include "Transfers.h"
 #include "FakeTransferHost.h"
 #include "ScriptedBoxes.h"
+#include "SmallPanel.h"
 #include "TestConfiguration.h"   // also the working database and AppState
 
 #include <QtTest>
@@ -108,31 +109,6 @@ struct Unawaited {
     int strays;      // so many stray bytes; 0: the answer before again
     int message;     // 432 (noise survived) or 405
 };
-
-// The panel of those runs: 2 zones, 2 relays, every text and record its own.
-void setUpSmallPanel(PanelSim &sim)
-{
-    sim.setMemory(Map::kDayHour, QByteArray::fromHex("09150202"));
-    sim.setMemory(Map::kLabel, "PANEL NORTE     ");
-    sim.setMemory(Map::zoneLabel(1), "ZONA UNO        ");
-    sim.setMemory(Map::zoneLabel(2), "ZONA DOS        ");
-    sim.setMemory(Map::relayLabel(1), "RELE UNO        ");
-    sim.setMemory(Map::relayLabel(2), "RELE DOS        ");
-    sim.setMemory(Map::relayRecord(1), QByteArray::fromHex("0A0001020102000000000000"));
-    sim.setMemory(Map::relayRecord(2), QByteArray::fromHex("200003040202000000000000"));
-}
-
-// What a receive from that panel stores, and the query that reads it back.
-const char *const kSmallPanelStored =
-    "2|2|9|21|PANEL NORTE     |ZONA UNO        ,ZONA DOS        |RELE UNO        ,RELE DOS        |10.1.2.1.2,32.3.4.2.2";
-QStringList storedConfiguration()
-{
-    return rows("SELECT NUMZON, NUMREL, INIDIA, ININIT, ETIINI, "
-                "(SELECT group_concat(ETIZON, ',') FROM (SELECT ETIZON FROM CONFZONAS ORDER BY IDZON)), "
-                "(SELECT group_concat(ETIREL, ',') FROM (SELECT ETIREL FROM CONFRELES ORDER BY IDREL)), "
-                "(SELECT group_concat(r, ',') FROM (SELECT TIP || '.' || RMIN || '.' || RSEC || '.' || IL1 || '.' || FL1 "
-                "AS r FROM CONFRELES ORDER BY IDREL)) FROM CONFCENTRAL");
-}
 
 } // namespace
 
@@ -495,7 +471,7 @@ void TestTransfers::bytesNoFrameAwaits()
 {
     QFETCH(Unawaited, run);
     makeConfiguration(2, 2);
-    setUpSmallPanel(*m_sim);
+    orbtest::setUpSmallPanel(*m_sim, 2, 2);
     const bool clock = run.command == ':';
     // The second frame, and the last: the relay count and relay 2's record,
     // or the clock's date.
@@ -539,7 +515,7 @@ void TestTransfers::bytesNoFrameAwaits()
     if (run.command == 'W')
         QCOMPARE(m_sim->memory(0, Map::kMemorySize), image);
     else if (run.command == 'R')
-        QCOMPARE(storedConfiguration(), QStringList(QString::fromLatin1(kSmallPanelStored)));
+        QCOMPARE(orbtest::storedConfiguration(), orbtest::smallPanelStored(2, 2));
     else
         QVERIFY(m_sim->clock().year >= 2026);
 }

@@ -19,6 +19,7 @@
 #include "FrmRel.h"
 #include "FrmZon.h"
 #include "MainWindowFixture.h"
+#include "SmallPanel.h"
 #include "TestHome.h"
 
 namespace {
@@ -38,7 +39,7 @@ QString relayRecord()
 const QString kPanelGeneral = QStringLiteral("3|2|9|21|PANEL NORTE     ");
 const QString kPanelZones = QStringLiteral("ZONA UNO        ,ZONA DOS        ,ZONA TRES       ");
 const QString kPanelRelayLabel = QStringLiteral("RELE UNO        ");
-const QString kPanelRelayRecord = QStringLiteral("96|5|30|2|1|0|2|1|2|3|4|5|6|7|8");
+const QString kPanelRelayRecord = QStringLiteral("10|1|2|0|0|0|0|1|2|0|0|0|0|0|0");
 
 } // namespace
 
@@ -69,13 +70,7 @@ void TestDoubledRepliesEditors::init()
 {
     m_fx.start(3, 2);
     PanelSim &sim = *m_fx.sim;
-    sim.setMemory(PanelSim::kDayHour, QByteArray::fromHex("09150302"));
-    sim.setMemory(PanelSim::kLabel, "PANEL NORTE     ");
-    sim.setMemory(PanelSim::zoneLabel(1), "ZONA UNO        ");
-    sim.setMemory(PanelSim::zoneLabel(2), "ZONA DOS        ");
-    sim.setMemory(PanelSim::zoneLabel(3), "ZONA TRES       ");
-    sim.setMemory(PanelSim::relayLabel(1), "RELE UNO        ");
-    sim.setMemory(PanelSim::relayRecord(1), QByteArray::fromHex("60AD051E0102030405060708"));
+    setUpSmallPanel(sim, 3, 2);
     sim.setBaud(9600);
     // The panel's own reply time: a panel answering 500 ms late is a good one.
     frmComm().setReplyTimeout(FrmComm::ReplyTimeout);

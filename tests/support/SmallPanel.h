@@ -1,0 +1,60 @@
+#pragma once
+// A small panel for the tests of reads: every value and text in it is its
+// own, so that an answer taken for another item's shows in what is stored.
+// Day 9, night 21, up to three zones labelled "ZONA UNO" to "ZONA TRES", up
+// to two relays labelled "RELE UNO" and "RELE DOS" with records of their own,
+// the panel label "PANEL NORTE".
+
+#include "PanelSim.h"
+#include "TestConfiguration.h"
+
+#include <QStringList>
+
+namespace orbtest {
+
+inline const QStringList kSmallPanelZones = {QStringLiteral("ZONA UNO        "), QStringLiteral("ZONA DOS        "),
+                                             QStringLiteral("ZONA TRES       ")};
+inline const QStringList kSmallPanelRelays = {QStringLiteral("RELE UNO        "), QStringLiteral("RELE DOS        ")};
+// Type, mode byte, minutes, seconds, the four zone ranges.
+inline const QList<QByteArray> kSmallPanelRecords = {QByteArray::fromHex("0A0001020102000000000000"),
+                                                     QByteArray::fromHex("200003040202000000000000")};
+
+inline void setUpSmallPanel(orb::test::PanelSim &sim, int zones, int relays)
+{
+    using Map = orb::test::PanelSim;
+    sim.setMemory(Map::kDayHour, QByteArray::fromHex("0915") + char(zones) + char(relays));
+    sim.setMemory(Map::kLabel, "PANEL NORTE     ");
+    for (int z = 1; z <= zones; ++z)
+        sim.setMemory(Map::zoneLabel(z), kSmallPanelZones.at(z - 1).toLatin1());
+    for (int r = 1; r <= relays; ++r) {
+        sim.setMemory(Map::relayLabel(r), kSmallPanelRelays.at(r - 1).toLatin1());
+        sim.setMemory(Map::relayRecord(r), kSmallPanelRecords.at(r - 1));
+    }
+}
+
+// The open configuration as a receive stores it: counts, hours, panel label,
+// the zone labels, the relay labels, and each relay's type, minutes,
+// seconds and first zone range.
+inline QStringList storedConfiguration()
+{
+    return rows("SELECT NUMZON, NUMREL, INIDIA, ININIT, ETIINI, "
+                "(SELECT group_concat(ETIZON, ',') FROM (SELECT ETIZON FROM CONFZONAS ORDER BY IDZON)), "
+                "(SELECT group_concat(ETIREL, ',') FROM (SELECT ETIREL FROM CONFRELES ORDER BY IDREL)), "
+                "(SELECT group_concat(r, ',') FROM (SELECT TIP || '.' || RMIN || '.' || RSEC || '.' || IL1 || '.' || FL1 "
+                "AS r FROM CONFRELES ORDER BY IDREL)) FROM CONFCENTRAL");
+}
+
+// What storedConfiguration() gives after a whole receive from the panel.
+inline QStringList smallPanelStored(int zones, int relays)
+{
+    QStringList records;
+    for (int r = 0; r < relays; ++r) {
+        const QByteArray &b = kSmallPanelRecords.at(r);
+        records << QStringLiteral("%1.%2.%3.%4.%5").arg(quint8(b[0])).arg(quint8(b[2])).arg(quint8(b[3]))
+                       .arg(quint8(b[4])).arg(quint8(b[5]));
+    }
+    return {QStringLiteral("%1|%2|9|21|PANEL NORTE     |").arg(zones).arg(relays) + kSmallPanelZones.mid(0, zones).join(',')
+            + QLatin1Char('|') + kSmallPanelRelays.mid(0, relays).join(',') + QLatin1Char('|') + records.join(',')};
+}
+
+} // namespace orbtest
