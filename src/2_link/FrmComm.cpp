@@ -107,9 +107,13 @@ void FrmComm::takeUnawaited()
 
 void FrmComm::countUnawaited(qsizetype bytes)
 {
-    if (!m_inStep || bytes <= 0)
-        return;
-    m_unawaited += bytes;
+    if (m_inStep)
+        addUnawaited(bytes);
+}
+
+void FrmComm::addUnawaited(qsizetype bytes)
+{
+    m_unawaited += qMax<qsizetype>(0, bytes);
     if (m_unawaited >= answerSize())
         m_outOfStep = true;
 }
@@ -221,18 +225,18 @@ void FrmComm::settleLine()
     m_judgeDrain = false;
     // The failed wait may rightly have had its own answer, however wrong;
     // anything beyond that counts with what no frame awaited before it.
-    m_inStep = true;
-    countUnawaited(qMax<qsizetype>(0, m_tryBytes - m_awaited));
-    m_inStep = false;
+    addUnawaited(m_tryBytes - m_awaited);
 }
 
 bool FrmComm::watchAfterLast()
 {
     if (waiting() || !m_inStep || !m_port->PortOpen())
         return false;
+    m_lastArrival.invalidate();
     takeUnawaited();
+    if (m_unawaited > 0)
+        m_lastArrival.start();
     if (!m_outOfStep) {
-        m_lastArrival.invalidate();
         runLine(LineMode::Watching, QDeadlineTimer(watchMs(), Qt::PreciseTimer), false);
         // Bytes came: the watch goes on until the line is quiet, so that an
         // answer whose first bytes came within it is counted whole.

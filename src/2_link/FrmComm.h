@@ -185,6 +185,7 @@ private:
     // while the exchanges are in step): as many as an answer put them out
     // of step; fewer are noise.
     void countUnawaited(qsizetype bytes);
+    void addUnawaited(qsizetype bytes);
     // The fewest bytes that could be an answer: the answer awaited, or the
     // one last taken when that is shorter.
     qsizetype answerSize() const;
