@@ -61,9 +61,11 @@ bool zoneBoxKey(QChar key)
 } // namespace
 
 // The editor of a label cell: a box with the label's limits and the
-// program's Delete key. The open one can be committed before a command
-// reads the labels and when the window closes, so a typed label is never
-// lost.
+// program's Delete key. An open one can be committed before a command reads
+// the labels and when the window closes, so a typed label is never lost; one
+// whose label could not be stored (a full disk) stays open with its text,
+// whatever ended it (Return, Tab, a move to another cell, a click elsewhere),
+// until it is stored or the user takes it back with Escape.
 class LabelDelegate : public QStyledItemDelegate {
 public:
     LabelDelegate(QWidget *window, QObject *parent)
@@ -78,38 +80,67 @@ public:
             return nullptr;
         editor->setValidator(new LabelValidator(editor));
         EditKeys::install(editor, m_window, {});
-        m_editor = editor;
-        m_index = index;
+        m_open.removeIf([](const OpenEditor &open) { return !open.editor; });
+        m_open.append({editor, index});
         return editor;
     }
     void setModelData(QWidget *editor, QAbstractItemModel *model, const QModelIndex &index) const override
     {
         const auto *box = qobject_cast<QLineEdit *>(editor);
         m_stored = box && model->setData(index, box->text(), Qt::EditRole);
+        m_refused = m_stored ? nullptr : editor;
     }
-    // Stores the label being typed through the view that shows its box, as
-    // Return would, and closes the box. A box the view has already closed
-    // (it waits for its deletion) holds nothing more to store. False when
-    // the store failed (told): the box stays open with its text.
+    // The label of this box could not be stored: it is not closed.
+    bool refused(const QWidget *editor) const { return editor && m_refused == editor; }
+    // Stores the labels being typed through the view that shows their boxes,
+    // as Return would, and closes the boxes. A box the view has already
+    // closed (it waits for its deletion) holds nothing more to store. False
+    // when a store failed (told): that box stays open with its text.
     bool commitOpenEditor(const QAbstractItemView &view)
     {
-        QLineEdit *editor = m_editor.data();
-        if (!editor || !m_index.isValid() || view.indexWidget(m_index) != editor)
-            return true;
-        m_stored = false;
-        emit commitData(editor);
-        if (!m_stored)
-            return false;
-        emit closeEditor(editor, NoHint);
+        for (const OpenEditor &open : std::as_const(m_open)) {
+            QLineEdit *editor = open.editor.data();
+            if (!editor || !open.index.isValid() || view.indexWidget(open.index) != editor)
+                continue;
+            m_stored = false;
+            emit commitData(editor);
+            if (!m_stored)
+                return false;
+            emit closeEditor(editor, NoHint);
+        }
         return true;
     }
 
 private:
+    struct OpenEditor {
+        QPointer<QLineEdit> editor;
+        QPersistentModelIndex index;
+    };
     QWidget *m_window;
-    mutable QPointer<QLineEdit> m_editor;
-    mutable QPersistentModelIndex m_index;
+    mutable QList<OpenEditor> m_open;
+    mutable QPointer<QWidget> m_refused;
     mutable bool m_stored = false;
 };
+
+namespace {
+
+// The grid of the labels: it leaves open a box whose label could not be
+// stored, unless the user takes the label back (Escape).
+class ZoneGrid : public QTableView {
+public:
+    using QTableView::QTableView;
+
+protected:
+    void closeEditor(QWidget *editor, QAbstractItemDelegate::EndEditHint hint) override
+    {
+        const auto *labels = dynamic_cast<const LabelDelegate *>(itemDelegate());
+        if (hint != QAbstractItemDelegate::RevertModelCache && labels && labels->refused(editor))
+            return;
+        QTableView::closeEditor(editor, hint);
+    }
+};
+
+} // namespace
 
 FrmZon *FrmZon::loaded() { return oneInstance<FrmZon>().data(); }
 
@@ -118,7 +149,7 @@ FrmZon *FrmZon::showWindow() { return showOneChild<FrmZon>(); }
 FrmZon::FrmZon(QWidget *parent)
     : QWidget(parent)
     , m_datZon(new ZoneRowsModel(this))
-    , m_grdZon(new QTableView(this))
+    , m_grdZon(new ZoneGrid(this))
     , m_framEti(new QGroupBox(QStringLiteral("ZONA"), this))
     , m_txZon1(new QLineEdit(m_framEti))
     , m_cmdRd1(new QPushButton(QStringLiteral("Leer Etiqueta"), m_framEti))
@@ -149,7 +180,8 @@ FrmZon::FrmZon(QWidget *parent)
 
     // One row per zone: the zone column is read-only, no row is added or
     // deleted. A label is edited as in any desktop grid (typing, F2 or a
-    // double click; Return commits), and Tab leaves the grid.
+    // double click; Return commits, Escape takes it back), and Tab leaves
+    // the grid.
     m_grdZon->setModel(m_datZon);
     m_grdZon->setItemDelegate(m_delegate);
     m_grdZon->setSelectionMode(QAbstractItemView::SingleSelection);
