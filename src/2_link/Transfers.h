@@ -14,7 +14,7 @@
 // Each item is tried up to 10 times (11 for the clock frames); a port that
 // cannot be opened at any item (the line lost) stops the transfer with that
 // message alone. Answers out of step with the frames (FrmComm.h), found at
-// any item or in the short watch after the last, stop it with message 405.
+// any item or in the watch after the last, stop it with message 405.
 // Progress goes into the progress box, and every way out gives back the
 // pointer, the toolbar and the menus.
 

@@ -87,8 +87,8 @@ public:
     void setModelData(QWidget *editor, QAbstractItemModel *model, const QModelIndex &index) const override
     {
         const auto *box = qobject_cast<QLineEdit *>(editor);
-        m_stored = box && model->setData(index, box->text(), Qt::EditRole);
-        m_refused = m_stored ? nullptr : editor;
+        const bool stored = box && model->setData(index, box->text(), Qt::EditRole);
+        m_refused = stored ? nullptr : editor;
     }
     // The label of this box could not be stored: it is not closed.
     bool refused(const QWidget *editor) const { return editor && m_refused == editor; }
@@ -102,9 +102,8 @@ public:
             QLineEdit *editor = open.editor.data();
             if (!editor || !open.index.isValid() || view.indexWidget(open.index) != editor)
                 continue;
-            m_stored = false;
             emit commitData(editor);
-            if (!m_stored)
+            if (refused(editor))
                 return false;
             emit closeEditor(editor, NoHint);
         }
@@ -119,7 +118,6 @@ private:
     QWidget *m_window;
     mutable QList<OpenEditor> m_open;
     mutable QPointer<QWidget> m_refused;
-    mutable bool m_stored = false;
 };
 
 namespace {
