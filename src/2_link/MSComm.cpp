@@ -211,6 +211,10 @@ bool MSComm::Output(const QByteArray &bytes)
         ::usleep(1000);
     }
     ::tcdrain(fd);
+    if (m_writeEndDelay) {
+        if (const int late = m_writeEndDelay(); late > 0)
+            ::usleep(useconds_t(late) * 1000);
+    }
     return true;
 }
 

@@ -16,6 +16,7 @@
 #include <QByteArray>
 #include <QObject>
 #include <QString>
+#include <functional>
 #include <optional>
 
 class QSerialPort;
@@ -74,6 +75,10 @@ public:
     // leave within two seconds (a line held by handshaking; they are then
     // thrown away).
     bool Output(const QByteArray &bytes);
+    // Tests may have the end of each write reported this many milliseconds
+    // late (asked anew for each write), as serial drivers that poll for it
+    // at the kernel's tick do.
+    void setWriteEndDelay(std::function<int()> ms) { m_writeEndDelay = std::move(ms); }
     // Everything received so far; empties the receive buffer.
     QByteArray Input();
     int InBufferCount() const { return int(m_buffer.size()); }
@@ -114,6 +119,7 @@ private:
     QByteArray m_buffer;
     int m_errorNumber = 0;
     QString m_errorText;
+    std::function<int()> m_writeEndDelay;
 };
 
 } // namespace orb
