@@ -69,8 +69,8 @@ public:
         AfterPrevious,// the previous answer again, then the right one, in one stream
         NoisyAnswer,  // the right answer with stray bytes after it, in one stream
         NoiseAfter,   // the right answer, then stray bytes setDoubleGapMs() after it has left
-                      // (with kAlways: noise after every answer, before the PC's next frame
-                      // when the gap ends before the PC writes it)
+                      // (a PC that writes its next frame at once finds them in that frame's
+                      // wait, even with no gap; LineNoise.h puts them before every frame)
         StrayBefore,  // stray bytes immediately followed by the right answer, in one stream
     };
     static constexpr char kStray = '\0';   // a stray byte of a noisy line
