@@ -11,6 +11,7 @@
 
 #include "FakeTransferHost.h"
 #include "FrmComm.h"
+#include "LineNoise.h"
 #include "PanelSim.h"
 #include "ScriptedBoxes.h"
 #include "SmallPanel.h"
@@ -48,6 +49,7 @@ struct Line {
     bool always = false;                // or every frame misbehaves
     int gap = 0;                        // gap of a second copy or of noise
     int glitchAtFrame = 0;              // an answer's worth of stray bytes just before this frame goes
+    bool strayBeforeEvery = false;      // a stray byte just before every frame
     Ends ends = Ends::Done;
     int extra = 0;                      // frames beyond the fewest a good panel needs, at least
     bool exactly = false;               // ...and no more
@@ -119,11 +121,12 @@ void TestLineTiming::transfers_data()
         const QByteArray name = "receive, zone label sent twice back to back, answers after " + QByteArray::number(answerMs) + " ms";
         row(name.constData(), {.answerMs = answerMs, .what = M::Doubled, .at = {Map::zoneLabel(1)}, .ends = Ends::Either});
     }
-    // Noise at several frames of one sequence, and after every answer.
+    // Noise at several frames of one sequence, and before every frame.
     row("receive, noise after three answers", {.answerMs = 2, .what = M::NoiseAfter,
         .at = {Map::kRelayCount, Map::zoneLabel(2), Map::relayLabel(1)}, .gap = 1, .extra = 3});
     row("receive, noise after every answer", {.answerMs = 2, .what = M::NoiseAfter, .always = true, .gap = 1, .ends = Ends::Stopped});
-    row("send, noise after every answer", {.command = 'W', .answerMs = 2, .what = M::NoiseAfter, .always = true, .gap = 1});
+    row("receive, a stray byte before every frame", {.answerMs = 2, .strayBeforeEvery = true, .ends = Ends::Stopped});
+    row("send, a stray byte before every frame", {.command = 'W', .answerMs = 2, .strayBeforeEvery = true, .exactly = true});
     // A last answer sent again just within the watch after it: only the
     // watch going on once bytes come sees the whole of it.
     row("send, last acknowledge again 40 ms later", {.command = 'W', .what = M::Doubled, .at = {Map::relayRecord(2)}, .gap = 40, .ends = Ends::Stopped});
@@ -158,6 +161,9 @@ void TestLineTiming::transfers()
             if (step == FrmComm::LineStep::BeforeWrite && ++frames == at)
                 m_sim->sendRaw(QByteArray(30, PanelSim::kStray));
         });
+
+    if (line.strayBeforeEvery)
+        orbtest::strayBeforeEveryFrame(frmComm(), *m_sim);
 
     const QStringList before = everyRow();
     const QByteArray image = orbtest::expectedImage();

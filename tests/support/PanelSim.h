@@ -72,6 +72,7 @@ public:
                       // (a PC that writes its next frame at once finds them in that frame's
                       // wait, even with no gap; LineNoise.h puts them before every frame)
         StrayBefore,  // stray bytes immediately followed by the right answer, in one stream
+                      // (a read reply after one stray byte passes its checksum shifted too)
     };
     static constexpr char kStray = '\0';   // a stray byte of a noisy line
     static constexpr int kAnyAddress = -1;
