@@ -212,8 +212,8 @@ bool MSComm::Output(const QByteArray &bytes)
     }
     ::tcdrain(fd);
     if (m_writeEndDelay) {
-        if (const int late = m_writeEndDelay(); late > 0)
-            ::usleep(useconds_t(late) * 1000);
+        if (const auto late = m_writeEndDelay(bytes.size()); late.count() > 0)
+            ::usleep(useconds_t(late.count()));
     }
     return true;
 }

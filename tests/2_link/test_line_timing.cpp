@@ -129,7 +129,7 @@ void TestLineTiming::transfers_data()
     row("send, a stray byte before every frame", {.command = 'W', .answerMs = 2, .strayBeforeEvery = true, .exactly = true});
     // A last answer sent again just within the watch after it: only the
     // watch going on once bytes come sees the whole of it.
-    row("send, last acknowledge again 40 ms later", {.command = 'W', .what = M::Doubled, .at = {Map::relayRecord(2)}, .gap = 40, .ends = Ends::Stopped});
+    row("send, last acknowledge again 45 ms later", {.command = 'W', .what = M::Doubled, .at = {Map::relayRecord(2)}, .gap = 45, .ends = Ends::Stopped});
     row("receive, last reply again 55 ms later", {.what = M::Doubled, .at = {Map::relayRecord(2)}, .gap = 55, .ends = Ends::Stopped});
     // Before the first good answer nothing taken can have moved: a glitch
     // when the port opens, an answer's worth before the first frame is sent
@@ -152,9 +152,12 @@ void TestLineTiming::transfers()
         m_sim->misbehave(line.what, 1, address);
     if (line.always)
         m_sim->misbehave(line.what, PanelSim::kAlways);
-    if (line.lateEndMs > 0)
-        frmComm().MSComm1().setWriteEndDelay([late = line.lateEndMs, random = QRandomGenerator(20261207)]() mutable {
-            return int(random.bounded(late + 1));
+    // The pseudo-terminal takes a frame at once: its end is reported when
+    // a real line at 9600 baud would have taken it out, and later still
+    // when asked.
+    frmComm().MSComm1().setWriteEndDelay(
+        [late = line.lateEndMs, random = QRandomGenerator(20261207)](qsizetype bytes) mutable {
+            return std::chrono::microseconds(bytes * 10'000'000 / 9600 + random.bounded(late * 1000 + 1));
         });
     if (line.glitchAtFrame > 0)
         frmComm().setLineObserver([this, at = line.glitchAtFrame, frames = 0](FrmComm::LineStep step) mutable {
