@@ -66,6 +66,8 @@ private slots:
     void answersAfter500ms() { read(500); }
     void lastFrameAnsweredTwice_data();
     void lastFrameAnsweredTwice();
+    void quickPanelIsHeard_data();
+    void quickPanelIsHeard();
 
 private:
     void rowsOfOneAnswerTime();
@@ -190,6 +192,51 @@ void TestDoubledRepliesEditors::lastFrameAnsweredTwice()
     QCOMPARE(generalPart(), general);
     QCOMPARE(zoneLabels(), zones);
     QCOMPARE(relayRecord(), record);
+}
+
+void TestDoubledRepliesEditors::quickPanelIsHeard_data()
+{
+    QTest::addColumn<int>("window");
+    QTest::addColumn<int>("answerMs");
+    for (const int answerMs : {0, 1}) {
+        QTest::addRow("general, answers after %d ms", answerMs) << int(General) << answerMs;
+        QTest::addRow("zones, answers after %d ms", answerMs) << int(Zones) << answerMs;
+        QTest::addRow("relay, answers after %d ms", answerMs) << int(Relay) << answerMs;
+    }
+}
+
+// A panel that answers within a millisecond of each frame, while the end of
+// each write is reported when a 9600 baud line would have taken it out and
+// up to 8 ms later: every read is heard at its first try.
+void TestDoubledRepliesEditors::quickPanelIsHeard()
+{
+    QFETCH(int, window);
+    QFETCH(int, answerMs);
+    PanelSim &sim = *m_fx.sim;
+    sim.setAnswerDelayMs(answerMs);
+    frmComm().MSComm1().setWriteEndDelay([random = QRandomGenerator(7)](qsizetype bytes) mutable {
+        return std::chrono::microseconds(bytes * 10'000'000 / 9600 + random.bounded(8001));
+    });
+    const QString label = relayLabel();
+    if (window == General)
+        FrmConf::showWindow()->CmdLeerConf()->click();
+    else if (window == Zones)
+        FrmZon::showWindow()->CmdRd()->click();
+    else
+        FrmRel::showWindow()->CmdRecConfRel()->click();
+    frmComm().MSComm1().setWriteEndDelay(nullptr);
+
+    m_fx.checkOnlyBox(432, Str(414));
+    const int fewest = window == General ? 5 : window == Zones ? 3 : 2;
+    QCOMPARE(sim.framesReceived('R'), fewest);
+    if (window == Relay)
+        QVERIFY(frameOf(FrmRel::loaded())->close());
+    if (window == General)
+        QCOMPARE(generalPart(), kPanelGeneral);
+    else if (window == Zones)
+        QCOMPARE(zoneLabels(), kPanelZones);
+    else
+        QCOMPARE(relayLabel() + relayRecord(), kPanelRelayLabel + kPanelRelayRecord);
 }
 
 ORB_TEST_MAIN(TestDoubledRepliesEditors)
