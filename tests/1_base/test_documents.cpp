@@ -143,6 +143,37 @@ int openOrStoreOnce(const QString &command, const QString &path)
     return 0;
 }
 
+// The child of storeOntoADocumentInUseChangesNothing: another program with
+// the document open, which runs the statements on it, writes "held" and
+// keeps what they took until its input ends.
+int holdDocument(const QString &path, const QString &statements)
+{
+    const QString name = QStringLiteral("holder");
+    int code = 0;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+        db.setDatabaseName(path);
+        if (!db.open())
+            code = 3;
+        QSqlQuery query(db);
+        for (const QString &statement : statements.split(QLatin1Char(';'))) {
+            if (code == 0 && !query.exec(statement)) {
+                std::fprintf(stderr, "%s: %s\n", qPrintable(statement), qPrintable(query.lastError().text()));
+                code = 4;
+            }
+        }
+        if (code == 0) {
+            std::printf("held\n");
+            std::fflush(stdout);
+            char line[64];
+            while (std::fgets(line, sizeof line, stdin)) {
+            }
+        }
+    }
+    QSqlDatabase::removeDatabase(name);
+    return code;
+}
+
 // Runs an open (command "--open-once") or a store ("--store-once") of the
 // file at path in a child with a data folder and settings of its own, so
 // that an open or store that waits on a pipe or a folder ends as a named
@@ -169,6 +200,20 @@ QString runBounded(const QString &command, const QString &path, const QString &c
     return QString::fromLocal8Bit(child.readAllStandardOutput()).trimmed();
 }
 
+// What lies in a folder: each entry's name and kind, and a regular file's
+// contents (a pipe is never read).
+QStringList folderState(const QString &folder)
+{
+    QStringList state;
+    for (const QString &name : folderEntries(folder)) {
+        const QFileInfo info(QDir(folder).filePath(name));
+        state << name + (info.isDir()    ? QStringLiteral(" folder")
+                         : info.isFile() ? QStringLiteral(" ") + QString::fromLatin1(fileBytes(info.filePath()).toHex())
+                                         : QStringLiteral(" other"));
+    }
+    return state;
+}
+
 } // namespace
 
 class TestDocuments : public QObject {
@@ -186,6 +231,8 @@ private slots:
     void failedStoreLeavesTheOldDocument_data();
     void failedStoreLeavesTheOldDocument();
     void storeReplacesTheDocumentAndNothingElse();
+    void storeOntoADocumentInUseChangesNothing_data();
+    void storeOntoADocumentInUseChangesNothing();
     void filesOfTheProgramAreNeverDocuments_data();
     void filesOfTheProgramAreNeverDocuments();
     void pipeWhereAJournalOfTheWorkingDatabaseBelongs_data();
@@ -623,6 +670,90 @@ void TestDocuments::storeReplacesTheDocumentAndNothingElse()
     QVERIFY(BaseDatos().isOpen());
 }
 
+void TestDocuments::storeOntoADocumentInUseChangesNothing_data()
+{
+    QTest::addColumn<QString>("journal");    // a pipe ("pipe-wal") or a folder ("folder-journal") there
+    QTest::addColumn<QString>("statements"); // or another program holding the document after these
+    QTest::addColumn<QString>("reason");
+    // The next open would refuse the document, and the engine would wait on
+    // a pipe.
+    const QString notAFile = QStringLiteral("26 (A device, a pipe, a socket or a folder lies where its journal belongs)");
+    for (const char *journal : {"folder-journal", "folder-wal", "folder-shm", "pipe-journal"})
+        QTest::newRow(journal) << journal << "" << notAFile;
+    // Waited on for as long as an open waits, then left to that program,
+    // its live journal and all.
+    const QString locked = QStringLiteral("5 (database is locked)");
+    QTest::newRow("writing it, its journal beside it")
+        << "" << "BEGIN IMMEDIATE;UPDATE CONFZONAS SET ETIZON = 'otro'" << locked;
+    QTest::newRow("writing it alone") << "" << "BEGIN EXCLUSIVE" << locked;
+    QTest::newRow("reading it") << "" << "BEGIN;SELECT count(*) FROM CONFZONAS" << locked;
+    QTest::newRow("reading it in WAL mode")
+        << "" << "PRAGMA journal_mode = WAL;BEGIN;SELECT count(*) FROM CONFZONAS" << locked;
+}
+
+void TestDocuments::storeOntoADocumentInUseChangesNothing()
+{
+    QFETCH(QString, journal);
+    QFETCH(QString, statements);
+    QFETCH(QString, reason);
+    // A name the engine must be given with care.
+    const QString document = doc(QStringLiteral("Hotel #1 ¿50%?.vcs"));
+    QVERIFY(relabel(1));
+    QVERIFY(storeDocument(document));
+    QVERIFY(relabel(2));
+
+    const QString inTheWay = journal.isEmpty() ? QString() : document + QLatin1Char('-') + journal.section(QLatin1Char('-'), 1);
+    if (journal.startsWith(QLatin1String("pipe")))
+        QCOMPARE(::mkfifo(QFile::encodeName(inTheWay).constData(), 0600), 0);
+    else if (!inTheWay.isEmpty())
+        QVERIFY(QDir().mkdir(inTheWay));
+    QProcess holder;
+    const auto release = qScopeGuard([&holder] {
+        holder.closeWriteChannel();
+        if (!holder.waitForFinished(10000))
+            holder.kill();
+        holder.waitForFinished();
+    });
+    if (!statements.isEmpty()) {
+        holder.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        holder.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--hold"), document, statements});
+        QVERIFY2(holder.waitForStarted(), qPrintable(holder.errorString()));
+        while (!holder.canReadLine())
+            QVERIFY2(holder.waitForReadyRead(30000), "the other program never took the document");
+        QCOMPARE(holder.readLine().trimmed(), QByteArray("held"));
+    } else {
+        // The store is tried in a child first, so that a wait on the pipe
+        // fails this row alone, and soon.
+        QCOMPARE(runBounded(QStringLiteral("--store-once"), document, doc(QStringLiteral("child"))),
+                 QStringLiteral("0|") + reason);
+    }
+    const QStringList before = folderState(m_dir->path());
+    const QByteArray workingBefore = fileBytes(workingDatabasePath());
+
+    QString error;
+    StoreFailure failure;
+    QVERIFY(!storeDocument(document, &error, &failure));
+    QCOMPARE(error, reason);
+    QCOMPARE(failure.fault, StoreFault::Target);
+    QCOMPARE(failure.path, document);
+    // Neither the document nor what lies beside it (the other program's
+    // journal) changed, and nothing is left behind.
+    QCOMPARE(folderState(m_dir->path()), before);
+    QCOMPARE(fileBytes(workingDatabasePath()), workingBefore);
+    QCOMPARE(currentPointer(), Pointer::Default);
+
+    // Once the other program lets go, or the journal's place is free, the
+    // store goes ahead.
+    holder.closeWriteChannel();
+    QVERIFY(statements.isEmpty() || holder.waitForFinished(10000));
+    if (journal.startsWith(QLatin1String("pipe")))
+        QVERIFY(QFile::remove(inTheWay));
+    else if (!inTheWay.isEmpty())
+        QVERIFY(QDir().rmdir(inTheWay));
+    QVERIFY2(storeDocument(document, &error), qPrintable(error));
+    QCOMPARE(dumpDocument(document), dumpAllTables());
+}
+
 void TestDocuments::filesOfTheProgramAreNeverDocuments_data()
 {
     QTest::addColumn<QString>("kind");
@@ -847,6 +978,8 @@ int main(int argc, char **argv)
         return storeForever(args.at(2), args.at(3).toLongLong());
     if (args.size() == 3 && (args.at(1) == QLatin1String("--open-once") || args.at(1) == QLatin1String("--store-once")))
         return openOrStoreOnce(args.at(1), args.at(2));
+    if (args.size() == 4 && args.at(1) == QLatin1String("--hold"))
+        return holdDocument(args.at(2), args.at(3));
     TestDocuments test;
     return QTest::qExec(&test, argc, argv);
 }
