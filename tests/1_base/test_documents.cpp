@@ -677,7 +677,8 @@ void TestDocuments::storeOntoADocumentInUseChangesNothing_data()
     QTest::addColumn<QString>("reason");
     // The next open would refuse the document, and the engine would wait on
     // a pipe.
-    const QString notAFile = QStringLiteral("26 (A device, a pipe, a socket or a folder lies where its journal belongs)");
+    const QString notAFile =
+        QStringLiteral("26 (A device, a pipe, a socket or a folder lies where its journal belongs)");
     for (const char *journal : {"folder-journal", "folder-wal", "folder-shm", "pipe-journal"})
         QTest::newRow(journal) << journal << "" << notAFile;
     // Waited on for as long as an open waits, then left to that program,
@@ -702,7 +703,8 @@ void TestDocuments::storeOntoADocumentInUseChangesNothing()
     QVERIFY(storeDocument(document));
     QVERIFY(relabel(2));
 
-    const QString inTheWay = journal.isEmpty() ? QString() : document + QLatin1Char('-') + journal.section(QLatin1Char('-'), 1);
+    const QString inTheWay =
+        journal.isEmpty() ? QString() : document + QLatin1Char('-') + journal.section(QLatin1Char('-'), 1);
     if (journal.startsWith(QLatin1String("pipe")))
         QCOMPARE(::mkfifo(QFile::encodeName(inTheWay).constData(), 0600), 0);
     else if (!inTheWay.isEmpty())
