@@ -224,7 +224,7 @@ bool storeGeneralPart(const GeneralTexts &texts)
         // with the engine's reason.
         s.MensajeAux = Str(120);
         if (!isNoRowError(error))
-            s.MensajeAux += QStringLiteral("\n\n") + errorCodeOf(error) + QLatin1Char(' ') + error.text();
+            s.MensajeAux += QStringLiteral("\n\n") + databaseErrorText(error);
         MsgBox(s.MensajeAux, MsgOk);
         return false;
     }

@@ -142,7 +142,7 @@ bool ZoneRowsModel::store(const QList<ZoneRow> &labels)
     if (!stored) {
         if (!error.isValid())
             error = transaction.error();
-        s.MensajeAux = Str(120) + QStringLiteral("\n\n") + errorCodeOf(error) + QLatin1Char(' ') + error.text();
+        s.MensajeAux = Str(120) + QStringLiteral("\n\n") + databaseErrorText(error);
         MsgBox(s.MensajeAux, MsgOk);
         return false;
     }
