@@ -6,6 +6,7 @@
 #include "EditorHost.h"
 #include "FrmCommSys.h"
 #include "FrmLoad.h"
+#include "GeneralFields.h"
 #include "MdiHost.h"
 #include "OneInstance.h"
 #include "Schema.h"
@@ -34,22 +35,15 @@ namespace orb {
 
 namespace {
 
-// Refuses any change (typed, pasted or dropped) that leaves a box with a
-// text it may not hold.
-class BoxValidator : public QValidator {
+// Refuses any change (typed, pasted or dropped) that leaves a list or delay
+// box with a text it may not hold.
+class NumberBoxValidator : public QValidator {
 public:
-    BoxValidator(bool label, QObject *parent)
-        : QValidator(parent)
-        , m_label(label)
-    {
-    }
+    using QValidator::QValidator;
     State validate(QString &input, int &) const override
     {
-        return (m_label ? labelTextAcceptable(input) : numberTextAcceptable(input)) ? Acceptable : Invalid;
+        return numberTextAcceptable(input) ? Acceptable : Invalid;
     }
-
-private:
-    bool m_label;
 };
 
 // A caption as assistive technology reads it: without its colon.
@@ -260,7 +254,11 @@ void FrmRel::build()
     m_boxes[RetSeg] = m_txtRetSeg;
     for (int b = 0; b < kBoxes; ++b) {
         QLineEdit *box = m_boxes[b];
-        box->setValidator(new BoxValidator(b == Eti, box));
+        // The label takes a paste as typing would take it.
+        if (b == Eti)
+            box->setValidator(new TypedTextValidator(FieldLabel, box));
+        else
+            box->setValidator(new NumberBoxValidator(box));
         box->installEventFilter(this);
         // The keys every editing window's boxes share, with this box's filter.
         EditKeys::install(box, this, [this, b, box](QChar c) {
