@@ -768,8 +768,9 @@ void FrmRel::CmdRecConfRel_Click()
     if (m_busy || m_position < 0 || !storeShown())
         return;
     readRelay(*this);
-    // A label that arrived without its record is stored as well.
-    storeRow(Tell::Always);
+    // A label that arrived without its record is stored as well (a record
+    // that arrived has been stored, or its failure told, already).
+    storeRow(Tell::Once);
 }
 
 void FrmRel::labelReceived(const QString &label)
