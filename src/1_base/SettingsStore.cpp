@@ -154,8 +154,9 @@ bool writeSettingsFile(const QString &path, const SettingsValues &values, int *f
     for (const auto &[key, value] : values)
         expected.insert(key, value);
 
-    // Written under one temporary name, then read back under another that
-    // no store has seen, and only then renamed over the file in place.
+    // Written under one temporary name (made with the permissions of the
+    // file in place, which Qt's write keeps), then read back under another
+    // that no store has seen, and only then renamed over the file in place.
     QString written = createTemp(folder, info.fileName(), real);
     if (written.isEmpty()) {
         *fault = errno;

@@ -203,6 +203,8 @@ private slots:
     void ownFilesInTheWayAreNeverWaitedOn();
     void unreadMarksKeepTheWorkingDatabase_data();
     void unreadMarksKeepTheWorkingDatabase();
+    void leftoversOfAWriteOfTheMarksGoAtTheStart_data();
+    void leftoversOfAWriteOfTheMarksGoAtTheStart();
 
 private:
     std::unique_ptr<ScriptedBoxes> m_boxes;
@@ -788,6 +790,38 @@ void TestRecovery::unreadMarksKeepTheWorkingDatabase()
     QCOMPARE(appState().NomCon, QStringLiteral("Otra"));
     QVERIFY(commands.Exit());
     QVERIFY(!QFile::exists(workingDatabasePath()));
+}
+
+void TestRecovery::leftoversOfAWriteOfTheMarksGoAtTheStart_data()
+{
+    QTest::addColumn<bool>("data");     // in the data folder, else the settings folder
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("goes");
+    // What a write of the settings file or of the marks beside the working
+    // database cut short leaves: its new file, and the lock and the file
+    // that Qt's own write of it keeps beside it.
+    QTest::newRow("settings: new file") << false << ".ORBITarsis.conf.a1b2c3d4.orbtmp" << true;
+    QTest::newRow("settings: its lock") << false << ".ORBITarsis.conf.a1b2c3d4.orbtmp.lock" << true;
+    QTest::newRow("settings: Qt's copy") << false << ".ORBITarsis.conf.a1b2c3d4.orbtmp.Xy12Zq" << true;
+    QTest::newRow("marks: new file") << true << ".ORBITarsis.marks.0k9j8h7g.orbtmp" << true;
+    QTest::newRow("marks: its lock") << true << ".ORBITarsis.marks.0k9j8h7g.orbtmp.lock" << true;
+    // Files of the user's that only look alike stay.
+    QTest::newRow("settings: a copy of the user's") << false << "ORBITarsis.conf.bak" << false;
+    QTest::newRow("settings: not the program's name") << false << ".ORBITarsis.conf.A1B2C3D4.orbtmp" << false;
+    QTest::newRow("marks: another file's") << true << ".Other.marks.0k9j8h7g.orbtmp" << false;
+}
+
+void TestRecovery::leftoversOfAWriteOfTheMarksGoAtTheStart()
+{
+    QFETCH(bool, data);
+    QFETCH(QString, name);
+    QFETCH(bool, goes);
+    const QString path =
+        QDir(data ? dataFolder() : QFileInfo(settingsFilePath()).absolutePath()).filePath(name);
+    QVERIFY(writeFile(path, "left"));
+    const auto removeIt = qScopeGuard([&path] { QFile::remove(path); });
+    QCOMPARE(restoreUnsaved(), RestoreOutcome::NothingToRestore);
+    QCOMPARE(QFile::exists(path), !goes);
 }
 
 int main(int argc, char **argv)
