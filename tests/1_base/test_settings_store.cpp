@@ -194,20 +194,25 @@ void TestSettingsStore::quickWritesOfTheSameSizeAreReadBack()
 
 void TestSettingsStore::settingsFileInTheWayIsLeftAlone_data()
 {
-    QTest::addColumn<QString>("kind"); // what lies where the settings file belongs
-    QTest::addColumn<bool>("stored");  // the marks go into it
-    QTest::newRow("pipe") << "pipe" << false;
-    QTest::newRow("folder") << "folder" << false;
-    QTest::newRow("link to nothing") << "dangling" << false;
-    QTest::newRow("loop of links") << "loop" << false;
-    QTest::newRow("link to a file") << "link" << true;
+    QTest::addColumn<QString>("kind");    // what lies where the settings file belongs
+    QTest::addColumn<bool>("stored");     // the marks go into it
+    QTest::addColumn<bool>("besideToo");  // a folder lies where the marks beside the working database belong
+    QTest::newRow("pipe") << "pipe" << false << false;
+    QTest::newRow("folder") << "folder" << false << false;
+    QTest::newRow("link to nothing") << "dangling" << false << false;
+    QTest::newRow("loop of links") << "loop" << false << false;
+    QTest::newRow("link to a file") << "link" << true << false;
+    QTest::newRow("pipe, and a folder beside the working database") << "pipe" << false << true;
 }
 
 void TestSettingsStore::settingsFileInTheWayIsLeftAlone()
 {
     QFETCH(QString, kind);
     QFETCH(bool, stored);
+    QFETCH(bool, besideToo);
     const QString path = settingsFilePath();
+    if (besideToo)
+        QVERIFY(QDir().mkpath(marksBesideDatabasePath()));
     const QString real = m_dir->filePath(QStringLiteral("real.conf"));
     if (kind == QLatin1String("pipe")) {
         QVERIFY(::mkfifo(native(path).constData(), 0600) == 0);
@@ -231,6 +236,16 @@ void TestSettingsStore::settingsFileInTheWayIsLeftAlone()
     struct stat after {};
     QVERIFY(::lstat(native(path).constData(), &after) == 0);
     QCOMPARE(after.st_mode & S_IFMT, before.st_mode & S_IFMT);
+    if (besideToo) {
+        // Neither file takes them, and the message says so of both, rather
+        // than that they are kept.
+        QCOMPARE(m_boxes->shown.size(), 1);
+        QCOMPARE(m_boxes->shown.first().prompt,
+                 Str(9043).arg(path, ownFileFaultText(kNotAFile), marksBesideDatabasePath(),
+                               ownFileFaultText(EISDIR)));
+        QVERIFY(!readWorkingMarks(nullptr));
+        return;
+    }
     QCOMPARE(readWorkingMarks().file, QStringLiteral("/plans/Hotel.vcs"));
     if (stored) {
         // Through the link into the real file, which keeps its settings.
