@@ -123,6 +123,9 @@ QString ownFileFaultText(int fault) { return fault == kNotAFile ? Str(9040) : er
 
 std::unique_ptr<QSettings> readSettingsFile(const QString &path, int *fault)
 {
+    // Qt opens the file itself, after the check: only a file swapped in
+    // between could still be waited on, and nothing but this one copy of
+    // the program (and its user) writes the program's folders.
     *fault = ownFileFault(path);
     if (*fault)
         return nullptr;
