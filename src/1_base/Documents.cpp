@@ -209,13 +209,17 @@ bool endsAsTemp(const QString &fileName)
     return true;
 }
 
-// A temporary file of the target, or the journal of one.
+// A temporary file of the target, or the journal of one, or what the
+// settings store's writer leaves beside one of its own ("<temp>.lock" and
+// "<temp>.<letters>").
 bool isTempOf(const QString &fileName, const QString &targetFileName)
 {
-    const QString name = withoutJournalSuffix(fileName);
+    QString name = withoutJournalSuffix(fileName);
     const QString prefix = tempPrefix(targetFileName);
-    return name.startsWith(prefix) && name.size() == prefix.size() + kRandomChars + kTempSuffix.size()
-           && endsAsTemp(name);
+    const qsizetype tempSize = prefix.size() + kRandomChars + kTempSuffix.size();
+    if (name.size() > tempSize && name.at(tempSize) == QLatin1Char('.'))
+        name.truncate(tempSize);
+    return name.startsWith(prefix) && name.size() == tempSize && endsAsTemp(name);
 }
 
 // A temporary file of any store or open, or the journal of one.
@@ -226,7 +230,8 @@ bool isTempName(const QString &fileName)
            && endsAsTemp(name);
 }
 
-// Removes what an interrupted store or open left beside the target.
+} // namespace
+
 void removeStaleTemps(const QString &folder, const QString &targetFileName)
 {
     const QDir dir(folder);
@@ -238,10 +243,6 @@ void removeStaleTemps(const QString &folder, const QString &targetFileName)
     }
 }
 
-// Creates a new, empty temporary file beside the target, never reusing an
-// existing name. Its permissions are those of the file it replaces, or the
-// usual ones for a new file. Returns the path, or an empty string with
-// errno set.
 QString createTemp(const QString &folder, const QString &targetFileName, const QString &replacedPath)
 {
     struct stat replaced {};
@@ -267,6 +268,8 @@ QString createTemp(const QString &folder, const QString &targetFileName, const Q
     errno = EEXIST;
     return {};
 }
+
+namespace {
 
 bool sameFile(const QString &a, const QString &b)
 {
@@ -297,7 +300,7 @@ QString resolvedTarget(const QString &documentPath)
 }
 
 // The folder of the settings file.
-QString settingsFolder() { return QFileInfo(openSettingsStore()->fileName()).absolutePath(); }
+QString settingsFolder() { return QFileInfo(settingsFilePath()).absolutePath(); }
 
 // A file the program keeps for itself, never a document: anything in its
 // data folder (the working database, the previous one, their journals and

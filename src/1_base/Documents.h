@@ -108,6 +108,16 @@ struct StoreFailure {
 bool storeDocument(const QString &documentPath, QString *error = nullptr, StoreFailure *failure = nullptr,
                    const StoreStepHook &simulateFailure = {});
 
+// Creates a new, empty temporary file beside the target (named as above),
+// never reusing an existing name. Its permissions are those of the file it
+// replaces (replacedPath), or the usual ones for a new file. Returns the
+// path, or an empty string with errno set.
+QString createTemp(const QString &folder, const QString &targetFileName, const QString &replacedPath);
+// Removes the temporary files of the target in folder that an end of the
+// program left, with their journals and what the settings store's writer
+// leaves beside them.
+void removeStaleTemps(const QString &folder, const QString &targetFileName);
+
 // Removes the temporary files an open or a store cut short by the end of
 // the program left: those beside the working database, and those beside the
 // document at documentPath (the real one, behind links) when one is given.

@@ -470,6 +470,7 @@ void FrmMain::Check_Unsaved()
     case RestoreOutcome::OpenFailed:
     case RestoreOutcome::NoRow:
         // Reported; the marks stay, so the question comes at the next start.
+    case RestoreOutcome::MarksUnreadable:
     case RestoreOutcome::NothingToRestore:
     case RestoreOutcome::Declined:
         break;
