@@ -39,6 +39,10 @@ struct AppState {
     QString MensajeAux;
     QString TituloMsg;
     bool MarksNotStoredShown = false;   // told that the settings cannot hold the marks
+    // The marks could not be read at start-up while a working database was
+    // there: it may hold the configuration of an unclean end, so it is not
+    // replaced or deleted unasked.
+    bool UnreadMarksKeepDatabase = false;
 
     // Loaded flags of the windows other code tests.
     bool FrmConfCargado = false;

@@ -2,6 +2,7 @@
 
 #include "ModBas.h"
 #include "Schema.h"
+#include "Strings.h"
 
 #include <QSqlQuery>
 #include <QStringList>
@@ -121,6 +122,28 @@ QString errorCodeOf(const QSqlError &error)
 {
     const QString native = error.nativeErrorCode();
     return native.isEmpty() ? QString::number(int(error.type())) : native;
+}
+
+QString databaseErrorText(const QSqlError &error)
+{
+    // SQLite's primary result codes, whatever extended code came with them.
+    enum { Busy = 5, Locked = 6, ReadOnly = 8, IoError = 10, Full = 13 };
+    bool numbered = false;
+    const int native = error.nativeErrorCode().toInt(&numbered);
+    QString cause;
+    switch (numbered ? native & 0xFF : -1) {
+    case Full: cause = Str(9030); break;
+    case ReadOnly: cause = Str(9031); break;
+    case IoError: cause = Str(9032); break;
+    case Busy:
+    case Locked: cause = Str(9033); break;
+    default:
+        cause = error.databaseText().trimmed();
+        if (cause.isEmpty())
+            cause = error.driverText().trimmed();
+        break;
+    }
+    return errorCodeOf(error) + QLatin1Char(' ') + cause;
 }
 
 namespace {

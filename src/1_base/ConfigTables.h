@@ -31,6 +31,15 @@ struct TableDef;
 // when there is one, else the kind of error as a number.
 QString errorCodeOf(const QSqlError &error);
 
+// What a message shows of an engine error: its code (as errorCodeOf) and
+// the engine's cause for the statement that failed. The causes a user can
+// do something about (a full disk, a database that may not be written, a
+// disk that cannot be read or written, a database another program holds)
+// are given in the language in force; any other as the engine words it.
+// Qt's words for the step that failed ("Unable to fetch row") are no cause
+// and are shown only when the engine gave none.
+QString databaseErrorText(const QSqlError &error);
+
 // The error of a write that found no row to change.
 QSqlError noRowError(const char *table);
 bool isNoRowError(const QSqlError &error);

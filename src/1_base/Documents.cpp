@@ -19,6 +19,7 @@
 #include <QUrl>
 
 #include <cerrno>
+#include <optional>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -37,6 +38,12 @@ constexpr int kSqliteReadOnly = 8;
 constexpr int kSqliteIoErr = 10;
 constexpr int kSqliteCorrupt = 11;
 constexpr int kSqliteFull = 13;
+constexpr int kSqliteBusy = 5;
+constexpr int kSqliteLocked = 6;
+
+// How long a store waits for another program to let go of the document it
+// replaces: as long as an open waits to read one.
+constexpr int kBusyTimeoutMs = 5000;
 
 int primaryCode(const QSqlError &error) { return error.nativeErrorCode().toInt() & 0xff; }
 
@@ -128,6 +135,45 @@ private:
     QString m_name;
 };
 
+// The document a store replaces, held by the engine's own exclusive lock
+// from before its copy is made until the copy has taken its place: no other
+// program reads or writes it then, and none has a live journal beside it.
+// A program that holds it (reading, or writing with its journal beside it)
+// is waited on as an open waits, and then the store gives way. A file the
+// engine does not take for a database (text, say) is no program's database,
+// and a file it can only read cannot be written through by another program
+// of this user either: neither is locked, and the store goes on.
+class DocumentLock {
+public:
+    explicit DocumentLock(const QString &target)
+        : m_connection(QUrl::fromLocalFile(target).toString(QUrl::FullyEncoded) + QStringLiteral("?mode=rw"),
+                       QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=%1").arg(kBusyTimeoutMs))
+    {
+    }
+
+    // False, with error filled, when another program holds the document.
+    // In WAL mode only a connection that locks the file itself (exclusive
+    // locking mode) keeps readers out, so that mode is asked for first.
+    bool take(QString *error)
+    {
+        QSqlDatabase db = m_connection.db();
+        if (!db.open())
+            return true; // gone, or not ours to open: the rename decides
+        QSqlQuery lock(db);
+        if (lock.exec(QStringLiteral("PRAGMA locking_mode = EXCLUSIVE"))
+            && lock.exec(QStringLiteral("BEGIN EXCLUSIVE")))
+            return true;
+        const int code = primaryCode(lock.lastError());
+        if (code != kSqliteBusy && code != kSqliteLocked)
+            return true;
+        *error = numberedError(lock.lastError(), kSqliteBusy);
+        return false;
+    }
+
+private:
+    PrivateConnection m_connection;
+};
+
 // Prefix of the temporary files of one target: "." + the start of its name + ".".
 QString tempPrefix(const QString &targetFileName)
 {
@@ -163,13 +209,17 @@ bool endsAsTemp(const QString &fileName)
     return true;
 }
 
-// A temporary file of the target, or the journal of one.
+// A temporary file of the target, or the journal of one, or what the
+// settings store's writer leaves beside one of its own ("<temp>.lock" and
+// "<temp>.<letters>").
 bool isTempOf(const QString &fileName, const QString &targetFileName)
 {
-    const QString name = withoutJournalSuffix(fileName);
+    QString name = withoutJournalSuffix(fileName);
     const QString prefix = tempPrefix(targetFileName);
-    return name.startsWith(prefix) && name.size() == prefix.size() + kRandomChars + kTempSuffix.size()
-           && endsAsTemp(name);
+    const qsizetype tempSize = prefix.size() + kRandomChars + kTempSuffix.size();
+    if (name.size() > tempSize && name.at(tempSize) == QLatin1Char('.'))
+        name.truncate(tempSize);
+    return name.startsWith(prefix) && name.size() == tempSize && endsAsTemp(name);
 }
 
 // A temporary file of any store or open, or the journal of one.
@@ -180,7 +230,8 @@ bool isTempName(const QString &fileName)
            && endsAsTemp(name);
 }
 
-// Removes what an interrupted store or open left beside the target.
+} // namespace
+
 void removeStaleTemps(const QString &folder, const QString &targetFileName)
 {
     const QDir dir(folder);
@@ -192,10 +243,6 @@ void removeStaleTemps(const QString &folder, const QString &targetFileName)
     }
 }
 
-// Creates a new, empty temporary file beside the target, never reusing an
-// existing name. Its permissions are those of the file it replaces, or the
-// usual ones for a new file. Returns the path, or an empty string with
-// errno set.
 QString createTemp(const QString &folder, const QString &targetFileName, const QString &replacedPath)
 {
     struct stat replaced {};
@@ -221,6 +268,8 @@ QString createTemp(const QString &folder, const QString &targetFileName, const Q
     errno = EEXIST;
     return {};
 }
+
+namespace {
 
 bool sameFile(const QString &a, const QString &b)
 {
@@ -251,7 +300,7 @@ QString resolvedTarget(const QString &documentPath)
 }
 
 // The folder of the settings file.
-QString settingsFolder() { return QFileInfo(openSettingsStore()->fileName()).absolutePath(); }
+QString settingsFolder() { return QFileInfo(settingsFilePath()).absolutePath(); }
 
 // A file the program keeps for itself, never a document: anything in its
 // data folder (the working database, the previous one, their journals and
@@ -432,6 +481,10 @@ bool storeDocument(const QString &documentPath, QString *error, StoreFailure *fa
         return fail(StoreStep::CreateTemp, StoreFault::Target, numberedError(kSqliteNotADb, Str(9020)));
     if (programFile(documentPath))
         return fail(StoreStep::CreateTemp, StoreFault::Target, programFileError());
+    // Nor is a document whose journal is no file: the next open would refuse
+    // it, and the engine would wait on a pipe there.
+    if (!journalsAreFiles(target))
+        return fail(StoreStep::CreateTemp, StoreFault::Target, numberedError(kSqliteNotADb, Str(9021)));
 
     PrivateConnection source(working);
     QSqlDatabase db = source.db();
@@ -444,6 +497,14 @@ bool storeDocument(const QString &documentPath, QString *error, StoreFailure *fa
         return fail(StoreStep::Check, StoreFault::Check, errnoError(EIO));
     if (!soundDatabase(db, false, &broken) || !checkConfiguration(db, &broken))
         return fail(StoreStep::Check, StoreFault::Check, broken);
+
+    // The old document stays untouched while another program holds it.
+    std::optional<DocumentLock> lock;
+    if (QFileInfo(target).isFile()) {
+        QString locked;
+        if (!lock.emplace(target).take(&locked))
+            return fail(StoreStep::CreateTemp, StoreFault::Target, locked);
+    }
 
     removeStaleTemps(folder, targetName);
     if (simulated(StoreStep::CreateTemp))

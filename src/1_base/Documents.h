@@ -8,7 +8,11 @@
 // old document's journals are removed (applied to the new document they
 // would turn it back into the old one) and the copy is renamed over the
 // document in one step, then the folder is flushed. After a crash at any
-// moment the document is either the old one or the new one, whole.
+// moment the document is either the old one or the new one, whole. From
+// before the copy is made until it is in place the old document is held
+// with the engine's exclusive lock; while another program reads or writes
+// it, the store waits as long as an open would (5 s) and then gives up,
+// leaving the document and that program's journal alone.
 //
 // Opening reads the document through the engine, read-only (so a document
 // in WAL mode comes with the changes still in its -wal file), checks it,
@@ -96,11 +100,23 @@ struct StoreFailure {
 // what it is reported against. A failed compaction is the document's when
 // its folder or disk refused the copy (no space, no permission, cannot
 // open), the working database's otherwise.
-// A store onto a file of the program's own (see above), or onto a device,
-// pipe or socket, is refused, and so is a store of a working database with
-// anything but files where its journals belong.
+// A store onto a file of the program's own (see above), onto a device,
+// pipe or socket, or onto a document with anything but files where its
+// journals belong, is refused, and so is a store of a working database with
+// such journals. A store onto a document another program holds fails with
+// the engine's "database is locked" once the wait is over.
 bool storeDocument(const QString &documentPath, QString *error = nullptr, StoreFailure *failure = nullptr,
                    const StoreStepHook &simulateFailure = {});
+
+// Creates a new, empty temporary file beside the target (named as above),
+// never reusing an existing name. Its permissions are those of the file it
+// replaces (replacedPath), or the usual ones for a new file. Returns the
+// path, or an empty string with errno set.
+QString createTemp(const QString &folder, const QString &targetFileName, const QString &replacedPath);
+// Removes the temporary files of the target in folder that an end of the
+// program left, with their journals and what the settings store's writer
+// leaves beside them.
+void removeStaleTemps(const QString &folder, const QString &targetFileName);
 
 // Removes the temporary files an open or a store cut short by the end of
 // the program left: those beside the working database, and those beside the

@@ -14,45 +14,38 @@
 #include <fcntl.h>
 #include <memory>
 #include <optional>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace orb {
 
 namespace {
 
-const QString kGroup = QStringLiteral("Properties");
-const QString kFileKey = QStringLiteral("WorkingFile");
-const QString kNameKey = QStringLiteral("WorkingName");
+const QString kFileKey = QStringLiteral("Properties/WorkingFile");
+const QString kNameKey = QStringLiteral("Properties/WorkingName");
 
-WorkingMarks readMarks(QSettings &store)
+WorkingMarks readMarks(const QSettings &store)
 {
-    store.beginGroup(kGroup);
     WorkingMarks marks;
     marks.file = store.value(kFileKey, QString()).toString();
     marks.name = store.value(kNameKey, QString()).toString();
-    store.endGroup();
     return marks;
 }
 
-// Writes both marks ("WorkingFile" first) through at once: they must survive
-// an end that never reaches the store's own flush. False when the store
-// could not take them.
-bool writeMarks(QSettings &store, const QString &file, const QString &name)
+// Writes both marks through at once into the settings file at path: they
+// must survive an end that never reaches a later flush. False, with *fault
+// set, when the file could not take them whole.
+bool writeMarks(const QString &path, const QString &file, const QString &name, int *fault)
 {
-    announceFileStep("write", store.fileName());
-    store.beginGroup(kGroup);
-    store.setValue(kFileKey, file);
-    store.setValue(kNameKey, name);
-    store.endGroup();
-    store.sync();
-    return store.status() == QSettings::NoError;
+    announceFileStep("write", path);
+    return writeSettingsFile(path, {{kFileKey, file}, {kNameKey, name}}, fault);
 }
 
-// The program's own copy of the marks beside the working database, for when
-// the settings store cannot be written.
-std::unique_ptr<QSettings> openMarksBesideDatabase()
+// Something of any kind lies at path (a link to nothing as well).
+bool entryExists(const QString &path)
 {
-    return std::make_unique<QSettings>(marksBesideDatabasePath(), QSettings::IniFormat);
+    struct stat entry {};
+    return ::lstat(QFile::encodeName(path).constData(), &entry) == 0 || errno != ENOENT;
 }
 
 // The note of the marks that name the previous working database. It lives
@@ -72,7 +65,9 @@ bool writePreviousMarks(const WorkingMarks &marks)
     const QByteArray native = QFile::encodeName(path);
     announceFileStep("write", path);
     int code = 0;
-    const int fd = ::open(native.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    // Never through a link, and never waiting on a pipe put in its place.
+    const int fd =
+        ::open(native.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0666);
     if (fd < 0)
         return false;
     for (qsizetype done = 0; done < bytes.size() && !code;) {
@@ -93,12 +88,21 @@ bool writePreviousMarks(const WorkingMarks &marks)
     return false;
 }
 
-// The note read back; nullopt when there is none or it cannot be read.
+// The note read back; nullopt when there is none or it cannot be read. Only
+// a file is read: a pipe, a device or a folder in its place is not waited
+// on, and tells nothing.
 std::optional<WorkingMarks> readPreviousMarks()
 {
-    QFile file(previousMarksPath());
-    if (!file.open(QIODevice::ReadOnly))
+    const int fd = ::open(QFile::encodeName(previousMarksPath()).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
         return std::nullopt;
+    struct stat opened {};
+    QFile file;
+    if (::fstat(fd, &opened) != 0 || !S_ISREG(opened.st_mode)
+        || !file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return std::nullopt;
+    }
     QDataStream in(&file);
     WorkingMarks marks;
     in >> marks.file >> marks.name;
@@ -109,19 +113,29 @@ std::optional<WorkingMarks> readPreviousMarks()
 
 } // namespace
 
-WorkingMarks readWorkingMarks()
+std::optional<WorkingMarks> readWorkingMarks(MarksFault *fault)
 {
     // The copy beside the working database, while there is one, is newer
-    // than what the settings store could keep.
-    if (QFile::exists(marksBesideDatabasePath()))
-        return readMarks(*openMarksBesideDatabase());
-    return readMarks(*openSettingsStore());
+    // than what the settings file could keep; whatever lies in its place
+    // may be that copy, so it is never passed over.
+    const QString beside = marksBesideDatabasePath();
+    const QString path = entryExists(beside) ? beside : settingsFilePath();
+    int code = 0;
+    const auto store = readSettingsFile(path, &code);
+    if (store)
+        return readMarks(*store);
+    if (fault)
+        *fault = MarksFault{path, code};
+    return std::nullopt;
 }
+
+WorkingMarks readWorkingMarks() { return readWorkingMarks(nullptr).value_or(WorkingMarks{}); }
 
 void writeWorkingMarks(const QString &file, const QString &name)
 {
-    const auto settings = openSettingsStore();
-    if (writeMarks(*settings, file, name)) {
+    const QString settings = settingsFilePath();
+    int settingsFault = 0;
+    if (writeMarks(settings, file, name, &settingsFault)) {
         QFile::remove(marksBesideDatabasePath());
         return;
     }
@@ -129,12 +143,19 @@ void writeWorkingMarks(const QString &file, const QString &name)
     // configuration in the working database would be lost to the next New
     // or Open: they go beside the working database instead. Told once a run,
     // when a configuration is open.
-    writeMarks(*openMarksBesideDatabase(), file, name);
+    const QString beside = marksBesideDatabasePath();
+    int besideFault = 0;
+    const bool kept = writeMarks(beside, file, name, &besideFault);
     AppState &s = appState();
     if (file.isEmpty() || s.MarksNotStoredShown)
         return;
     s.MarksNotStoredShown = true;
-    MsgBox(Str(9101) + QDir::toNativeSeparators(settings->fileName()) + Str(9102), MsgExclamation, Str(109));
+    if (kept)
+        MsgBox(Str(9101) + QDir::toNativeSeparators(settings) + Str(9102), MsgExclamation, Str(109));
+    else
+        MsgBox(Str(9043).arg(QDir::toNativeSeparators(settings), ownFileFaultText(settingsFault),
+                             QDir::toNativeSeparators(beside), ownFileFaultText(besideFault)),
+               MsgExclamation, Str(109));
 }
 
 void clearWorkingMarks() { writeWorkingMarks(QString(), QString()); }
@@ -225,6 +246,7 @@ void endOpenConfiguration()
     AppState &s = appState();
     s.ConfCargada = false;
     s.ConfModif = false;
+    s.UnreadMarksKeepDatabase = false;
     s.WorkingFile.clear();
     s.WorkingName.clear();
     clearWorkingMarks();

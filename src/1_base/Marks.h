@@ -8,6 +8,7 @@
 // orderly end of the open configuration.
 
 #include <QString>
+#include <optional>
 
 namespace orb {
 
@@ -16,12 +17,24 @@ struct WorkingMarks {
     QString name;   // "WorkingName": its title
 };
 
-// Reads the marks; a missing value reads as empty text.
+// The file the marks could not be read from, and why (ownFileFault).
+struct MarksFault {
+    QString path;
+    int fault = 0;
+};
+
+// Reads the marks; a missing value reads as empty text. nullopt, with
+// *fault filled, when the file that keeps them cannot be read: a folder, a
+// pipe, a link to nothing or a loop of links where it belongs (never waited
+// on). Then nothing tells whether the last run ended properly.
+std::optional<WorkingMarks> readWorkingMarks(MarksFault *fault);
+// The same, with marks that cannot be read taken as empty.
 WorkingMarks readWorkingMarks();
-// Writes both marks ("WorkingFile" first). When the settings store cannot be
-// written they are kept in marksBesideDatabasePath() instead, which
-// readWorkingMarks() then reads, and the user is told once a run (when the
-// marks name a configuration) which settings file could not be written.
+// Writes both marks, each write checked (SettingsStore.h). When the
+// settings file cannot take them they are kept in marksBesideDatabasePath()
+// instead, which readWorkingMarks() then reads, and the user is told once a
+// run (when the marks name a configuration) which settings file could not
+// be written, or that neither file could.
 void writeWorkingMarks(const QString &file, const QString &name);
 // Empties both marks.
 void clearWorkingMarks();

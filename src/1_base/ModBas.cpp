@@ -21,6 +21,7 @@
 #include <fcntl.h>
 #include <limits>
 #include <optional>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace orb {
@@ -105,8 +106,24 @@ QString dataFolder()
 {
     const QString folder =
         QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QStringLiteral("/ORBITarsis");
-    QDir().mkpath(folder);
+    makeFolder(folder);
     return folder;
+}
+
+int makeFolder(const QString &path)
+{
+    const QString folder = QDir::cleanPath(QFileInfo(path).absoluteFilePath());
+    struct stat entry {};
+    if (::stat(QFile::encodeName(folder).constData(), &entry) == 0)
+        return S_ISDIR(entry.st_mode) ? 0 : ENOTDIR;
+    const QString parent = QFileInfo(folder).path();
+    if (parent != folder) {
+        if (const int code = makeFolder(parent))
+            return code;
+    }
+    if (::mkdir(QFile::encodeName(folder).constData(), 0777) != 0 && errno != EEXIST)
+        return errno;
+    return 0;
 }
 
 QString workingDatabasePath() { return dataFolder() + QStringLiteral("/Vuvurov") + QStringLiteral(".mdb"); }

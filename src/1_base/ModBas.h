@@ -21,6 +21,10 @@ inline constexpr const char *kWorkingConnection = "BaseDatos";
 // The folder of the working database ($XDG_DATA_HOME/ORBITarsis), created
 // when missing, and the database's full path inside it.
 QString dataFolder();
+// Makes the folder at path with every missing folder above it. Returns 0
+// when it is there, or the error number of the step that failed (EACCES
+// when a parent may not be written, EROFS, ENOSPC, ENOTDIR...).
+int makeFolder(const QString &path);
 QString workingDatabasePath();
 
 // The connection of the working database (open or not).

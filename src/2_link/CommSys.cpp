@@ -181,7 +181,7 @@ bool storeCommSys(const CommSysChoice &choice, QString *errorText)
                            {"FLU", choice.flowSel},
                            {"ECO", s.ComEco ? -1 : 0}},
                           &error))
-        return fail(isNoRowError(error) ? Str(120) : error.text());
+        return fail(isNoRowError(error) ? Str(120) : databaseErrorText(error));
     return true;
 }
 

@@ -76,9 +76,9 @@ QString serialSettingsText(const SerialSettings &s)
 
 QString deviceForPort(int n)
 {
-    const auto settings = openSettingsStore();
-    const QString key = QStringLiteral("Ports/Com%1").arg(n);
-    const QString device = settings->value(key).toString().trimmed();
+    // A settings file that cannot be read (start-up has said so) names no
+    // device: the usual one is taken.
+    const QString device = settingsValue(QStringLiteral("Ports/Com%1").arg(n)).toString().trimmed();
     if (!device.isEmpty())
         return device;
     return QStringLiteral("/dev/ttyS%1").arg(n - 1);

@@ -182,7 +182,7 @@ bool storeReceived(const Received &r, QString *error)
     if (!stored) {
         if (!failure.isValid())
             failure = transaction.error();
-        *error = failure.nativeErrorCode() + QLatin1Char(' ') + failure.text();
+        *error = databaseErrorText(failure);
     }
     return stored;
 }

@@ -1,6 +1,7 @@
 #include "EditKeys.h"
 
 #include "DelKey.h"
+#include "GeneralFields.h"
 #include "MdiHost.h"
 
 #include <QApplication>
@@ -71,6 +72,27 @@ bool EditKeys::eventFilter(QObject *watched, QEvent *event)
         break;
     }
     return false;
+}
+
+TypedTextValidator::TypedTextValidator(int field, QLineEdit *box)
+    : QValidator(box)
+    , m_field(field)
+    , m_before(box->text())
+{
+    connect(box, &QLineEdit::textChanged, this, [this](const QString &text) { m_before = text; });
+}
+
+QValidator::State TypedTextValidator::validate(QString &input, int &pos) const
+{
+    if (generalTextAcceptable(m_field, input))
+        return Acceptable;
+    int caret = pos;
+    const std::optional<QString> typed = editAsTyped(m_field, m_before, input, &caret);
+    if (!typed)
+        return Invalid;
+    input = *typed;
+    pos = caret;
+    return Acceptable;
 }
 
 } // namespace orb

@@ -7,6 +7,7 @@
 // a menu or the window's own frame is no leaving.
 
 #include <QObject>
+#include <QValidator>
 #include <functional>
 
 class QChar;
@@ -35,6 +36,20 @@ private:
     QWidget *m_window;
     KeyFilter m_filter;
     LeaveCheck m_leave;
+};
+
+// The rule of a name or label box (field FieldName or FieldLabel) for
+// every change of its text, typed, pasted or dropped: what is put in is
+// taken as typing it would be taken (editAsTyped), so a paste keeps what
+// typing the same text keeps.
+class TypedTextValidator : public QValidator {
+public:
+    TypedTextValidator(int field, QLineEdit *box);
+    State validate(QString &input, int &pos) const override;
+
+private:
+    int m_field;
+    QString m_before;   // the box's text before the change being judged
 };
 
 } // namespace orb

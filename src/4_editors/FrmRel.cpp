@@ -6,6 +6,7 @@
 #include "EditorHost.h"
 #include "FrmCommSys.h"
 #include "FrmLoad.h"
+#include "GeneralFields.h"
 #include "MdiHost.h"
 #include "OneInstance.h"
 #include "Schema.h"
@@ -34,22 +35,15 @@ namespace orb {
 
 namespace {
 
-// Refuses any change (typed, pasted or dropped) that leaves a box with a
-// text it may not hold.
-class BoxValidator : public QValidator {
+// Refuses any change (typed, pasted or dropped) that leaves a list or delay
+// box with a text it may not hold.
+class NumberBoxValidator : public QValidator {
 public:
-    BoxValidator(bool label, QObject *parent)
-        : QValidator(parent)
-        , m_label(label)
-    {
-    }
+    using QValidator::QValidator;
     State validate(QString &input, int &) const override
     {
-        return (m_label ? labelTextAcceptable(input) : numberTextAcceptable(input)) ? Acceptable : Invalid;
+        return numberTextAcceptable(input) ? Acceptable : Invalid;
     }
-
-private:
-    bool m_label;
 };
 
 // A caption as assistive technology reads it: without its colon.
@@ -260,7 +254,11 @@ void FrmRel::build()
     m_boxes[RetSeg] = m_txtRetSeg;
     for (int b = 0; b < kBoxes; ++b) {
         QLineEdit *box = m_boxes[b];
-        box->setValidator(new BoxValidator(b == Eti, box));
+        // The label takes a paste as typing would take it.
+        if (b == Eti)
+            box->setValidator(new TypedTextValidator(FieldLabel, box));
+        else
+            box->setValidator(new NumberBoxValidator(box));
         box->installEventFilter(this);
         // The keys every editing window's boxes share, with this box's filter.
         EditKeys::install(box, this, [this, b, box](QChar c) {
@@ -270,12 +268,13 @@ void FrmRel::build()
                 return delayKeyAccepted(c, box->text());
             return listKeyAccepted(c, box->text(), appState().NumZon);
         });
-        // An edit is stored at once, as leaving the box would store it.
+        // An edit is stored at once, as leaving the box would store it; a
+        // store that fails here is told when the box is left.
         connect(box, &QLineEdit::textChanged, this, [this, b] {
             if (m_showing)
                 return;
             m_editing = b;
-            storeRow(false);
+            storeRow(Tell::Never);
         });
     }
     m_chkGen->installEventFilter(this);
@@ -403,8 +402,11 @@ void FrmRel::closeEvent(QCloseEvent *event)
     }
     if (!m_unloaded) {
         // What the window shows is stored, as moving away would store it;
-        // a store that fails has been reported and the window closes.
-        storeShown();
+        // when that fails (told) the window stays, with what it shows.
+        if (!storeShown()) {
+            event->ignore();
+            return;
+        }
         m_unloaded = true;
         m_timBarCom3.stop();
         if (oneInstance<FrmRel>() == this)
@@ -448,13 +450,14 @@ void FrmRel::showPosition(int position)
     const std::optional<RelayRow> row = relayRow(m_relays.at(position), s.IdCon, &error);
     if (!row) {
         s.MensajeAux = isNoRowError(error) ? Str(9016).arg(m_relays.at(position))
-                                           : Str(120) + QStringLiteral("\n\n") + error.text();
+                                           : Str(120) + QStringLiteral("\n\n") + databaseErrorText(error);
         MsgBox(s.MensajeAux, MsgOk);
         return;
     }
     m_position = position;
     showRow(*row);
     m_stored = *row;
+    m_told.reset();
     // Showing a relay counts as an edit of the configuration.
     s.ConfModif = true;
 }
@@ -521,7 +524,7 @@ void FrmRel::setTip(int tip)
 {
     m_txtTip->setText(QString::number(tip));
     showType();
-    storeRow(true);
+    storeRow(Tell::Always);
 }
 
 void FrmRel::CmbTip_Click(int index)
@@ -538,7 +541,7 @@ void FrmRel::CmbResponse_Click(Response response, int index)
     if (index < 0 || index >= m_responses.size())
         return;
     m_responseCodes[response]->setText(QString::number(m_responses.at(index).first));
-    storeRow(true);
+    storeRow(Tell::Always);
 }
 
 // ---- Typed boxes ---------------------------------------------------------------
@@ -580,19 +583,22 @@ void FrmRel::applyLeaveRule(Box box, BoxTexts &texts)
     }
 }
 
-void FrmRel::leaveBox(Box box)
+void FrmRel::leaveBox(Box box, Tell tell)
 {
     BoxTexts texts = boxTexts();
     applyLeaveRule(box, texts);
     setBoxTexts(texts);
-    storeRow(true);
+    storeRow(tell);
 }
 
 bool FrmRel::storeShown()
 {
-    if (m_editing >= 0)
-        leaveBox(Box(m_editing));
-    return storeRow(true);
+    if (m_editing >= 0) {
+        BoxTexts texts = boxTexts();
+        applyLeaveRule(Box(m_editing), texts);
+        setBoxTexts(texts);
+    }
+    return storeRow(Tell::Always);
 }
 
 RelayRow FrmRel::shownRow() const
@@ -619,9 +625,9 @@ RelayRow FrmRel::shownRow() const
 }
 
 // Every store marks the configuration changed; a row equal to the stored
-// one is not written again. A failed store is reported unless `report` is
-// false (an edit stored as it is typed: leaving the box reports it).
-bool FrmRel::storeRow(bool report)
+// one is not written again. A failed store leaves the boxes as they are, so
+// the next store takes what they show.
+bool FrmRel::storeRow(Tell tell)
 {
     // While a relay is being shown the boxes hold parts of two relays (a
     // box that loses the focus as it is disabled must not store them).
@@ -634,13 +640,15 @@ bool FrmRel::storeRow(bool report)
         return true;
     QSqlError error;
     if (!storeRelayRow(row, &error)) {
-        if (report) {
-            s.MensajeAux = Str(120) + QStringLiteral("\n\n") + error.text();
+        if (tell == Tell::Always || (tell == Tell::Once && m_told != row)) {
+            m_told = row;
+            s.MensajeAux = Str(120) + QStringLiteral("\n\n") + databaseErrorText(error);
             MsgBox(s.MensajeAux, MsgOk);
         }
         return false;
     }
     m_stored = row;
+    m_told.reset();
     return true;
 }
 
@@ -707,7 +715,7 @@ bool FrmRel::eventFilter(QObject *watched, QEvent *event)
     if (list && event->type() == QEvent::FocusOut) {
         const auto reason = static_cast<QFocusEvent *>(event)->reason();
         if (!m_unloaded && !m_busy && !m_showing && reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason)
-            storeRow(true);
+            storeRow(Tell::Once);
     }
     if (box < 0)
         return QWidget::eventFilter(watched, event);
@@ -729,7 +737,11 @@ bool FrmRel::eventFilter(QObject *watched, QEvent *event)
             m_editing = -1;
         } else if (!m_unloaded && !m_busy && !toOwnFrame && reason != Qt::ActiveWindowFocusReason
                    && reason != Qt::PopupFocusReason) {
-            leaveBox(Box(box));
+            // A failure is told once, not again at each box left after it;
+            // a button of the window being pressed leaves the telling to
+            // its command, which stores first.
+            const bool toCommand = next == m_cmdSendConfRel || next == m_cmdRecConfRel || next == m_cmdCancel;
+            leaveBox(Box(box), toCommand ? Tell::Never : Tell::Once);
             m_editing = -1;
         }
         break;
@@ -756,8 +768,9 @@ void FrmRel::CmdRecConfRel_Click()
     if (m_busy || m_position < 0 || !storeShown())
         return;
     readRelay(*this);
-    // A label that arrived without its record is stored as well.
-    storeRow(true);
+    // A label that arrived without its record is stored as well (a record
+    // that arrived has been stored, or its failure told, already).
+    storeRow(Tell::Once);
 }
 
 void FrmRel::labelReceived(const QString &label)
@@ -770,7 +783,7 @@ void FrmRel::labelReceived(const QString &label)
 void FrmRel::recordReceived(const RelayRecord &record)
 {
     showRow(withRecord(shownRow(), record));
-    storeRow(true);
+    storeRow(Tell::Always);
 }
 
 void FrmRel::setBusy(bool busy)

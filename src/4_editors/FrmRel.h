@@ -10,8 +10,11 @@
 // once (with the rule of the box being edited applied, as leaving it would),
 // and leaving a box, moving to another relay, closing the window, writing
 // and reading store the row shown first, so nothing shown is ever left
-// unstored. The rules themselves are in RelayRules.h, the panel exchanges
-// in RelayTransfers.h.
+// unstored. A store the database refuses (a full disk) is told, and what the
+// window shows stays in its boxes, to be stored by the next store: moving,
+// closing, writing and reading stop there, and so do the main window's
+// commands, which call storeShown() first. The rules themselves are in
+// RelayRules.h, the panel exchanges in RelayTransfers.h.
 
 #include "RelayNavigator.h"
 #include "RelayRules.h"
@@ -21,6 +24,7 @@
 #include <QTimer>
 #include <QWidget>
 #include <array>
+#include <optional>
 
 class QCheckBox;
 class QComboBox;
@@ -66,7 +70,9 @@ public:
     // `byKey`: Page Up or Page Down asked for it.
     bool moveTo(RelayNavigator::Step step, bool byKey = false);
     // Stores the relay shown as moving away does: the rule of the box being
-    // edited, then the row. False when the store failed (reported).
+    // edited, then the row. False when the store failed (told, whether or
+    // not it was told before): the boxes keep what they show, and whoever
+    // asked stops.
     bool storeShown();
 
 public slots:
@@ -87,6 +93,10 @@ private:
     // The eleven typed boxes.
     enum Box { Eti, RetMin, RetSeg, Ini1, Ini2, Ini3, Ini4, Fi1, Fi2, Fi3, Fi4, kBoxes };
     using BoxTexts = std::array<QString, kBoxes>;
+    // Whether a store that fails tells the user: never (an edit stored as
+    // it is typed), once (leaving a control: not again for the same row
+    // already told), or always (a pick, or a command that stops).
+    enum class Tell { Never, Once, Always };
 
     template <typename W>
     friend W *showOneChild();
@@ -103,9 +113,9 @@ private:
     BoxTexts boxTexts() const;
     void setBoxTexts(const BoxTexts &texts);
     static void applyLeaveRule(Box box, BoxTexts &texts);
-    void leaveBox(Box box);
+    void leaveBox(Box box, Tell tell);
     RelayRow shownRow() const;
-    bool storeRow(bool report);
+    bool storeRow(Tell tell);
     int boxOf(const QObject *object) const;
     int responseOf(const QObject *object) const;
     bool stepKey(QEvent *event);
@@ -144,6 +154,7 @@ private:
     QList<int> m_relays;          // relay numbers, in relay order
     int m_position = -1;          // of the relay shown in m_relays
     RelayRow m_stored;            // the relay shown as it is stored
+    std::optional<RelayRow> m_told;   // a row whose store failed and was told, until a store succeeds
     int m_editing = -1;           // the typed box being edited, until it is left for another control
     RelayNavigator::Step m_step = RelayNavigator::Next;   // the last move, whose button takes the focus
     bool m_stepByKey = false;                              // the last move was asked for by a key

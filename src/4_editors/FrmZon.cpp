@@ -29,16 +29,6 @@ namespace orb {
 
 namespace {
 
-// A label may take, typed or pasted, only what the other label boxes take.
-class LabelValidator : public QValidator {
-public:
-    using QValidator::QValidator;
-    State validate(QString &input, int &) const override
-    {
-        return ZoneRowsModel::labelAcceptable(input) ? Acceptable : Invalid;
-    }
-};
-
 // The zone box takes digits only, typed or pasted.
 class DigitsValidator : public QValidator {
 public:
@@ -78,7 +68,8 @@ public:
         auto *editor = qobject_cast<QLineEdit *>(QStyledItemDelegate::createEditor(parent, option, index));
         if (!editor)
             return nullptr;
-        editor->setValidator(new LabelValidator(editor));
+        // A label takes, typed or pasted, what the other label boxes take.
+        editor->setValidator(new TypedTextValidator(FieldLabel, editor));
         EditKeys::install(editor, m_window, {});
         m_open.removeIf([](const OpenEditor &open) { return !open.editor; });
         m_open.append({editor, index});

@@ -12,8 +12,8 @@ namespace orb {
 
 namespace {
 
-// Refuses any change (typed, pasted or dropped) that leaves a field with a
-// text it may not hold.
+// Refuses any change (typed, pasted or dropped) that leaves a number field
+// with a text it may not hold.
 class GeneralFieldValidator : public QValidator {
 public:
     GeneralFieldValidator(int index, bool signBlank, QObject *parent)
@@ -42,7 +42,11 @@ GeneralFieldBoxes::GeneralFieldBoxes(QWidget *window, QWidget *panel,
         auto *box = new QLineEdit(panel);
         box->setObjectName(QStringLiteral("TxtCon_%1").arg(i));
         box->setGeometry(places[i]);
-        box->setValidator(new GeneralFieldValidator(i, signBlank, box));
+        // The name and the label take a paste as typing would take it.
+        if (i == FieldName || i == FieldLabel)
+            box->setValidator(new TypedTextValidator(i, box));
+        else
+            box->setValidator(new GeneralFieldValidator(i, signBlank, box));
         EditKeys::install(
             box, window, [this, i](QChar key) { return TxtCon_KeyPress(i, key); },
             [this] {

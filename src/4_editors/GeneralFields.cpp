@@ -100,6 +100,40 @@ bool generalTextAcceptable(int index, const QString &text, bool signBlank)
     return (index == FieldName || index == FieldLabel) && text.size() <= limit && fitsCp1252(text);
 }
 
+std::optional<QString> editAsTyped(int index, const QString &before, const QString &after, int *caret)
+{
+    if (isNumberField(index))
+        return std::nullopt;
+    // What the edit left of `before` is its start and its end; what lies
+    // between them in `after` was put in. The end is what follows the caret.
+    const qsizetype end = std::clamp<qsizetype>(caret ? *caret : after.size(), 0, after.size());
+    qsizetype tail = 0;
+    while (tail < after.size() - end && tail < before.size()
+           && after.at(after.size() - 1 - tail) == before.at(before.size() - 1 - tail))
+        ++tail;
+    qsizetype head = 0;
+    while (head < after.size() - tail && head < before.size() - tail && after.at(head) == before.at(head))
+        ++head;
+    const QString put = after.mid(head, after.size() - tail - head);
+    if (hasControlCharacters(put))
+        return std::nullopt;
+    const qsizetype limit = index == FieldName ? LenNomCon : LenEtiqueta;
+    const qsizetype room = std::max<qsizetype>(0, limit - head - tail);
+    QString kept;
+    for (QChar c : put) {
+        if (kept.size() < room && cp1252Byte(c) >= 0)
+            kept += c;
+    }
+    if (kept.isEmpty() && !put.isEmpty())
+        return std::nullopt;
+    const QString text = after.left(head) + kept + after.right(tail);
+    if (!generalTextAcceptable(index, text))
+        return std::nullopt;
+    if (caret)
+        *caret = int(head + kept.size());
+    return text;
+}
+
 double generalNumber(const QString &text) { return leadingNumber(text); }
 
 std::optional<RangeFailure> firstRangeFailure(const GeneralTexts &texts)
@@ -224,7 +258,7 @@ bool storeGeneralPart(const GeneralTexts &texts)
         // with the engine's reason.
         s.MensajeAux = Str(120);
         if (!isNoRowError(error))
-            s.MensajeAux += QStringLiteral("\n\n") + errorCodeOf(error) + QLatin1Char(' ') + error.text();
+            s.MensajeAux += QStringLiteral("\n\n") + databaseErrorText(error);
         MsgBox(s.MensajeAux, MsgOk);
         return false;
     }

@@ -39,6 +39,16 @@ bool generalKeyAccepted(int index, QChar key, int length, int selectionLength);
 // Windows-1252 and neither with a control character (tab, line break, NUL).
 bool generalTextAcceptable(int index, const QString &text, bool signBlank = false);
 
+// The name or the label after an edit (typed, pasted or dropped) that made
+// `after` of `before`, with the caret left at *caret, just after what the
+// edit put in: what typing the characters put in one by one would have made
+// of it. Each character Windows-1252 lacks is dropped, as its key would be,
+// and so is each beyond the field's limit. Nothing (the edit is refused and
+// the box keeps `before`) when what was put in holds a control character
+// (a tab, a line break), or none of it would be kept, as no key of it would
+// replace a selection. *caret is then after the characters kept.
+std::optional<QString> editAsTyped(int index, const QString &before, const QString &after, int *caret);
+
 // Value of a number field: the leading decimal number of its text, 0 when
 // it has none.
 double generalNumber(const QString &text);

@@ -64,10 +64,13 @@ bool ZoneRowsModel::setData(const QModelIndex &index, const QVariant &value, int
     // A label left as it shows keeps what is stored, control characters and
     // all; an edited one is stored as the user sees it.
     const ZoneRow &row = m_rows.at(index.row());
-    const QString label = value.toString();
-    if (label == controlsAsBlanks(row.ETIZON))
+    const QString text = value.toString();
+    const std::optional<QString> label = editAsTyped(FieldLabel, QString(), text, nullptr);
+    if (!label)
+        return false;
+    if (*label == controlsAsBlanks(row.ETIZON))
         return true;
-    return setLabel(row.IDZON, label);
+    return setLabel(row.IDZON, *label);
 }
 
 int ZoneRowsModel::rowOf(int zone) const
@@ -153,7 +156,7 @@ bool ZoneRowsModel::store(const QList<ZoneRow> &labels)
     if (!stored) {
         if (!error.isValid())
             error = transaction.error();
-        s.MensajeAux = Str(120) + QStringLiteral("\n\n") + errorCodeOf(error) + QLatin1Char(' ') + error.text();
+        s.MensajeAux = Str(120) + QStringLiteral("\n\n") + databaseErrorText(error);
         MsgBox(s.MensajeAux, MsgOk);
         return false;
     }

@@ -29,6 +29,8 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
     Qt::ItemFlags flags(const QModelIndex &index) const override;
     // An edit of a label: setLabel(), unless it leaves the label as shown.
+    // The text is taken as typed into an empty label box (a paste on the
+    // cell keeps what typing it keeps).
     bool setData(const QModelIndex &index, const QVariant &value, int role = Qt::EditRole) override;
 
     // The row of a zone, -1 when there is none; the zone of a row, 0 when

@@ -8,6 +8,9 @@
 #include "FrmNew.h"
 #include "ModBas.h"
 #include "Recovery.h"
+#include "Seams.h"
+#include "SettingsStore.h"
+#include "Strings.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -27,12 +30,29 @@ bool storeLetsCommandGoOn(StoreOutcome outcome)
     return false;
 }
 
-// Nothing is open, yet the marks name a configuration: the one start-up
-// could not restore. It waits, with its marks and working database, for the
-// next start.
+// Nothing is open, yet the marks name a configuration (the one start-up
+// could not restore), or could not be read while a working database was
+// there. It waits, with its marks and working database, for the next start.
 bool unrestoredConfigurationWaits()
 {
-    return !appState().ConfCargada && !readWorkingMarks().file.isEmpty();
+    const AppState &s = appState();
+    return !s.ConfCargada && (s.UnreadMarksKeepDatabase || !readWorkingMarks().file.isEmpty());
+}
+
+// New and Open replace the working database. While it may hold the
+// configuration of an unclean end that could not be offered back (the
+// marks could not be read), they ask first; No stops them.
+bool mayReplaceUnreadConfiguration()
+{
+    const AppState &s = appState();
+    if (s.ConfCargada || !s.UnreadMarksKeepDatabase)
+        return true;
+    MarksFault fault;
+    readWorkingMarks(&fault);
+    const QString file = fault.path.isEmpty() ? settingsFilePath() : fault.path;
+    return MsgBox(Str(9044).arg(QDir::toNativeSeparators(dataFolder()), QDir::toNativeSeparators(file)),
+                  MsgYesNoExclamation, Str(109))
+           == AnsYes;
 }
 
 class MainWindowHost : public DocumentHost {
@@ -101,7 +121,7 @@ FileDialogRequest DocumentCommands::dialogRequest(bool save) const
 
 bool DocumentCommands::newOpenQuestion()
 {
-    if (!m_host->storeTypedEdits())
+    if (!m_host->storeTypedEdits() || !mayReplaceUnreadConfiguration())
         return false;
     if (!asksNewOpenQuestion() || askNewOpenQuestion() != AnsYes)
         return true;

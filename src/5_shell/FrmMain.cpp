@@ -470,6 +470,7 @@ void FrmMain::Check_Unsaved()
     case RestoreOutcome::OpenFailed:
     case RestoreOutcome::NoRow:
         // Reported; the marks stay, so the question comes at the next start.
+    case RestoreOutcome::MarksUnreadable:
     case RestoreOutcome::NothingToRestore:
     case RestoreOutcome::Declined:
         break;
@@ -525,11 +526,15 @@ void FrmMain::setCommandEnabled(const QString &menuItem, int toolButton, bool en
 
 bool FrmMain::storeTypedEdits()
 {
-    // Only a zone label can wait in its cell: the relay window stores every
-    // change at once, and the general window's boxes are the configuration
-    // only once its Store button has stored them.
+    // A zone label can wait in its cell, and the relay window can show what
+    // the database refused while it was typed or picked; the general
+    // window's boxes are the configuration only once its Store button has
+    // stored them. The first that cannot be stored stops the rest.
     FrmZon *zones = FrmZon::loaded();
-    return !zones || zones->commitTypedLabel();
+    if (zones && !zones->commitTypedLabel())
+        return false;
+    FrmRel *relays = FrmRel::loaded();
+    return !relays || relays->storeShown();
 }
 
 bool FrmMain::closeEditingWindows(QWidget *except)

@@ -27,6 +27,12 @@ bool InstanceLock::tryLock()
 {
     if (m_fd >= 0)
         return true;
+    // A folder that cannot be made is reported with the cause of its own
+    // making (a parent that may not be written, a read-only disk...).
+    if (const int code = makeFolder(lockedFolder())) {
+        m_error = code;
+        return false;
+    }
     // Opened for reading only: a folder that cannot be written (a full disk)
     // is locked all the same. The descriptor is not inherited by the
     // programs this one starts.

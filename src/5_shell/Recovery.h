@@ -16,6 +16,8 @@ enum class RestoreOutcome {
     Restored,           // the configuration is open again and counts as changed
     OpenFailed,         // the working database could not be opened: message shown, marks kept
     NoRow,              // the working database has no general row: message shown, marks kept
+    MarksUnreadable,    // the marks cannot be read while a working database is there: message
+                        // shown, the database kept (UnreadMarksKeepDatabase)
 };
 
 // Removes the temporary files an unclean end left (removeLeftoverTemps), then
@@ -23,7 +25,10 @@ enum class RestoreOutcome {
 // marks say there is one) and, on Yes, opens the working database and loads
 // its header, sets ConfCargada, ConfModif and ConfRecup and writes the marks
 // back. A working database that cannot be opened is reported and the program
-// goes on with no configuration open.
+// goes on with no configuration open. Marks that cannot be read (a folder,
+// a pipe or a broken link where their file belongs) are reported, never
+// waited on, and a working database that may hold the configuration they
+// name is left where it is.
 RestoreOutcome restoreUnsaved();
 
 } // namespace orb

@@ -128,6 +128,92 @@ int storeForever(const QString &document, qint64 generation)
     }
 }
 
+// The child of runBounded: opens the document at path into a working
+// database of its own, or stores one into it, and prints the outcome and the
+// error on one line.
+int openOrStoreOnce(const QString &command, const QString &path)
+{
+    const ScriptedBoxes boxes;
+    if (!makeConfiguration(4, 2) || Open_Conf() != OpenResult::Opened)
+        return 3;
+    QString error;
+    const int outcome = command == QLatin1String("--open-once") ? int(openDocument(path, &error))
+                                                                : int(storeDocument(path, &error));
+    std::printf("%d|%s\n", outcome, qPrintable(error));
+    return 0;
+}
+
+// The child of storeOntoADocumentInUseChangesNothing: another program with
+// the document open, which runs the statements on it, writes "held" and
+// keeps what they took until its input ends.
+int holdDocument(const QString &path, const QString &statements)
+{
+    const QString name = QStringLiteral("holder");
+    int code = 0;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+        db.setDatabaseName(path);
+        if (!db.open())
+            code = 3;
+        QSqlQuery query(db);
+        for (const QString &statement : statements.split(QLatin1Char(';'))) {
+            if (code == 0 && !query.exec(statement)) {
+                std::fprintf(stderr, "%s: %s\n", qPrintable(statement), qPrintable(query.lastError().text()));
+                code = 4;
+            }
+        }
+        if (code == 0) {
+            std::printf("held\n");
+            std::fflush(stdout);
+            char line[64];
+            while (std::fgets(line, sizeof line, stdin)) {
+            }
+        }
+    }
+    QSqlDatabase::removeDatabase(name);
+    return code;
+}
+
+// Runs an open (command "--open-once") or a store ("--store-once") of the
+// file at path in a child with a data folder and settings of its own, so
+// that an open or store that waits on a pipe or a folder ends as a named
+// failure, not as a hung test. Gives the line the child printed: the
+// outcome, "|", the error.
+QString runBounded(const QString &command, const QString &path, const QString &childFolder)
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("XDG_DATA_HOME"), childFolder + QStringLiteral("/data"));
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), childFolder + QStringLiteral("/config"));
+    QProcess child;
+    child.setProcessEnvironment(env);
+    child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    child.start(QCoreApplication::applicationFilePath(), {command, path});
+    if (!child.waitForStarted())
+        return QStringLiteral("not started: ") + child.errorString();
+    if (!child.waitForFinished(20000)) {
+        child.kill();
+        child.waitForFinished();
+        return QStringLiteral("still waiting after 20 s: it waits on what lies at %1 or beside it").arg(path);
+    }
+    if (child.exitStatus() != QProcess::NormalExit || child.exitCode() != 0)
+        return QStringLiteral("ended with %1").arg(child.exitCode());
+    return QString::fromLocal8Bit(child.readAllStandardOutput()).trimmed();
+}
+
+// What lies in a folder: each entry's name and kind, and a regular file's
+// contents (a pipe is never read).
+QStringList folderState(const QString &folder)
+{
+    QStringList state;
+    for (const QString &name : folderEntries(folder)) {
+        const QFileInfo info(QDir(folder).filePath(name));
+        state << name + (info.isDir()    ? QStringLiteral(" folder")
+                         : info.isFile() ? QStringLiteral(" ") + QString::fromLatin1(fileBytes(info.filePath()).toHex())
+                                         : QStringLiteral(" other"));
+    }
+    return state;
+}
+
 } // namespace
 
 class TestDocuments : public QObject {
@@ -145,6 +231,8 @@ private slots:
     void failedStoreLeavesTheOldDocument_data();
     void failedStoreLeavesTheOldDocument();
     void storeReplacesTheDocumentAndNothingElse();
+    void storeOntoADocumentInUseChangesNothing_data();
+    void storeOntoADocumentInUseChangesNothing();
     void filesOfTheProgramAreNeverDocuments_data();
     void filesOfTheProgramAreNeverDocuments();
     void pipeWhereAJournalOfTheWorkingDatabaseBelongs_data();
@@ -233,12 +321,14 @@ void TestDocuments::failedOpenLeavesTheOpenConfigurationAsItWas_data()
     QTest::newRow("left half-written by another program")
         << "hot" << "" << -1 << invalid
         << "8 (Another program left the document half-written, and it cannot be read safely)";
-    // A pipe where a journal of the document belongs: the engine would open
-    // it before the document, and wait on it for good.
-    for (const char *journal : {"journal", "wal", "shm"})
-        QTest::addRow("pipe named as its -%s", journal)
-            << QStringLiteral("pipe-%1").arg(QLatin1String(journal)) << "" << -1 << invalid
-            << "26 (A device, a pipe, a socket or a folder lies where its journal belongs)";
+    // A pipe or a folder where a journal of the document belongs: the engine
+    // would open it before the document, and wait on a pipe for good.
+    for (const char *other : {"pipe", "folder"}) {
+        for (const char *journal : {"journal", "wal", "shm"})
+            QTest::addRow("%s named as its -%s", other, journal)
+                << QStringLiteral("%1-%2").arg(QLatin1String(other), QLatin1String(journal)) << "" << -1 << invalid
+                << "26 (A device, a pipe, a socket or a folder lies where its journal belongs)";
+    }
     // A temporary file of the program's own, left beside the working
     // database by a crash: refused, and never deleted by the open.
     QTest::newRow("own temporary file") << "own temp" << "" << -1 << copy
@@ -288,8 +378,10 @@ void TestDocuments::failedOpenLeavesTheOpenConfigurationAsItWas()
     const QString path = kind == QLatin1String("device")     ? QStringLiteral("/dev/null")
                          : kind == QLatin1String("own temp") ? dataFolder() + QStringLiteral("/.Vuvurov.mdb.k3j9x0a1.orbtmp")
                                                              : doc(QStringLiteral("bad.vcs"));
-    const QString pipeJournal =
-        kind.startsWith(QLatin1String("pipe-")) ? path + QLatin1Char('-') + kind.mid(5) : QString();
+    const QString hostileJournal =
+        kind.startsWith(QLatin1String("pipe-")) || kind.startsWith(QLatin1String("folder-"))
+            ? path + QLatin1Char('-') + kind.section(QLatin1Char('-'), 1)
+            : QString();
     if (kind == QLatin1String("empty")) {
         QVERIFY(writeFile(path, QByteArray()));
     } else if (kind == QLatin1String("pipe")) {
@@ -306,8 +398,10 @@ void TestDocuments::failedOpenLeavesTheOpenConfigurationAsItWas()
             QVERIFY(writeFile(path, fileBytes(path).left(int(QFileInfo(path).size() / 2))));
         if (kind == QLatin1String("hot"))
             QVERIFY(leaveHotJournal(path, QStringLiteral("UPDATE CONFRELES SET ETIREL = 'half ' || IDREL")));
-        if (!pipeJournal.isEmpty())
-            QCOMPARE(::mkfifo(QFile::encodeName(pipeJournal).constData(), 0600), 0);
+        if (kind.startsWith(QLatin1String("pipe-")))
+            QCOMPARE(::mkfifo(QFile::encodeName(hostileJournal).constData(), 0600), 0);
+        else if (kind.startsWith(QLatin1String("folder-")))
+            QVERIFY(QDir().mkdir(hostileJournal));
         QVERIFY(makeConfiguration(4, 2));
         QVERIFY(Open_Conf() == OpenResult::Opened);
         m_boxes->shown.clear();
@@ -319,6 +413,13 @@ void TestDocuments::failedOpenLeavesTheOpenConfigurationAsItWas()
     const QString headerBefore = header();
     const auto contents = [&path] { return QFileInfo(path).isFile() ? fileBytes(path) : QByteArray(); };
     QByteArray documentBefore = contents();
+
+    // What could wait on a pipe is tried in a child first, so that a wait
+    // fails this row alone, and soon.
+    if (kind.startsWith(QLatin1String("pipe")) || kind.startsWith(QLatin1String("folder"))) {
+        const QString line = runBounded(QStringLiteral("--open-once"), path, doc(QStringLiteral("child")));
+        QCOMPARE(line, QStringLiteral("%1|%2").arg(int(OpenDocumentResult::Invalid)).arg(reason));
+    }
 
     QString error;
     const auto simulate = [&](OpenStep s) {
@@ -344,10 +445,10 @@ void TestDocuments::failedOpenLeavesTheOpenConfigurationAsItWas()
     QCOMPARE(dumpAllTables(), rowsBefore);
     QCOMPARE(header(), headerBefore);
     QCOMPARE(contents(), documentBefore);
-    if (pipeJournal.isEmpty())
+    if (hostileJournal.isEmpty())
         QCOMPARE(QFile::exists(path + QStringLiteral("-journal")), kind == QLatin1String("hot"));
     else
-        QVERIFY(QFileInfo::exists(pipeJournal) && !QFileInfo(pipeJournal).isFile());
+        QVERIFY(QFileInfo::exists(hostileJournal) && !QFileInfo(hostileJournal).isFile());
     QCOMPARE(tempFilesIn(dataFolder()),
              kind == QLatin1String("own temp") ? QStringList{QFileInfo(path).fileName()} : QStringList());
     // The working database set aside went back, and nothing of it is left
@@ -567,6 +668,92 @@ void TestDocuments::storeReplacesTheDocumentAndNothingElse()
     QCOMPARE(fileBytes(workingDatabasePath()), before);
     QCOMPARE(tempFilesIn(dataFolder()), QStringList());
     QVERIFY(BaseDatos().isOpen());
+}
+
+void TestDocuments::storeOntoADocumentInUseChangesNothing_data()
+{
+    QTest::addColumn<QString>("journal");    // a pipe ("pipe-wal") or a folder ("folder-journal") there
+    QTest::addColumn<QString>("statements"); // or another program holding the document after these
+    QTest::addColumn<QString>("reason");
+    // The next open would refuse the document, and the engine would wait on
+    // a pipe.
+    const QString notAFile =
+        QStringLiteral("26 (A device, a pipe, a socket or a folder lies where its journal belongs)");
+    for (const char *journal : {"folder-journal", "folder-wal", "folder-shm", "pipe-journal"})
+        QTest::newRow(journal) << journal << "" << notAFile;
+    // Waited on for as long as an open waits, then left to that program,
+    // its live journal and all.
+    const QString locked = QStringLiteral("5 (database is locked)");
+    QTest::newRow("writing it, its journal beside it")
+        << "" << "BEGIN IMMEDIATE;UPDATE CONFZONAS SET ETIZON = 'otro'" << locked;
+    QTest::newRow("writing it alone") << "" << "BEGIN EXCLUSIVE" << locked;
+    QTest::newRow("reading it") << "" << "BEGIN;SELECT count(*) FROM CONFZONAS" << locked;
+    QTest::newRow("reading it in WAL mode")
+        << "" << "PRAGMA journal_mode = WAL;BEGIN;SELECT count(*) FROM CONFZONAS" << locked;
+}
+
+void TestDocuments::storeOntoADocumentInUseChangesNothing()
+{
+    QFETCH(QString, journal);
+    QFETCH(QString, statements);
+    QFETCH(QString, reason);
+    // A name the engine must be given with care.
+    const QString document = doc(QStringLiteral("Hotel #1 ¿50%?.vcs"));
+    QVERIFY(relabel(1));
+    QVERIFY(storeDocument(document));
+    QVERIFY(relabel(2));
+
+    const QString inTheWay =
+        journal.isEmpty() ? QString() : document + QLatin1Char('-') + journal.section(QLatin1Char('-'), 1);
+    if (journal.startsWith(QLatin1String("pipe")))
+        QCOMPARE(::mkfifo(QFile::encodeName(inTheWay).constData(), 0600), 0);
+    else if (!inTheWay.isEmpty())
+        QVERIFY(QDir().mkdir(inTheWay));
+    QProcess holder;
+    const auto release = qScopeGuard([&holder] {
+        holder.closeWriteChannel();
+        if (!holder.waitForFinished(10000))
+            holder.kill();
+        holder.waitForFinished();
+    });
+    if (!statements.isEmpty()) {
+        holder.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        holder.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--hold"), document, statements});
+        QVERIFY2(holder.waitForStarted(), qPrintable(holder.errorString()));
+        while (!holder.canReadLine())
+            QVERIFY2(holder.waitForReadyRead(30000), "the other program never took the document");
+        QCOMPARE(holder.readLine().trimmed(), QByteArray("held"));
+    } else {
+        // The store is tried in a child first, so that a wait on the pipe
+        // fails this row alone, and soon.
+        QCOMPARE(runBounded(QStringLiteral("--store-once"), document, doc(QStringLiteral("child"))),
+                 QStringLiteral("0|") + reason);
+    }
+    const QStringList before = folderState(m_dir->path());
+    const QByteArray workingBefore = fileBytes(workingDatabasePath());
+
+    QString error;
+    StoreFailure failure;
+    QVERIFY(!storeDocument(document, &error, &failure));
+    QCOMPARE(error, reason);
+    QCOMPARE(failure.fault, StoreFault::Target);
+    QCOMPARE(failure.path, document);
+    // Neither the document nor what lies beside it (the other program's
+    // journal) changed, and nothing is left behind.
+    QCOMPARE(folderState(m_dir->path()), before);
+    QCOMPARE(fileBytes(workingDatabasePath()), workingBefore);
+    QCOMPARE(currentPointer(), Pointer::Default);
+
+    // Once the other program lets go, or the journal's place is free, the
+    // store goes ahead.
+    holder.closeWriteChannel();
+    QVERIFY(statements.isEmpty() || holder.waitForFinished(10000));
+    if (journal.startsWith(QLatin1String("pipe")))
+        QVERIFY(QFile::remove(inTheWay));
+    else if (!inTheWay.isEmpty())
+        QVERIFY(QDir().rmdir(inTheWay));
+    QVERIFY2(storeDocument(document, &error), qPrintable(error));
+    QCOMPARE(dumpDocument(document), dumpAllTables());
 }
 
 void TestDocuments::filesOfTheProgramAreNeverDocuments_data()
@@ -791,6 +978,10 @@ int main(int argc, char **argv)
     const QStringList args = QCoreApplication::arguments();
     if (args.size() == 4 && args.at(1) == QLatin1String("--store-forever"))
         return storeForever(args.at(2), args.at(3).toLongLong());
+    if (args.size() == 3 && (args.at(1) == QLatin1String("--open-once") || args.at(1) == QLatin1String("--store-once")))
+        return openOrStoreOnce(args.at(1), args.at(2));
+    if (args.size() == 4 && args.at(1) == QLatin1String("--hold"))
+        return holdDocument(args.at(2), args.at(3));
     TestDocuments test;
     return QTest::qExec(&test, argc, argv);
 }

@@ -2,7 +2,8 @@
 // limits its tables enforce, opening it into the configuration header, and
 // its configuration tables as the rest of the program reads and writes them
 // (always the first general row, and the rows of the open configuration only;
-// a write that finds no row says so). And that this test, started by hand
+// a write that finds no row says so), and the cause a failed write is told
+// by, in the user's language. And that this test, started by hand
 // in a user's session, leaves the user's working database and settings
 // alone.
 
@@ -18,6 +19,8 @@
 #include <QDirIterator>
 #include <QProcess>
 #include <QtTest>
+#include <csignal>
+#include <sys/resource.h>
 
 using namespace orb;
 using namespace orbtest;
@@ -52,6 +55,8 @@ private slots:
     void rowsOfTheOpenConfigurationOnly();
     void startedByHandLeavesTheUsersFilesAlone_data();
     void startedByHandLeavesTheUsersFilesAlone();
+    void failedWritesAreToldByTheirCause_data();
+    void failedWritesAreToldByTheirCause();
 
 private:
     std::unique_ptr<ScriptedBoxes> m_boxes;
@@ -310,6 +315,79 @@ void TestModBas::startedByHandLeavesTheUsersFilesAlone()
     QVERIFY2(test.exitStatus() == QProcess::NormalExit && test.exitCode() == 0, test.readAllStandardOutput());
 
     QCOMPARE(filesUnder(user.path()), before);
+}
+
+void TestModBas::failedWritesAreToldByTheirCause_data()
+{
+    // Zone rows written in a transaction: "full", new ones in a database
+    // that may grow no more; "disk", a label while the disk takes no write
+    // beyond its first 1000 bytes; "read-only", a label in a database that
+    // takes no write. Otherwise the error an engine gives, as code, engine
+    // text and Qt's text.
+    QTest::addColumn<QString>("failure");
+    QTest::addColumn<bool>("spanish");
+    QTest::addColumn<QString>("told");
+    for (const bool spanish : {false, true}) {
+        const char *language = spanish ? "Spanish" : "English";
+        QTest::addRow("full disk, %s", language)
+            << "full" << spanish << (spanish ? "13 La base de datos o el disco está lleno"
+                                             : "13 The database or the disk is full");
+        QTest::addRow("read-only, %s", language)
+            << "read-only" << spanish << (spanish ? "8 No se puede escribir en la base de datos"
+                                                  : "8 The database cannot be written to");
+        QTest::addRow("disk error, %s", language)
+            << "disk" << spanish
+            << (spanish ? "778 No se ha podido leer o escribir en el disco" : "778 The disk could not be read or written");
+        QTest::addRow("busy, %s", language) << "5|database is locked|Unable to fetch row" << spanish
+                                            << (spanish ? "5 La base de datos está bloqueada" : "5 The database is locked");
+        QTest::addRow("table locked, %s", language)
+            << "6|database table is locked|Unable to fetch row" << spanish
+            << (spanish ? "6 La base de datos está bloqueada" : "6 The database is locked");
+    }
+    // Another cause in the engine's words, without Qt's; Qt's words only
+    // when the engine gave none.
+    QTest::newRow("other cause") << "19|UNIQUE constraint failed: T.A|Unable to fetch row" << true
+                                 << "19 UNIQUE constraint failed: T.A";
+    QTest::newRow("no engine text") << "|  |Unable to begin transaction" << true << "3 Unable to begin transaction";
+}
+
+void TestModBas::failedWritesAreToldByTheirCause()
+{
+    QFETCH(QString, failure);
+    QFETCH(bool, spanish);
+    setCurrentLanguage(spanish ? Language::Spanish : Language::English);
+    QSqlError error;
+    if (!failure.contains(QLatin1Char('|'))) {
+        QVERIFY(makeConfiguration(2, 0));
+        QSqlQuery pragma(BaseDatos());
+        if (failure == QLatin1String("full")) {
+            QVERIFY(pragma.exec(QStringLiteral("PRAGMA page_count")) && pragma.next());
+            QVERIFY(pragma.exec(QStringLiteral("PRAGMA max_page_count = %1").arg(pragma.value(0).toInt())));
+        } else if (failure == QLatin1String("read-only")) {
+            QVERIFY(pragma.exec(QStringLiteral("PRAGMA query_only = ON")));
+        }
+        rlimit unlimited{};
+        QVERIFY(::getrlimit(RLIMIT_FSIZE, &unlimited) == 0);
+        std::signal(SIGXFSZ, SIG_IGN);
+        const auto restore = qScopeGuard([&unlimited] {
+            ::setrlimit(RLIMIT_FSIZE, &unlimited);
+            std::signal(SIGXFSZ, SIG_DFL);
+        });
+        const rlimit small{1000, unlimited.rlim_max};
+        QVERIFY(failure != QLatin1String("disk") || ::setrlimit(RLIMIT_FSIZE, &small) == 0);
+        Transaction transaction(BaseDatos());
+        QVERIFY(transaction.started());
+        const bool written = failure == QLatin1String("full")
+                                 ? addDefaultZoneRows(0, 3, 255, &error)
+                                 : setZoneLabel(0, 1, QStringLiteral("NORTE"), &error);
+        QVERIFY(!written || !transaction.commit());
+        if (!error.isValid())
+            error = transaction.error();
+    } else {
+        const QStringList parts = failure.split(QLatin1Char('|'));
+        error = QSqlError(parts.at(2), parts.at(1), QSqlError::TransactionError, parts.at(0));
+    }
+    QTEST(databaseErrorText(error), "told");
 }
 
 ORB_TEST_GUILESS_MAIN(TestModBas)

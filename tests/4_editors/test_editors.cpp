@@ -84,6 +84,8 @@ private slots:
     void generalPartAgainstThePanel();
     void namesAndLabelsRefuseControlCharacters_data();
     void namesAndLabelsRefuseControlCharacters();
+    void pasteKeepsWhatTypingKeeps_data();
+    void pasteKeepsWhatTypingKeeps();
     void labelsStoredWithControlCharacters_data();
     void labelsStoredWithControlCharacters();
     void zoneGridAndZoneBox();
@@ -468,13 +470,13 @@ void TestEditors::namesAndLabelsRefuseControlCharacters()
     const int limit = label ? 16 : 50;
     // A tab, a line break or another control character pasted into a box
     // that takes a name or label is refused with the rest of the text (the
-    // Edit menu's Paste is the box's own paste); so is a text too long for
-    // the box, and one with a character Windows-1252 lacks (a document could
-    // not hold it, nor the panel show it).
+    // Edit menu's Paste is the box's own paste); so is a text of which
+    // typing would keep nothing, every character being one Windows-1252
+    // lacks (a document could not hold it, nor the panel show it). What
+    // typing keeps of the others: pasteKeepsWhatTypingKeeps.
     const QStringList refused = {"ZONA\tNORTE", "ZONA\nNORTE", "NORTE\r", QString(3, QChar(0)),
-                                 QStringLiteral("A") + QChar(0x81), QStringLiteral("A\x7f"), QString(limit + 1, 'A'),
-                                 QString::fromUtf8("ΑΘΗΝΑ"), QString::fromUtf8("Planta 🔥 Кир"),
-                                 QString(limit - 1, 'A') + QString::fromUtf8("Ω")};
+                                 QStringLiteral("A") + QChar(0x81), QStringLiteral("A\x7f"),
+                                 QString::fromUtf8("ΑΘΗΝΑ"), QString::fromUtf8("🔥")};
     for (const QString &text : refused)
         QVERIFY2(pasteInto(edit, text).isEmpty(), qPrintable(text.toUtf8().toHex()));
     for (const QString &text : {QString::fromUtf8("ZONA «NORTE» ½"), QString(limit, 'A'),
@@ -498,6 +500,72 @@ void TestEditors::namesAndLabelsRefuseControlCharacters()
     QCOMPARE(typeInto(edit, QStringLiteral("YZ")), kept);
     edit->setSelection(0, 5);
     QCOMPARE(typeInto(edit, QStringLiteral("H")), QLatin1Char('H') + kept.mid(5));
+}
+
+void TestEditors::pasteKeepsWhatTypingKeeps_data()
+{
+    // The box's text, a selection in it (from, length; the caret at its
+    // end), what is pasted over it and the box's text then. "#" in a text
+    // stands for two "B" fewer than the box holds (a label box 16
+    // characters, a name box 50).
+    QTest::addColumn<QString>("box");
+    QTest::addColumn<QString>("before");
+    QTest::addColumn<int>("from");
+    QTest::addColumn<int>("length");
+    QTest::addColumn<QString>("pasted");
+    QTest::addColumn<QString>("after");
+    for (const char *box : {"zone label", "relay label", "general name", "general label", "new name", "new label"}) {
+        const auto row = [box](const char *what) -> QTestData & { return QTest::addRow("%s, %s", box, what); };
+        row("outside Windows-1252, into an empty box") << box << "" << 0 << 0 << "Planta 🔥 Кир" << "Planta  ";
+        row("longer than the box") << box << "" << 0 << 0 << "Ω#AZY" << "#AZ";
+        row("into the middle, up to the limit") << box << "A#" << 1 << 0 << "xΩyz" << "Ax#";
+        row("over a selection") << box << "ABCDE" << 1 << 3 << "1€Кир2" << "A1€2E";
+        row("over a selection, up to the limit") << box << "AB#" << 1 << 1 << "Ñ😀12" << "AÑ#";
+        row("nothing kept over a selection") << box << "ABCD" << 1 << 2 << "Кир😀" << "ABCD";
+    }
+}
+
+void TestEditors::pasteKeepsWhatTypingKeeps()
+{
+    QFETCH(QString, box);
+    QFETCH(int, from);
+    QFETCH(int, length);
+    QFETCH(QString, pasted);
+    m_fx.start(12, 2);
+    QLineEdit *edit = openBox(box);
+    QVERIFY(edit);
+    const int limit = box.endsWith(QLatin1String("label")) ? 16 : 50;
+    const auto filled = [limit](QString text) { return text.replace('#', QString(limit - 2, 'B')); };
+    QFETCH(QString, before);
+    before = filled(before);
+    pasted = filled(pasted);
+    const auto setUp = [&] {
+        edit->setText(before);
+        edit->setSelection(from, length);
+    };
+
+    // Ctrl+V, with the text on the clipboard.
+    setUp();
+    QGuiApplication::clipboard()->setText(pasted);
+    QTest::keyClick(edit, Qt::Key_V, Qt::ControlModifier);
+    QFETCH(QString, after);
+    after = filled(after);
+    QCOMPARE(edit->text(), after);
+    // A paste refused whole leaves the selection as it was; otherwise the
+    // caret follows what was kept, as it would follow typing.
+    const QString kept = edit->text();
+    const int caret = edit->cursorPosition();
+    const QString selected = edit->selectedText();
+    if (after == before)
+        QCOMPARE(selected, before.mid(from, length));
+    else
+        QCOMPARE(caret, from + int(after.size()) - (int(before.size()) - length));
+
+    // The same characters typed one by one over the same selection.
+    setUp();
+    typeInto(edit, pasted);
+    QCOMPARE(edit->text(), kept);
+    QCOMPARE(edit->cursorPosition(), caret);
 }
 
 void TestEditors::labelsStoredWithControlCharacters_data()
@@ -626,12 +694,20 @@ void TestEditors::copyAndPasteOnAZoneCell()
     m_fx.main->menuItem(QStringLiteral("MnuEdiCop"))->trigger();
     QCOMPARE(clipboard->text(), QStringLiteral("ETI ZONA 4"));
     appState().ConfModif = false;
-    for (const QString &refused : {QStringLiteral("ZONA\tNORTE"), QString(17, 'A'), QString::fromUtf8("ΑΘΗΝΑ")}) {
+    for (const QString &refused : {QStringLiteral("ZONA\tNORTE"), QString::fromUtf8("ΑΘΗΝΑ")}) {
         clipboard->setText(refused);
         m_fx.main->menuItem(QStringLiteral("MnuEdiPas"))->trigger();
     }
     QCOMPARE(labels().value(3), QStringLiteral("ETI ZONA 4"));
     QVERIFY(!appState().ConfModif);
+    // What typing the text into the label's box keeps: no character
+    // Windows-1252 lacks, none past the 16th.
+    for (const auto &[text, label] : {std::pair{QString(17, 'A'), QString(16, 'A')},
+                                      std::pair{QString::fromUtf8("Planta 🔥 Кир"), QStringLiteral("Planta  ")}}) {
+        clipboard->setText(text);
+        m_fx.main->menuItem(QStringLiteral("MnuEdiPas"))->trigger();
+        QCOMPARE(labels().value(3), label);
+    }
     clipboard->setText(QString::fromUtf8("ESCALERA Ñ €"));
     m_fx.main->menuItem(QStringLiteral("MnuEdiPas"))->trigger();
     QCOMPARE(labels().value(3), QString::fromUtf8("ESCALERA Ñ €"));

@@ -7,7 +7,8 @@
 // shown against the simulated panel (the frames each phase sends, the one
 // message each ending shows, what a read stores and shows, and that every
 // ending gives the window back with the progress closed, the ticker stopped
-// and the port closed).
+// and the port closed). And edits the database refuses (as on a full disk):
+// told once, kept in their controls, and stored by the next store that can.
 
 #include "Cp1252.h"
 #include "FrmCommSys.h"
@@ -44,6 +45,8 @@ private slots:
     void editsAreStoredAndNothingShownIsLost();
     void transfersOfTheRelayShown_data();
     void transfersOfTheRelayShown();
+    void editsTheDatabaseRefusesWaitInTheirControls_data();
+    void editsTheDatabaseRefusesWaitInTheirControls();
 
 private:
     // Opens the relay window from the toolbar, in the main window shown and
@@ -343,6 +346,84 @@ void TestFrmRel::transfersOfTheRelayShown()
         QCOMPARE(sim.memory(PanelSim::relayLabel(2), 16), QByteArray("ESCRITA         "));
         QCOMPARE(sim.memory(PanelSim::relayRecord(2), 12).toHex(), QByteArray("c00000000000000000000000"));
     }
+}
+
+void TestFrmRel::editsTheDatabaseRefusesWaitInTheirControls_data()
+{
+    QTest::addColumn<QString>("edit");
+    QTest::addColumn<int>("column");     // of stored(1)
+    QTest::addColumn<QString>("value");  // stored there at last
+    QTest::addColumn<QString>("shown");  // what the edited control shows
+    QTest::newRow("label typed") << "label" << 1 << "NORTE" << "NORTE";
+    QTest::newRow("type picked") << "type" << 0 << "32" << "SIREN";
+    QTest::newRow("day detector picked") << "mode" << 4 << "2" << "Delayed";
+    QTest::newRow("minutes typed") << "delay" << 2 << "7" << "7";
+    QTest::newRow("list start typed") << "range" << 8 << "2" << "2";
+}
+
+void TestFrmRel::editsTheDatabaseRefusesWaitInTheirControls()
+{
+    QFETCH(QString, edit);
+    QFETCH(QString, shown);
+    QVERIFY(execBound(QStringLiteral("UPDATE CONFRELES SET TIP = 6, IL1 = 1, FL1 = 3 WHERE IDREL = 1")));
+    FrmRel *window = open();
+    const QString before = stored(1);
+    // The working database refuses every write from here on.
+    QVERIFY(execBound(QStringLiteral("PRAGMA query_only = ON")));
+    appState().ConfModif = false;
+    const bool picked = edit == QLatin1String("type") || edit == QLatin1String("mode");
+    const QHash<QString, QWidget *> controls = {{"label", window->TxtEti()},
+                                                {"type", window->CmbTip()},
+                                                {"mode", window->responseList(FrmRel::DetDia)},
+                                                {"delay", window->TxtRetMin()},
+                                                {"range", window->TxtIniLL(1)}};
+    QWidget *control = controls.value(edit);
+    const auto showing = [control] {
+        if (auto *box = qobject_cast<QLineEdit *>(control))
+            return box->text();
+        return qobject_cast<QComboBox *>(control)->currentText();
+    };
+    control->setFocus();
+    QTRY_VERIFY(control->hasFocus());
+    if (auto *box = qobject_cast<QLineEdit *>(control)) {
+        box->selectAll();
+        typeInto(box, shown);
+    } else {
+        // As a pick with the mouse: the list shows it, then says so.
+        auto *list = qobject_cast<QComboBox *>(control);
+        list->setCurrentIndex(list->findText(shown));
+        emit list->activated(list->currentIndex());
+    }
+    // A pick is told at once; what is typed when its box is left, and not
+    // again when the next control is left with nothing new.
+    QCOMPARE(m_fx.boxes->shown.size(), picked ? 1 : 0);
+    QTest::keyClick(control, Qt::Key_Tab);
+    QVERIFY(!control->hasFocus());
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    QCOMPARE(m_fx.boxes->shown.size(), 1);
+    const QString told = Str(120) + QStringLiteral("\n\n8 ") + Str(9031);
+    QCOMPARE(m_fx.boxes->shown.first().prompt, told);
+    QVERIFY(appState().ConfModif);
+    QCOMPARE(stored(1), before);
+    QCOMPARE(showing(), shown);
+
+    // Moving to another relay and closing the window stop, each told.
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_PageDown);
+    QCOMPARE(window->relayNumber(), 1);
+    QVERIFY(!qobject_cast<QMdiSubWindow *>(window->parentWidget())->close());
+    QCOMPARE(FrmRel::loaded(), window);
+    QCOMPARE(m_fx.boxes->shown.size(), 3);
+    QCOMPARE(m_fx.boxes->shown.last().prompt, told);
+    QCOMPARE(stored(1), before);
+    QCOMPARE(showing(), shown);
+
+    // Once the database takes writes again, the next move stores it.
+    QVERIFY(execBound(QStringLiteral("PRAGMA query_only = OFF")));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_PageDown);
+    QCOMPARE(window->relayNumber(), 2);
+    QFETCH(int, column);
+    QTEST(stored(1).section('|', column, column), "value");
+    QCOMPARE(m_fx.boxes->shown.size(), 3);
 }
 
 ORB_TEST_MAIN(TestFrmRel)

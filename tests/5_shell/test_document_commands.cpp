@@ -103,6 +103,8 @@ private slots:
     void failureKeepsTheConfigurationOpenAndChanged();
     void storeTheFileSystemRefusesSaysSo_data();
     void storeTheFileSystemRefusesSaysSo();
+    void storeOntoADocumentInUseChangesNothing_data();
+    void storeOntoADocumentInUseChangesNothing();
     void questionClosedWithoutAnAnswerStays_data();
     void questionClosedWithoutAnAnswerStays();
     void newAndOpenLeaveTheRestoredMark_data();
@@ -406,6 +408,60 @@ void TestDocumentCommands::storeTheFileSystemRefusesSaysSo()
     QCOMPARE(fileBytes(doc(kHotel)), stored);
     QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files | QDir::Hidden), QStringList{kHotel});
     QCOMPARE(QDir(doc(QStringLiteral("locked"))).entryList(QDir::Files | QDir::Hidden), QStringList());
+    QCOMPARE(appState().WorkingFile, doc(kHotel));
+    checkKeptOpen(kEdited);
+}
+
+void TestDocumentCommands::storeOntoADocumentInUseChangesNothing_data()
+{
+    QTest::addColumn<QString>("fileName");   // the document Save As chooses; empty: Save
+    QTest::addColumn<QString>("statements"); // another connection holding the document after these
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("Save As: a folder where its journal belongs")
+        << "otro.vcs" << "" << "26 (A device, a pipe, a socket or a folder lies where its journal belongs)";
+    QTest::newRow("Save: another program writing it") << "" << "BEGIN EXCLUSIVE" << "5 (database is locked)";
+    QTest::newRow("Save As: another program reading it")
+        << kHotel << "BEGIN;SELECT count(*) FROM CONFZONAS" << "5 (database is locked)";
+}
+
+void TestDocumentCommands::storeOntoADocumentInUseChangesNothing()
+{
+    QFETCH(QString, fileName);
+    QFETCH(QString, statements);
+    QFETCH(QString, reason);
+    makeNew(true);
+    const QString target = doc(fileName.isEmpty() ? kHotel : fileName);
+    if (statements.isEmpty())
+        QVERIFY(QDir().mkdir(target + QStringLiteral("-journal")));
+    const QByteArray stored = fileBytes(doc(kHotel));
+    const QByteArray working = fileBytes(workingDatabasePath());
+    const QString title = m_fx.main->windowTitle();
+
+    {
+        // Another connection of its own, which the engine keeps apart from
+        // the store's as it keeps other programs apart.
+        QSqlDatabase other = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("other"));
+        other.setDatabaseName(target);
+        QSqlQuery query(other);
+        for (const QString &statement : statements.split(QLatin1Char(';'), Qt::SkipEmptyParts))
+            QVERIFY2((other.isOpen() || other.open()) && query.exec(statement), qPrintable(statement));
+        m_fx.boxes->answers << AnsYes; // replace it, when asked
+        if (fileName.isEmpty())
+            trigger("MnuArxSav");
+        else
+            choose("MnuArxSavAs", fileName);
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("other"));
+
+    // It says so, naming the document and why; the document, the working
+    // database, the marks, the title and the changes stay.
+    QCOMPARE(m_fx.boxes->shown.size(), fileName == kHotel ? 2 : 1);
+    QCOMPARE(m_fx.boxes->shown.last().prompt,
+             Str(1001) + target + Str(1) + QStringLiteral("\n\n") + reason + QStringLiteral("\n\n") + Str(1002));
+    QCOMPARE(fileBytes(doc(kHotel)), stored);
+    QCOMPARE(fileBytes(workingDatabasePath()), working);
+    QVERIFY(QFile::exists(target) == (target == doc(kHotel)));
+    QCOMPARE(m_fx.main->windowTitle(), title);
     QCOMPARE(appState().WorkingFile, doc(kHotel));
     checkKeptOpen(kEdited);
 }

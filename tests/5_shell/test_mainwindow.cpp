@@ -10,7 +10,7 @@
 // the preview's keys working at once; and the About box. And a zone label
 // still being typed in its cell, which every command that reads or judges
 // the configuration takes as entered, or, when it cannot be stored, stops
-// at.
+// at; and the same for an edit of the relay window that cannot be stored.
 
 #include "Captions.h"
 #include "FrmAbt.h"
@@ -18,6 +18,7 @@
 #include "FrmConf.h"
 #include "FrmNew.h"
 #include "FrmPreview.h"
+#include "FrmRel.h"
 #include "FrmWel.h"
 #include "FrmZon.h"
 #include "MainWindowFixture.h"
@@ -65,6 +66,8 @@ private slots:
     void labelBeingTypedCountsForEveryCommand();
     void labelThatCannotBeStoredStopsTheCommand_data();
     void labelThatCannotBeStoredStopsTheCommand();
+    void relayEditThatCannotBeStoredStopsTheCommand_data();
+    void relayEditThatCannotBeStoredStopsTheCommand();
 
 private:
     // Opens the zone window and types text over zone 1's label, with
@@ -579,6 +582,124 @@ void TestMainWindow::labelThatCannotBeStoredStopsTheCommand()
     QVERIFY(m_fx.main->storeTypedEdits());
     QCOMPARE(zone1Label(BaseDatos()), QStringLiteral("NORTE"));
     QVERIFY(!zone1Box());
+}
+
+// Relay 1's programming columns in a database, joined by "|".
+QString relay1Row(const QSqlDatabase &db)
+{
+    QSqlQuery query(db);
+    query.exec(QStringLiteral("SELECT TIP, ETIREL, RMIN, DDIA, IL1, FL1 FROM CONFRELES WHERE IDREL = 1"));
+    QStringList values;
+    for (int c = 0; c < 6 && (c > 0 || query.next()); ++c)
+        values << query.value(c).toString();
+    return values.join(QLatin1Char('|'));
+}
+
+void TestMainWindow::relayEditThatCannotBeStoredStopsTheCommand_data()
+{
+    // The edit: the label typed and neither left nor entered, a type picked,
+    // or minutes typed. The command: a menu item, "closed" (the main window
+    // closes), a button of the relay window clicked, or pressed with the
+    // mouse (which takes the focus from the box first).
+    QTest::addColumn<QString>("edit");
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<QString>("kept");   // relay 1's row once it is stored
+    const QString label = "6|NORTE|0|0|1|3";
+    for (const char *command : {"MnuArxSav", "MnuArxSavAs", "MnuArxClose", "MnuArxSal", "closed", "MnuArxNew",
+                                "MnuArxOpen", "MnuArxImp", "MnuArxVis", "MnuComSend", "CmdSendConfRel", "CmdCancel",
+                                "DatRelNext", "CmdCancel by mouse", "CmdSendConfRel by mouse"})
+        QTest::addRow("label, %s", command) << "label" << command << label;
+    for (const char *command : {"MnuArxSav", "MnuComSend", "CmdCancel"}) {
+        QTest::addRow("type, %s", command) << "type" << command << "32|ETI RELE 1|0|0|1|3";
+        QTest::addRow("minutes, %s", command) << "minutes" << command << "6|ETI RELE 1|7|0|1|3";
+    }
+}
+
+void TestMainWindow::relayEditThatCannotBeStoredStopsTheCommand()
+{
+    QFETCH(QString, edit);
+    QFETCH(QString, command);
+    QFETCH(QString, kept);
+    // The configuration has its document, and a change not yet saved in it.
+    QVERIFY(execBound(QStringLiteral("UPDATE CONFRELES SET TIP = 6, IL1 = 1, FL1 = 3 WHERE IDREL = 1")));
+    const QString document = m_dir.filePath(QStringLiteral("relay.vcs"));
+    QFile::remove(document);
+    int dialogs = 0;
+    setFileDialogHandler([&](const FileDialogRequest &) {
+        ++dialogs;
+        return document;
+    });
+    setPrintDialogHandler([&](QPrinter &, const QString &) { return bool(++dialogs); });
+    m_fx.main->MnuArxSavAs_Click();
+    QVERIFY(QFile::exists(document));
+    QVERIFY(execBound(QStringLiteral("UPDATE CONFCENTRAL SET NOMCON = 'Hotel edited'")));
+    appState().ConfModif = true;
+    const QByteArray saved = fileBytes(document);
+    const QString before = relay1Row(BaseDatos());
+    dialogs = 0;
+    bool busy = false;
+    setPointerHandler([&](Pointer pointer) { busy = busy || pointer == Pointer::Hourglass; });
+
+    // The working database refuses every write from here on, as a full disk
+    // does; the edit is made then.
+    m_fx.main->MnuPrgRel_Click();
+    const QPointer<FrmRel> window = FrmRel::loaded();
+    QVERIFY(window);
+    QTRY_VERIFY(window->TxtEti()->hasFocus());
+    QVERIFY(execBound(QStringLiteral("PRAGMA query_only = ON")));
+    QLineEdit *box = edit == QLatin1String("minutes") ? window->TxtRetMin() : window->TxtEti();
+    if (edit == QLatin1String("type")) {
+        window->CmbTip()->setCurrentIndex(window->CmbTip()->findText(QStringLiteral("SIREN")));
+        emit window->CmbTip()->activated(window->CmbTip()->currentIndex());
+        // The pick is told at once.
+        m_fx.checkOnlyBox(120, applicationTitle());
+        m_fx.boxes->shown.clear();
+    } else {
+        box->setFocus();
+        QTRY_VERIFY(box->hasFocus());
+        box->selectAll();
+        typeInto(box, edit == QLatin1String("label") ? QStringLiteral("NORTE") : QStringLiteral("7"));
+        QVERIFY(m_fx.boxes->shown.isEmpty());
+    }
+    const QString shows = box->text() + QLatin1Char('|') + window->CmbTip()->currentText();
+    m_fx.boxes->answers = {AnsYes, AnsYes};
+
+    if (command == QLatin1String("closed")) {
+        m_fx.main->close();
+    } else if (command.endsWith(QLatin1String(" by mouse"))) {
+        QTest::mouseClick(window->findChild<QAbstractButton *>(command.section(' ', 0, 0)), Qt::LeftButton);
+    } else if (QAction *item = m_fx.main->menuItem(command)) {
+        item->trigger();
+    } else {
+        window->findChild<QAbstractButton *>(command)->click();
+    }
+    QCoreApplication::processEvents();
+
+    // The failure is told once, with its cause, and nothing else is asked or
+    // begun: the document and the panel stay as they were, the change stays
+    // marked, the relay window stays on relay 1 showing the edit.
+    m_fx.checkOnlyBox(120, applicationTitle());
+    QCOMPARE(m_fx.boxes->shown.value(0).prompt, Str(120) + QStringLiteral("\n\n8 ") + Str(9031));
+    QVERIFY(!busy);
+    QCOMPARE(dialogs, 0);
+    QCOMPARE(m_fx.sim->framesReceived(), 0);
+    QCOMPARE(fileBytes(document), saved);
+    QVERIFY(appState().ConfCargada && appState().ConfModif && m_fx.main->isVisible());
+    QVERIFY(!FrmNew::loaded());
+    QVERIFY(window && FrmRel::loaded() == window);
+    QCOMPARE(window->relayNumber(), 1);
+    QCOMPARE(box->text() + QLatin1Char('|') + window->CmbTip()->currentText(), shows);
+    QCOMPARE(relay1Row(BaseDatos()), before);
+
+    // Once the database takes writes again, Close asks the save question,
+    // and Yes saves the edit into the document.
+    QVERIFY(execBound(QStringLiteral("PRAGMA query_only = OFF")));
+    m_fx.boxes->shown.clear();
+    m_fx.boxes->answers = {AnsYes, AnsYes};
+    m_fx.main->MnuArxClose_Click();
+    QVERIFY(!m_fx.boxes->shown.isEmpty());
+    QVERIFY(!appState().ConfCargada && !FrmRel::loaded());
+    QCOMPARE(onSideConnection(document, true, relay1Row), kept);
 }
 
 ORB_TEST_MAIN(TestMainWindow)

@@ -6,13 +6,16 @@
 #include "DocumentCommands.h"
 #include "FrmWel.h"
 #include "InstanceLock.h"
+#include "MSComm.h"
 #include "MainWindowFixture.h"
 #include "SettingsStore.h"
 #include "TestHome.h"
 
 #include <csignal>
 #include <cstdio>
+#include <sys/mount.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -113,6 +116,47 @@ int holdLock(qint64 sizeLimit)
     return 0;
 }
 
+// The child of ownFilesInTheWayAreNeverWaitedOn: the start-up's restore,
+// every question answered Yes, then the device it would use for Com1. The
+// messages it shows go to its output, with their titles.
+int startUp()
+{
+    setCurrentLanguage(Language::English);
+    setMsgBoxHandler([](const QString &prompt, int, const QString &title) {
+        std::printf("[%s] %s\n", qPrintable(title), qPrintable(prompt));
+        std::fflush(stdout);
+        return int(AnsYes);
+    });
+    const RestoreOutcome outcome = restoreUnsaved();
+    std::printf("outcome %d\nport %s\n", int(outcome), qPrintable(deviceForPort(1)));
+    return 0;
+}
+
+// Puts something other than a file at path: "pipe", "folder", "dangling"
+// (a link to nothing) or "loop" (a link to itself); or an empty file
+// ("empty").
+bool putInTheWay(const QString &path, const QString &kind, const QString &nowhere)
+{
+    const QByteArray name = QFile::encodeName(path);
+    if (kind == QLatin1String("empty"))
+        return writeFile(path, QByteArray());
+    if (kind == QLatin1String("pipe"))
+        return ::mkfifo(name.constData(), 0600) == 0;
+    if (kind == QLatin1String("folder"))
+        return QDir().mkpath(path);
+    return QFile::link(kind == QLatin1String("loop") ? path : nowhere, path);
+}
+
+// Removes whatever lies at path.
+void removeEntry(const QString &path)
+{
+    const QFileInfo info(path);
+    if (info.isDir() && !info.isSymLink())
+        QDir(path).removeRecursively();
+    else
+        ::unlink(QFile::encodeName(path).constData());
+}
+
 // The previous working database aside under a note that says nothing
 // ("empty", "missing" or cut short), as an earlier build could leave it.
 bool leaveNote(const QString &note, const WorkingMarks &previous)
@@ -155,6 +199,12 @@ private slots:
     void noteThatSaysNothingIsNeverTakenForAgreement();
     void secondInstanceIsRefusedUntilTheFirstEnds_data();
     void secondInstanceIsRefusedUntilTheFirstEnds();
+    void ownFilesInTheWayAreNeverWaitedOn_data();
+    void ownFilesInTheWayAreNeverWaitedOn();
+    void unreadMarksKeepTheWorkingDatabase_data();
+    void unreadMarksKeepTheWorkingDatabase();
+    void leftoversOfAWriteOfTheMarksGoAtTheStart_data();
+    void leftoversOfAWriteOfTheMarksGoAtTheStart();
 
 private:
     std::unique_ptr<ScriptedBoxes> m_boxes;
@@ -166,8 +216,10 @@ void TestRecovery::init()
     // Nothing a failed earlier run left behind counts.
     appState() = AppState{};
     setCurrentLanguage(Language::English);
+    for (const QString &path : {settingsFilePath(), settingsFilePath() + QStringLiteral(".lock"),
+                                marksBesideDatabasePath(), previousMarksPath()})
+        removeEntry(path);
     clearWorkingMarks();
-    QDir(openSettingsStore()->fileName()).removeRecursively();
     for (const QString &path :
          {workingDatabasePath(), previousDatabasePath(), marksBesideDatabasePath(), previousMarksPath()})
         QFile::remove(path);
@@ -535,21 +587,34 @@ void TestRecovery::noteThatSaysNothingIsNeverTakenForAgreement()
 void TestRecovery::secondInstanceIsRefusedUntilTheFirstEnds_data()
 {
     QTest::addColumn<qint64>("sizeLimit"); // the largest write the first copy's disk takes; -1: any
-    QTest::addColumn<bool>("noFolder");    // its data folder cannot be made
-    QTest::newRow("disk with room") << qint64(-1) << false;
-    QTest::newRow("disk full") << qint64(0) << false;
-    QTest::newRow("data folder cannot be made") << qint64(-1) << true;
+    QTest::addColumn<QString>("noFolder"); // why its data folder cannot be made: "", "file" (where
+                                           // its parent belongs) or "read-only" (its parent's disk)
+    QTest::addColumn<QString>("cause");    // as the message gives it
+    QTest::newRow("disk with room") << qint64(-1) << "" << "";
+    QTest::newRow("disk full") << qint64(0) << "" << "";
+    QTest::newRow("data folder cannot be made") << qint64(-1) << "file" << "20 (Not a directory)";
+    QTest::newRow("data folder on a read-only disk") << qint64(-1) << "read-only" << "30 (Read-only file system)";
 }
 
 void TestRecovery::secondInstanceIsRefusedUntilTheFirstEnds()
 {
     QFETCH(qint64, sizeLimit);
-    QFETCH(bool, noFolder);
+    QFETCH(QString, noFolder);
+    QFETCH(QString, cause);
     // The first copy: a start of the program in a process of its own.
-    const QString notAFolder = m_dir->filePath(QStringLiteral("data"));
+    QString notAFolder = m_dir->filePath(QStringLiteral("data"));
     QProcess first;
-    if (noFolder) {
+    const QString readOnly = m_dir->filePath(QStringLiteral("read-only"));
+    const auto unmount = qScopeGuard([&readOnly] { ::umount2(QFile::encodeName(readOnly).constData(), MNT_DETACH); });
+    if (noFolder == QLatin1String("file")) {
         QVERIFY(writeFile(notAFolder, "a file where the data folder's parent belongs"));
+    } else if (noFolder == QLatin1String("read-only")) {
+        QVERIFY(QDir().mkpath(readOnly));
+        if (::mount("tmpfs", QFile::encodeName(readOnly).constData(), "tmpfs", MS_RDONLY, "size=16k") != 0)
+            QSKIP("a read-only disk cannot be mounted here (it needs root)");
+        notAFolder = readOnly + QStringLiteral("/data");
+    }
+    if (!noFolder.isEmpty()) {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("XDG_DATA_HOME"), notAFolder);
         first.setProcessEnvironment(env);
@@ -562,12 +627,13 @@ void TestRecovery::secondInstanceIsRefusedUntilTheFirstEnds()
         QVERIFY2(first.waitForReadyRead(60000), qPrintable(said));
         said += QString::fromLocal8Bit(first.readAll());
     }
-    if (noFolder) {
+    if (!noFolder.isEmpty()) {
         // A lock that cannot be taken at all is no reason to run unguarded:
-        // the program says why and does not start.
+        // the program says why, with the cause of the folder's making, and
+        // does not start.
         const QString folder = notAFolder + QStringLiteral("/ORBITarsis");
-        QCOMPARE(said, QLatin1Char('[') + Str(109) + QStringLiteral("] ")
-                           + Str(9104).arg(folder, QStringLiteral("20 (Not a directory)")) + QStringLiteral("\nrefused\n"));
+        QCOMPARE(said, QLatin1Char('[') + Str(109) + QStringLiteral("] ") + Str(9104).arg(folder, cause)
+                           + QStringLiteral("\nrefused\n"));
         QVERIFY(first.waitForFinished(60000));
         QCOMPARE(first.exitCode(), 1);
         return;
@@ -591,12 +657,183 @@ void TestRecovery::secondInstanceIsRefusedUntilTheFirstEnds()
     QVERIFY(third.heldByAnother());
 }
 
+void TestRecovery::ownFilesInTheWayAreNeverWaitedOn_data()
+{
+    QTest::addColumn<QString>("file"); // whose place is taken: "marks", "settings", "note" or "lock"
+    QTest::addColumn<QString>("kind"); // by what (putInTheWay)
+    QTest::addColumn<int>("fault");    // what the message gives as the cause, when it names the file
+    const QList<std::pair<const char *, int>> kinds{
+        {"pipe", kNotAFile}, {"folder", EISDIR}, {"dangling", ENOENT}, {"loop", ELOOP}};
+    for (const char *file : {"marks", "settings", "note", "lock"}) {
+        for (const auto &[kind, fault] : kinds)
+            QTest::addRow("%s: %s", file, kind) << file << kind << fault;
+    }
+    // What a kill during a write of the marks could leave.
+    QTest::newRow("lock: left empty") << "lock" << "empty" << 0;
+}
+
+void TestRecovery::ownFilesInTheWayAreNeverWaitedOn()
+{
+    QFETCH(QString, file);
+    QFETCH(QString, kind);
+    QFETCH(int, fault);
+    // An unclean end left a configuration, the marks that name it in the
+    // settings file with a port's device, and, for the note, the previous
+    // working database aside.
+    QVERIFY(makeConfiguration(4, 2, QStringLiteral("Before")));
+    Close_DB();
+    {
+        const auto settings = openSettingsStore();
+        settings->setValue(QStringLiteral("Ports/Com1"), QStringLiteral("/dev/ttyUSB0"));
+    }
+    const WorkingMarks hotel{m_dir->filePath(QStringLiteral("Hotel.vcs")), QStringLiteral("Hotel.vcs")};
+    writeWorkingMarks(hotel.file, hotel.name);
+    const QMap<QString, QString> paths{{"marks", marksBesideDatabasePath()},
+                                       {"settings", settingsFilePath()},
+                                       {"note", previousMarksPath()},
+                                       {"lock", settingsFilePath() + QStringLiteral(".lock")}};
+    const QString path = paths[file];
+    if (file == QLatin1String("note"))
+        QVERIFY(QFile::copy(workingDatabasePath(), previousDatabasePath()));
+    if (file == QLatin1String("settings"))
+        QVERIFY(QFile::remove(path));
+    QVERIFY(putInTheWay(path, kind, m_dir->filePath(QStringLiteral("gone"))));
+    const auto removeIt = qScopeGuard([&path] { removeEntry(path); });
+
+    QProcess child;
+    child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--start-up")});
+    if (!child.waitForFinished(15000)) {
+        child.kill();
+        child.waitForFinished();
+        QFAIL(qPrintable(QStringLiteral("the start waited on %1 (%2)").arg(path, kind)));
+    }
+    QCOMPARE(child.exitCode(), 0);
+    const QString output = QString::fromLocal8Bit(child.readAllStandardOutput());
+    const QString question = QLatin1Char('[') + Str(1043) + QStringLiteral("] ") + Str(1042) + QLatin1Char('\n');
+    QString expected;
+    if (file == QLatin1String("marks") || file == QLatin1String("settings")) {
+        // The marks cannot be read: said with the file and the cause, and
+        // the configuration is left where it is, nothing asked. Without
+        // the settings file the port is the usual one.
+        expected = QLatin1Char('[') + Str(109) + QStringLiteral("] ")
+                   + Str(9041).arg(path, ownFileFaultText(fault), dataFolder()) + QLatin1Char('\n')
+                   + QStringLiteral("outcome %1\n").arg(int(RestoreOutcome::MarksUnreadable))
+                   + QStringLiteral("port %1\n")
+                         .arg(file == QLatin1String("settings") ? QStringLiteral("/dev/ttyS0")
+                                                                : QStringLiteral("/dev/ttyUSB0"));
+    } else {
+        // Neither the note nor the settings file's lock is needed: the
+        // configuration comes back, its marks written back into the
+        // settings file beside whatever lies at the lock's place.
+        expected = question + QStringLiteral("outcome %1\n").arg(int(RestoreOutcome::Restored))
+                   + QStringLiteral("port /dev/ttyUSB0\n");
+        QCOMPARE(readWorkingMarks().file, hotel.file);
+        QVERIFY(!QFile::exists(previousDatabasePath()));
+    }
+    QCOMPARE(output, expected);
+    QVERIFY(QFile::exists(workingDatabasePath()));
+}
+
+void TestRecovery::unreadMarksKeepTheWorkingDatabase_data()
+{
+    QTest::addColumn<int>("answer"); // to whether Open may replace it
+    QTest::newRow("No keeps it") << int(AnsNo);
+    QTest::newRow("Yes replaces it") << int(AnsYes);
+}
+
+void TestRecovery::unreadMarksKeepTheWorkingDatabase()
+{
+    QFETCH(int, answer);
+    QVERIFY(makeConfiguration(4, 2, QStringLiteral("Otra")));
+    const QString other = m_dir->filePath(QStringLiteral("Otra.vcs"));
+    QVERIFY(storeDocument(other));
+    // An unclean end left a configuration; a folder stands where the marks
+    // beside the working database belong, so nothing can tell.
+    QVERIFY(makeConfiguration(8, 4, QStringLiteral("Before")));
+    Close_DB();
+    writeWorkingMarks(m_dir->filePath(QStringLiteral("Hotel.vcs")), QStringLiteral("Hotel.vcs"));
+    QVERIFY(QDir().mkpath(marksBesideDatabasePath()));
+    const QByteArray working = fileBytes(workingDatabasePath());
+
+    // The start says so, names the folder and asks nothing.
+    QCOMPARE(restoreUnsaved(), RestoreOutcome::MarksUnreadable);
+    QCOMPARE(m_boxes->shown.size(), 1);
+    QVERIFY(m_boxes->shown.first().prompt.contains(marksBesideDatabasePath()));
+    QVERIFY(!appState().ConfCargada);
+
+    // Open asks before it replaces that configuration.
+    int dialogs = 0;
+    setFileDialogHandler([&](const FileDialogRequest &) {
+        ++dialogs;
+        return other;
+    });
+    m_boxes->shown.clear();
+    m_boxes->answers = {answer};
+    DocumentCommands commands(std::make_unique<NoWindows>());
+    commands.Open();
+    QCOMPARE(m_boxes->shown.size(), 1);
+    QCOMPARE(m_boxes->shown.first().style, int(MsgYesNoExclamation));
+    QVERIFY(m_boxes->shown.first().prompt.contains(marksBesideDatabasePath()));
+    if (answer == AnsNo) {
+        // No: nothing chosen, nothing replaced, and the end of the run
+        // leaves it for the next start.
+        QCOMPARE(dialogs, 0);
+        QVERIFY(commands.Exit());
+        QCOMPARE(fileBytes(workingDatabasePath()), working);
+        return;
+    }
+    // Yes: the document takes its place, and is a configuration as any
+    // other: the orderly end removes it.
+    QCOMPARE(dialogs, 1);
+    QVERIFY(appState().ConfCargada);
+    QCOMPARE(appState().NomCon, QStringLiteral("Otra"));
+    QVERIFY(commands.Exit());
+    QVERIFY(!QFile::exists(workingDatabasePath()));
+}
+
+void TestRecovery::leftoversOfAWriteOfTheMarksGoAtTheStart_data()
+{
+    QTest::addColumn<bool>("data");     // in the data folder, else the settings folder
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("goes");
+    // What a write of the settings file or of the marks beside the working
+    // database cut short leaves: its new file, and the lock and the file
+    // that Qt's own write of it keeps beside it.
+    QTest::newRow("settings: new file") << false << ".ORBITarsis.conf.a1b2c3d4.orbtmp" << true;
+    QTest::newRow("settings: its lock") << false << ".ORBITarsis.conf.a1b2c3d4.orbtmp.lock" << true;
+    QTest::newRow("settings: Qt's copy") << false << ".ORBITarsis.conf.a1b2c3d4.orbtmp.Xy12Zq" << true;
+    QTest::newRow("marks: new file") << true << ".ORBITarsis.marks.0k9j8h7g.orbtmp" << true;
+    QTest::newRow("marks: its lock") << true << ".ORBITarsis.marks.0k9j8h7g.orbtmp.lock" << true;
+    // Files of the user's that only look alike stay.
+    QTest::newRow("settings: a copy of the user's") << false << "ORBITarsis.conf.bak" << false;
+    QTest::newRow("settings: not the program's name") << false << ".ORBITarsis.conf.A1B2C3D4.orbtmp" << false;
+    QTest::newRow("marks: another file's") << true << ".Other.marks.0k9j8h7g.orbtmp" << false;
+}
+
+void TestRecovery::leftoversOfAWriteOfTheMarksGoAtTheStart()
+{
+    QFETCH(bool, data);
+    QFETCH(QString, name);
+    QFETCH(bool, goes);
+    const QString path =
+        QDir(data ? dataFolder() : QFileInfo(settingsFilePath()).absolutePath()).filePath(name);
+    QVERIFY(writeFile(path, "left"));
+    const auto removeIt = qScopeGuard([&path] { QFile::remove(path); });
+    QCOMPARE(restoreUnsaved(), RestoreOutcome::NothingToRestore);
+    QCOMPARE(QFile::exists(path), !goes);
+}
+
 int main(int argc, char **argv)
 {
     const orbtest::TestHome home;
     if (argc == 3 && qstrcmp(argv[1], "--hold-lock") == 0) {
         QCoreApplication app(argc, argv);
         return holdLock(QByteArray(argv[2]).toLongLong());
+    }
+    if (argc == 2 && qstrcmp(argv[1], "--start-up") == 0) {
+        QCoreApplication app(argc, argv);
+        return startUp();
     }
     if (argc == 8 && qstrcmp(argv[1], "--killed-at") == 0) {
         QCoreApplication app(argc, argv);
