@@ -120,7 +120,10 @@ RelayTransferResult readRelay(RelayTransferHost &host)
         return run.end(Result::Failed);
     host.labelReceived(label);
     host.setTicker(true);
-    host.recordReceived(*record);
+    // What cannot be stored has not been read into the configuration: no
+    // "O.K." for it.
+    if (!host.recordReceived(*record))
+        return run.end(Result::NotStored);
     return run.completed();
 }
 
