@@ -41,7 +41,8 @@ void completed(ProgressSink &progress)
 
 } // namespace
 
-std::optional<PanelGeneral> readGeneralPart(ProgressSink &progress)
+std::optional<PanelGeneral> readGeneralPart(ProgressSink &progress,
+                                            const std::function<bool(const PanelGeneral &)> &keep)
 {
     startProgress(progress);
     PanelGeneral read;
@@ -105,6 +106,12 @@ std::optional<PanelGeneral> readGeneralPart(ProgressSink &progress)
             return refused(item);
     }
     progress.setValue(++step);
+    // What cannot be stored has not been read into the configuration: no
+    // "O.K." for it.
+    if (!keep(read)) {
+        End_Comm(progress);
+        return std::nullopt;
+    }
     completed(progress);
     return read;
 }
