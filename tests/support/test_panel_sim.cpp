@@ -96,6 +96,7 @@ class TestPanelSim : public QObject {
 private slots:
     void answersOnItsOwnThread_data();
     void answersOnItsOwnThread();
+    void hangUpKeepsTheNumberTaken();
 };
 
 void TestPanelSim::answersOnItsOwnThread_data()
@@ -182,6 +183,31 @@ void TestPanelSim::answersOnItsOwnThread()
         QVERIFY2(got.lastMs >= lastMs, qPrintable(QStringLiteral("last byte at %1 ms").arg(got.lastMs)));
     }
     QCOMPARE(sim.receivedFrames(), QList<QByteArray>{frame});
+}
+
+void TestPanelSim::hangUpKeepsTheNumberTaken()
+{
+    // The panel hangs up on its own thread, while the test's thread only
+    // watches the line; its device is gone, and a line opened meanwhile
+    // (by a test running beside this one) gets another number.
+    PanelSim sim;
+    sim.misbehave(M::HangUp);
+    QVERIFY(sim.start());
+    const int fd = openPcSide(sim.devicePath());
+    QVERIFY(fd >= 0);
+    auto cleanup = qScopeGuard([fd] { ::close(fd); });
+    const QByteArray frame = writeFrame();
+    QCOMPARE(::write(fd, frame.constData(), size_t(frame.size())), ssize_t(frame.size()));
+    pollfd p{fd, POLLIN, 0};
+    QVERIFY(::poll(&p, 1, 3000) == 1 && (p.revents & POLLHUP));
+    QCOMPARE(sim.framesReceived(), 1);
+    // The PC lets go of the line, as the program does when it is lost.
+    cleanup.dismiss();
+    ::close(fd);
+    QCOMPARE(::open(sim.devicePath().toLocal8Bit().constData(), O_RDWR | O_NOCTTY | O_NONBLOCK), -1);
+    const PanelSim other;
+    QVERIFY(!other.devicePath().isEmpty());
+    QVERIFY(other.devicePath() != sim.devicePath());
 }
 
 ORB_TEST_GUILESS_MAIN(TestPanelSim)
