@@ -6,28 +6,60 @@
 
 namespace orb {
 
-Outcome exchange(const Builder &build, bool read, int attempts)
+Outcome Sequence::exchange(const Builder &build, bool read, int attempts, const Taker &take)
 {
     FrmComm &comm = frmComm();
-    for (int attempt = 1; attempt <= attempts; ++attempt) {
+    for (int attempt = 1; attempt <= attempts;) {
         Frame frame;
         if (!build(frame))
             return Outcome::Failed;
         comm.Send_Msg(frame);
         if (comm.ErrPuerto())
             return Outcome::PortFailed;
+        // Nothing was written: the last read comes first.
+        if (comm.readInDoubt()) {
+            if (const Outcome again = readAgain(); again != Outcome::Ok)
+                return again;
+            continue;
+        }
         const quint8 state = read ? comm.Wait_Answer() : comm.Wait_Ack();
-        if (state == RxOk)
+        if (state == RxOk) {
+            m_lastRead.reset();
+            if (read)
+                m_lastRead = Read{build, take, attempts - attempt};
+            if (take)
+                take(comm.DatosRx());
             return Outcome::Ok;
+        }
         // Out of step, another attempt could be answered by what answered
         // an earlier frame.
         if (comm.outOfStep())
             return Outcome::Failed;
+        ++attempt;
     }
     return Outcome::Failed;
 }
 
-Outcome endOfSequence() { return frmComm().watchAfterLast() ? Outcome::Ok : Outcome::Failed; }
+Outcome Sequence::readAgain()
+{
+    frmComm().dropReadInDoubt();
+    if (!m_lastRead || m_lastRead->attemptsLeft <= 0)
+        return Outcome::Failed;
+    const Read item = *m_lastRead;
+    return exchange(item.build, true, item.attemptsLeft, item.take);
+}
+
+Outcome Sequence::end()
+{
+    FrmComm &comm = frmComm();
+    while (!comm.watchAfterLast()) {
+        if (!comm.readInDoubt())
+            return Outcome::Failed;
+        if (const Outcome again = readAgain(); again != Outcome::Ok)
+            return again;
+    }
+    return Outcome::Ok;
+}
 
 bool answersOutOfStep() { return frmComm().outOfStep(); }
 
@@ -51,20 +83,16 @@ Builder readText(int area, int index)
     return [=](Frame &f) { Msg_RdText(f, area, index); return true; };
 }
 
-int byteReceived()
-{
-    const QByteArray data = frmComm().DatosRx();
-    return data.isEmpty() ? 0 : int(quint8(data.at(0)));
-}
+int byteOf(const QByteArray &data) { return data.isEmpty() ? 0 : int(quint8(data.at(0))); }
 
-QString labelReceived()
+QString labelOf(const QByteArray &data)
 {
-    QByteArray data = frmComm().DatosRx();
-    for (char &byte : data) {
+    QByteArray bytes = data;
+    for (char &byte : bytes) {
         if (quint8(byte) < 0x20 || quint8(byte) == 0x7F)
             byte = ' ';
     }
-    return fromCp1252(data);
+    return fromCp1252(bytes);
 }
 
 } // namespace orb

@@ -51,7 +51,7 @@ bool FrmComm::send(const Frame &frame)
     m_errPuerto = false;
     s.TimeOut = false;
     m_frameWritten = false;
-    if (!frame.Completa || m_outOfStep)
+    if (!frame.Completa || outOfStep())
         return false;
 
     if (!m_port->PortOpen()) {
@@ -67,15 +67,20 @@ bool FrmComm::send(const Frame &frame)
     }
     settleLine();
     s.PuertoOk = m_port->PortOpen();
-    if (!s.PuertoOk || m_outOfStep)
+    if (!s.PuertoOk || outOfStep())
         return false;
 
-    // What came in since the last wait answers no frame: it is taken (and
-    // counted) here rather than thrown away unseen.
+    // What the line holds before the frame's first byte answers no frame.
+    // Everything from then on is the frame's wait's, even what arrives
+    // before the write is known to have ended: a quick panel's answer may.
     m_awaited = frame.RThreshold > 0 ? frame.RThreshold : AckFrame().size();
+    m_ledger.frameComing(m_awaited, frame.RThreshold > 0);
     observe(LineStep::BeforeWrite);
-    takeUnawaited();
-    if (m_outOfStep)
+    m_port->pollInput();
+    m_ledger.arrived(AnswerLedger::Phase::BeforeWrite, m_port->Input().size());
+    // The last read is kept only when nothing stray came after it: in doubt
+    // it is read again before this frame goes (Exchange.h).
+    if (m_ledger.verdict() != AnswerLedger::Verdict::Accept)
         return false;
     m_port->setRThreshold(int(m_awaited));
     m_trama = frame.bytes();
@@ -86,53 +91,20 @@ bool FrmComm::send(const Frame &frame)
         lineClosed();
         return false;
     }
-    // Output returns once the last byte has left: the reply time starts now,
-    // and what the device holds at this moment came before the panel could
-    // answer the frame.
+    // The reply time starts once the frame has left.
     m_replyBy = QDeadlineTimer(m_replyTimeout, Qt::PreciseTimer);
     m_sinceWritten.start();
     observe(LineStep::AfterWrite);
-    takeUnawaited();
-    if (m_outOfStep)
-        return false;
     m_frameWritten = true;
     return true;
-}
-
-void FrmComm::takeUnawaited()
-{
-    m_port->pollInput();
-    countUnawaited(m_port->Input().size());
-}
-
-void FrmComm::countUnawaited(qsizetype bytes)
-{
-    if (m_inStep)
-        addUnawaited(bytes);
-}
-
-void FrmComm::addUnawaited(qsizetype bytes)
-{
-    m_unawaited += qMax<qsizetype>(0, bytes);
-    if (m_unawaited >= answerSize())
-        m_outOfStep = true;
-}
-
-qsizetype FrmComm::answerSize() const
-{
-    return m_lastTaken > 0 ? qMin(m_awaited, m_lastTaken) : m_awaited;
 }
 
 void FrmComm::lineClosed()
 {
     m_frameWritten = false;
-    m_inStep = false;
-    m_outOfStep = false;
     m_unsettled = false;
-    m_judgeDrain = false;
-    m_lastTaken = 0;
-    m_unawaited = 0;
     m_slowestMs = 0;
+    m_ledger.reset();
 }
 
 quint8 FrmComm::Wait_Ack()
@@ -155,23 +127,23 @@ quint8 FrmComm::waitFor(quint8 state)
 {
     AppState &s = appState();
     s.TimeOut = false;
-    const bool cameInStep = m_inStep;
-    if (!m_frameWritten || m_outOfStep || !m_port->PortOpen()) {
+    m_lastWaitOk = false;
+    if (!m_frameWritten || outOfStep() || !m_port->PortOpen()) {
         m_estadoRx = RxFail;
         m_frameWritten = false;
-        m_inStep = false;
         return m_estadoRx;
     }
     m_frameWritten = false;   // one wait per frame
     m_estadoRx = state;
-    m_tryBytes = 0;
     m_lastArrival.invalidate();
 
     QEventLoop loop;
     m_loop = &loop;
     m_timCom.start(int(qMax<qint64>(0, m_replyBy.remainingTime())));
-    // Bytes that came in between the send and the wait (an event loop run
-    // by the caller) are judged at once.
+    // What arrived since the frame's first byte was handed to the port (a
+    // quick panel may answer before the write is known to have ended) is
+    // judged at once.
+    m_port->pollInput();
     if (m_port->RThreshold() > 0 && m_port->InBufferCount() >= m_port->RThreshold())
         MSComm1_OnComm(MSComm::comEvReceive);
     while (m_estadoRx == state) {
@@ -190,18 +162,15 @@ quint8 FrmComm::waitFor(quint8 state)
     m_timCom.stop();
     s.TimeOut = false;
     m_loop = nullptr;
-    m_inStep = m_estadoRx == RxOk;
-    if (m_inStep) {
-        m_lastTaken = m_awaited;
-        m_unawaited = 0;
+    m_lastWaitOk = m_estadoRx == RxOk;
+    if (m_lastWaitOk) {
+        m_ledger.answerTaken();
         m_slowestMs = qMax(m_slowestMs, m_sinceWritten.elapsed());
-    } else if (!m_outOfStep && m_port->PortOpen()) {
+    } else if (!outOfStep() && m_port->PortOpen()) {
         // The reply of this frame may still be on its way: the next send
-        // drains the line first, and then tells whether the bytes this
-        // wait and the drain saw hold more than its one answer. (A port
-        // lost or closed during the wait leaves nothing to drain.)
+        // drains the line first. (A port lost or closed during the wait
+        // leaves nothing to drain.)
         m_unsettled = true;
-        m_judgeDrain = cameInStep;
         m_settleBy = QDeadlineTimer(m_replyTimeout);
     }
     return m_estadoRx;
@@ -215,38 +184,38 @@ void FrmComm::settleLine()
     // What the failed wait left unjudged (the start of a reply that never
     // came whole) is the drain's.
     if (m_port->InBufferCount() > 0) {
-        m_tryBytes += m_port->Input().size();
+        m_ledger.arrived(AnswerLedger::Phase::Drain, m_port->Input().size());
         m_lastArrival.start();
     }
     if (m_port->PortOpen() && !m_settleBy.hasExpired())
         runLine(LineMode::Settling, m_settleBy, true);
-    if (!m_judgeDrain)
-        return;
-    m_judgeDrain = false;
-    // The failed wait may rightly have had its own answer, however wrong;
-    // anything beyond that counts with what no frame awaited before it.
-    addUnawaited(m_tryBytes - m_awaited);
+    m_ledger.drainEnded();
 }
 
 bool FrmComm::watchAfterLast()
 {
-    if (waiting() || !m_inStep || !m_port->PortOpen())
+    if (waiting() || !m_lastWaitOk || !m_port->PortOpen())
         return false;
     m_lastArrival.invalidate();
-    takeUnawaited();
-    if (m_unawaited > 0)
+    m_port->pollInput();
+    if (m_port->InBufferCount() > 0) {
+        m_ledger.arrived(AnswerLedger::Phase::Watch, m_port->Input().size());
         m_lastArrival.start();
-    if (!m_outOfStep) {
+    }
+    if (!outOfStep()) {
         runLine(LineMode::Watching, QDeadlineTimer(watchMs(), Qt::PreciseTimer), false);
-        // Bytes came: the watch goes on until the line is quiet, so that an
-        // answer whose first bytes came within it is counted whole.
-        if (m_unawaited > 0 && !m_outOfStep)
+        // Bytes came: the watch goes on until the line has been quiet for a
+        // while (one reply time more at most), so that an answer whose first
+        // bytes came within it is counted whole.
+        if (m_lastArrival.isValid() && !outOfStep())
             runLine(LineMode::Watching, QDeadlineTimer(m_replyTimeout, Qt::PreciseTimer), true);
         // A last look at what reached the port by the end of the watch.
-        if (m_port->PortOpen())
-            takeUnawaited();
+        if (m_port->PortOpen()) {
+            m_port->pollInput();
+            m_ledger.arrived(AnswerLedger::Phase::Watch, m_port->Input().size());
+        }
     }
-    return m_inStep && !m_outOfStep && m_port->PortOpen();
+    return m_ledger.verdict() == AnswerLedger::Verdict::Accept && m_port->PortOpen();
 }
 
 void FrmComm::runLine(LineMode mode, const QDeadlineTimer &until, bool quietEnds)
@@ -265,7 +234,7 @@ void FrmComm::runLine(LineMode mode, const QDeadlineTimer &until, bool quietEnds
         qint64 left = until.remainingTime();
         if (quietEnds && m_lastArrival.isValid())
             left = qMin(left, quietGapMs() - m_lastArrival.elapsed());
-        if (left <= 0 || !m_port->PortOpen() || (mode == LineMode::Watching && m_outOfStep))
+        if (left <= 0 || !m_port->PortOpen() || (mode == LineMode::Watching && outOfStep()))
             break;
         timer.start(int(left));
         if (loop.exec() < 0)   // the program is ending
@@ -291,14 +260,14 @@ void FrmComm::MSComm1_OnComm(int commEvent)
     if (commEvent != MSComm::comEvReceive)
         return;
     if (m_lineMode == LineMode::Settling) {
-        m_tryBytes += m_port->Input().size();
+        m_ledger.arrived(AnswerLedger::Phase::Drain, m_port->Input().size());
         m_lastArrival.start();
         endWait();
         return;
     }
     if (m_lineMode == LineMode::Watching) {
         // Nothing awaits these bytes after the last frame.
-        countUnawaited(m_port->Input().size());
+        m_ledger.arrived(AnswerLedger::Phase::Watch, m_port->Input().size());
         m_lastArrival.start();
         endWait();
         return;
@@ -316,13 +285,14 @@ void FrmComm::MSComm1_OnComm(int commEvent)
         m_port->keepInput(input);
         return;
     }
-    m_tryBytes += s.EntradaRx.size();
+    m_ledger.arrived(AnswerLedger::Phase::Wait, s.EntradaRx.size());
     if (judged == RxOk && input.isEmpty()) {
         m_estadoRx = RxOk;
         m_datosRx = data;
     } else {
         // A wrong answer, or more than the answer in one read: noise or a
-        // second answer, which the drain before the next send tells apart.
+        // second answer, which the ledger tells apart once the line has
+        // been drained.
         m_estadoRx = RxFail;
         m_lastArrival.start();
     }

@@ -22,41 +22,20 @@
 // counts even when its receive event had not yet been handled.
 //
 // A reply must be the answer to the frame just sent, and nothing in it
-// names that frame: the acknowledge is the same for every write, and the
-// first six bytes of a read reply are not the program's to check (a read
-// reply is 7 + n bytes whose last byte is the sum of bytes 3 to 6 + n). So
-// the answer is told by its timing, and every byte that comes is accounted
-// for:
-//  - bytes waiting before a frame is written, or arriving before its last
-//    byte has left the PC, are never its answer;
-//  - a wait takes exactly one answer. One followed by further bytes in the
-//    same read, or preceded by them, fails; so does a wrong one, or none in
-//    time;
-//  - after a wait that failed the next send first drains the line: it
-//    reads and throws away what arrives, up to one reply time-out after the
-//    failure, and ends early once the line has been quiet for a short gap
-//    after the last byte. A late reply to an earlier frame is thus never
-//    taken for the next frame's.
-// Bytes that no frame awaits are told apart by how many they are. Fewer than
-// an answer (the answer awaited, or the one last taken, whichever is
-// shorter: six bytes for an acknowledge, 7 + n for a read reply) are noise,
-// as a line gives when a sender lets go of it, and are thrown away: found
-// before a frame is written or while it is written they cost nothing; seen
-// by a wait they fail it, and the frame is tried again. As many as an answer
-// or more, counted from the last good answer (for a wait that failed, beyond
-// the one answer it may rightly have had, up to the end of the drain after
-// it) are an answer that no frame awaits: a panel or line that answers
-// twice, after which the replies can no longer be matched to the frames.
-// The exchanges are then out of step, and every send and wait fails until
-// the port is closed. After the last frame of a sequence, watchAfterLast()
-// looks for such an answer as long as the slowest good answer of the
-// sequence took and a little more: an answer that a doubled one pushed one
-// frame late then comes in that time.
+// names that frame, so every byte that comes is told to the AnswerLedger
+// (AnswerLedger.h states the rule) with the phase it came in: before the
+// frame's first byte is handed to the port, in its wait, in the drain after
+// a failed wait, or in the watch after the last frame. After a failed wait
+// the next send first drains the line: it reads what arrives, up to one
+// reply time-out after the failure, and ends early once the line has been
+// quiet for a short gap after the last byte, so that a late reply is never
+// taken for the next frame's.
 //
 // A wait yields to the event loop (a local QEventLoop) until the reply or
 // the time-out; timers and windows stay live. While a wait runs, another
 // send or wait is refused: it changes nothing and reports failure.
 
+#include "AnswerLedger.h"
 #include "Frame.h"
 #include "MSComm.h"
 
@@ -105,11 +84,9 @@ public:
     // ErrPuerto. After a failed wait it drains the line first (above; this
     // yields to the event loop and counts as a wait). Returns true when the
     // frame was written. An incomplete frame is never written (the next
-    // wait then fails at once), nor is a frame while a wait runs or while
-    // the exchanges are out of step (an answer that no frame awaits, found
-    // by the drain or before the frame is written, puts them so; so does one
-    // that arrives while it is written, and then the send returns false
-    // too).
+    // wait then fails at once), nor is a frame while a wait runs, while the
+    // exchanges are out of step, or while the last read is in doubt (what
+    // the line held before the write may put them so).
     bool Send_Msg(const Frame &frame);
 
     // Waits for the acknowledge / for the read reply of the frame just
@@ -127,18 +104,26 @@ public:
     // last frame runs.
     bool waiting() const { return m_loop != nullptr; }
 
-    // An answer came that no frame awaited (above): the replies of this
-    // sequence may have answered other frames than the program thinks.
+    // An answer came that no frame awaited (AnswerLedger.h): the replies of
+    // this sequence may have answered other frames than the program thinks.
     // Until the port is closed every send is refused (it writes nothing and
     // returns false) and every wait fails at once.
-    bool outOfStep() const { return m_outOfStep; }
+    bool outOfStep() const { return m_ledger.outOfStep(); }
+    // Bytes that answered no frame came after the last good answer, a read
+    // reply, before the next one was taken: that reply may have been
+    // shifted, and no frame is written until it has been read again.
+    bool readInDoubt() const { return m_ledger.readInDoubt(); }
+    // The read in doubt is being read again: its answer no longer counts.
+    void dropReadInDoubt() { m_ledger.readDropped(); }
 
     // Ends a sequence whose last wait went well: watches the line for
-    // watchMs() for an answer that no frame awaits (a second answer to the
-    // last frame, or its own answer pushed late by a doubled one), and on
-    // while bytes keep coming, until the line is quiet. True when none came
-    // and the exchanges are in step (noise is thrown away); false (out of
-    // step) otherwise, also when the last wait did not go well.
+    // watchMs() for bytes that answer no frame (a second answer to the
+    // last frame, or its own answer pushed late by a doubled one), and once
+    // bytes come, until the line has been quiet for quietGapMs() (one reply
+    // time more at most). True when none came, or only noise after an
+    // acknowledge; false when the exchanges are out of step, when the last
+    // read is in doubt (readInDoubt()), or when the last wait did not go
+    // well.
     bool watchAfterLast();
 
     // Applies the stored port settings when the port is closed.
@@ -168,8 +153,8 @@ public:
     int watchMs() const;
 
     // What the exchange does at each step on the line, for tests that put
-    // bytes on it at set moments: just before a frame is written (after the
-    // drain), and once it has left, before what came meanwhile is looked at.
+    // bytes on it at set moments: just before what the line holds before a
+    // frame is looked at (after the drain), and once the frame has left.
     enum class LineStep { BeforeWrite, AfterWrite };
     void setLineObserver(std::function<void(LineStep)> observer) { m_lineObserver = std::move(observer); }
 
@@ -178,18 +163,7 @@ private:
     quint8 waitFor(quint8 state);
     void endWait();
     void settleLine();
-    // Takes what the device holds now: bytes no frame awaits, counted by
-    // countUnawaited().
-    void takeUnawaited();
-    // Counts bytes that no frame awaits since the last good answer (only
-    // while the exchanges are in step): as many as an answer put them out
-    // of step; fewer are noise.
-    void countUnawaited(qsizetype bytes);
-    void addUnawaited(qsizetype bytes);
-    // The fewest bytes that could be an answer: the answer awaited, or the
-    // one last taken when that is shorter.
-    qsizetype answerSize() const;
-    // The port was closed: the next sequence starts in step, afresh.
+    // The port was opened or closed: the next sequence starts afresh.
     void lineClosed();
     void observe(LineStep step)
     {
@@ -210,14 +184,10 @@ private:
     bool m_errPuerto = false;
     bool m_frameWritten = false;   // a frame went out and awaits its wait
     bool m_unsettled = false;      // a wait failed: its reply may still come
+    bool m_lastWaitOk = false;     // the last wait took its answer
     LineMode m_lineMode = LineMode::Waiting;   // what the receive handler does with bytes
-    bool m_inStep = false;         // the last wait went well: every further byte is unawaited
-    bool m_outOfStep = false;      // an answer came that no frame awaited
     qsizetype m_awaited = 0;       // length of the answer the frame written awaits
-    qsizetype m_lastTaken = 0;     // length of the last good answer of this sequence
-    qsizetype m_unawaited = 0;     // bytes no frame awaited since the last good answer
-    qsizetype m_tryBytes = 0;      // bytes a wait and the drain after it took
-    bool m_judgeDrain = false;     // the failed wait came in step: the drain tells what it saw
+    AnswerLedger m_ledger;
     qint64 m_slowestMs = 0;        // the slowest good answer of this sequence
     QElapsedTimer m_sinceWritten;  // since the frame's last byte left
     QDeadlineTimer m_replyBy;      // end of the reply time of the frame written

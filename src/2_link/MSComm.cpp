@@ -211,6 +211,10 @@ bool MSComm::Output(const QByteArray &bytes)
         ::usleep(1000);
     }
     ::tcdrain(fd);
+    if (m_writeEndDelay) {
+        if (const auto late = m_writeEndDelay(bytes.size()); late.count() > 0)
+            ::usleep(useconds_t(late.count()));
+    }
     return true;
 }
 

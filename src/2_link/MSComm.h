@@ -16,6 +16,8 @@
 #include <QByteArray>
 #include <QObject>
 #include <QString>
+#include <chrono>
+#include <functional>
 #include <optional>
 
 class QSerialPort;
@@ -74,6 +76,12 @@ public:
     // leave within two seconds (a line held by handshaking; they are then
     // thrown away).
     bool Output(const QByteArray &bytes);
+    // Tests may have the end of each write reported later than the device
+    // reports it, by what the function gives for the number of bytes
+    // written: as a real line takes them out at its baud rate, and as
+    // serial drivers that poll for the end at the kernel's tick report it.
+    using WriteEndDelay = std::function<std::chrono::microseconds(qsizetype bytes)>;
+    void setWriteEndDelay(WriteEndDelay delay) { m_writeEndDelay = std::move(delay); }
     // Everything received so far; empties the receive buffer.
     QByteArray Input();
     int InBufferCount() const { return int(m_buffer.size()); }
@@ -114,6 +122,7 @@ private:
     QByteArray m_buffer;
     int m_errorNumber = 0;
     QString m_errorText;
+    WriteEndDelay m_writeEndDelay;
 };
 
 } // namespace orb

@@ -125,7 +125,7 @@ int headerValue(const QSqlRecord &row, const char *column)
 
 struct ReceivedRelay {
     QString label;
-    RelayRecord record;
+    std::optional<RelayRecord> record;   // none: its reply was not a record
 };
 
 struct Received {
@@ -149,7 +149,7 @@ bool storeReceived(const Received &r, QString *error)
         zones << label;
     QList<RelayRow> relays;
     for (size_t i = 0; i < r.relays.size(); ++i) {
-        const RelayRecord &rec = r.relays[i].record;
+        const RelayRecord &rec = *r.relays[i].record;
         const ModeCodes mode = decodeModeByte(rec.Mode);
         RelayRow row;
         row.IDCON = idCon;
@@ -237,9 +237,10 @@ void Send_AllConf(TransferHost &host)
     if (const QString refused = outsideTheMap(numZon, numRel, zones, relays); !refused.isEmpty())
         return messageStop(host, saved, refused);
 
+    Sequence line;
     for (const Item &item : general) {
         progress.label(item.text);
-        const Outcome outcome = exchange(item.build, false, MaxReint);
+        const Outcome outcome = line.exchange(item.build, false, MaxReint);
         if (outcome != Outcome::Ok)
             return void(stopOn(outcome, host, saved));
         progress.itemDone();
@@ -249,7 +250,7 @@ void Send_AllConf(TransferHost &host)
         return emptyTableStop(host, saved);
     for (const auto &[zone, label] : zones) {
         progress.label(Str(587), zone);
-        const Outcome outcome = exchange(writeText(AreaZon, zone, label), false, MaxReint);
+        const Outcome outcome = line.exchange(writeText(AreaZon, zone, label), false, MaxReint);
         if (outcome != Outcome::Ok)
             return void(stopOn(outcome, host, saved));
         progress.itemDone();
@@ -259,14 +260,14 @@ void Send_AllConf(TransferHost &host)
         return emptyTableStop(host, saved);
     for (const auto &[relay, label] : relays) {
         progress.label(Str(588), relay);
-        Outcome outcome = exchange(writeText(AreaRel, relay, label), false, MaxReint);
+        Outcome outcome = line.exchange(writeText(AreaRel, relay, label), false, MaxReint);
         if (outcome != Outcome::Ok)
             return void(stopOn(outcome, host, saved));
         // The record is read from the relay's row for each attempt. A row
         // that is gone stops the send (its message has been shown); no
         // half-built frame goes out.
         bool rowMissing = false;
-        outcome = exchange(
+        outcome = line.exchange(
             [relay, &rowMissing](Frame &f) {
                 rowMissing = !Msg_WrRel(f, relay);
                 return !rowMissing;
@@ -281,7 +282,7 @@ void Send_AllConf(TransferHost &host)
         progress.itemDone();
     }
     // Only a panel that took every frame is reported done.
-    if (const Outcome end = endOfSequence(); end != Outcome::Ok)
+    if (const Outcome end = line.end(); end != Outcome::Ok)
         return void(stopOn(end, host, saved));
 
     host.progress().close();
@@ -304,8 +305,8 @@ void Rec_AllConf(TransferHost &host)
     if (rowCount(tabConfCentral()) <= 0)
         return emptyTableStop(host, saved);
 
-    FrmComm &comm = frmComm();
     Received r;
+    Sequence line;
 
     // Items 1 to 5: the general part.
     struct Item {
@@ -323,16 +324,23 @@ void Rec_AllConf(TransferHost &host)
     };
     for (const Item &item : general) {
         progress.label(item.text);
-        const Outcome outcome = exchange(item.build, true, MaxReint);
+        int *target = item.target;
+        const Outcome outcome =
+            line.exchange(item.build, true, MaxReint, [target](const QByteArray &data) { *target = byteOf(data); });
         if (outcome != Outcome::Ok)
             return void(stopOn(outcome, host, saved));
-        *item.target = byteReceived();
         // A value the configuration cannot hold is refused as it arrives:
         // no label or record outside the panel's zone or relay area is
         // asked for, no hour that every later check of the configuration
-        // would refuse is taken, and nothing is stored.
-        if (*item.target > item.limit)
-            return messageStop(host, saved, item.refused);
+        // would refuse is taken, and nothing is stored. The line is watched
+        // first, so that a value pushed out of place is read again rather
+        // than refused.
+        if (*item.target > item.limit) {
+            if (const Outcome end = line.end(); end != Outcome::Ok)
+                return void(stopOn(end, host, saved));
+            if (*item.target > item.limit)
+                return messageStop(host, saved, item.refused);
+        }
         // From the relay count on, progress is measured against the panel's
         // counts.
         if (item.target == &r.numRel)
@@ -340,41 +348,49 @@ void Rec_AllConf(TransferHost &host)
         progress.itemDone();
     }
     progress.label(Str(593));
-    Outcome outcome = exchange(readText(AreaAbs, AdrEtiIni), true, MaxReint);
+    Outcome outcome =
+        line.exchange(readText(AreaAbs, AdrEtiIni), true, MaxReint, [&r](const QByteArray &data) { r.etiIni = labelOf(data); });
     if (outcome != Outcome::Ok)
         return void(stopOn(outcome, host, saved));
-    r.etiIni = labelReceived();
+    // The answer to the label confirms every value before it, or had one
+    // read again (and its taker called anew).
+    for (const Item &item : general) {
+        if (*item.target > item.limit)
+            return messageStop(host, saved, item.refused);
+    }
     progress.itemDone();
 
+    r.zones.resize(size_t(r.numZon));
     for (int z = 1; z <= r.numZon; ++z) {
         progress.label(Str(594), z);
-        outcome = exchange(readText(AreaZon, z), true, MaxReint);
+        outcome = line.exchange(readText(AreaZon, z), true, MaxReint,
+                                [&r, z](const QByteArray &data) { r.zones[size_t(z - 1)] = labelOf(data); });
         if (outcome != Outcome::Ok)
             return void(stopOn(outcome, host, saved));
-        r.zones.push_back(labelReceived());
         progress.itemDone();
     }
 
+    r.relays.resize(size_t(r.numRel));
     for (int rel = 1; rel <= r.numRel; ++rel) {
         progress.label(Str(595), rel);
-        outcome = exchange(readText(AreaRel, rel), true, MaxReint);
+        ReceivedRelay &relay = r.relays[size_t(rel - 1)];
+        outcome = line.exchange(readText(AreaRel, rel), true, MaxReint,
+                                [&relay](const QByteArray &data) { relay.label = labelOf(data); });
         if (outcome != Outcome::Ok)
             return void(stopOn(outcome, host, saved));
-        ReceivedRelay relay;
-        relay.label = labelReceived();
-        outcome = exchange([rel](Frame &f) { Msg_RdRel(f, rel); return true; }, true, MaxReint);
+        outcome = line.exchange([rel](Frame &f) { Msg_RdRel(f, rel); return true; }, true, MaxReint,
+                                [&relay](const QByteArray &data) { relay.record = RelayRecord::fromBytes(data); });
         if (outcome != Outcome::Ok)
             return void(stopOn(outcome, host, saved));
-        const auto record = RelayRecord::fromBytes(comm.DatosRx());
-        if (!record)
-            return void(stopOn(Outcome::Failed, host, saved));
-        relay.record = *record;
-        r.relays.push_back(relay);
         progress.itemDone();
     }
     // Only replies that answered their own frames are stored.
-    if (const Outcome end = endOfSequence(); end != Outcome::Ok)
+    if (const Outcome end = line.end(); end != Outcome::Ok)
         return void(stopOn(end, host, saved));
+    for (const ReceivedRelay &relay : r.relays) {
+        if (!relay.record)
+            return void(stopOn(Outcome::Failed, host, saved));
+    }
 
     // Everything has arrived: the database and the header change together.
     QString error;
@@ -414,13 +430,14 @@ void SetPanelClock(TransferHost &host)
     box.setCaption(Str(473));
     box.setLabel(Str(414));
 
+    Sequence line;
     const auto giveBack = [&] {
         box.close();
         SetPointer(saved);
         host.setWindowEnabled(true);
     };
     const auto frame = [&](const Builder &build) {
-        const Outcome outcome = exchange(build, false, kClockAttempts);
+        const Outcome outcome = line.exchange(build, false, kClockAttempts);
         if (outcome == Outcome::PortFailed) {
             End_Comm(box);
             giveBack();
@@ -437,7 +454,7 @@ void SetPanelClock(TransferHost &host)
     box.setValue(1);
     if (!frame([](Frame &f) { return Msg_Date(f); }))
         return;
-    if (endOfSequence() != Outcome::Ok) {
+    if (line.end() != Outcome::Ok) {
         Err_Comm(box);
         return giveBack();
     }

@@ -41,7 +41,8 @@ void completed(ProgressSink &progress)
 
 } // namespace
 
-std::optional<PanelGeneral> readGeneralPart(ProgressSink &progress)
+std::optional<PanelGeneral> readGeneralPart(ProgressSink &progress,
+                                            const std::function<bool(const PanelGeneral &)> &keep)
 {
     startProgress(progress);
     PanelGeneral read;
@@ -57,37 +58,60 @@ std::optional<PanelGeneral> readGeneralPart(ProgressSink &progress)
         {AdrIniDia, &read.iniDia, MaxHora, Str(841)},
         {AdrIniNit, &read.iniNit, MaxHora, Str(842)},
     };
+    // A value the configuration cannot hold is refused, with the message
+    // the field itself gives for it.
+    const auto refused = [&](const Item &item) {
+        End_Comm(progress);
+        AppState &s = appState();
+        s.TituloMsg = Str(109);
+        s.Mensaje = item.message;
+        MsgBox(s.Mensaje, MsgExclamation, s.TituloMsg);
+        return std::nullopt;
+    };
+    Sequence line;
     int step = 0;
     for (const Item &item : bytes) {
-        const Outcome outcome = exchange(readByte(item.address), true, MaxReint);
+        int *target = item.target;
+        const Outcome outcome =
+            line.exchange(readByte(item.address), true, MaxReint, [target](const QByteArray &data) { *target = byteOf(data); });
         if (outcome != Outcome::Ok) {
             stopOn(outcome, progress);
             return std::nullopt;
         }
-        *item.target = byteReceived();
-        // A value the configuration cannot hold is refused as it arrives,
-        // with the message the field itself gives for it.
+        // Refused as it arrives, once the line has been watched: a value
+        // pushed out of place is read again rather than refused.
         if (*item.target > item.limit) {
-            End_Comm(progress);
-            AppState &s = appState();
-            s.TituloMsg = Str(109);
-            s.Mensaje = item.message;
-            MsgBox(s.Mensaje, MsgExclamation, s.TituloMsg);
-            return std::nullopt;
+            if (const Outcome end = line.end(); end != Outcome::Ok) {
+                stopOn(end, progress);
+                return std::nullopt;
+            }
+            if (*item.target > item.limit)
+                return refused(item);
         }
         progress.setValue(++step);
     }
-    const Outcome outcome = exchange(readText(AreaAbs, AdrEtiIni), true, MaxReint);
+    const Outcome outcome =
+        line.exchange(readText(AreaAbs, AdrEtiIni), true, MaxReint, [&read](const QByteArray &data) { read.etiIni = labelOf(data); });
     if (outcome != Outcome::Ok) {
         stopOn(outcome, progress);
         return std::nullopt;
     }
-    read.etiIni = labelReceived();
-    if (const Outcome end = endOfSequence(); end != Outcome::Ok) {
+    if (const Outcome end = line.end(); end != Outcome::Ok) {
         stopOn(end, progress);
         return std::nullopt;
     }
+    // A value read again may be one the configuration cannot hold.
+    for (const Item &item : bytes) {
+        if (*item.target > item.limit)
+            return refused(item);
+    }
     progress.setValue(++step);
+    // What cannot be stored has not been read into the configuration: no
+    // "O.K." for it.
+    if (!keep(read)) {
+        End_Comm(progress);
+        return std::nullopt;
+    }
     completed(progress);
     return read;
 }
@@ -100,15 +124,16 @@ bool writeGeneralPart(const PanelGeneral &values, ProgressSink &progress)
         writeByte(AdrIniDia, values.iniDia), writeByte(AdrIniNit, values.iniNit),
         writeText(AreaAbs, AdrEtiIni, values.etiIni),
     };
+    Sequence line;
     for (int i = 0; i < kItems; ++i) {
-        const Outcome outcome = exchange(items[i], false, MaxReint);
+        const Outcome outcome = line.exchange(items[i], false, MaxReint);
         if (outcome != Outcome::Ok) {
             stopOn(outcome, progress);
             return false;
         }
         progress.setValue(i + 1);
     }
-    if (const Outcome end = endOfSequence(); end != Outcome::Ok) {
+    if (const Outcome end = line.end(); end != Outcome::Ok) {
         stopOn(end, progress);
         return false;
     }

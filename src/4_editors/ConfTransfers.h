@@ -13,6 +13,7 @@
 #include "Progress.h"
 
 #include <QString>
+#include <functional>
 #include <optional>
 
 namespace orb {
@@ -27,11 +28,15 @@ struct PanelGeneral {
     bool operator==(const PanelGeneral &) const = default;
 };
 
-// Reads the five items. nullopt when the read stops: the port, a failed item,
-// or a value the configuration cannot hold (more than 128 zones or relays,
-// an hour above 23), which stops the read with its message (839-842) as it
-// arrives. A read that stops gives nothing, so nothing is stored.
-std::optional<PanelGeneral> readGeneralPart(ProgressSink &progress);
+// Reads the five items and hands them to `keep`, which stores them; only
+// then is the read reported done. nullopt when the read stops: the port, a
+// failed item, a value the configuration cannot hold (more than 128 zones or
+// relays, an hour above 23), which stops the read with its message
+// (839-842) as it arrives, or a `keep` that could not store them (false,
+// its message shown). A read that stops before `keep` gives nothing, so
+// nothing is stored.
+std::optional<PanelGeneral> readGeneralPart(ProgressSink &progress,
+                                            const std::function<bool(const PanelGeneral &)> &keep);
 
 // Writes the five items; true when the panel acknowledged every one. The
 // items after a failed one are not sent.

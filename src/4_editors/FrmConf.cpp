@@ -269,17 +269,17 @@ void FrmConf::CmdLeerConf_Click()
     unloadPortSettings();
     closeChildWindow(QStringLiteral("FrmRel"));
     m_busy = true;
-    const std::optional<PanelGeneral> read = readGeneralPart(progressBox());
-    m_busy = false;
-    if (read) {
+    readGeneralPart(progressBox(), [this](const PanelGeneral &read) {
         // The name is not on the panel: the stored one stays. The labels
-        // take the panel's values once they are stored.
-        const GeneralTexts values = {m_stored[FieldName],          QString::number(read->numZon),
-                                     QString::number(read->numRel), QString::number(read->iniDia),
-                                     QString::number(read->iniNit), read->etiIni};
+        // take the panel's values once they are stored; boxes that could
+        // not be stored keep them for the next store.
+        const GeneralTexts values = {m_stored[FieldName],         QString::number(read.numZon),
+                                     QString::number(read.numRel), QString::number(read.iniDia),
+                                     QString::number(read.iniNit), read.etiIni};
         m_fields->setTexts(shownTexts(values));
-        store(values);
-    }
+        return store(values);
+    });
+    m_busy = false;
     orb::bringForward(this);
 }
 

@@ -780,10 +780,10 @@ void FrmRel::labelReceived(const QString &label)
     m_showing = false;
 }
 
-void FrmRel::recordReceived(const RelayRecord &record)
+bool FrmRel::recordReceived(const RelayRecord &record)
 {
     showRow(withRecord(shownRow(), record));
-    storeRow(Tell::Always);
+    return storeRow(Tell::Always);
 }
 
 void FrmRel::setBusy(bool busy)

@@ -130,7 +130,7 @@ private:
     ProgressSink &progress() override;
     void setTicker(bool on) override;
     void labelReceived(const QString &label) override;
-    void recordReceived(const RelayRecord &record) override;
+    bool recordReceived(const RelayRecord &record) override;
 
     QWidget *m_body = nullptr;
     RelayNavigator *m_datRel = nullptr;

@@ -1,5 +1,6 @@
 #include "RelayTransfers.h"
 
+#include "Exchange.h"
 #include "FrmComm.h"
 #include "Transfers.h"
 
@@ -24,9 +25,12 @@ public:
 
     // Runs one phase: Completed when it got through, else the command is
     // ended and the way it ended returned.
-    Result phase(const Builder &build, bool read, bool *rowMissing = nullptr)
+    Result phase(const Builder &build, bool read, bool *rowMissing = nullptr, const Taker &take = {})
     {
-        const Outcome outcome = exchange(build, read, MaxReint);
+        const Outcome outcome = m_line.exchange(build, read, MaxReint, take);
+        // Whether what was read so far can be kept: told before the port
+        // closes and the line's account goes with it.
+        m_readTrusted = !answersOutOfStep() && !frmComm().readInDoubt();
         if (rowMissing && *rowMissing)
             return end(Result::NoRow);
         switch (outcome) {
@@ -44,6 +48,13 @@ public:
             m_host.showSync();
         m_host.setTicker(true);
     }
+
+    // Nothing stray came after the last read, and no answer that no frame
+    // awaited, up to the end of the last phase.
+    bool readTrusted() const { return m_readTrusted; }
+
+    // Watches the line after the last frame.
+    bool endedInStep() { return m_line.end() == Outcome::Ok; }
 
     Result completed()
     {
@@ -69,6 +80,8 @@ public:
 
 private:
     RelayTransferHost &m_host;
+    Sequence m_line;
+    bool m_readTrusted = true;
 };
 
 } // namespace
@@ -76,31 +89,41 @@ private:
 RelayTransferResult readRelay(RelayTransferHost &host)
 {
     RelayExchange run(host);
+    // The label shows once nothing after it has cast doubt on it: when the
+    // record's answer has been taken, or when the record did not come and
+    // nothing stray came after the label either.
+    QString label;
     Result result = run.phase(
         [&host](Frame &f) {
             Msg_RdText(f, AreaRel, host.relayNumber());
             return true;
         },
-        true);
+        true, nullptr, [&label](const QByteArray &data) { label = labelOf(data); });
     if (result != Result::Completed)
         return result;
     run.labelDone();
-    host.labelReceived(labelReceived());
 
+    std::optional<RelayRecord> record;
     result = run.phase(
         [&host](Frame &f) {
             Msg_RdRel(f, host.relayNumber());
             return true;
         },
-        true);
-    if (result != Result::Completed)
+        true, nullptr, [&record](const QByteArray &data) { record = RelayRecord::fromBytes(data); });
+    if (result != Result::Completed) {
+        if (run.readTrusted())
+            host.labelReceived(label);
         return result;
+    }
     // A good reply of a 12-byte read is 12 bytes.
-    const std::optional<RelayRecord> record = RelayRecord::fromBytes(frmComm().DatosRx());
-    if (!record || endOfSequence() != Outcome::Ok)
+    if (!run.endedInStep() || !record)
         return run.end(Result::Failed);
+    host.labelReceived(label);
     host.setTicker(true);
-    host.recordReceived(*record);
+    // What cannot be stored has not been read into the configuration: no
+    // "O.K." for it.
+    if (!host.recordReceived(*record))
+        return run.end(Result::NotStored);
     return run.completed();
 }
 
@@ -128,7 +151,7 @@ RelayTransferResult writeRelay(RelayTransferHost &host, const QString &label)
         false, &rowMissing);
     if (result != Result::Completed)
         return result;
-    if (endOfSequence() != Outcome::Ok)
+    if (!run.endedInStep())
         return run.end(Result::Failed);
     return run.completed();
 }

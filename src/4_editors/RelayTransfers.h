@@ -48,7 +48,9 @@ public:
     // What a read brings: the label (16 characters, blanks kept), then the
     // record.
     virtual void labelReceived(const QString &label) = 0;
-    virtual void recordReceived(const RelayRecord &record) = 0;
+    // False when what was read could not be stored (the database's message
+    // has been shown).
+    virtual bool recordReceived(const RelayRecord &record) = 0;
 };
 
 enum class RelayTransferResult {
@@ -56,6 +58,7 @@ enum class RelayTransferResult {
     PortFailed,   // the port could not be opened; message 401 shown
     Failed,       // a phase failed ten times; message 405 shown
     NoRow,        // the record could not be built; the missing-row message shown
+    NotStored,    // read, but the database refused it; its message shown
 };
 
 RelayTransferResult readRelay(RelayTransferHost &host);

@@ -110,6 +110,7 @@ void ZoneRowsModel::setPendingLabel(int zone, const QString &label)
     const int row = rowOf(zone);
     if (row < 0 || !labelAcceptable(label))
         return;
+    m_pending.removeIf([zone](const ZoneRow &waiting) { return waiting.IDZON == zone; });
     if (m_rows.at(row).ETIZON != label)
         m_pending.append(ZoneRow{zone, label});
     show(row, label);
@@ -131,6 +132,16 @@ void ZoneRowsModel::dropPending()
 {
     if (!std::exchange(m_pending, {}).isEmpty())
         reload();
+}
+
+void ZoneRowsModel::dropPendingLabel(int zone)
+{
+    if (m_pending.removeIf([zone](const ZoneRow &waiting) { return waiting.IDZON == zone; }) == 0)
+        return;
+    const QList<ZoneRow> pending = m_pending;
+    reload();
+    for (const ZoneRow &waiting : pending)
+        show(rowOf(waiting.IDZON), waiting.ETIZON);
 }
 
 bool ZoneRowsModel::store(const QList<ZoneRow> &labels)

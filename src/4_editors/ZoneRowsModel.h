@@ -49,7 +49,8 @@ public:
 
     // A label read from the panel shows at once and waits to be stored with
     // the others of the same transfer by storePending(), in one
-    // transaction. A label the panel cannot hold is left out.
+    // transaction; a zone read again waits with its new label only. A label
+    // the panel cannot hold is left out.
     void setPendingLabel(int zone, const QString &label);
     // Stores the waiting labels; true when there were none or all were
     // stored (ConfModif when one changed). On failure it is told and the
@@ -57,6 +58,9 @@ public:
     bool storePending();
     // Forgets the waiting labels: the grid shows the stored ones again.
     void dropPending();
+    // Forgets the waiting label of one zone, which shows its stored label
+    // again.
+    void dropPendingLabel(int zone);
 
     // The rule of every label box: at most LenEtiqueta characters, each one
     // the panel can show, no control character.

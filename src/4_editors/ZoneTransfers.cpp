@@ -39,30 +39,40 @@ bool transferAllZones(ZoneDirection direction, int numZon, ZoneRowsModel &zones,
     progress.setValue(0);
 
     const bool read = direction == ZoneDirection::Read;
+    Sequence line;
     Outcome outcome = Outcome::Ok;
+    int lastRead = 0;
     for (int zone = 1; zone <= numZon && outcome == Outcome::Ok; ++zone) {
         view.setWindowEnabled(false);
         view.goToZone(zone);
-        outcome = exchange(zoneFrame(direction, zone, zones), read, kAllZoneAttempts);
+        // The label shows at once (and again should it be read again); the
+        // labels read are stored together at the end, so the line does not
+        // wait for the disk at every zone.
+        Taker take;
+        if (read)
+            take = [&zones, &lastRead, zone](const QByteArray &data) {
+                zones.setPendingLabel(zone, labelOf(data));
+                lastRead = zone;
+            };
+        outcome = line.exchange(zoneFrame(direction, zone, zones), read, kAllZoneAttempts, take);
         if (outcome != Outcome::Ok)
             break;
-        // The label shows at once; the labels read are stored together at
-        // the end, so the line does not wait for the disk at every zone.
-        if (read)
-            zones.setPendingLabel(zone, labelReceived());
         view.zoneDone();
     }
     if (outcome == Outcome::Ok && numZon > 0)
-        outcome = endOfSequence();
+        outcome = line.end();
     view.stopTicker();
     view.setWindowEnabled(true);
     progress.close();
     // The labels read before a zone that failed stay as well, unless an
     // answer came that no frame awaited: then any of them may be another
-    // zone's, and none is kept. A store the database refuses has been told,
-    // and ends the transfer without a message of its own.
+    // zone's, and none is kept; nor is the last one read when stray bytes
+    // after it left it in doubt. A store the database refuses has been
+    // told, and ends the transfer without a message of its own.
     if (answersOutOfStep())
         zones.dropPending();
+    else if (frmComm().readInDoubt())
+        zones.dropPendingLabel(lastRead);
     const bool stored = zones.storePending();
     if (outcome == Outcome::Failed)
         Err_Comm(progress);
@@ -82,9 +92,12 @@ bool transferOneZone(ZoneDirection direction, int zone, ZoneRowsModel &zones, Zo
     unloadPortSettings();
     view.goToZone(zone);
     ProgressSink &progress = view.progress();
-    Outcome outcome = exchange(zoneFrame(direction, zone, zones), direction == ZoneDirection::Read, MaxReint);
+    Sequence line;
+    QString label;
+    Outcome outcome = line.exchange(zoneFrame(direction, zone, zones), direction == ZoneDirection::Read, MaxReint,
+                                    [&label](const QByteArray &data) { label = labelOf(data); });
     if (outcome == Outcome::Ok)
-        outcome = endOfSequence();
+        outcome = line.end();
     if (outcome == Outcome::PortFailed) {
         End_Comm(progress);
         return false;
@@ -94,7 +107,7 @@ bool transferOneZone(ZoneDirection direction, int zone, ZoneRowsModel &zones, Zo
         return false;
     }
     // A label the database refuses has been told.
-    if (direction == ZoneDirection::Read && !zones.setLabel(zone, labelReceived())) {
+    if (direction == ZoneDirection::Read && !zones.setLabel(zone, label)) {
         End_Comm(progress);
         return false;
     }

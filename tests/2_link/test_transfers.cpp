@@ -62,34 +62,6 @@ void makeConfiguration(int zones, int relays)
     QCOMPARE(Open_Conf(), OpenResult::Opened);
 }
 
-QByteArray padded(const QString &text) { return toCp1252(text).left(16).leftJustified(16, ' '); }
-
-// The panel memory a complete send of the working database must leave.
-QByteArray expectedImage()
-{
-    QByteArray image(Map::kMemorySize, '\0');
-    QSqlQuery q(BaseDatos());
-    q.exec(QStringLiteral("SELECT INIDIA, ININIT, NUMZON, NUMREL, ETIINI FROM CONFCENTRAL"));
-    q.next();
-    for (int address : {Map::kDayHour, Map::kNightHour, Map::kZoneCount, Map::kRelayCount})
-        image[address] = char(q.value(address - Map::kDayHour).toInt());
-    image.replace(Map::kLabel, 16, padded(q.value(4).toString()));
-    q.exec(QStringLiteral("SELECT IDZON, ETIZON FROM CONFZONAS"));
-    while (q.next())
-        image.replace(Map::zoneLabel(q.value(0).toInt()), 16, padded(q.value(1).toString()));
-    q.exec(QStringLiteral("SELECT IDREL, ETIREL, TIP, DDIA, DNOCH, PDIA, PNOCH, RMIN, RSEC, IL1, FL1, IL2, FL2, IL3, "
-                          "FL3, IL4, FL4 FROM CONFRELES"));
-    while (q.next()) {
-        const auto at = [&q](int c) { return q.value(c).toInt(); };
-        image.replace(Map::relayLabel(at(0)), 16, padded(q.value(1).toString()));
-        QByteArray record = QByteArray(1, char(at(2))) + char(ModeByte(at(3), at(4), at(5), at(6)));
-        for (int c = 7; c <= 16; ++c)
-            record.append(char(at(c)));
-        image.replace(Map::relayRecord(at(0)), 12, record);
-    }
-    return image;
-}
-
 // Every row of the configuration tables and the open configuration's header,
 // to show that a transfer changed nothing.
 QStringList state()
@@ -284,7 +256,7 @@ void TestTransfers::commandAgainstThePanel()
     const Pointer pointer = run.stop == Silent || run.stop == SilentAtDate ? Pointer::Hourglass : Pointer::Default;
     SetPointer(pointer);
     const QStringList before = state();
-    const QByteArray image = expectedImage();
+    const QByteArray image = orbtest::expectedImage();
     const QByteArray initial = m_sim->memory(0, Map::kMemorySize);
     const QDateTime start = QDateTime::currentDateTime();
     (run.command == 'W' ? Send_AllConf : run.command == 'R' ? Rec_AllConf : SetPanelClock)(host);
@@ -417,7 +389,7 @@ void TestTransfers::doubledAnswersAreNeverReportedDone()
     }
     FakeHost host;
     arrange(Completes, host);
-    const QByteArray image = expectedImage();
+    const QByteArray image = orbtest::expectedImage();
     (command == 'W' ? Send_AllConf : Rec_AllConf)(host);
 
     QCOMPARE(m_boxes.shown.size(), 1);
@@ -503,7 +475,7 @@ void TestTransfers::bytesNoFrameAwaits()
     FakeHost host;
     arrange(Completes, host);
     const QStringList before = state();
-    const QByteArray image = expectedImage();
+    const QByteArray image = orbtest::expectedImage();
     (run.command == 'W' ? Send_AllConf : run.command == 'R' ? Rec_AllConf : SetPanelClock)(host);
 
     checkOnlyBox(run.message);

@@ -27,7 +27,7 @@
 namespace {
 
 // How the simulated panel or the port is made to behave.
-enum Panel { Answers, SilentAtLabel, SilentAtZone5, Zones200, NightHour30, NoPort, Unstorable };
+enum Panel { Answers, SilentAtLabel, SilentAtZone5, Zones200, NightHour30, NoPort, Unstorable, StoreRefused };
 
 // The commands the open dialog holds: every menu but Help, and the toolbar.
 const QRegularExpression kHeld(QStringLiteral("^(Mnu(Arx|Com|Edi|Prg|Ven|Ver)|toolbar)$"));
@@ -408,6 +408,9 @@ void TestEditors::generalPartAgainstThePanel_data()
     QTest::newRow("read, 200 zones") << 'R' << int(Zones200) << 1 << 839;
     QTest::newRow("read, night hour 30") << 'R' << int(NightHour30) << 4 << 842;
     QTest::newRow("read, port cannot be opened") << 'R' << int(NoPort) << 0 << 401;
+    // Read, but not into the configuration: no "O.K." for it, and the boxes
+    // keep what was read for the next store.
+    QTest::newRow("read, the database refuses it") << 'R' << int(StoreRefused) << 5 << 120;
     // A write sends the stored values, not the boxes.
     QTest::newRow("write") << 'W' << int(Answers) << 5 << 432;
     QTest::newRow("write, label never acknowledged") << 'W' << int(SilentAtLabel) << 4 + 10 << 405;
@@ -429,20 +432,23 @@ void TestEditors::generalPartAgainstThePanel()
         sim.misbehave(PanelSim::Misbehaviour::Silent, PanelSim::kAlways, PanelSim::kLabel);
     if (panel == NoPort)
         test::pointCom1At(QStringLiteral("/dev/orbitarsis-no-such-port"));
+    if (panel == StoreRefused)
+        QVERIFY(execBound(QStringLiteral("CREATE TRIGGER refuse BEFORE UPDATE ON CONFCENTRAL "
+                                         "BEGIN SELECT RAISE(ABORT, 'refused'); END")));
     FrmConf *window = FrmConf::showWindow();
     fill(window, {"Hotel Plaza", "50", "3", "8", "20", "BOX LABEL"});
     (command == 'R' ? window->CmdLeerConf() : window->CmdSendConf())->click();
 
     QTEST(sim.framesReceived(command), "frames");
     const bool exchangeMessage = message == 405 || message == 432;
-    m_fx.checkOnlyBox(message, exchangeMessage ? Str(414) : message == 401 ? applicationTitle() : Str(109));
+    m_fx.checkOnlyBox(message, exchangeMessage ? Str(414) : message == 401 || message == 120 ? applicationTitle() : Str(109));
     QVERIFY(!FrmLoad::loaded() && !frmComm().MSComm1().PortOpen());
 
     const bool stored = command == 'R' && message == 432;
     QCOMPARE(rows("SELECT NUMZON, NUMREL, INIDIA, ININIT, ETIINI, (SELECT count(*) FROM CONFZONAS) FROM CONFCENTRAL"),
              QStringList(stored ? QStringLiteral("40|2|9|21|PANEL NORTE     |40") : QStringLiteral("64|3|8|20|PANEL 1|64")));
     QCOMPARE(appState().EtiIni, stored ? QStringLiteral("PANEL NORTE     ") : QStringLiteral("PANEL 1"));
-    QCOMPARE(window->TxtCon(FieldZones)->text(), stored ? QStringLiteral("40") : QStringLiteral("50"));
+    QCOMPARE(window->TxtCon(FieldZones)->text(), stored || panel == StoreRefused ? QStringLiteral("40") : QStringLiteral("50"));
     QCOMPARE(window->LblCon(FieldLabel)->text(), stored ? QStringLiteral("PANEL NORTE     ") : QStringLiteral("PANEL 1"));
     // A complete write sends the stored values, zone count, relay count, day
     // and night hours and the label blank-padded, in these five frames.

@@ -26,7 +26,7 @@ QString stored(int relay)
                                "FL3, IL4, FL4 FROM CONFRELES WHERE IDREL = %1").arg(relay)).value(0);
 }
 
-enum Setup { AllWell, Type67, SilentRecord, NoPort, RowGoneAfterLabel };
+enum Setup { AllWell, Type67, SilentRecord, NoPort, RowGoneAfterLabel, RecordRefused };
 
 } // namespace
 
@@ -291,6 +291,8 @@ void TestFrmRel::transfersOfTheRelayShown_data()
     // The label that arrived before a record that did not is stored.
     QTest::newRow("read, record never answered") << 'r' << int(SilentRecord) << "L" + ten << 405 << arrived << "";
     QTest::newRow("read, no port") << 'r' << int(NoPort) << "" << 401 << typed << "";
+    // Read, but not into the configuration: no "O.K." for it.
+    QTest::newRow("read, the database refuses the record") << 'r' << int(RecordRefused) << "LR" << 120 << typed << "";
     // The label being typed is sent, and the record of the stored row.
     QTest::newRow("write") << 'w' << int(AllWell) << "LR" << 432 << typed << "";
     QTest::newRow("write, record never answered") << 'w' << int(SilentRecord) << "L" + ten << 405 << typed << "";
@@ -311,6 +313,9 @@ void TestFrmRel::transfersOfTheRelayShown()
         sim.misbehave(PanelSim::Misbehaviour::Silent, PanelSim::kAlways, PanelSim::relayRecord(2));
     if (setup == NoPort)
         test::pointCom1At(QStringLiteral("/dev/orbitarsis-no-such-port"));
+    if (setup == RecordRefused)
+        QVERIFY(execBound("CREATE TRIGGER refuse BEFORE UPDATE ON CONFRELES WHEN NEW.TIP = 96 "
+                          "BEGIN SELECT RAISE(ABORT, 'refused'); END"));
     FrmRel *window = open();
     window->DatRel()->button(RelayNavigator::Next)->click();
     if (setup == RowGoneAfterLabel) {

@@ -3,13 +3,14 @@
 #include "SettingsStore.h"
 
 #include <QDeadlineTimer>
-#include <QSocketNotifier>
-#include <QTimer>
 #include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
+#include <poll.h>
 #include <pty.h>
 #include <sys/ioctl.h>
+#include <sys/prctl.h>
+#include <system_error>
 #include <termios.h>
 #include <unistd.h>
 
@@ -23,13 +24,19 @@ std::chrono::nanoseconds byteTime(int baud) { return std::chrono::nanoseconds(10
 constexpr quint8 kPanel = 0x10;
 constexpr quint8 kPc = 0xC0;
 constexpr auto kStaleInput = std::chrono::milliseconds(500);
+// How long a write waits for room on a PC's side that nobody reads before
+// the rest is lost, as on a line whose receiver overflows.
+constexpr int kFullLineMs = 1000;
 
 void writeAll(int fd, QByteArray bytes)
 {
-    while (fd >= 0 && !bytes.isEmpty()) {
+    QDeadlineTimer bound(kFullLineMs);
+    while (fd >= 0 && !bytes.isEmpty() && !bound.hasExpired()) {
         const ssize_t done = ::write(fd, bytes.constData(), size_t(bytes.size()));
         if (done < 0 && errno != EINTR && errno != EAGAIN)
             return;
+        if (done < 0 && errno == EAGAIN)
+            ::usleep(100);
         bytes.remove(0, qMax<ssize_t>(done, 0));
     }
 }
@@ -57,35 +64,95 @@ PanelSim::PanelSim()
         ::cfmakeraw(&tio);
         ::tcsetattr(m_slave, TCSANOW, &tio);
     }
+    // The panel's thread never blocks on its side of the line.
+    ::fcntl(m_master, F_SETFL, ::fcntl(m_master, F_GETFL) | O_NONBLOCK);
+    ::fcntl(m_master, F_SETFD, FD_CLOEXEC);
+    ::fcntl(m_slave, F_SETFD, FD_CLOEXEC);
     m_devicePath = QString::fromLocal8Bit(name);
 }
 
-void PanelSim::closeLine()
+PanelSim::~PanelSim()
 {
-    // The notifier may be the one whose signal runs now: it goes later.
-    if (m_notifier) {
-        m_notifier->setEnabled(false);
-        m_notifier->deleteLater();
-        m_notifier = nullptr;
+    // The thread goes first: no descriptor it may still use is closed, and
+    // so handed to another open, under it.
+    if (m_thread.joinable()) {
+        locked([this] { m_stopping = true; });
+        wake();
+        m_thread.join();
     }
-    for (int fd : {m_master, m_slave}) {
+    for (int fd : {m_master, m_slave, m_wakeRead, m_wakeWrite}) {
         if (fd >= 0)
             ::close(fd);
     }
-    m_master = m_slave = -1;
 }
 
 bool PanelSim::start()
 {
-    if (m_master < 0 || m_notifier)
+    std::lock_guard lock(m_mutex);
+    if (m_master < 0 || m_thread.joinable())
         return false;
-    m_notifier = new QSocketNotifier(m_master, QSocketNotifier::Read, &m_context);
-    QObject::connect(m_notifier, &QSocketNotifier::activated, &m_context, [this] { readInput(); });
+    int wakePipe[2];
+    if (m_wakeRead < 0) {
+        if (::pipe2(wakePipe, O_CLOEXEC | O_NONBLOCK) != 0)
+            return false;
+        m_wakeRead = wakePipe[0];
+        m_wakeWrite = wakePipe[1];
+    }
+    try {
+        m_thread = std::thread([this] { run(); });
+    } catch (const std::system_error &) {
+        return false;
+    }
     return true;
+}
+
+void PanelSim::wake()
+{
+    // A full pipe already wakes it: a failed write loses nothing.
+    const char byte = 0;
+    if (m_wakeWrite >= 0 && ::write(m_wakeWrite, &byte, 1) < 0)
+        return;
+}
+
+void PanelSim::run()
+{
+    // Wake-ups as close to the schedule as the kernel allows: a paced byte
+    // is about a millisecond.
+    ::prctl(PR_SET_TIMERSLACK, 1UL, 0UL, 0UL, 0UL);
+    std::unique_lock lock(m_mutex);
+    while (!m_stopping) {
+        pollfd fds[2] = {{m_wakeRead, POLLIN, 0}, {m_master, POLLIN, 0}};
+        const nfds_t count = m_master >= 0 ? 2 : 1;
+        timespec wait{};
+        timespec *timeout = nullptr;
+        if (!m_schedule.empty()) {
+            const auto left = std::max(m_schedule.begin()->first - SteadyClock::now(), SteadyClock::duration::zero());
+            const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(left).count();
+            wait.tv_sec = time_t(ns / 1'000'000'000);
+            wait.tv_nsec = long(ns % 1'000'000'000);
+            timeout = &wait;
+        }
+        lock.unlock();
+        const int ready = ::ppoll(fds, count, timeout, nullptr);
+        lock.lock();
+        if (ready > 0 && fds[0].revents) {
+            char drain[64];
+            while (::read(m_wakeRead, drain, sizeof drain) > 0) {
+            }
+        }
+        // (Only this thread closes the panel's side while the thread runs.)
+        if (ready > 0 && count == 2 && fds[1].revents)
+            readInput();
+        while (!m_stopping && !m_schedule.empty() && m_schedule.begin()->first <= SteadyClock::now()) {
+            auto step = m_schedule.extract(m_schedule.begin());
+            step.mapped()(step.key());
+        }
+    }
 }
 
 int PanelSim::framesReceived(char function) const
 {
+    std::lock_guard lock(m_mutex);
     return int(std::count_if(m_frames.cbegin(), m_frames.cend(),
                              [function](const QByteArray &frame) { return !function || frame.at(2) == function; }));
 }
@@ -98,30 +165,31 @@ QByteArray PanelSim::withChecksum(QByteArray bytes)
     return bytes.append(char(sum % 256));
 }
 
-void PanelSim::sendRaw(const QByteArray &bytes) { writeNow(bytes); }
-
-void PanelSim::writeNow(const QByteArray &bytes)
+void PanelSim::sendRaw(const QByteArray &bytes)
 {
-    // The terminal hands what is written on one side to the other a little
-    // later, in the kernel's own time; the PC's side is waited for (bounded,
-    // in case the PC's side is full) so that what the simulator has sent is
-    // there to read, however busy the machine is.
+    std::lock_guard lock(m_mutex);
+    writeNow(bytes, true);
+}
+
+void PanelSim::writeNow(const QByteArray &bytes, bool waitThere)
+{
     if (m_master < 0)
         return;
     const int before = pending(m_slave);
     writeAll(m_master, bytes);
-    QDeadlineTimer bound(1000);
+    // The terminal hands what is written on one side to the other a little
+    // later, in the kernel's own time. The caller that asks for it (the
+    // test's thread, so not reading the PC's side meanwhile) waits for it
+    // (bounded, in case the PC's side is full), however busy the machine is.
+    if (!waitThere)
+        return;
+    QDeadlineTimer bound(kFullLineMs);
     while (m_slave >= 0 && pending(m_slave) < before + bytes.size() && !bound.hasExpired())
         ::usleep(50);
 }
 
 void PanelSim::hangUp()
 {
-    if (m_notifier) {
-        m_notifier->setEnabled(false);
-        m_notifier->deleteLater();
-        m_notifier = nullptr;
-    }
     if (m_master >= 0)
         ::close(m_master);
     m_master = -1;
@@ -129,6 +197,7 @@ void PanelSim::hangUp()
 
 bool PanelSim::pcOutputHeld()
 {
+    std::lock_guard lock(m_mutex);
     if (m_slave < 0)
         return false;
     const int flags = ::fcntl(m_slave, F_GETFL);
@@ -153,22 +222,32 @@ std::optional<PanelSim::Misbehaviour> PanelSim::takeRule(int address, char funct
     return std::nullopt;
 }
 
-void PanelSim::at(SteadyClock::time_point due, std::function<void()> fn)
+void PanelSim::at(TimePoint due, std::function<void(TimePoint)> fn)
 {
-    const auto wait = std::chrono::round<std::chrono::milliseconds>(due - SteadyClock::now()).count();
-    QTimer::singleShot(int(qMax<qint64>(wait, 0)), Qt::PreciseTimer, &m_context, std::move(fn));
+    // Runs on the panel's thread, which looks at its schedule again before
+    // it sleeps.
+    m_schedule.emplace(due, std::move(fn));
 }
 
 void PanelSim::readInput()
 {
     char buffer[512];
     const ssize_t n = ::read(m_master, buffer, sizeof buffer);
-    if (n <= 0)
+    if (n <= 0) {
+        // Nothing to read although the line said so: the PC's side is
+        // gone for good (it is never closed while the panel runs, so this
+        // does not happen), and the panel stops listening rather than spin.
+        if (n == 0 || (errno != EAGAIN && errno != EINTR))
+            hangUp();
         return;
+    }
     const auto now = SteadyClock::now();
+    // A frame starts to cross the line when its first byte is written, or
+    // once the frame before it has crossed.
+    const auto lineStart = [this, now] { return std::max(now, m_inputFreeAt); };
     if (m_input.isEmpty() || now - m_inputSince > kStaleInput) {
         m_input.clear();
-        m_frameStart = now;
+        m_frameStart = lineStart();
     }
     m_input.append(buffer, int(n));
     m_inputSince = now;
@@ -176,7 +255,7 @@ void PanelSim::readInput()
         const int length = m_input.size() < 4 ? 0 : quint8(m_input.at(3));
         if (quint8(m_input.at(0)) != kPanel || (m_input.size() >= 4 && (length < 1 || length > 64))) {
             m_input.remove(0, 1);
-            m_frameStart = now;
+            m_frameStart = lineStart();
             continue;
         }
         if (m_input.size() < 5 + length || length == 0)
@@ -185,15 +264,17 @@ void PanelSim::readInput()
         m_input.remove(0, 5 + length);
         // On a paced line a frame is whole only once its last bit would have
         // crossed it, counted from its first byte.
-        if (m_baud > 0)
-            at(m_frameStart + byteTime(m_baud) * frame.size(), [this, frame] { handleFrame(frame); });
-        else
-            handleFrame(frame);
-        m_frameStart = now;
+        if (m_baud > 0) {
+            m_inputFreeAt = m_frameStart + byteTime(m_baud) * frame.size();
+            at(m_inputFreeAt, [this, frame](TimePoint whole) { handleFrame(frame, whole); });
+        } else {
+            handleFrame(frame, now);
+        }
+        m_frameStart = lineStart();
     }
 }
 
-void PanelSim::handleFrame(const QByteArray &frame)
+void PanelSim::handleFrame(const QByteArray &frame, TimePoint whole)
 {
     const char function = frame.at(2);
     const int length = quint8(frame.at(3));
@@ -222,6 +303,16 @@ void PanelSim::handleFrame(const QByteArray &frame)
         for (char &byte : header)
             byte = char(m_headers.bounded(256));
         answer = withChecksum(header + m_memory.mid(address, count));
+        // A reply that one stray byte before it pushes a byte late passes
+        // its checksum all the same: the second header byte (which the
+        // checksum leaves out) is chosen so, as it happens by chance with
+        // real data.
+        if (what == Misbehaviour::StrayBefore && m_strayBytes == 1) {
+            quint8 sum = 0;
+            for (qsizetype i = 2; i + 2 < answer.size(); ++i)
+                sum += quint8(answer.at(i));
+            answer[1] = char(quint8(answer.at(answer.size() - 2)) - sum);
+        }
     } else if (function == ':') {
         m_clock.hour = frame.at(4);
         m_clock.minute = frame.at(5);
@@ -233,37 +324,44 @@ void PanelSim::handleFrame(const QByteArray &frame)
     }
     const int delay = what == Misbehaviour::Late ? m_lateDelayMs : m_answerDelayMs;
     if (delay > 0)
-        at(SteadyClock::now() + std::chrono::milliseconds(delay), [this, answer, what] { this->answer(answer, what); });
+        at(whole + std::chrono::milliseconds(delay),
+           [this, answer, what](TimePoint due) { this->answer(answer, what, due); });
     else
-        this->answer(answer, what);
+        this->answer(answer, what, whole);
 }
 
-void PanelSim::answer(const QByteArray &bytes, std::optional<Misbehaviour> what)
+void PanelSim::answer(const QByteArray &bytes, std::optional<Misbehaviour> what, TimePoint due)
 {
     const QByteArray previous = m_lastAnswer;
     m_lastAnswer = bytes;
     if (what == Misbehaviour::AfterPrevious)
-        return send(previous + bytes);
+        return send(previous + bytes, due);
     const QByteArray stray(m_strayBytes, kStray);
     if (what == Misbehaviour::NoisyAnswer)
-        return send(bytes + stray);
-    send(bytes);
+        return send(bytes + stray, due);
+    if (what == Misbehaviour::StrayBefore)
+        return send(stray + bytes, due);
+    send(bytes, due);
     if (what != Misbehaviour::Doubled && what != Misbehaviour::NoiseAfter)
         return;
     const QByteArray again = what == Misbehaviour::Doubled ? bytes : stray;
-    const auto firstLeft = m_baud > 0 ? m_lineFreeAt : SteadyClock::now();
-    at(firstLeft + std::chrono::milliseconds(m_doubleGapMs), [this, again] { send(again); });
+    // Counted from the moment the first has left: its last byte written,
+    // paced or not.
+    const auto firstLeft = m_baud > 0 ? m_lineFreeAt : std::max(due, SteadyClock::now());
+    if (m_doubleGapMs <= 0)
+        return send(again, firstLeft);
+    at(firstLeft + std::chrono::milliseconds(m_doubleGapMs), [this, again](TimePoint at) { send(again, at); });
 }
 
-void PanelSim::send(const QByteArray &bytes)
+void PanelSim::send(const QByteArray &bytes, TimePoint earliest)
 {
     if (m_baud <= 0)
-        return writeNow(bytes);
+        return writeNow(bytes, false);
     // Each byte leaves once its ten bits have crossed the line, on a
     // schedule from the first, which waits for the line to be free.
-    const auto start = std::max(SteadyClock::now(), m_lineFreeAt);
+    const auto start = std::max(earliest, m_lineFreeAt);
     for (qsizetype i = 0; i < bytes.size(); ++i)
-        at(start + byteTime(m_baud) * (i + 1), [this, byte = bytes.mid(i, 1)] { writeNow(byte); });
+        at(start + byteTime(m_baud) * (i + 1), [this, byte = bytes.mid(i, 1)](TimePoint) { writeNow(byte, false); });
     m_lineFreeAt = start + byteTime(m_baud) * bytes.size();
 }
 

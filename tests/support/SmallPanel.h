@@ -5,9 +5,13 @@
 // to two relays labelled "RELE UNO" and "RELE DOS" with records of their own,
 // the panel label "PANEL NORTE".
 
+#include "Cp1252.h"
+#include "ModBas.h"
+#include "ModCom.h"
 #include "PanelSim.h"
 #include "TestConfiguration.h"
 
+#include <QSqlQuery>
 #include <QStringList>
 
 namespace orbtest {
@@ -55,6 +59,35 @@ inline QStringList smallPanelStored(int zones, int relays)
     }
     return {QStringLiteral("%1|%2|9|21|PANEL NORTE     |").arg(zones).arg(relays) + kSmallPanelZones.mid(0, zones).join(',')
             + QLatin1Char('|') + kSmallPanelRelays.mid(0, relays).join(',') + QLatin1Char('|') + records.join(',')};
+}
+
+inline QByteArray padded(const QString &text) { return orb::toCp1252(text).left(16).leftJustified(16, ' '); }
+
+// The panel memory a complete send of the working database must leave.
+inline QByteArray expectedImage()
+{
+    using Map = orb::test::PanelSim;
+    QByteArray image(Map::kMemorySize, '\0');
+    QSqlQuery q(orb::BaseDatos());
+    q.exec(QStringLiteral("SELECT INIDIA, ININIT, NUMZON, NUMREL, ETIINI FROM CONFCENTRAL"));
+    q.next();
+    for (int address : {Map::kDayHour, Map::kNightHour, Map::kZoneCount, Map::kRelayCount})
+        image[address] = char(q.value(address - Map::kDayHour).toInt());
+    image.replace(Map::kLabel, 16, padded(q.value(4).toString()));
+    q.exec(QStringLiteral("SELECT IDZON, ETIZON FROM CONFZONAS"));
+    while (q.next())
+        image.replace(Map::zoneLabel(q.value(0).toInt()), 16, padded(q.value(1).toString()));
+    q.exec(QStringLiteral("SELECT IDREL, ETIREL, TIP, DDIA, DNOCH, PDIA, PNOCH, RMIN, RSEC, IL1, FL1, IL2, FL2, IL3, "
+                          "FL3, IL4, FL4 FROM CONFRELES"));
+    while (q.next()) {
+        const auto at = [&q](int c) { return q.value(c).toInt(); };
+        image.replace(Map::relayLabel(at(0)), 16, padded(q.value(1).toString()));
+        QByteArray record = QByteArray(1, char(at(2))) + char(orb::ModeByte(at(3), at(4), at(5), at(6)));
+        for (int c = 7; c <= 16; ++c)
+            record.append(char(at(c)));
+        image.replace(Map::relayRecord(at(0)), 12, record);
+    }
+    return image;
 }
 
 } // namespace orbtest
