@@ -45,7 +45,7 @@ struct Line {
     int answerMs = 0;                   // the panel's answer time
     int lateEndMs = 0;                  // the end of each write is reported up to this late
     M what = M::Silent;
-    QList<int> at;                      // addresses of the items that misbehave once each
+    QList<int> at = {};                 // addresses of the items that misbehave once each
     bool always = false;                // or every frame misbehaves
     int gap = 0;                        // gap of a second copy or of noise
     int glitchAtFrame = 0;              // an answer's worth of stray bytes just before this frame goes
