@@ -27,17 +27,6 @@ using orb::test::PanelSim;
 using orbtest::rows;
 using Map = PanelSim;
 
-namespace {
-
-// Every row of the configuration tables, to show that nothing was stored.
-QStringList everyRow()
-{
-    return rows("SELECT * FROM CONFCENTRAL") + rows("SELECT * FROM CONFZONAS ORDER BY rowid")
-           + rows("SELECT * FROM CONFRELES ORDER BY rowid");
-}
-
-} // namespace
-
 class TestDoubledReplies : public QObject {
     Q_OBJECT
 private slots:
@@ -106,7 +95,7 @@ void TestDoubledReplies::receive(int answerMs)
         m_sim->setDoubleGapMs(gap);
         m_sim->misbehave(PanelSim::Misbehaviour::Doubled, 1, address, 'R');
     }
-    const QStringList before = everyRow();
+    const QStringList before = orbtest::everyRow();
     orbtest::FakeHost host;
     Rec_AllConf(host);
 
@@ -114,7 +103,7 @@ void TestDoubledReplies::receive(int answerMs)
     const QString prompt = m_boxes.shown.first().prompt;
     if (prompt.startsWith(Str(405))) {
         QVERIFY2(gap > 0, "a good panel is read whole");
-        QCOMPARE(everyRow(), before);
+        QCOMPARE(orbtest::everyRow(), before);
     } else {
         QVERIFY2(prompt.startsWith(Str(432)), qPrintable(prompt));
         QCOMPARE(orbtest::storedConfiguration(), orbtest::smallPanelStored(2, 1));

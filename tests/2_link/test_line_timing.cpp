@@ -55,12 +55,6 @@ struct Line {
     bool exactly = false;               // ...and no more
 };
 
-QStringList everyRow()
-{
-    return orbtest::rows("SELECT * FROM CONFCENTRAL") + orbtest::rows("SELECT * FROM CONFZONAS ORDER BY rowid")
-           + orbtest::rows("SELECT * FROM CONFRELES ORDER BY rowid");
-}
-
 } // namespace
 
 Q_DECLARE_METATYPE(Line)
@@ -168,7 +162,7 @@ void TestLineTiming::transfers()
     if (line.strayBeforeEvery)
         orbtest::strayBeforeEveryFrame(frmComm(), *m_sim);
 
-    const QStringList before = everyRow();
+    const QStringList before = orbtest::everyRow();
     const QByteArray image = orbtest::expectedImage();
     orbtest::FakeHost host;
     (line.command == 'R' ? Rec_AllConf : Send_AllConf)(host);
@@ -180,7 +174,7 @@ void TestLineTiming::transfers()
     if (line.ends != Ends::Either)
         QVERIFY2(done == (line.ends == Ends::Done), qPrintable(prompt));
     if (!done) {
-        QCOMPARE(everyRow(), before);
+        QCOMPARE(orbtest::everyRow(), before);
         return;
     }
     if (line.command == 'R')

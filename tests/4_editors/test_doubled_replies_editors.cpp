@@ -43,6 +43,17 @@ QString relayRecord()
                 "FROM CONFRELES WHERE IDREL = 1").value(0);
 }
 
+// Runs the read command of the window.
+void readThrough(Window window)
+{
+    if (window == General)
+        FrmConf::showWindow()->CmdLeerConf()->click();
+    else if (window == Zones)
+        FrmZon::showWindow()->CmdRd()->click();
+    else
+        FrmRel::showWindow()->CmdRecConfRel()->click();
+}
+
 // What the panel holds, as the windows store it.
 const QString kPanelGeneral = QStringLiteral("3|2|9|21|PANEL NORTE     ");
 const QString kPanelZones = QStringLiteral("ZONA UNO        ,ZONA DOS        ,ZONA TRES       ");
@@ -121,12 +132,7 @@ void TestDoubledRepliesEditors::read(int answerMs)
         sim.misbehave(PanelSim::Misbehaviour::Doubled, 1, address, 'R');
     }
     const QString general = generalPart(), zones = zoneLabels(), label = relayLabel(), record = relayRecord();
-    if (window == General)
-        FrmConf::showWindow()->CmdLeerConf()->click();
-    else if (window == Zones)
-        FrmZon::showWindow()->CmdRd()->click();
-    else
-        FrmRel::showWindow()->CmdRecConfRel()->click();
+    readThrough(Window(window));
 
     QCOMPARE(m_fx.boxes->shown.size(), 1);
     const QString prompt = m_fx.boxes->shown.first().prompt;
@@ -217,13 +223,7 @@ void TestDoubledRepliesEditors::quickPanelIsHeard()
     frmComm().MSComm1().setWriteEndDelay([random = QRandomGenerator(7)](qsizetype bytes) mutable {
         return std::chrono::microseconds(bytes * 10'000'000 / 9600 + random.bounded(8001));
     });
-    const QString label = relayLabel();
-    if (window == General)
-        FrmConf::showWindow()->CmdLeerConf()->click();
-    else if (window == Zones)
-        FrmZon::showWindow()->CmdRd()->click();
-    else
-        FrmRel::showWindow()->CmdRecConfRel()->click();
+    readThrough(Window(window));
     frmComm().MSComm1().setWriteEndDelay(nullptr);
 
     m_fx.checkOnlyBox(432, Str(414));

@@ -48,6 +48,13 @@ inline QStringList storedConfiguration()
                 "AS r FROM CONFRELES ORDER BY IDREL)) FROM CONFCENTRAL");
 }
 
+// Every row of the configuration tables, to show that nothing was stored.
+inline QStringList everyRow()
+{
+    return rows("SELECT * FROM CONFCENTRAL") + rows("SELECT * FROM CONFZONAS ORDER BY rowid")
+           + rows("SELECT * FROM CONFRELES ORDER BY rowid");
+}
+
 // What storedConfiguration() gives after a whole receive from the panel.
 inline QStringList smallPanelStored(int zones, int relays)
 {
