@@ -70,6 +70,10 @@ private slots:
     void relayEditThatCannotBeStoredStopsTheCommand();
 
 private:
+    // Saves the configuration as `name` in the test folder, then changes it
+    // without saving; every file or print dialog from then on counts in
+    // `dialogs` (file dialogs choose that document). The document's path.
+    QString savedThenChanged(const QString &name, int &dialogs);
     // Opens the zone window and types text over zone 1's label, with
     // neither Return nor a move after it; the box it is typed into.
     QLineEdit *typeOverZone1(const QString &text);
@@ -502,25 +506,32 @@ void TestMainWindow::labelThatCannotBeStoredStopsTheCommand_data()
     QTest::newRow("MnuArxSav, real box") << "MnuArxSav" << true;
 }
 
+QString TestMainWindow::savedThenChanged(const QString &name, int &dialogs)
+{
+    const QString document = m_dir.filePath(name);
+    QFile::remove(document);
+    setFileDialogHandler([&dialogs, document](const FileDialogRequest &) {
+        ++dialogs;
+        return document;
+    });
+    setPrintDialogHandler([&dialogs](QPrinter &, const QString &) { return bool(++dialogs); });
+    m_fx.main->MnuArxSavAs_Click();
+    if (!execBound(QStringLiteral("UPDATE CONFCENTRAL SET NOMCON = 'Hotel edited'")))
+        return {};
+    appState().ConfModif = true;
+    dialogs = 0;
+    return document;
+}
+
 void TestMainWindow::labelThatCannotBeStoredStopsTheCommand()
 {
     QFETCH(QString, command);
     // The configuration has its document, and a change not yet saved in it.
-    const QString document = m_dir.filePath(QStringLiteral("kept.vcs"));
-    QFile::remove(document);
     int dialogs = 0;
-    setFileDialogHandler([&](const FileDialogRequest &) {
-        ++dialogs;
-        return document;
-    });
-    setPrintDialogHandler([&](QPrinter &, const QString &) { return bool(++dialogs); });
-    m_fx.main->MnuArxSavAs_Click();
+    const QString document = savedThenChanged(QStringLiteral("kept.vcs"), dialogs);
     QVERIFY(QFile::exists(document));
-    QVERIFY(execBound(QStringLiteral("UPDATE CONFCENTRAL SET NOMCON = 'Hotel edited'")));
-    appState().ConfModif = true;
     const QByteArray stored = fileBytes(document);
     const QString label = zone1Label(BaseDatos());
-    dialogs = 0;
     bool busy = false;
     setPointerHandler([&](Pointer pointer) { busy = busy || pointer == Pointer::Hourglass; });
 
@@ -622,21 +633,11 @@ void TestMainWindow::relayEditThatCannotBeStoredStopsTheCommand()
     QFETCH(QString, kept);
     // The configuration has its document, and a change not yet saved in it.
     QVERIFY(execBound(QStringLiteral("UPDATE CONFRELES SET TIP = 6, IL1 = 1, FL1 = 3 WHERE IDREL = 1")));
-    const QString document = m_dir.filePath(QStringLiteral("relay.vcs"));
-    QFile::remove(document);
     int dialogs = 0;
-    setFileDialogHandler([&](const FileDialogRequest &) {
-        ++dialogs;
-        return document;
-    });
-    setPrintDialogHandler([&](QPrinter &, const QString &) { return bool(++dialogs); });
-    m_fx.main->MnuArxSavAs_Click();
+    const QString document = savedThenChanged(QStringLiteral("relay.vcs"), dialogs);
     QVERIFY(QFile::exists(document));
-    QVERIFY(execBound(QStringLiteral("UPDATE CONFCENTRAL SET NOMCON = 'Hotel edited'")));
-    appState().ConfModif = true;
     const QByteArray saved = fileBytes(document);
     const QString before = relay1Row(BaseDatos());
-    dialogs = 0;
     bool busy = false;
     setPointerHandler([&](Pointer pointer) { busy = busy || pointer == Pointer::Hourglass; });
 
