@@ -24,6 +24,7 @@ Outcome Sequence::exchange(const Builder &build, bool read, int attempts, const 
         }
         const quint8 state = read ? comm.Wait_Answer() : comm.Wait_Ack();
         if (state == RxOk) {
+            m_doubted = false;
             m_lastRead.reset();
             if (read)
                 m_lastRead = Read{build, take, attempts - attempt};
@@ -42,6 +43,7 @@ Outcome Sequence::exchange(const Builder &build, bool read, int attempts, const 
 
 Outcome Sequence::readAgain()
 {
+    m_doubted = true;
     frmComm().dropReadInDoubt();
     if (!m_lastRead || m_lastRead->attemptsLeft <= 0)
         return Outcome::Failed;
@@ -60,6 +62,8 @@ Outcome Sequence::end()
     }
     return Outcome::Ok;
 }
+
+bool Sequence::lastReadDoubted() const { return m_doubted || frmComm().readInDoubt(); }
 
 bool answersOutOfStep() { return frmComm().outOfStep(); }
 

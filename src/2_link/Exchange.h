@@ -54,6 +54,11 @@ public:
     // read so far before it acts on it.
     Outcome end();
 
+    // The last read's answer is in doubt and was not read again, or not
+    // well: what its taker took must not be kept. Asked after an item
+    // failed, before the port is closed.
+    bool lastReadDoubted() const;
+
 private:
     // Reads the item in doubt again with the attempts it has left.
     Outcome readAgain();
@@ -64,6 +69,7 @@ private:
         int attemptsLeft = 0;
     };
     std::optional<Read> m_lastRead;
+    bool m_doubted = false;   // the last read is being read again
 };
 
 // An answer came that no frame of the sequence under way awaited: what its

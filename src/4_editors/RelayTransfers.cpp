@@ -30,7 +30,7 @@ public:
         const Outcome outcome = m_line.exchange(build, read, MaxReint, take);
         // Whether what was read so far can be kept: told before the port
         // closes and the line's account goes with it.
-        m_readTrusted = !answersOutOfStep() && !frmComm().readInDoubt();
+        m_readTrusted = !answersOutOfStep() && !m_line.lastReadDoubted();
         if (rowMissing && *rowMissing)
             return end(Result::NoRow);
         switch (outcome) {

@@ -71,7 +71,7 @@ bool transferAllZones(ZoneDirection direction, int numZon, ZoneRowsModel &zones,
     // told, and ends the transfer without a message of its own.
     if (answersOutOfStep())
         zones.dropPending();
-    else if (frmComm().readInDoubt())
+    else if (line.lastReadDoubted())
         zones.dropPendingLabel(lastRead);
     const bool stored = zones.storePending();
     if (outcome == Outcome::Failed)

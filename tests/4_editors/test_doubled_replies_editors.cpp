@@ -79,6 +79,8 @@ private slots:
     void lastFrameAnsweredTwice();
     void quickPanelIsHeard_data();
     void quickPanelIsHeard();
+    void readInDoubtThatCannotBeReadAgain_data();
+    void readInDoubtThatCannotBeReadAgain();
 
 private:
     void rowsOfOneAnswerTime();
@@ -237,6 +239,38 @@ void TestDoubledRepliesEditors::quickPanelIsHeard()
         QCOMPARE(zoneLabels(), kPanelZones);
     else
         QCOMPARE(relayLabel() + relayRecord(), kPanelRelayLabel + kPanelRelayRecord);
+}
+
+void TestDoubledRepliesEditors::readInDoubtThatCannotBeReadAgain_data()
+{
+    QTest::addColumn<int>("window");
+    QTest::addColumn<int>("address");
+    QTest::newRow("zones, the second label") << int(Zones) << PanelSim::zoneLabel(2);
+    QTest::newRow("relay, the label") << int(Relay) << PanelSim::relayLabel(1);
+}
+
+// A stray byte before a read reply that passes its checksum shifted, then
+// no answer to that item again: the shifted label is in doubt and never
+// confirmed, so it is not kept, whatever was kept before it.
+void TestDoubledRepliesEditors::readInDoubtThatCannotBeReadAgain()
+{
+    QFETCH(int, window);
+    QFETCH(int, address);
+    PanelSim &sim = *m_fx.sim;
+    frmComm().setReplyTimeout(100);
+    sim.misbehave(PanelSim::Misbehaviour::StrayBefore, 1, address);
+    sim.misbehave(PanelSim::Misbehaviour::Silent, PanelSim::kAlways, address);
+    const QString zones = zoneLabels(), label = relayLabel();
+    readThrough(Window(window));
+
+    m_fx.checkOnlyBox(405, Str(414));
+    if (window == Relay)
+        QVERIFY(frameOf(FrmRel::loaded())->close());
+    QCOMPARE(relayLabel(), label);
+    // Zone 1 was confirmed by the answer after it.
+    QCOMPARE(zoneLabels(), window == Zones ? kPanelZones.section(',', 0, 0) + ',' + zones.section(',', 1) : zones);
+    if (window == Zones)
+        QCOMPARE(gridLabels(FrmZon::loaded()->GrdZon()), zoneLabels());
 }
 
 ORB_TEST_MAIN(TestDoubledRepliesEditors)
