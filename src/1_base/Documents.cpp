@@ -641,8 +641,10 @@ OpenDocumentResult openDocument(const QString &path, QString *error, const OpenS
     Close_DB();
     if (simulated(OpenStep::SetAside))
         return fail(OpenDocumentResult::CopyFailed, errnoError(EIO));
-    if (!setWorkingDatabaseAside())
-        return fail(OpenDocumentResult::CopyFailed, errnoError(errno));
+    if (QString failedPath; !setWorkingDatabaseAside(&failedPath)) {
+        const int code = errno;
+        return fail(OpenDocumentResult::CopyFailed, errnoError(code) + QLatin1Char(' ') + failedPath);
+    }
     // A copy that cannot take its place gives it back to the previous one.
     int renameError = 0;
     if (simulated(OpenStep::Rename))

@@ -166,7 +166,7 @@ QString previousDatabasePath() { return workingDatabasePath() + QStringLiteral("
 
 QString previousMarksPath() { return previousDatabasePath() + QStringLiteral(".marks"); }
 
-bool setWorkingDatabaseAside()
+bool setWorkingDatabaseAside(QString *failedPath)
 {
     const QString working = workingDatabasePath();
     const QString previous = previousDatabasePath();
@@ -175,8 +175,12 @@ bool setWorkingDatabaseAside()
         return true;
     // Written down before the move, or no move: without the note an end
     // further on could not tell which configuration the marks name.
+    if (failedPath)
+        *failedPath = previousMarksPath();
     if (!writePreviousMarks(readWorkingMarks()))
         return false;
+    if (failedPath)
+        *failedPath = working;
     if (!renameFile(working, previous)) {
         const int code = errno;
         QFile::remove(previousMarksPath());

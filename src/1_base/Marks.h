@@ -65,9 +65,10 @@ QString previousMarksPath();
 // Sets the working database aside (the database first, then its journals),
 // after removing an earlier previous one and writing down the marks that
 // name it now, whole and flushed to disk. Nothing happens without one.
-// False, with errno set, when the note could not be written (a full disk)
-// or the working database could not be moved: it stays in place.
-bool setWorkingDatabaseAside();
+// False, with errno set and `failedPath` (when given) naming the file, when
+// the note could not be written (a full disk, a folder in its place) or the
+// working database could not be moved: it stays in place.
+bool setWorkingDatabaseAside(QString *failedPath = nullptr);
 // Puts the previous working database back in place of the working
 // database: whatever stands there (a half-made new one) is removed with its
 // journals, then the previous one's journals move back, then the database.

@@ -167,10 +167,11 @@ bool createConfiguration(const GeneralTexts &texts)
     // further on can put it back. When it cannot (no room for the note that
     // goes with it), nothing is made and it stays open in place.
     Close_DB();
-    if (!setWorkingDatabaseAside()) {
+    QString failedPath;
+    if (!setWorkingDatabaseAside(&failedPath)) {
         const int code = errno;
         reopenOpenConfiguration();
-        showDatabaseFailure(s.RutaBD, errnoError(code));
+        showDatabaseFailure(failedPath, errnoError(code));
         return false;
     }
 

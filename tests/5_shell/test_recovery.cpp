@@ -486,13 +486,17 @@ void TestRecovery::unwritableSettingsStillLeadToTheRestore()
 void TestRecovery::noRoomForTheNoteStopsNewAndOpen_data()
 {
     QTest::addColumn<QString>("command");
-    QTest::newRow("open") << "open";
-    QTest::newRow("new") << "new";
+    QTest::addColumn<bool>("folder");   // a folder lies where the note goes, rather than a full disk
+    QTest::newRow("open") << "open" << false;
+    QTest::newRow("new") << "new" << false;
+    QTest::newRow("open, a folder at the note") << "open" << true;
+    QTest::newRow("new, a folder at the note") << "new" << true;
 }
 
 void TestRecovery::noRoomForTheNoteStopsNewAndOpen()
 {
     QFETCH(QString, command);
+    QFETCH(bool, folder);
     QVERIFY(makeConfiguration(4, 2, QStringLiteral("Otra")));
     const QString other = m_dir->filePath(QStringLiteral("Otra.vcs"));
     QVERIFY(storeDocument(other));
@@ -515,10 +519,10 @@ void TestRecovery::noRoomForTheNoteStopsNewAndOpen()
         ::setrlimit(RLIMIT_FSIZE, &unlimited);
         std::signal(SIGXFSZ, SIG_DFL);
     });
-    setDatabaseFileHook([&unlimited](const char *operation, const QString &path) {
+    setDatabaseFileHook([&unlimited, folder](const char *operation, const QString &path) {
         const rlimit full{0, unlimited.rlim_max};
         if (qstrcmp(operation, "write") == 0 && path == previousMarksPath())
-            QVERIFY(::setrlimit(RLIMIT_FSIZE, &full) == 0);
+            QVERIFY(folder ? QDir().mkpath(path) : ::setrlimit(RLIMIT_FSIZE, &full) == 0);
     });
     if (command == QLatin1String("open")) {
         setFileDialogHandler([&other](const FileDialogRequest &) { return other; });
@@ -528,21 +532,25 @@ void TestRecovery::noRoomForTheNoteStopsNewAndOpen()
     }
     ::setrlimit(RLIMIT_FSIZE, &unlimited);
 
-    // The command stops and names the cause; the open configuration, its
-    // working database and the marks stay as they were, and nothing is left
-    // aside that a later start could take for them.
-    const QString cause = QStringLiteral("27 (File too large)");
+    // The command stops and names the cause and the file it could not
+    // write; the open configuration, its working database and the marks
+    // stay as they were, and nothing is left aside that a later start could
+    // take for them (a folder in the note's place is left as it is).
+    const QString cause = folder ? QStringLiteral("21 (Is a directory)") : QStringLiteral("27 (File too large)");
     QCOMPARE(m_boxes->shown.size(), 1);
     QCOMPARE(m_boxes->shown.first().prompt,
-             command == QLatin1String("open") ? QStringLiteral("FALLO DE DASE DE DATOS: ") + cause
-                                              : Str(1001) + workingDatabasePath() + Str(1) + QStringLiteral("\n\n")
+             command == QLatin1String("open") ? QStringLiteral("FALLO DE DASE DE DATOS: ") + cause + ' ' + previousMarksPath()
+                                              : Str(1001) + previousMarksPath() + Str(1) + QStringLiteral("\n\n")
                                                     + cause + QStringLiteral("\n\n") + Str(1002));
     QCOMPARE(fileBytes(workingDatabasePath()), working);
     QVERIFY(BaseDatos().isOpen());
     QCOMPARE(configurationRows(QStringLiteral("ETI ZONA ")), QStringList("Before|128|128|128"));
     QCOMPARE(readWorkingMarks().file, s.WorkingFile);
     QCOMPARE(readWorkingMarks().name, s.WorkingName);
-    QVERIFY(!QFile::exists(previousDatabasePath()) && !QFile::exists(previousMarksPath()));
+    QVERIFY(!QFile::exists(previousDatabasePath()));
+    QCOMPARE(QFileInfo(previousMarksPath()).isDir(), folder);
+    if (folder)
+        QVERIFY(QDir(previousMarksPath()).removeRecursively());
 }
 
 void TestRecovery::noteThatSaysNothingIsNeverTakenForAgreement_data()
