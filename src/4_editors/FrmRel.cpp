@@ -583,21 +583,23 @@ void FrmRel::applyLeaveRule(Box box, BoxTexts &texts)
     }
 }
 
-void FrmRel::leaveBox(Box box, Tell tell)
+void FrmRel::showLeft(Box box)
 {
     BoxTexts texts = boxTexts();
     applyLeaveRule(box, texts);
     setBoxTexts(texts);
+}
+
+void FrmRel::leaveBox(Box box, Tell tell)
+{
+    showLeft(box);
     storeRow(tell);
 }
 
 bool FrmRel::storeShown()
 {
-    if (m_editing >= 0) {
-        BoxTexts texts = boxTexts();
-        applyLeaveRule(Box(m_editing), texts);
-        setBoxTexts(texts);
-    }
+    if (m_editing >= 0)
+        showLeft(Box(m_editing));
     return storeRow(Tell::Always);
 }
 

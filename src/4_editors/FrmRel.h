@@ -113,6 +113,8 @@ private:
     BoxTexts boxTexts() const;
     void setBoxTexts(const BoxTexts &texts);
     static void applyLeaveRule(Box box, BoxTexts &texts);
+    // The boxes as leaving `box` leaves them, shown.
+    void showLeft(Box box);
     void leaveBox(Box box, Tell tell);
     RelayRow shownRow() const;
     bool storeRow(Tell tell);
